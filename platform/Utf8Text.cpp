@@ -1,0 +1,33 @@
+#include "platform/Utf8Text.h"
+
+namespace zelk {
+namespace {
+
+constexpr bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (!IsUtf8LeadByte(lead)) {
+        return 1;
+    }
+    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (pos + length > text.size()) {
+        return 1;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!IsContinuation(static_cast<unsigned char>(text[pos + i]))) {
+            return 1;
+        }
+    }
+    // Overlong three- and four-byte forms, surrogates and code points past U+10FFFF.
+    const auto second = static_cast<unsigned char>(text[pos + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+        return 1;
+    }
+    return length;
+}
+
+}  // namespace zelk

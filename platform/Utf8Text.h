@@ -1,0 +1,17 @@
+#pragma once
+// Texts are UTF-8 byte strings. A lead byte (0xC2 to 0xF4) and its continuation bytes form one
+// character that no text rule splits; any byte that does not begin a valid sequence counts as a
+// character of one byte.
+
+#include <cstddef>
+#include <string_view>
+
+namespace zelk {
+
+constexpr bool IsUtf8LeadByte(unsigned char byte) { return byte >= 0xC2 && byte <= 0xF4; }
+
+// Length in bytes of the character that starts at pos (pos < text.size()); 1 for a byte that
+// does not start a complete, valid sequence.
+std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+}  // namespace zelk
