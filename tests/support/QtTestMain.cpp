@@ -1,0 +1,11 @@
+// Test main of the Qt test programs: one QApplication for the whole run, created before any test.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
