@@ -1,0 +1,41 @@
+#pragma once
+// The directory-listing service the scan walks with. One listing is open per level of the walk;
+// a child is opened relative to the listing that returned it, so no path text is resolved twice.
+// Behind an interface so that tests can fail listings, make entries vanish and refuse sizes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/FindData.h"
+
+namespace zelk {
+
+class DirectoryListing {
+  public:
+    virtual ~DirectoryListing() = default;
+    // The next entry ("." and ".." included), or false once the listing is exhausted or fails.
+    virtual bool Next(FindData& entry) = 0;
+};
+
+class DirectoryService {
+  public:
+    virtual ~DirectoryService() = default;
+    // The listing of the root "x:" of a drive letter, or nullptr when it cannot be opened (no
+    // volume has the letter, or its mount point cannot be read).
+    virtual std::unique_ptr<DirectoryListing> OpenRoot(char letter) = 0;
+    // The listing of a sub-directory entry that parent has just returned, or nullptr when it
+    // cannot be opened; the parent must outlive the child. Directories on another volume and
+    // directories that are one of their own ancestors are never opened.
+    virtual std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
+                                                        const FindData& entry) = 0;
+    // The on-disk size of an entry: returns the low half and stores the high half, or returns
+    // 0xFFFFFFFF when it cannot be read. path is the entry's display path.
+    virtual std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
+                                                std::uint32_t& high) = 0;
+};
+
+// The process's service over the real file system (never null).
+DirectoryService& SystemDirectoryService();
+
+}  // namespace zelk

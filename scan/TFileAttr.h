@@ -1,0 +1,42 @@
+#pragma once
+// One directory of the scanned tree: its place in the tree and the totals of its subtree. Only
+// directories get records; files are folded into the totals of the directory that lists them.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelk {
+
+class TFileAttr {
+  public:
+    TFileAttr();
+    // Frees the whole subtree without recursing once per level, so any depth fits the stack.
+    ~TFileAttr();
+    TFileAttr(const TFileAttr&) = delete;
+    TFileAttr& operator=(const TFileAttr&) = delete;
+
+    // CompressedSize when the installed size basis counts compressed bytes, otherwise Size.
+    double GetSize() const;
+
+    // Records alive in the process, for checking that a replaced tree was really freed.
+    static long LiveCount() { return liveCount_.load(std::memory_order_relaxed); }
+
+    TFileAttr* Parent = nullptr;
+    std::vector<std::unique_ptr<TFileAttr>> Children;
+    std::string Name;
+    std::string Path;
+    double Size = 0;
+    double LastWrite = 0;
+    double CompressedSize = 0;
+    bool Searched = false;
+    std::int32_t Level = 0;
+    std::int32_t MaxLevel = 0;
+
+  private:
+    static std::atomic<long> liveCount_;
+};
+
+}  // namespace zelk
