@@ -1,0 +1,91 @@
+#pragma once
+// Helpers of the scan tests: a fresh directory tree per test, a volume table that maps a drive
+// letter onto it, a stand-in for the user-interface thread's event loop, and a recording status
+// line.
+
+#include <sys/types.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/DirectoryService.h"
+#include "scan/StatusLine.h"
+#include "scan/TFileAttr.h"
+#include "scan/TSearchThread.h"
+
+namespace zelk::test {
+
+// A mkdtemp directory holding the volume root "vol" (so that the root's ".." is ours too),
+// removed with everything below it at the end.
+class TempTree {
+  public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& Root() const { return root_; }  // the volume root
+    std::string PathOf(const std::string& relative) const { return root_ + "/" + relative; }
+
+    void MakeDir(const std::string& relative) const;
+    // A file of size bytes, every byte written.
+    void WriteFile(const std::string& relative, std::size_t size) const;
+    // A file of size bytes of which only the first written bytes are allocated.
+    void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
+    void SetTime(const std::string& relative, std::int64_t seconds) const;
+    // Installs a volume table mapping letter 'c' onto the volume root.
+    void InstallAsDriveC() const;
+
+  private:
+    std::string base_;
+    std::string root_;
+};
+
+// Removes a tree of any depth, relative to open directories.
+void RemoveTree(const std::string& path);
+
+// The seconds since the epoch of a local calendar time.
+std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second);
+
+// Serves the frame's steps on the calling thread, which becomes the user-interface thread.
+class TestUiLoop {
+  public:
+    TestUiLoop();
+    ~TestUiLoop();
+    void RunUntil(const std::function<bool()>& done);
+    // Any thread: makes the loop look at its condition again.
+    void Wake();
+    int WakeUps() const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable woken_;
+    bool pending_ = false;
+    int wakeUps_ = 0;
+};
+
+class RecordingStatusLine : public StatusLine {
+  public:
+    void SetSimpleText(const std::string& text) override;
+    std::vector<std::string> Texts;
+    std::function<void()> OnText;  // runs after each text is recorded
+};
+
+struct ScanOptions {
+    char Drive = 'c';
+    StatusLine* StatusBar = nullptr;
+    DirectoryService* Files = nullptr;  // the real file system when null
+};
+
+// Scans into a fresh root on a worker thread, serving its steps here, and returns the root.
+std::unique_ptr<TFileAttr> Scan(TestUiLoop& loop, const ScanOptions& options = {});
+
+// The record at a path of names below root ("a/b"), or nullptr.
+const TFileAttr* Find(const TFileAttr& root, const std::string& names);
+
+}  // namespace zelk::test

@@ -1,0 +1,35 @@
+#pragma once
+// A listing service over the real one that lists in name order and lets a test fail chosen
+// listings, refuse compressed sizes and act while a chosen directory is being listed.
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "platform/PosixDirectoryService.h"
+
+namespace zelk::test {
+
+class ScriptedService : public DirectoryService {
+  public:
+    explicit ScriptedService(bool raiseDescriptorLimit = true) : real_(raiseDescriptorLimit) {}
+
+    std::set<std::string> FailListingOf;         // directory names
+    std::set<std::string> UnreadableCompressed;  // display paths
+    // Runs on the worker after a directory returned an entry: (directory name, entry name).
+    std::function<void(const std::string&, const std::string&)> AfterEntry;
+    bool SortByName = true;
+
+    std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
+    std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
+                                                const FindData& entry) override;
+    std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
+                                        std::uint32_t& high) override;
+
+  private:
+    std::unique_ptr<DirectoryListing> Wrap(std::unique_ptr<DirectoryListing> inner,
+                                           const std::string& name);
+    PosixDirectoryService real_;
+};
+
+}  // namespace zelk::test

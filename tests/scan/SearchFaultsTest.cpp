@@ -1,0 +1,81 @@
+// Guards that failures of the file system are facts about the tree, never the end of the walk:
+// a listing that cannot be opened, a compressed size that cannot be read, entries that vanish.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "ScanTestSupport.h"
+#include "ScriptedService.h"
+
+namespace zelk::test {
+namespace {
+
+class SearchFaults : public ::testing::Test {
+  protected:
+    void SetUp() override { tree.InstallAsDriveC(); }
+    TempTree tree;
+    TestUiLoop loop;
+    ScriptedService files;
+};
+
+TEST_F(SearchFaults, ListingThatFailsIsSearchedEmptyAndSiblingsGoOn) {
+    for (const char* dir : {"a", "bad", "bad/inner", "z"}) {
+        tree.MakeDir(dir);
+    }
+    tree.WriteFile("a/f", 10);
+    tree.WriteFile("bad/f", 1000);
+    tree.WriteFile("z/f", 20);
+    files.FailListingOf = {"bad"};
+    const auto root = Scan(loop, ScanOptions{'c', nullptr, &files});
+
+    const TFileAttr* bad = Find(*root, "bad");
+    ASSERT_NE(bad, nullptr);
+    EXPECT_TRUE(bad->Searched);
+    EXPECT_EQ(bad->Size, 0);
+    EXPECT_TRUE(bad->Children.empty());
+    EXPECT_EQ(Find(*root, "z")->Size, 20);
+    EXPECT_TRUE(root->Searched);
+    EXPECT_EQ(root->Size, 30);
+}
+
+TEST_F(SearchFaults, UnreadableCompressedSizeFallsBackToTheSize) {
+    tree.WriteSparse("refused", 1 << 20, 0);
+    tree.WriteSparse("answered", 1 << 20, 0);
+    files.UnreadableCompressed = {"c:\\refused"};
+    const auto root = Scan(loop, ScanOptions{'c', nullptr, &files});
+
+    EXPECT_EQ(root->Size, 2 << 20);
+    EXPECT_GE(root->CompressedSize, 1 << 20);
+    EXPECT_LT(root->CompressedSize, 2 << 20);
+}
+
+TEST_F(SearchFaults, EntriesThatVanishWhileListedAreLeftOut) {
+    tree.MakeDir("v");
+    for (int i = 0; i < 20; ++i) {
+        tree.WriteFile("v/gone" + std::to_string(i), 7);
+    }
+    files.SortByName = false;
+    std::vector<std::string> listed;
+    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+        if (dir != "v") {
+            return;
+        }
+        // The directory has been read in one piece by now: what is removed is already listed.
+        if (listed.empty()) {
+            for (int i = 0; i < 20; ++i) {
+                unlink(tree.PathOf("v/gone" + std::to_string(i)).c_str());
+            }
+        }
+        listed.push_back(name);
+    };
+    const auto root = Scan(loop, ScanOptions{'c', nullptr, &files});
+
+    const auto gone = std::count_if(listed.begin(), listed.end(),
+                                    [](const std::string& n) { return n.rfind("gone", 0) == 0; });
+    EXPECT_LE(gone, 1);
+    EXPECT_EQ(Find(*root, "v")->Size, 7 * gone);
+    EXPECT_TRUE(root->Searched);
+}
+
+}  // namespace
+}  // namespace zelk::test
