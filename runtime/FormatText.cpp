@@ -96,6 +96,9 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
         if (pattern[pos] == '%') {
             out.Put('%');
             ++pos;
+            if (out.Overflowed()) {
+                RefuseLength();
+            }
             continue;
         }
         const int width = ReadNumber(pattern, pos);

@@ -1,0 +1,89 @@
+// Guards the locale service's answers as the settings readers rely on them: counts that include
+// the terminating zero, failure when an item is unknown or does not fit, installed items in
+// place of the built-in ones, the per-thread locale and the UTF-8 code page facts.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/LocaleService.h"
+
+namespace zelk {
+namespace {
+
+class LocaleServiceTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        LocaleService::Instance().RemoveInstalled();
+        LocaleService::Instance().SetThreadLocale(kLocaleJapanese);
+    }
+};
+
+std::string Read(LCID locale, LCTYPE item, int size = 256) {
+    char buffer[256] = {};
+    const int count = GetLocaleInfoA(locale, item, buffer, size);
+    return count > 0 ? std::string(buffer, static_cast<std::size_t>(count - 1)) : "(failed)";
+}
+
+TEST_F(LocaleServiceTest, ItemsAreWrittenWithTheirZeroAndCountedWithIt) {
+    char buffer[8] = {'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
+    EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SCURRENCY, buffer, sizeof buffer), 3);  // ¥ is 2 bytes
+    EXPECT_EQ(std::string(buffer), "¥");
+    EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SCURRENCY, buffer, 3), 3);
+    EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SCURRENCY, buffer, 2), 0);  // does not fit
+    EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SLONGDATE, nullptr, 0),
+              static_cast<int>(std::string("yyyy'年'M'月'd'日'").size()) + 1);
+    EXPECT_EQ(GetLocaleInfoA(0x0411, 0x7777, buffer, sizeof buffer), 0);  // unknown item
+    EXPECT_EQ(GetLocaleInfoA(0x0407, LOCALE_SCURRENCY, buffer, sizeof buffer), 0);
+}
+
+TEST_F(LocaleServiceTest, BothBuiltInLocalesAnswerTheirOwnConventions) {
+    EXPECT_EQ(Read(0x0411, LOCALE_SSHORTDATE), "yyyy/MM/dd");
+    EXPECT_EQ(Read(0x0411, LOCALE_INEGCURR), "1");
+    EXPECT_EQ(Read(0x0411, LOCALE_SDAYNAME1 + 6), "日曜日");
+    EXPECT_EQ(Read(0x0411, LOCALE_SABBREVMONTHNAME1 + 9), "10");
+    EXPECT_EQ(Read(0x0409, LOCALE_SCURRENCY), "$");
+    EXPECT_EQ(Read(0x0409, LOCALE_ICURRDIGITS), "2");
+    EXPECT_EQ(Read(0x0409, LOCALE_SMONTHNAME1 + 8), "September");
+    EXPECT_EQ(Read(LOCALE_USER_DEFAULT, LOCALE_S1159), "午前");
+}
+
+TEST_F(LocaleServiceTest, InstalledItemsReplaceOrFailTheBuiltInOnes) {
+    LocaleService& service = LocaleService::Instance();
+    service.InstallItem(0x0411, LOCALE_SCURRENCY, "");
+    service.FailItem(0x0411, LOCALE_SDATE);
+    service.InstallItem(0x0409, 0x7777, "new");
+    EXPECT_EQ(Read(0x0411, LOCALE_SCURRENCY), "");
+    EXPECT_EQ(Read(0x0411, LOCALE_SDATE), "(failed)");
+    EXPECT_EQ(Read(0x0409, 0x7777), "new");
+    EXPECT_EQ(Read(0x0409, LOCALE_SCURRENCY), "$");
+    service.RemoveInstalled();
+    EXPECT_EQ(Read(0x0411, LOCALE_SCURRENCY), "¥");
+    EXPECT_EQ(Read(0x0411, LOCALE_SDATE), "/");
+}
+
+TEST_F(LocaleServiceTest, EachThreadStartsWithTheJapaneseLocale) {
+    SetThreadLocale(0x0409);
+    EXPECT_EQ(GetThreadLocale(), 0x0409u);
+    LCID other = 0;
+    std::thread([&other] { other = GetThreadLocale(); }).join();
+    EXPECT_EQ(other, 0x0411u);
+    SetThreadLocale(LOCALE_USER_DEFAULT);
+    EXPECT_EQ(GetThreadLocale(), 0x0411u);
+}
+
+TEST_F(LocaleServiceTest, CodePageIsUtf8WithMultiByteCharacters) {
+    EXPECT_NE(GetSystemMetrics(SM_DBCSENABLED), 0);
+    CPINFO info;
+    ASSERT_TRUE(GetCPInfo(CP_ACP, info));
+    EXPECT_EQ(info.MaxCharSize, 4u);
+    EXPECT_EQ(info.LeadByte[0], 0xC2);
+    EXPECT_EQ(info.LeadByte[1], 0xF4);
+    EXPECT_EQ(info.LeadByte[2], 0);
+    EXPECT_EQ(info.LeadByte[3], 0);
+    EXPECT_FALSE(GetCPInfo(932, info));
+}
+
+}  // namespace
+}  // namespace zelk

@@ -1,0 +1,264 @@
+// Guards the conversion of an extended-precision value to its 18 significant decimal digits
+// (nearest, ties to even) and the cut to a number of decimals (half away from zero on those 18
+// digits), against an exact decimal expansion worked out here by other means.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/DecimalDigits.h"
+
+namespace zelk {
+namespace {
+
+// The exact value of |v| as 0.digits x 10^exponent, from a base-10^9 integer.
+struct Expansion {
+    std::string digits;
+    int exponent = 0;
+};
+
+void MultiplyBase1e9(std::vector<std::uint32_t>& limbs, std::uint32_t factor) {
+    std::uint64_t carry = 0;
+    for (auto& limb : limbs) {
+        const std::uint64_t product = std::uint64_t{limb} * factor + carry;
+        limb = static_cast<std::uint32_t>(product % 1000000000U);
+        carry = product / 1000000000U;
+    }
+    while (carry != 0) {
+        limbs.push_back(static_cast<std::uint32_t>(carry % 1000000000U));
+        carry /= 1000000000U;
+    }
+}
+
+Expansion ExactExpansion(long double v) {
+    int binaryExponent = 0;
+    const long double fraction = std::frexp(std::fabs(v), &binaryExponent);
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    int e = binaryExponent - 64;  // |v| = mantissa * 2^e
+    std::vector<std::uint32_t> limbs;
+    for (; mantissa != 0; mantissa /= 1000000000U) {
+        limbs.push_back(static_cast<std::uint32_t>(mantissa % 1000000000U));
+    }
+    // m * 2^-n = m * 5^n / 10^n
+    const bool fractional = e < 0;
+    for (int left = std::abs(e); left > 0; left -= 13) {
+        const int step = std::min(left, 13);
+        std::uint32_t factor = 1;
+        for (int i = 0; i < step; ++i) {
+            factor *= fractional ? 5 : 2;
+        }
+        MultiplyBase1e9(limbs, factor);
+    }
+    std::string text = std::to_string(limbs.back());
+    for (std::size_t i = limbs.size() - 1; i-- > 0;) {
+        const std::string part = std::to_string(limbs[i]);
+        text += std::string(9 - part.size(), '0') + part;
+    }
+    Expansion result;
+    result.exponent = static_cast<int>(text.size()) - (fractional ? -e : 0);
+    result.digits = text;
+    return result;
+}
+
+// Adds one unit in the last place of digits; returns whether it carried out of the first.
+bool Increment(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(digits.begin(), '1');
+    return true;
+}
+
+void DropTrailingZeros(std::string& digits) {
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+    }
+}
+
+struct Expected {
+    std::string digits;
+    int exponent = 0;
+    bool negative = false;
+};
+
+Expected ReferenceDigits(long double v, int precision, int decimals) {
+    Expected result;
+    if (v == 0 || std::fpclassify(v) == FP_SUBNORMAL) {
+        return result;
+    }
+    Expansion exact = ExactExpansion(v);
+    std::string digits = exact.digits.substr(0, 18);
+    int exponent = exact.exponent;
+    if (exact.digits.size() > 18) {
+        const std::string rest = exact.digits.substr(18);
+        const bool aboveHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) !=
+                                                                       std::string::npos);
+        const bool tie = rest[0] == '5' && !aboveHalf;
+        if (aboveHalf || (tie && (digits.back() - '0') % 2 == 1)) {
+            if (Increment(digits)) {
+                digits.pop_back();
+                ++exponent;
+            }
+        }
+    }
+    DropTrailingZeros(digits);
+    int cut = decimals == DecimalDigits::kNoLimit ? precision : exponent + decimals;
+    if (cut < 0) {
+        return result;
+    }
+    cut = std::min(cut, precision);
+    if (cut < static_cast<int>(digits.size())) {
+        const bool up = digits[static_cast<std::size_t>(cut)] >= '5';
+        digits.resize(static_cast<std::size_t>(cut));
+        if (up && Increment(digits)) {
+            digits = "1";
+            ++exponent;
+        }
+    }
+    DropTrailingZeros(digits);
+    result.digits = digits;
+    result.exponent = exponent;
+    result.negative = v < 0;
+    return result;
+}
+
+void ExpectMatchesReference(long double v, int precision, int decimals) {
+    const Expected expected = ReferenceDigits(v, precision, decimals);
+    const DecimalDigits actual(v, precision, decimals);
+    EXPECT_EQ(std::string(actual.Digits), expected.digits)
+        << "value " << v << " precision " << precision << " decimals " << decimals;
+    EXPECT_EQ(actual.Count, expected.digits.size());
+    EXPECT_EQ(actual.Exponent, expected.exponent) << "value " << v;
+    EXPECT_EQ(actual.Negative, expected.negative) << "value " << v;
+}
+
+long double Compose(std::uint64_t mantissa, int exponent) {
+    return std::ldexp(static_cast<long double>(mantissa | (1ULL << 63)), exponent);
+}
+
+TEST(DecimalDigits, BoundaryValuesMatchTheExactExpansion) {
+    std::vector<long double> values = {1.0L, 0.5L, 0.1L, 2.5L, 12.5L, 99.5L, 2.4999L, 1.0L / 3};
+    long double power = 1;
+    for (int k = 0; k <= 40; ++k, power *= 10) {
+        for (const long double p : {power, 1 / power}) {
+            values.push_back(p);
+            values.push_back(std::nextafter(p, 0.0L));
+            values.push_back(std::nextafter(p, std::numeric_limits<long double>::infinity()));
+        }
+    }
+    const long double two53 = 9007199254740992.0L;
+    for (const long double v : {two53 - 1, two53, two53 + 1, two53 + 2}) {
+        values.push_back(v);
+    }
+    // Just under 10^18: ties on the last digit go to the even neighbour, and the odd one
+    // carries into a 19th digit.
+    for (const long double v :
+         {999999999999999999.0L, 999999999999999999.5L, 999999999999999998.5L,
+          999999999999999999.75L, 999999999999999999.25L, 99999999999999999.95L,
+          std::nextafter(1e18L, 0.0L), 123456789012345678.5L, 123456789012345677.5L,
+          1000000000000000005.0L, 1000000000000000015.0L}) {
+        values.push_back(v);
+    }
+    values.push_back(std::numeric_limits<long double>::max());
+    values.push_back(std::numeric_limits<long double>::min());
+    values.push_back(std::numeric_limits<double>::max());
+    values.push_back(std::numeric_limits<double>::min());
+    values.push_back(std::numeric_limits<double>::denorm_min());  // normal as a long double
+    for (const long double v : values) {
+        ExpectMatchesReference(v, 18, DecimalDigits::kNoLimit);
+        ExpectMatchesReference(-v, 18, DecimalDigits::kNoLimit);
+        ExpectMatchesReference(v, 18, 0);
+        ExpectMatchesReference(v, 18, 2);
+        ExpectMatchesReference(v, 7, DecimalDigits::kNoLimit);
+    }
+}
+
+TEST(DecimalDigits, HalvesRoundUpAtEveryDecimalPosition) {
+    // 2^-n ends in a 5 at decimal n, so a cut after n - 1 decimals meets exactly one half.
+    for (int n = 1; n <= 40; ++n) {
+        const long double half = std::ldexp(1.0L, -n);
+        for (const long double v : {half, 7 + half, 1234 + half, -half}) {
+            ExpectMatchesReference(v, 18, n - 1);
+        }
+    }
+    for (long double whole = 1; whole < 1e17L; whole = whole * 10 + 7) {
+        ExpectMatchesReference(whole + 0.5L, 18, 0);
+    }
+    const DecimalDigits up(0.125L, 18, 2);
+    EXPECT_STREQ(up.Digits, "13");
+    EXPECT_EQ(up.Exponent, 0);
+}
+
+TEST(DecimalDigits, RandomValuesMatchTheExactExpansion) {
+    std::mt19937_64 random(20261207);
+    std::uniform_int_distribution<int> nearUnit(-130, 70);
+    std::uniform_int_distribution<int> anywhere(-16440, 16320);
+    std::uniform_int_distribution<int> decimals(-1, 20);
+    std::uniform_int_distribution<int> precision(2, 18);
+    for (int i = 0; i < 20000; ++i) {
+        const long double v = Compose(random(), nearUnit(random));
+        ExpectMatchesReference(v, 18, DecimalDigits::kNoLimit);
+        ExpectMatchesReference(v, precision(random), decimals(random));
+    }
+    for (int i = 0; i < 300; ++i) {
+        ExpectMatchesReference(Compose(random(), anywhere(random)), 18, DecimalDigits::kNoLimit);
+    }
+    // Sizes and shares as the tree listing writes them.
+    std::uniform_int_distribution<std::uint64_t> sizes(0, 1ULL << 44);
+    for (int i = 0; i < 20000; ++i) {
+        const auto size = static_cast<long double>(static_cast<double>(sizes(random)));
+        ExpectMatchesReference(size, 18, 0);
+        ExpectMatchesReference(size / (1ULL << 44) * 100, 18, 0);
+    }
+}
+
+TEST(DecimalDigits, ZeroAndSubnormalsHaveNoDigitsWhateverTheirSign) {
+    const long double subnormal = std::numeric_limits<long double>::denorm_min();
+    for (const long double v :
+         {0.0L, -0.0L, subnormal, -subnormal, std::numeric_limits<long double>::min() / 2}) {
+        const DecimalDigits digits(v, 18, DecimalDigits::kNoLimit);
+        EXPECT_EQ(digits.Count, 0);
+        EXPECT_EQ(digits.Exponent, 0);
+        EXPECT_FALSE(digits.Negative);
+    }
+}
+
+TEST(DecimalDigits, InfinityAndNotANumberCarryTheirMarks) {
+    const long double inf = std::numeric_limits<long double>::infinity();
+    EXPECT_TRUE(DecimalDigits(inf, 18, 0).IsInfinite());
+    EXPECT_FALSE(DecimalDigits(inf, 18, 0).Negative);
+    EXPECT_TRUE(DecimalDigits(-inf, 18, 0).IsInfinite());
+    EXPECT_TRUE(DecimalDigits(-inf, 18, 0).Negative);
+    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    EXPECT_TRUE(DecimalDigits(nan, 18, 0).IsNotANumber());
+    EXPECT_FALSE(DecimalDigits(-nan, 18, 0).Negative);
+}
+
+TEST(DecimalDigits, ValuesCutAwayEntirelyKeepOrLoseTheirSignAsTheCutSays) {
+    // A cut before the first digit is zero; digits that round away keep the sign.
+    const DecimalDigits tiny(-0.04L, 18, 0);
+    EXPECT_EQ(tiny.Count, 0);
+    EXPECT_FALSE(tiny.Negative);
+    const DecimalDigits small(-0.4L, 18, 0);
+    EXPECT_EQ(small.Count, 0);
+    EXPECT_TRUE(small.Negative);
+    const DecimalDigits half(-0.5L, 18, 0);
+    EXPECT_STREQ(half.Digits, "1");
+    EXPECT_EQ(half.Exponent, 1);
+    EXPECT_TRUE(half.Negative);
+    const DecimalDigits nines(0.96L, 18, 1);
+    EXPECT_STREQ(nines.Digits, "1");
+    EXPECT_EQ(nines.Exponent, 1);
+}
+
+}  // namespace
+}  // namespace zelk

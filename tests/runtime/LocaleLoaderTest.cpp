@@ -1,0 +1,251 @@
+// Guards how the locale settings are read: the Japanese desktop's values, the defaults of the
+// three item readers (an empty item, a failed read, an item too long), the adapted date patterns,
+// the built time patterns, the system facts, and a reload racing a formatting thread.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "runtime/FormatText.h"
+#include "runtime/LocaleLoader.h"
+#include "runtime/SystemLocale.h"
+#include "tests/runtime/LocaleTestSupport.h"
+
+namespace zelk {
+namespace {
+
+using LocaleLoaderTest = JapaneseDesktopTest;
+
+TEST_F(LocaleLoaderTest, JapaneseDesktopGivesItsOwnSettings) {
+    const auto formats = CurrentLocaleFormats();
+    EXPECT_EQ(formats->CurrencySymbol, "¥");
+    EXPECT_EQ(formats->CurrencyPlacement, 0);
+    EXPECT_EQ(formats->NegativeCurrencyPlacement, 1);
+    EXPECT_EQ(formats->CurrencyDigits, 0);
+    EXPECT_EQ(formats->GroupMark, ',');
+    EXPECT_EQ(formats->DecimalMark, '.');
+    EXPECT_EQ(formats->DateMark, '/');
+    EXPECT_EQ(formats->TimeMark, ':');
+    EXPECT_EQ(formats->ShortDatePattern, "yyyy/MM/dd");
+    EXPECT_EQ(formats->LongDatePattern, "yyyy'年'M'月'd'日'");
+    EXPECT_EQ(formats->AmText, "午前");
+    EXPECT_EQ(formats->PmText, "午後");
+    EXPECT_EQ(formats->ShortTimePattern, "h:mm");
+    EXPECT_EQ(formats->LongTimePattern, "h:mm:ss");
+    EXPECT_EQ(formats->MonthNames[11], "12月");
+    EXPECT_EQ(formats->MonthAbbrevs[0], "1");
+    EXPECT_EQ(formats->DayNames[0], "日曜日");  // Sunday first
+    EXPECT_EQ(formats->DayNames[1], "月曜日");
+    EXPECT_EQ(formats->DayAbbrevs[6], "土");
+    EXPECT_EQ(FormatText("%0.0m|%0.0f", {1200000.0, 12.5}), "¥1,200,000|13");
+}
+
+TEST_F(LocaleLoaderTest, UsEnglishGivesItsOwnSettings) {
+    LocaleService::Instance().SetThreadLocale(kLocaleUsEnglish);
+    LoadSystemLocale();
+    LoadLocaleNames();
+    LoadLocaleFormats();
+    const auto formats = CurrentLocaleFormats();
+    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 9);
+    EXPECT_EQ(formats->CurrencySymbol, "$");
+    EXPECT_EQ(formats->CurrencyDigits, 2);
+    EXPECT_EQ(formats->ShortDatePattern, "M/d/yyyy");
+    EXPECT_EQ(formats->ShortTimePattern, "h:mm AMPM");
+    EXPECT_EQ(formats->DayNames[0], "Sunday");
+    EXPECT_EQ(formats->MonthAbbrevs[8], "Sep");
+    EXPECT_EQ(FormatText("%m", {-1234.5}), "($1,234.50)");
+}
+
+TEST_F(LocaleLoaderTest, TextItemsAreEmptyWhenEmptyAndDefaultOnlyWhenTheReadFails) {
+    Install(LOCALE_SCURRENCY, "");
+    Fail(LOCALE_S1159);
+    Install(LOCALE_S2359, std::string(255, 'p'));
+    Install(LOCALE_SSHORTDATE, std::string(256, 'd'));  // does not fit the buffer: fails
+    LoadLocaleFormats();
+    const auto formats = CurrentLocaleFormats();
+    EXPECT_EQ(formats->CurrencySymbol, "");
+    EXPECT_EQ(formats->AmText, "am");
+    EXPECT_EQ(formats->PmText, std::string(255, 'p'));
+    EXPECT_EQ(formats->ShortDatePattern, "m/d/yy");
+    Fail(LOCALE_SLONGDATE);
+    Fail(LOCALE_SCURRENCY);
+    LoadLocaleFormats();
+    EXPECT_EQ(CurrentLocaleFormats()->LongDatePattern, "mmmm d, yyyy");
+    EXPECT_EQ(CurrentLocaleFormats()->CurrencySymbol, "");
+}
+
+TEST_F(LocaleLoaderTest, CharacterItemsTakeTheirFirstByteOrTheDefault) {
+    Install(LOCALE_STHOUSAND, "");   // the zero byte
+    Install(LOCALE_SDECIMAL, "..");  // too long: the default
+    Install(LOCALE_SDATE, "-");
+    Fail(LOCALE_STIME);
+    LoadLocaleFormats();
+    const auto formats = CurrentLocaleFormats();
+    EXPECT_EQ(formats->GroupMark, '\0');
+    EXPECT_EQ(formats->DecimalMark, '.');
+    EXPECT_EQ(formats->DateMark, '-');
+    EXPECT_EQ(formats->TimeMark, ':');
+    Install(LOCALE_SDECIMAL, ",,");
+    Install(LOCALE_STHOUSAND, "·");  // a two-byte character does not fit either
+    LoadLocaleFormats();
+    EXPECT_EQ(CurrentLocaleFormats()->DecimalMark, '.');
+    EXPECT_EQ(CurrentLocaleFormats()->GroupMark, ',');
+}
+
+TEST_F(LocaleLoaderTest, NumberItemsReadDecimalsKeptInOneByte) {
+    const std::pair<const char*, int> cases[] = {{"12", 12}, {"abc", 0},        {"", 0},
+                                                 {"3x", 0},  {"300", 44},       {"-1", 255},
+                                                 {"+7", 7},  {"99999999999", 0}};
+    for (const auto& [text, value] : cases) {
+        Install(LOCALE_ICURRDIGITS, text);
+        EXPECT_EQ(ReadNumberItem(LOCALE_ICURRDIGITS), value) << '"' << text << '"';
+    }
+    Fail(LOCALE_ICURRDIGITS);
+    EXPECT_EQ(ReadNumberItem(LOCALE_ICURRDIGITS), 0);
+}
+
+TEST_F(LocaleLoaderTest, EmptyNamesTakeTheEnglishNameOfTheSameMonthOrDay) {
+    Install(LOCALE_SMONTHNAME1 + 4, "");
+    Install(LOCALE_SABBREVMONTHNAME1 + 11, "");
+    Fail(LOCALE_SDAYNAME1 + 6);           // Sunday
+    Install(LOCALE_SABBREVDAYNAME1, "");  // Monday
+    LoadLocaleNames();
+    const auto formats = CurrentLocaleFormats();
+    EXPECT_EQ(formats->MonthNames[4], "May");
+    EXPECT_EQ(formats->MonthNames[5], "6月");
+    EXPECT_EQ(formats->MonthAbbrevs[11], "Dec");
+    EXPECT_EQ(formats->DayNames[0], "Sunday");
+    EXPECT_EQ(formats->DayAbbrevs[1], "Mon");
+    EXPECT_EQ(formats->DayAbbrevs[2], "火");
+}
+
+TEST_F(LocaleLoaderTest, ReloadingFormatsKeepsTheNames) {
+    WithFormats([](LocaleFormats& f) { f.MonthNames[0] = "kept"; });
+    Install(LOCALE_SCURRENCY, "€");
+    LoadLocaleFormats();
+    EXPECT_EQ(CurrentLocaleFormats()->MonthNames[0], "kept");
+    EXPECT_EQ(CurrentLocaleFormats()->CurrencySymbol, "€");
+}
+
+TEST_F(LocaleLoaderTest, EraCalendarsRewriteYearsAndEras) {
+    for (const char* calendar : {"3", "4", "5"}) {
+        Install(LOCALE_ICALENDARTYPE, calendar);
+        EXPECT_EQ(AdaptDatePattern("gg yyyy/MM/dd"), "ggg ee/MM/dd");
+        EXPECT_EQ(AdaptDatePattern("GgYY.M.d"), "gggee.M.d");
+        EXPECT_EQ(AdaptDatePattern("yyy y Y"), "eee e e");
+        EXPECT_EQ(AdaptDatePattern("g'年'YyyY"), "g'年'ee");
+    }
+}
+
+TEST_F(LocaleLoaderTest, OtherCalendarsDropErasOnlyForTheirLanguages) {
+    const std::string pattern = "gg yyyy/MM/dd G";
+    EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");  // Japanese is language 17
+    for (const char* calendar : {"1", "2", "x", ""}) {
+        Install(LOCALE_ICALENDARTYPE, calendar);
+        for (const LCID locale : {0x0404U, 0x0411U, 0x0412U}) {  // languages 4, 17, 18
+            SystemLocale system = CurrentSystemLocale();
+            system.PrimaryLanguage = static_cast<std::uint16_t>(locale & 0x3FF);
+            InstallSystemLocale(system);
+            EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ") << calendar << " " << locale;
+        }
+        SystemLocale system = CurrentSystemLocale();
+        system.PrimaryLanguage = 9;
+        InstallSystemLocale(system);
+        EXPECT_EQ(AdaptDatePattern(pattern), pattern) << calendar;
+        LoadSystemLocale();
+    }
+    Fail(LOCALE_ICALENDARTYPE);
+    EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");
+}
+
+TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
+    struct Case {
+        const char* zero;
+        const char* clock;
+        const char* mark;
+        const char* shortPattern;
+        const char* longPattern;
+    };
+    const Case cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
+                          {"1", "1", "0", "hh:mm", "hh:mm:ss"},
+                          {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
+                          {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
+    for (const Case& c : cases) {
+        Install(LOCALE_ITLZERO, c.zero);
+        Install(LOCALE_ITIME, c.clock);
+        Install(LOCALE_ITIMEMARKPOSN, c.mark);
+        LoadLocaleFormats();
+        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, c.shortPattern);
+        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, c.longPattern);
+    }
+}
+
+TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocaleAndCodePage) {
+    const SystemLocale& japanese = CurrentSystemLocale();
+    EXPECT_EQ(japanese.LocaleId, 0x0411u);
+    EXPECT_EQ(japanese.PrimaryLanguage, 17);
+    EXPECT_EQ(japanese.SubLanguage, 1);
+    EXPECT_TRUE(japanese.DoubleByteSystem);
+    EXPECT_EQ(japanese.LeadByteSet.count(), 0xF4u - 0xC2u + 1);
+    EXPECT_TRUE(japanese.LeadByteSet.test(0xC2) && japanese.LeadByteSet.test(0xF4));
+
+    LocaleService::Instance().SetThreadLocale(0);
+    LoadSystemLocale();
+    EXPECT_EQ(CurrentSystemLocale().LocaleId, 0x0409u);
+    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 1);
+    LocaleService::Instance().SetThreadLocale(0x00050000);  // low half zero
+    LoadSystemLocale();
+    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 9);
+    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 1);
+    LocaleService::Instance().SetThreadLocale(0x0C0A);
+    LoadSystemLocale();
+    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 10);
+    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 3);
+
+    CPINFO info;
+    info.LeadByte = {0x81, 0x83, 0x90, 0x8F, 0xE0, 0xE0, 0, 0, 0xA0, 0xA1};
+    LocaleService::Instance().InstallCodePageInfo(info);
+    LoadSystemLocale();
+    EXPECT_EQ(CurrentSystemLocale().LeadByteSet.count(), 4u);  // 81-83 and E0; 90-8F is empty
+    info.LeadByte = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6};      // six ranges and no end mark
+    LocaleService::Instance().InstallCodePageInfo(info);
+    LoadSystemLocale();
+    EXPECT_EQ(CurrentSystemLocale().LeadByteSet.count(), 6u);
+    LocaleService::Instance().InstallCodePageInfo(std::nullopt);
+    LoadSystemLocale();
+    EXPECT_TRUE(CurrentSystemLocale().DoubleByteSystem);
+    EXPECT_TRUE(CurrentSystemLocale().LeadByteSet.none());
+    LocaleService::Instance().InstallCodePageInfo(info);
+    LocaleService::Instance().InstallSystemMetric(SM_DBCSENABLED, 0);
+    LoadSystemLocale();
+    EXPECT_FALSE(CurrentSystemLocale().DoubleByteSystem);
+    EXPECT_TRUE(CurrentSystemLocale().LeadByteSet.none());
+}
+
+TEST_F(LocaleLoaderTest, ReloadWhileAnotherThreadFormatsShowsOldOrNewSettingsWhole) {
+    std::atomic<bool> stop{false};
+    std::set<std::string> seen;
+    std::thread reader([&] {
+        while (!stop.load()) {
+            seen.insert(FormatText("%0.0m", {1234567.0}));
+        }
+    });
+    for (int i = 0; i < 400; ++i) {
+        const bool euro = i % 2 == 0;
+        Install(LOCALE_SCURRENCY, euro ? "€" : "¥");
+        Install(LOCALE_STHOUSAND, euro ? "." : ",");
+        Install(LOCALE_ICURRENCY, euro ? "3" : "0");
+        LoadLocaleFormats();
+    }
+    stop.store(true);
+    reader.join();
+    for (const std::string& text : seen) {
+        EXPECT_TRUE(text == "¥1,234,567" || text == "1.234.567 €") << text;
+    }
+}
+
+}  // namespace
+}  // namespace zelk

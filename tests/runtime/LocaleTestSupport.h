@@ -1,0 +1,38 @@
+#pragma once
+// Puts the locale back to the built-in Japanese desktop before and after each test that changes
+// locale items or settings, so tests do not see each other's conventions.
+
+#include <gtest/gtest.h>
+
+#include "platform/LocaleService.h"
+#include "runtime/LocaleFormats.h"
+
+namespace zelk {
+
+inline void LoadJapaneseDesktop() {
+    LocaleService::Instance().RemoveInstalled();
+    LocaleService::Instance().SetThreadLocale(kLocaleJapanese);
+    LoadSystemLocale();
+    LoadLocaleNames();
+    LoadLocaleFormats();
+}
+
+class JapaneseDesktopTest : public ::testing::Test {
+  protected:
+    void SetUp() override { LoadJapaneseDesktop(); }
+    void TearDown() override { LoadJapaneseDesktop(); }
+
+    static void Install(LCTYPE item, std::string value) {
+        LocaleService::Instance().InstallItem(kLocaleJapanese, item, std::move(value));
+    }
+    static void Fail(LCTYPE item) { LocaleService::Instance().FailItem(kLocaleJapanese, item); }
+    // Installs settings that differ from the desktop's in the given fields only.
+    template <typename Change>
+    static void WithFormats(Change change) {
+        LocaleFormats formats = *CurrentLocaleFormats();
+        change(formats);
+        InstallLocaleFormats(std::move(formats));
+    }
+};
+
+}  // namespace zelk
