@@ -1,5 +1,6 @@
 #include "runtime/DecimalDigits.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -128,10 +129,20 @@ void SignificantDigits(std::uint64_t mantissa, int exponent, std::uint64_t& digi
     }
 }
 
-void WriteNineDigits(std::uint32_t value, char* out) {
-    for (int i = 8; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes exactly 18 digits, two at a time.
+void WriteEighteenDigits(std::uint64_t value, char* out) {
+    for (int i = 16; i >= 0; i -= 2) {
+        std::memcpy(out + i, &kDigitPairs[2 * (value % 100)], 2);
+        value /= 100;
     }
 }
 
@@ -163,8 +174,7 @@ DecimalDigits::DecimalDigits(long double value, int precision, int decimals) {
     int exponent = 0;
     SignificantDigits(parts.mantissa, parts.exponent, significant, exponent);
     char digits[kMaxDigits];
-    WriteNineDigits(static_cast<std::uint32_t>(significant / 1000000000U), digits);
-    WriteNineDigits(static_cast<std::uint32_t>(significant % 1000000000U), digits + 9);
+    WriteEighteenDigits(significant, digits);
 
     int cut = decimals == kNoLimit ? precision : exponent + decimals;
     if (cut < 0) {
