@@ -12,24 +12,30 @@ namespace zelk {
 enum class DriveKind { Removable, Fixed, Network, CdRom, RamDisk };
 
 struct Volume {
-    char Letter = 0;          // 'c' to 'z'; 0 for a volume past z
+    char Letter = 0;  // 'c' to 'z'; 0 for a volume past z
     DriveKind Kind = DriveKind::Fixed;
-    std::string MountPoint;   // decoded, absolute
-    std::string Source;       // decoded mount source, such as server:/export
+    std::string MountPoint;  // decoded, absolute
+    std::string Source;      // decoded mount source, such as server:/export
     std::string FsType;
 };
 
 class VolumeTable {
-public:
+  public:
     VolumeTable() = default;
     explicit VolumeTable(std::vector<Volume> volumes) : volumes_(std::move(volumes)) {}
+    // otherMountPoints: mounts that are not drives (proc, /run, ...), so that a directory on one
+    // of them is known to lie on no drive.
+    VolumeTable(std::vector<Volume> volumes, std::vector<std::string> otherMountPoints)
+        : volumes_(std::move(volumes)), otherMountPoints_(std::move(otherMountPoints)) {}
 
     const std::vector<Volume>& Volumes() const { return volumes_; }
+    const std::vector<std::string>& OtherMountPoints() const { return otherMountPoints_; }
     // The volume with this letter in either case, or nullptr.
     const Volume* ByLetter(char letter) const;
 
-private:
+  private:
     std::vector<Volume> volumes_;
+    std::vector<std::string> otherMountPoints_;
 };
 
 // The table in force for the process: the drive chooser installs it at each rebuild; tests may
