@@ -1,0 +1,80 @@
+// Guards the reading of the kernel's mount table: every octal escape decoded, optional fields
+// skipped, and a malformed line left out without harming the lines around it.
+
+#include <gtest/gtest.h>
+
+#include "platform/MountInfo.h"
+
+namespace zelk {
+namespace {
+
+std::string Decoded(std::string_view field) {
+    std::string out;
+    EXPECT_TRUE(DecodeMountEscapes(field, out)) << field;
+    return out;
+}
+
+TEST(MountInfo, EveryOctalEscapeIsDecoded) {
+    EXPECT_EQ(Decoded(R"(/mnt/My\040Disk)"), "/mnt/My Disk");
+    EXPECT_EQ(Decoded(R"(/a\011b\012c\134d)"), "/a\tb\nc\\d");
+    EXPECT_EQ(Decoded(R"(/\101\303\244)"), "/A\xC3\xA4");  // any byte, also UTF-8 halves
+    EXPECT_EQ(Decoded(R"(/end\134)"), "/end\\");
+}
+
+TEST(MountInfo, BackslashWithoutThreeOctalDigitsStaysAsItIs) {
+    EXPECT_EQ(Decoded(R"(/a\04)"), R"(/a\04)");
+    EXPECT_EQ(Decoded(R"(/a\089)"), R"(/a\089)");
+    EXPECT_EQ(Decoded(R"(/a\400)"), R"(/a\400)");  // past one byte
+    EXPECT_EQ(Decoded(R"(/a\)"), R"(/a\)");
+    std::string out;
+    EXPECT_FALSE(DecodeMountEscapes(R"(/a\000b)", out));
+}
+
+TEST(MountInfo, FieldsAreTakenAroundOptionalFieldsAndTheSeparator) {
+    const auto mounts = ParseMountInfo(
+        "36 35 98:0 /mnt1 /mnt/two\\040words rw,noatime master:1 shared:7 propagate_from:2 - "
+        "ext3 /dev/root rw,errors=continue\n"
+        "37 35 0:40 / /srv ro - nfs4 server:/export rw\n");
+    ASSERT_EQ(mounts.size(), 2u);
+    EXPECT_EQ(mounts[0].Major, 98u);
+    EXPECT_EQ(mounts[0].Minor, 0u);
+    EXPECT_EQ(mounts[0].Root, "/mnt1");
+    EXPECT_EQ(mounts[0].MountPoint, "/mnt/two words");
+    EXPECT_EQ(mounts[0].FsType, "ext3");
+    EXPECT_EQ(mounts[0].Source, "/dev/root");
+    EXPECT_EQ(mounts[1].MountPoint, "/srv");
+    EXPECT_EQ(mounts[1].Source, "server:/export");
+}
+
+TEST(MountInfo, MalformedLinesAreSkippedAndTheRestKept) {
+    const auto mounts = ParseMountInfo(
+        "\n"
+        "garbage\n"
+        "1 2 8:1 / /no-separator rw shared:1 ext4 /dev/sda1 rw\n"
+        "x 2 8:1 / /bad-id rw - ext4 /dev/sda1 rw\n"
+        "1 2 81 / /bad-device rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:99999999999 / /overflow rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / relative rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / /nul\\000byte rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / /cut-short rw - ext4\n"
+        "1 2 8:1 / /good rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / /no-newline-at-end rw - ext4 /dev/sda1 rw");
+    ASSERT_EQ(mounts.size(), 2u);
+    EXPECT_EQ(mounts[0].MountPoint, "/good");
+    EXPECT_EQ(mounts[1].MountPoint, "/no-newline-at-end");
+}
+
+TEST(MountInfo, ArbitraryBytesNeverCrash) {
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) {
+        noise += static_cast<char>((i * 7919 + 13) % 256);
+        if (i % 97 == 0) {
+            noise += " - ";
+        }
+    }
+    EXPECT_NO_FATAL_FAILURE(ParseMountInfo(noise));
+    EXPECT_TRUE(ParseMountInfo("").empty());
+}
+
+}  // namespace
+}  // namespace zelk
