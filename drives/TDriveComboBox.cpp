@@ -1,7 +1,296 @@
 #include "drives/TDriveComboBox.h"
 
-namespace zelk {
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QListView>
+#include <QPainter>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <algorithm>
 
-TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent) {}
+#include "drives/TDriveItemDelegate.h"
+#include "platform/DriveServices.h"
+#include "platform/FileNameCase.h"
+#include "platform/SystemVolumeSource.h"
+#include "platform/VolumeTableReader.h"
+
+namespace zelk {
+namespace {
+
+constexpr int kMaxDroppedRows = 8;
+
+constexpr char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string CaseOfLetter(char letter, const std::string& text) {
+    return letter >= 'a' ? FileNameToLower(text) : FileNameToUpper(text);
+}
+
+// The image with every pixel of its bottom-left colour made transparent.
+QImage Keyed(const QImage& image) {
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = keyed.pixel(0, keyed.height() - 1);
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x) {
+            if (line[x] == key) {
+                line[x] = 0;
+            }
+        }
+    }
+    return keyed;
+}
+
+}  // namespace
+
+TDriveComboBox::TDriveComboBox(QWidget* parent) : TDriveComboBox(parent, nullptr) {}
+
+TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<VolumeSource> source)
+    : QComboBox(parent),
+      source_(source ? std::move(source) : std::make_shared<SystemVolumeSource>()) {
+    setEditable(false);
+    setItemDelegate(new TDriveItemDelegate(*this));
+    setMaxVisibleItems(kMaxDroppedRows);
+    if (auto* list = qobject_cast<QListView*>(view())) {
+        list->setUniformItemSizes(true);
+    }
+    for (int i = 0; i < kDriveImageCount; ++i) {
+        images_[i] = QImage(DriveImageXpm(static_cast<DriveImage>(i)));
+    }
+
+    // The letter as the current directory spells it; SelectDrive settles its case later.
+    table_ = std::make_shared<VolumeTable>(ReadVolumeTable(*source_));
+    const std::string current = GetCurrentDirectoryA(*table_, source_->CurrentDirectory());
+    selectedDrive_ = (current.empty() || current.front() == '\\') ? 0 : current.front();
+    UpdateItemHeight();
+
+    connect(this, &QComboBox::activated, this, &TDriveComboBox::UserPicked);
+}
+
+TDriveComboBox::~TDriveComboBox() = default;
+
+void TDriveComboBox::SelectDrive(char letter) {
+    if (selectedEntry_ >= 0 && Upper(letter) == Upper(selectedDrive_)) {
+        return;
+    }
+    if (letter == 0) {
+        selectedDrive_ = 0;
+        SetSelectedEntry(-1);
+    } else {
+        selectedDrive_ = textCase_ == tcUpperCase ? Upper(letter) : Lower(letter);
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            const std::string& text = entries_[i].Text;
+            if (text.size() >= 2 && Upper(text[0]) == Upper(selectedDrive_) && text[1] == ':') {
+                SetSelectedEntry(static_cast<int>(i));
+                break;
+            }
+        }
+    }
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+void TDriveComboBox::SetTextCase(TTextCase value) {
+    if (value == textCase_) {
+        return;
+    }
+    textCase_ = value;
+    const char remembered = selectedDrive_;
+    RebuildDriveList();
+    SelectDrive(remembered);
+}
+
+void TDriveComboBox::RebuildDriveList() {
+    table_ = std::make_shared<VolumeTable>(ReadVolumeTable(*source_));
+    InstallVolumeTable(table_);
+    FillFromTable();
+}
+
+void TDriveComboBox::FillFromTable() {
+    entries_.clear();
+    clear();
+    selectedEntry_ = -1;
+    const std::uint32_t mask = GetLogicalDrives(*table_);
+    for (int i = 0; i < 26; ++i) {
+        if ((mask & (1u << i)) == 0) {
+            continue;
+        }
+        char letter = static_cast<char>('a' + i);
+        const unsigned type = GetDriveTypeA(*table_, std::string{letter, ':', '\\'});
+        if (textCase_ == tcUpperCase) {
+            letter = Upper(letter);
+        }
+        const std::string prefix = std::string{letter, ':'};
+        DriveEntry entry;
+        switch (type) {
+            case DRIVE_REMOVABLE:
+                entry = {prefix, &Image(DriveImage::Floppy)};
+                break;
+            case DRIVE_FIXED:
+                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::Hard)};
+                break;
+            case DRIVE_REMOTE:
+                entry = {prefix + " " + NetworkNameText(letter), &Image(DriveImage::Network)};
+                break;
+            case DRIVE_CDROM:
+                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::CdRom)};
+                break;
+            case DRIVE_RAMDISK:
+                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::Ram)};
+                break;
+            default:
+                continue;
+        }
+        addItem(QString::fromUtf8(entry.Text));
+        entries_.push_back(std::move(entry));
+    }
+    setCurrentIndex(-1);  // adding the first item selected it
+}
+
+std::string TDriveComboBox::VolumeLabelText(char letter) const {
+    std::string label;
+    if (!GetVolumeInformationA(*table_, std::string{letter, ':', '\\'}, label)) {
+        label.clear();
+    }
+    return "[" + CaseOfLetter(letter, label) + "]";
+}
+
+std::string TDriveComboBox::NetworkNameText(char letter) const {
+    std::string name;
+    if (WNetGetConnectionA(*table_, std::string{Upper(letter), ':'}, name) != NO_ERROR) {
+        return VolumeLabelText(letter);
+    }
+    return CaseOfLetter(letter, name);
+}
+
+void TDriveComboBox::UpdateItemHeight() {
+    itemHeight_ = std::max(QFontMetrics(font()).height(), Image(DriveImage::Floppy).height());
+    // The closed field is one entry high inside the frame, like the open rows.
+    setFixedHeight(itemHeight_ + 6);
+    updateGeometry();
+}
+
+void TDriveComboBox::DrawDriveEntry(QPainter& painter, int index, const QRect& rect, bool selected,
+                                    bool focused) const {
+    QColor background = palette().color(QPalette::Base);
+    QColor foreground = palette().color(QPalette::Text);
+    const bool isEntry = index >= 0 && index < static_cast<int>(entries_.size());
+    if (isEntry && selected) {
+        background = palette().color(QPalette::Highlight);
+        foreground = palette().color(QPalette::HighlightedText);
+    }
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.fillRect(rect, background);
+    if (isEntry) {
+        const DriveEntry& entry = entries_[index];
+        int width = 16;
+        if (entry.Image != nullptr && !entry.Image->isNull()) {
+            width = entry.Image->width();
+            const int y = (rect.top() + rect.top() + rect.height() - entry.Image->height()) / 2;
+            painter.drawImage(rect.left() + 2, y, Keyed(*entry.Image));
+        }
+        QRect textRect = rect;
+        textRect.setLeft(rect.left() + width + 6);
+        painter.setClipRect(textRect, Qt::IntersectClip);
+        painter.setFont(font());
+        painter.setPen(foreground);
+        // No mnemonic flag: an ampersand is drawn as itself.
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromUtf8(entry.Text));
+    }
+    painter.restore();
+    if (focused) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect;
+        option.backgroundColor = background;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+QSize TDriveComboBox::sizeHint() const {
+    return {QComboBox::sizeHint().width(), itemHeight_ + 6};
+}
+
+QSize TDriveComboBox::minimumSizeHint() const {
+    return {QComboBox::minimumSizeHint().width(), itemHeight_ + 6};
+}
+
+void TDriveComboBox::showPopup() {
+    QComboBox::showPopup();
+    // One to eight rows of one item height, whatever the style would choose.
+    QWidget* popup = view()->window();
+    const int rows = std::clamp(count(), 1, kMaxDroppedRows);
+    const int chrome = popup->height() - view()->viewport()->height();
+    const int height = rows * itemHeight_ + chrome;
+    const QPoint below = mapToGlobal(QPoint(0, this->height()));
+    if (popup->y() >= below.y() - 1) {
+        popup->setGeometry(popup->x(), popup->y(), popup->width(), height);
+    } else {
+        popup->setGeometry(popup->x(), mapToGlobal(QPoint(0, 0)).y() - height, popup->width(),
+                           height);
+    }
+}
+
+void TDriveComboBox::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const bool focused = hasFocus();
+    DrawDriveEntry(painter, selectedEntry_, field, focused, focused);
+}
+
+void TDriveComboBox::showEvent(QShowEvent* event) {
+    // The first showing stands for the creation of the native list control.
+    if (!created_) {
+        created_ = true;
+        RebuildDriveList();
+        SelectDrive(selectedDrive_);
+    }
+    QComboBox::showEvent(event);
+}
+
+void TDriveComboBox::changeEvent(QEvent* event) {
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        UpdateItemHeight();
+        if (created_) {
+            RebuildDriveList();
+            SelectDrive(selectedDrive_);
+        }
+    }
+}
+
+void TDriveComboBox::SetSelectedEntry(int index) {
+    selectedEntry_ = index;
+    setCurrentIndex(index);
+    update();
+}
+
+void TDriveComboBox::UserPicked(int index) {
+    if (index == selectedEntry_) {
+        return;
+    }
+    selectedEntry_ = index;
+    if (OnClick) {
+        OnClick();
+    }
+    if (selectedEntry_ >= 0 && selectedEntry_ < static_cast<int>(entries_.size())) {
+        SelectDrive(entries_[selectedEntry_].Text.front());
+    }
+}
 
 }  // namespace zelk
