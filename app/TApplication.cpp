@@ -1,0 +1,183 @@
+#include "app/TApplication.h"
+
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <QWidget>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "app/AppTexts.h"
+#include "app/ErrorGuard.h"
+#include "app/Pictures.h"
+#include "app/TfrmMain.h"
+#include "app/UiRelay.h"
+#include "runtime/Errors.h"
+#include "runtime/TThread.h"
+
+namespace zelk {
+namespace {
+
+TApplication* instance = nullptr;
+
+constexpr auto kHandoverWait = std::chrono::seconds(2);
+const char* const kLastChanceCaption = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
+
+QString Display(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void PresentBox(QWidget* owner, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+    box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    box.exec();
+}
+
+// The file holding code address, and the address relative to that file's base.
+std::pair<std::string, std::uintptr_t> ModuleOf(const void* address,
+                                                const std::string& programFile) {
+    Dl_info info{};
+    if (dladdr(address, &info) != 0 && info.dli_fname != nullptr && info.dli_fbase != nullptr) {
+        return {info.dli_fname, reinterpret_cast<std::uintptr_t>(address) -
+                                    reinterpret_cast<std::uintptr_t>(info.dli_fbase)};
+    }
+    return {programFile, reinterpret_cast<std::uintptr_t>(address) - 0x1000};
+}
+
+// INTERIM: replaced by the frame's report text builder once it lands.
+std::string LastChanceText(std::exception_ptr error, const std::string& module,
+                           std::uintptr_t relative) {
+    std::string className = "Exception";
+    std::string message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& known) {
+        className = known.ClassName();
+        message = known.Message();
+    } catch (...) {
+    }
+    char address[32];
+    std::snprintf(address, sizeof address, "%08llX", static_cast<unsigned long long>(relative));
+    const std::string file = module.substr(module.rfind('/') + 1);
+    std::string text =
+        className + "がﾓｼﾞｭｰﾙ " + file + " の " + address + " で発生しました。\n" + message;
+    if (!message.empty() && message.back() != '.') {
+        text += '.';
+    }
+    return text;
+}
+
+[[noreturn]] void EndProcess() {
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+}  // namespace
+
+TApplication::TApplication(std::string programFile)
+    : programFile_(std::move(programFile)),
+      title_(AppTitleOf(programFile_)),
+      presenter_(PresentBox),
+      relay_(std::make_unique<UiRelay>()) {
+    instance = this;
+    TThread::RecordUiThread();
+    TThread::SetLastChanceHook([this](std::exception_ptr error) { ReportFromAnyThread(error); });
+    QApplication::setWindowIcon(QIcon(AppIconPicture()));
+}
+
+TApplication::~TApplication() {
+    mainWindow_.reset();
+    TThread::SetLastChanceHook({});
+    relay_.reset();
+    instance = nullptr;
+}
+
+TApplication* TApplication::Instance() {
+    return instance;
+}
+
+void TApplication::CreateMainWindow(TfrmMain*& reference) {
+    reference = nullptr;
+    auto window = std::make_unique<TfrmMain>();
+    reference = window.get();
+    if (!mainWindow_) {
+        mainWindow_ = std::move(window);
+    } else {
+        window.release()->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    Guarded([reference] { reference->FormCreate(); });
+}
+
+QWidget* TApplication::MainWindow() const {
+    return mainWindow_.get();
+}
+
+int TApplication::Run() {
+    if (mainWindow_) {
+        mainWindow_->show();
+    }
+    return QApplication::exec();
+}
+
+void TApplication::RequestQuit() {
+    QCoreApplication::quit();
+}
+
+void TApplication::HandleError(std::exception_ptr error) {
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+    } catch (const Exception& known) {
+        ShowError(known);
+    } catch (...) {
+        ReportUnhandled(error, false);
+    }
+}
+
+void TApplication::ShowError(const Exception& error) {
+    presenter_(MainWindow(), Display(title_), Display(ErrorBoxText(error.Message())));
+}
+
+void TApplication::ReportUnhandled(std::exception_ptr error, bool lastChance) {
+    const auto [module, relative] = ModuleOf(__builtin_return_address(0), programFile_);
+    const std::string text = LastChanceText(error, module, relative);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    presenter_(nullptr, Display(kLastChanceCaption), Display(text));
+    if (lastChance) {
+        EndProcess();
+    }
+}
+
+void TApplication::ReportFromAnyThread(std::exception_ptr error) {
+    if (TThread::OnUiThread()) {
+        ReportUnhandled(error, true);
+    }
+    // The box belongs on the user-interface thread. Should that thread not take the report (it
+    // may be waiting for this very worker), the text is on standard error and the process ends.
+    const auto [module, relative] = ModuleOf(__builtin_return_address(0), programFile_);
+    const std::string text = LastChanceText(error, module, relative);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    const bool taken = relay_->HandOver(
+        [this, text] {
+            presenter_(nullptr, Display(kLastChanceCaption), Display(text));
+            EndProcess();
+        },
+        kHandoverWait);
+    if (!taken) {
+        EndProcess();
+    }
+    while (true) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+}
+
+}  // namespace zelk

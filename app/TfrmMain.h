@@ -1,0 +1,85 @@
+#pragma once
+// The one window of ZELK: the top band with the drive list, four buttons and the size-basis
+// radio buttons, the tree and graph pages, and the status line. Its handlers carry the scan,
+// the tree listing, sorting and the graph; each runs from the event loop inside an error guard.
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "scan/SizeBasis.h"
+#include "scan/TFileAttr.h"
+#include "scan/TSearchThread.h"
+
+class QPushButton;
+
+namespace zelk {
+
+class TDriveComboBox;
+class TImageList;
+class TPageControl;
+class TPaintBox;
+class TPanel;
+class TRadioButton;
+class TStatusBar;
+class TTreeView;
+
+class TfrmMain : public QWidget, public SizeBasisProvider {
+    Q_OBJECT
+  public:
+    // Builds the layout, scaled for the screen, and wires every event to its handler. The
+    // creation handler is left to the caller (the application object runs it).
+    TfrmMain();
+    ~TfrmMain() override;
+
+    // The controls, owned by the window through their Qt parents (ImageList1 directly).
+    TPanel* Panel1 = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    QPushButton* btnStart = nullptr;
+    QPushButton* btnStop = nullptr;
+    TPageControl* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    TTreeView* TreeView1 = nullptr;
+    std::unique_ptr<TImageList> ImageList1;
+    TPaintBox* PaintBox1 = nullptr;
+    QPushButton* btnSortBySize = nullptr;
+    QPushButton* btnSortByDate = nullptr;
+    TRadioButton* rbFileSize = nullptr;
+    TRadioButton* rbCompressedSize = nullptr;
+
+    std::unique_ptr<TFileAttr> RootAttr;
+    std::unique_ptr<TSearchThread> SearchThread;
+    std::string SortKey;
+
+    void btnStartClick();
+    void btnStopClick();
+    void FormCloseQuery(bool& canClose);
+    void btnSortBySizeClick();
+    void btnSortByDateClick();
+    void rbFileSizeClick();
+    void rbCompressedSizeClick();
+    void PaintBox1Paint();
+    void TreeView1Click();
+    void FormCreate();
+
+    // Checked rbCompressedSize: sizes count compressed bytes.
+    bool CompressedBasis() const override;
+
+    // The band heights after start-up scaling; alignment keeps them on every resize.
+    void SetBandHeights(int top, int bottom);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void WireEvents();
+    void Align();
+
+    int topBandHeight_ = 0;
+    int bottomBandHeight_ = 0;
+};
+
+}  // namespace zelk

@@ -1,0 +1,247 @@
+#include "app/TreeNodeModel.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <climits>
+#include <new>
+
+#include "app/ETreeViewError.h"
+#include "app/TImageList.h"
+
+namespace zelk {
+namespace {
+
+const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+}  // namespace
+
+TreeNodeModel::TreeNodeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+TreeNodeModel::~TreeNodeModel() {
+    for (TTreeNode* root : roots_) {
+        FreeSubtree(root);
+    }
+}
+
+void TreeNodeModel::BeginChange() {
+    if (changing_) {
+        return;
+    }
+    beginResetModel();
+    changing_ = true;
+    // High priority: delivered before the paints and input that a nested loop would take first.
+    QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::HighEventPriority);
+}
+
+void TreeNodeModel::FlushChanges() {
+    if (!changing_) {
+        return;
+    }
+    changing_ = false;
+    endResetModel();
+}
+
+void TreeNodeModel::customEvent(QEvent* event) {
+    if (event->type() == kEndChangeEvent) {
+        FlushChanges();
+    }
+}
+
+const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent) const {
+    return parent != nullptr ? parent->children_ : roots_;
+}
+
+TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
+    if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    auto& siblings = parent != nullptr ? parent->children_ : roots_;
+    BeginChange();
+    try {
+        siblings.push_back(nullptr);
+    } catch (const std::bad_alloc&) {
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    try {
+        siblings.back() =
+            new TTreeNode(this, parent, static_cast<int>(siblings.size() - 1), std::move(text));
+    } catch (const std::bad_alloc&) {
+        siblings.pop_back();
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    ++count_;
+    return siblings.back();
+}
+
+int TreeNodeModel::FreeSubtree(TTreeNode* node) {
+    // Iterative: directory trees can be deeper than the stack allows recursion.
+    int freed = 0;
+    std::vector<TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        TTreeNode* next = pending.back();
+        pending.pop_back();
+        pending.insert(pending.end(), next->children_.begin(), next->children_.end());
+        delete next;
+        ++freed;
+    }
+    return freed;
+}
+
+void TreeNodeModel::Delete(TTreeNode* node) {
+    if (node == nullptr || node->owner_ != this) {
+        return;
+    }
+    BeginChange();
+    auto& siblings = node->parent_ != nullptr ? node->parent_->children_ : roots_;
+    siblings.erase(siblings.begin() + node->row_);
+    for (auto i = static_cast<std::size_t>(node->row_); i < siblings.size(); ++i) {
+        siblings[i]->row_ = static_cast<int>(i);
+    }
+    count_ -= FreeSubtree(node);
+}
+
+void TreeNodeModel::Clear() {
+    if (roots_.empty()) {
+        return;
+    }
+    BeginChange();
+    for (TTreeNode* root : roots_) {
+        FreeSubtree(root);
+    }
+    roots_.clear();
+    count_ = 0;
+}
+
+TTreeNode* TreeNodeModel::Item(int index) const {
+    if (index < 0 || index >= count_) {
+        throw ETreeViewError("不正なｲﾝﾃﾞｯｸｽ");
+    }
+    TTreeNode* node = roots_.front();
+    for (int i = 0; i < index; ++i) {
+        if (!node->children_.empty()) {
+            node = node->children_.front();
+            continue;
+        }
+        // Climb to the nearest ancestor that has a next sibling.
+        while (true) {
+            const auto& siblings = ChildrenOf(node->parent_);
+            const auto next = static_cast<std::size_t>(node->row_) + 1;
+            if (next < siblings.size()) {
+                node = siblings[next];
+                break;
+            }
+            node = node->parent_;
+        }
+    }
+    return node;
+}
+
+void TreeNodeModel::SetImages(const TImageList* images) {
+    images_ = images;
+    icons_.clear();
+}
+
+TTreeNode* TreeNodeModel::NodeOf(const QModelIndex& index) const {
+    if (changing_ || !index.isValid() || index.model() != this) {
+        return nullptr;
+    }
+    return static_cast<TTreeNode*>(index.internalPointer());
+}
+
+QModelIndex TreeNodeModel::IndexOf(TTreeNode* node) const {
+    if (changing_ || node == nullptr || node->owner_ != this) {
+        return {};
+    }
+    return createIndex(node->row_, 0, node);
+}
+
+QModelIndex TreeNodeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (changing_ || column != 0 || row < 0 || (parent.isValid() && parent.column() != 0)) {
+        return {};
+    }
+    const auto& children = ChildrenOf(NodeOf(parent));
+    if (static_cast<std::size_t>(row) >= children.size()) {
+        return {};
+    }
+    return createIndex(row, 0, children[static_cast<std::size_t>(row)]);
+}
+
+QModelIndex TreeNodeModel::parent(const QModelIndex& child) const {
+    const TTreeNode* node = NodeOf(child);
+    if (node == nullptr || node->parent_ == nullptr) {
+        return {};
+    }
+    return createIndex(node->parent_->row_, 0, node->parent_);
+}
+
+int TreeNodeModel::rowCount(const QModelIndex& parent) const {
+    if (changing_ || parent.column() > 0) {
+        return 0;
+    }
+    if (!parent.isValid()) {
+        return static_cast<int>(roots_.size());
+    }
+    const TTreeNode* node = NodeOf(parent);
+    return node != nullptr ? node->Count() : 0;
+}
+
+int TreeNodeModel::columnCount(const QModelIndex& /*parent*/) const {
+    return 1;
+}
+
+QIcon TreeNodeModel::IconOf(const TTreeNode& node) const {
+    if (images_ == nullptr) {
+        return {};
+    }
+    const auto key = std::make_pair(node.ImageIndex, node.SelectedIndex);
+    auto found = icons_.find(key);
+    if (found == icons_.end()) {
+        QIcon icon;
+        const QPixmap normal = images_->Picture(node.ImageIndex);
+        const QPixmap selected = images_->Picture(node.SelectedIndex);
+        if (!normal.isNull()) {
+            icon.addPixmap(normal, QIcon::Normal);
+        }
+        if (!selected.isNull()) {
+            icon.addPixmap(selected, QIcon::Selected);
+        }
+        found = icons_.emplace(key, icon).first;
+    }
+    return found->second;
+}
+
+QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
+    const TTreeNode* node = NodeOf(index);
+    if (node == nullptr) {
+        return {};
+    }
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return QString::fromUtf8(node->text_.data(),
+                                     static_cast<qsizetype>(node->text_.size()));
+        case Qt::DecorationRole:
+            return IconOf(*node);
+        default:
+            return {};
+    }
+}
+
+bool TreeNodeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    TTreeNode* node = NodeOf(index);
+    if (node == nullptr || role != Qt::EditRole) {
+        return false;
+    }
+    node->text_ = value.toString().toStdString();
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
+}
+
+Qt::ItemFlags TreeNodeModel::flags(const QModelIndex& index) const {
+    if (NodeOf(index) == nullptr) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+}  // namespace zelk
