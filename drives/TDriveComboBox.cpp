@@ -53,8 +53,10 @@ TDriveComboBox::TDriveComboBox(QWidget* parent) : TDriveComboBox(parent, nullptr
 
 TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<VolumeSource> source)
     : QComboBox(parent),
+      style_(std::make_unique<TDriveListStyle>()),
       source_(source ? std::move(source) : std::make_shared<SystemVolumeSource>()) {
     setEditable(false);
+    setStyle(style_.get());
     setItemDelegate(new TDriveItemDelegate(*this));
     setMaxVisibleItems(kMaxDroppedRows);
     if (auto* list = qobject_cast<QListView*>(view())) {
@@ -73,7 +75,9 @@ TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<VolumeSource> so
     connect(this, &QComboBox::activated, this, &TDriveComboBox::UserPicked);
 }
 
-TDriveComboBox::~TDriveComboBox() = default;
+TDriveComboBox::~TDriveComboBox() {
+    setStyle(nullptr);  // the proxy style dies with this object, before the widget base
+}
 
 void TDriveComboBox::SelectDrive(char letter) {
     if (selectedEntry_ >= 0 && Upper(letter) == Upper(selectedDrive_)) {
@@ -225,19 +229,9 @@ QSize TDriveComboBox::minimumSizeHint() const {
 }
 
 void TDriveComboBox::showPopup() {
+    // The list measures its rows as laid out: lay them out at the item height first.
+    view()->doItemsLayout();
     QComboBox::showPopup();
-    // One to eight rows of one item height, whatever the style would choose.
-    QWidget* popup = view()->window();
-    const int rows = std::clamp(count(), 1, kMaxDroppedRows);
-    const int chrome = popup->height() - view()->viewport()->height();
-    const int height = rows * itemHeight_ + chrome;
-    const QPoint below = mapToGlobal(QPoint(0, this->height()));
-    if (popup->y() >= below.y() - 1) {
-        popup->setGeometry(popup->x(), popup->y(), popup->width(), height);
-    } else {
-        popup->setGeometry(popup->x(), mapToGlobal(QPoint(0, 0)).y() - height, popup->width(),
-                           height);
-    }
 }
 
 void TDriveComboBox::paintEvent(QPaintEvent* /*event*/) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "drives/DriveImages.h"
+#include "drives/TDriveListStyle.h"
 #include "platform/VolumeSource.h"
 #include "platform/VolumeTable.h"
 
@@ -71,6 +72,7 @@ class TDriveComboBox : public QComboBox {
     void SetSelectedEntry(int index);
     void UserPicked(int index);
 
+    std::unique_ptr<TDriveListStyle> style_;
     std::shared_ptr<VolumeSource> source_;
     std::shared_ptr<const VolumeTable> table_;
     std::array<QImage, kDriveImageCount> images_;

@@ -1,0 +1,140 @@
+// Guards what the drive chooser lists and holds: entry texts and pictures in letter order, the
+// letter case, the chosen drive and its notifications, and when the list is refreshed.
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "platform/TextVolumeSource.h"
+#include "platform/VolumeTableReader.h"
+#include "tests/drives/DriveTestSupport.h"
+
+namespace zelk {
+namespace {
+
+std::vector<std::string> Texts(const TDriveComboBox& combo) {
+    std::vector<std::string> texts;
+    for (const DriveEntry& entry : combo.Entries()) {
+        texts.push_back(entry.Text);
+    }
+    return texts;
+}
+
+TEST(DriveEntries, ListedInLetterOrderWithLabelsNamesAndPictures) {
+    TDriveComboBox combo(nullptr, ChooserSource(kChooserMountInfo));
+    EXPECT_TRUE(combo.Entries().empty());  // filled when first shown
+    combo.show();
+    EXPECT_EQ(Texts(combo),
+              (std::vector<std::string>{"c: [/]", "d: [/home]", "e:", "f: nas.local:/export",
+                                        "g: [/media/al/dvd]", "h: [/tmp]"}));
+    const std::vector<DriveImage> images = {DriveImage::Hard,   DriveImage::Hard,
+                                            DriveImage::Floppy, DriveImage::Network,
+                                            DriveImage::CdRom,  DriveImage::Ram};
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(combo.Entries()[i].Image, &combo.Image(images[i])) << i;
+    }
+    EXPECT_EQ(combo.SelectedDrive(), 'd');
+    EXPECT_EQ(combo.SelectedEntry(), 1);
+    EXPECT_EQ(combo.currentIndex(), 1);
+    EXPECT_EQ(InstalledVolumeTable()->ByLetter('d')->MountPoint, "/home");  // the scan's letters
+}
+
+TEST(DriveEntries, UpperCaseShowsUpperLettersAndLabelsAndKeepsTheChoice) {
+    TDriveComboBox combo(nullptr, ChooserSource(kChooserMountInfo));
+    combo.show();
+    combo.SetTextCase(tcUpperCase);
+    EXPECT_EQ(Texts(combo),
+              (std::vector<std::string>{"C: [/]", "D: [/HOME]", "E:", "F: NAS.LOCAL:/EXPORT",
+                                        "G: [/MEDIA/AL/DVD]", "H: [/TMP]"}));
+    EXPECT_EQ(combo.SelectedDrive(), 'D');
+    EXPECT_EQ(combo.SelectedEntry(), 1);
+    combo.SetTextCase(tcLowerCase);
+    EXPECT_EQ(combo.Entries()[1].Text, "d: [/home]");
+    EXPECT_EQ(combo.SelectedDrive(), 'd');
+}
+
+TEST(DriveEntries, ChoosingTheChosenDriveAgainRaisesNoChange) {
+    TDriveComboBox combo(nullptr, ChooserSource(kChooserMountInfo));
+    combo.show();
+    int changes = 0;
+    combo.OnChange = [&] { ++changes; };
+    combo.SelectDrive('d');
+    combo.SelectDrive('D');
+    EXPECT_EQ(changes, 0);
+
+    combo.SelectDrive('C');
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(combo.SelectedDrive(), 'c');
+    EXPECT_EQ(combo.SelectedEntry(), 0);
+
+    combo.SelectDrive('q');  // not listed: the letter is kept, the entry stays
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(combo.SelectedDrive(), 'q');
+    EXPECT_EQ(combo.SelectedEntry(), 0);
+
+    combo.SelectDrive(0);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(combo.SelectedDrive(), 0);
+    EXPECT_EQ(combo.SelectedEntry(), -1);
+}
+
+TEST(DriveEntries, UserPickRaisesClickThenChange) {
+    TDriveComboBox combo(nullptr, ChooserSource(kChooserMountInfo));
+    combo.show();
+    std::vector<std::string> events;
+    combo.OnClick = [&] { events.push_back("click " + std::string(1, combo.SelectedDrive())); };
+    combo.OnChange = [&] { events.push_back("change " + std::string(1, combo.SelectedDrive())); };
+    QTest::keyClick(&combo, Qt::Key_Down);
+    EXPECT_EQ(events, (std::vector<std::string>{"click d", "change e"}));
+    EXPECT_EQ(combo.SelectedEntry(), 2);
+}
+
+TEST(DriveEntries, CurrentDirectoryOnNoDriveOrAnEmptyTableChoosesNothing) {
+    TDriveComboBox onProc(nullptr, ChooserSource(kChooserMountInfo, "/proc/self"));
+    onProc.show();
+    EXPECT_EQ(onProc.SelectedDrive(), 0);
+    EXPECT_EQ(onProc.SelectedEntry(), -1);
+    EXPECT_EQ(onProc.Entries().size(), 6u);
+
+    TDriveComboBox empty(nullptr, ChooserSource(""));
+    empty.show();
+    EXPECT_TRUE(empty.Entries().empty());
+    EXPECT_EQ(empty.count(), 0);
+    EXPECT_EQ(empty.SelectedDrive(), 0);
+}
+
+TEST(DriveEntries, LabelOrNameThatCannotBeReadGivesEmptyBrackets) {
+    TDriveComboBox combo(nullptr, ChooserSource(kChooserMountInfo));
+    combo.show();
+    EXPECT_EQ(combo.VolumeLabelText('q'), "[]");
+    EXPECT_EQ(combo.NetworkNameText('q'), "[]");
+    EXPECT_EQ(combo.NetworkNameText('d'), "[/home]");  // not a share: the label instead
+    EXPECT_EQ(combo.NetworkNameText('F'), "NAS.LOCAL:/EXPORT");
+}
+
+TEST(DriveEntries, ListRefreshesOnlyOnFontOrTextCaseChange) {
+    auto source = ChooserSource(kChooserMountInfo);
+    TDriveComboBox combo(nullptr, source);
+    combo.show();
+    source->SetFile(kMountInfoPath,
+                    kChooserMountInfo + "28 21 8:4 / /data rw - xfs /dev/sda4 rw\n");
+    combo.hide();
+    combo.show();
+    combo.SelectDrive('c');
+    EXPECT_EQ(combo.Entries().size(), 6u);
+
+    QFont font = combo.font();
+    font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() + 3 : 15);
+    combo.setFont(font);
+    ASSERT_EQ(combo.Entries().size(), 7u);
+    EXPECT_EQ(combo.Entries()[6].Text, "i: [/data]");
+    EXPECT_EQ(combo.SelectedDrive(), 'c');  // re-selected after the rebuild
+    EXPECT_EQ(combo.SelectedEntry(), 0);
+
+    source->SetFile(kMountInfoPath, kChooserMountInfo);
+    combo.SetTextCase(tcUpperCase);
+    EXPECT_EQ(combo.Entries().size(), 6u);
+}
+
+}  // namespace
+}  // namespace zelk
