@@ -21,7 +21,7 @@ using TNotifyEvent = std::function<void(TThread& sender)>;
 using TThreadStep = std::function<void()>;
 
 class TThread {
-public:
+  public:
     explicit TThread(bool createSuspended);
     // Release: a worker that is neither done nor waiting to start is stopped and waited for.
     // The owner may release a worker from inside its own completion handler.
@@ -50,6 +50,8 @@ public:
     static void RecordUiThread();
     static bool OnUiThread();
     static int WorkerCount();
+    // Relays not yet closed: the current one and any whose close is still pending.
+    static int OpenRelayCount();
 
     // Installed by the application: called from a worker thread whenever a step is waiting, so
     // that the user-interface thread's event loop calls ServePendingSteps() soon.
@@ -58,11 +60,12 @@ public:
     // milliseconds at most so that the event loop keeps painting and taking input.
     static void ServePendingSteps();
 
-    // Where an error that escapes a worker's body goes. The default writes the last-chance
-    // report to standard error and ends the process with exit code 1.
+    // Where an error that escapes a worker's body goes, called on the worker thread. The
+    // default writes the last-chance report to standard error. Either way the process then
+    // ends with exit code 1. An empty hook restores the default.
     static void SetLastChanceHook(std::function<void(std::exception_ptr)> hook);
 
-protected:
+  protected:
     // The body, on the worker thread. The base has none: it raises EAbstractError.
     virtual void Run();
     // The completion step, on the worker thread once Run has returned.
@@ -71,9 +74,15 @@ protected:
     // step raised is raised again here, the same object.
     void CallOnUiThread(const TThreadStep& step);
     void SetResultCode(std::int32_t code) { resultCode_ = code; }
+    // The first step of release, for a derived destructor whose members the body uses: a
+    // running worker is stopped and waited for, and no completion handler is called any more.
+    // Returns at once inside the worker's own completion step. Calling it again is harmless.
+    void StopAndAwaitForRelease();
 
-private:
+  private:
     struct State;
+    static void* Entry(void* start);
+    bool CreateOsThread();
     std::unique_ptr<State> state_;  // thread handle, handler slot, step channel
     std::atomic<bool> stopRequested_{false};
     bool waitingToStart_ = false;
