@@ -1,7 +1,11 @@
 #include "app/TfrmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QTabBar>
+#include <algorithm>
+#include <vector>
 
 #include "app/ErrorGuard.h"
 #include "app/MainFormLayout.h"
@@ -17,8 +21,8 @@
 
 namespace zelk {
 
-TfrmMain::TfrmMain() {
-    BuildMainForm(*this);
+TfrmMain::TfrmMain(int textHeight) {
+    BuildMainForm(*this, textHeight);
     WireEvents();
     InstallSizeBasis(this);
 }
@@ -79,6 +83,32 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+bool TfrmMain::focusNextPrevChild(bool next) {
+    std::vector<QWidget*> stops = {DriveComboBox1,
+                                   btnStart,
+                                   btnStop,
+                                   btnSortBySize,
+                                   btnSortByDate,
+                                   rbCompressedSize->isChecked() ? rbCompressedSize : rbFileSize,
+                                   PageControl1->tabBar()};
+    if (PageControl1->ActivePage() == TabSheet1) {
+        stops.push_back(TreeView1);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    auto at = std::find(stops.begin(), stops.end(), focused);
+    if (at == stops.end()) {
+        // Focus in a control that is no stop of its own (the unchecked radio button): from its
+        // place in the band.
+        at = std::find(stops.begin(), stops.end(),
+                       focused == rbFileSize || focused == rbCompressedSize ? stops[5] : nullptr);
+    }
+    const auto count = static_cast<long>(stops.size());
+    const long from = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
+    stops[static_cast<std::size_t>((from + (next ? 1 : -1) + count) % count)]->setFocus(
+        next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 bool TfrmMain::CompressedBasis() const {

@@ -28,8 +28,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     Q_OBJECT
   public:
     // Builds the layout, scaled for the screen, and wires every event to its handler. The
-    // creation handler is left to the caller (the application object runs it).
-    TfrmMain();
+    // creation handler is left to the caller (the application object runs it). textHeight
+    // replaces the measured height of "0" in the window font (tests lay out at design size).
+    explicit TfrmMain(int textHeight = -1);
     ~TfrmMain() override;
 
     // The controls, owned by the window through their Qt parents (ImageList1 directly).
@@ -73,6 +74,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Tab and Shift+Tab: the band, the checked radio button, the tab strip and the tree of the
+    // tree page, wrapping around.
+    bool focusNextPrevChild(bool next) override;
 
   private:
     void WireEvents();

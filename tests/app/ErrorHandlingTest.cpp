@@ -1,0 +1,98 @@
+// Guards how errors escaping handlers reach the user: the error box's caption and "." rule,
+// EAbort never shown, foreign objects reported without ending the program, and an error in a
+// paint shown after the paint while the next paint tries again.
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+#include "app/ErrorGuard.h"
+#include "app/TApplication.h"
+#include "app/TPageControl.h"
+#include "app/TPaintBox.h"
+#include "app/TfrmMain.h"
+#include "runtime/Errors.h"
+
+namespace zelk {
+namespace {
+
+struct Box {
+    QWidget* owner;
+    std::string caption;
+    std::string text;
+};
+
+class ErrorHandlingTest : public ::testing::Test {
+  protected:
+    ErrorHandlingTest() : application_("/opt/tools/DISKVIEW.EXE") {
+        application_.SetBoxPresenter(
+            [this](QWidget* owner, const QString& caption, const QString& text) {
+                boxes_.push_back({owner, caption.toStdString(), text.toStdString()});
+            });
+    }
+
+    TApplication application_;
+    std::vector<Box> boxes_;
+};
+
+TEST_F(ErrorHandlingTest, AHandlerErrorIsShownCaptionedWithTheTitleAndOwnedByTheMainWindow) {
+    TfrmMain* frmMain = nullptr;
+    application_.CreateMainWindow(frmMain);
+    ASSERT_NE(frmMain, nullptr);
+    EXPECT_EQ(application_.MainWindow(), frmMain);
+    Guarded([] { throw EOutOfMemory(); });
+    Guarded([] { throw EConvertError("ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"); });
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].caption, "Diskview");
+    EXPECT_EQ(boxes_[0].text, "ﾒﾓﾘが足りません.");
+    EXPECT_EQ(boxes_[0].owner, frmMain);
+    EXPECT_EQ(boxes_[1].text, "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)");
+}
+
+TEST_F(ErrorHandlingTest, AbortIsNeverShown) {
+    Guarded([] { throw EAbort(); });
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ErrorHandlingTest, AForeignObjectGetsTheLastChanceBoxAndTheProgramGoesOn) {
+    Guarded([] { throw std::runtime_error("not ours"); });
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].caption, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
+    EXPECT_EQ(boxes_[0].owner, nullptr);
+    Guarded([] { throw EOutOfMemory(); });
+    EXPECT_EQ(boxes_.size(), 2u);
+}
+
+TEST_F(ErrorHandlingTest, APaintErrorIsShownAfterThePaintAndTheNextPaintTriesAgain) {
+    TfrmMain form(12);
+    int paints = 0;
+    form.PaintBox1->OnPaint = [&] {
+        ++paints;
+        if (paints == 1) {
+            throw EInvalidOp();
+        }
+    };
+    form.show();
+    form.PageControl1->SetActivePage(form.TabSheet2);
+    QTest::qWait(50);
+    ASSERT_EQ(paints, 1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "不正な浮動小数点数演算命令.");
+    form.PaintBox1->Invalidate();
+    QTest::qWait(50);
+    EXPECT_EQ(paints, 2);
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST_F(ErrorHandlingTest, ClosingTheMainWindowRunsTheCloseQueryAndEndsTheLoopWithZero) {
+    TfrmMain* frmMain = nullptr;
+    application_.CreateMainWindow(frmMain);
+    QTimer::singleShot(0, frmMain, [frmMain] { frmMain->close(); });
+    EXPECT_EQ(application_.Run(), 0);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+}  // namespace
+}  // namespace zelk
