@@ -1,7 +1,5 @@
 #include "app/TApplication.h"
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -17,6 +15,7 @@
 #include "app/TfrmMain.h"
 #include "app/UiRelay.h"
 #include "runtime/Errors.h"
+#include "runtime/LastChanceReport.h"
 #include "runtime/TThread.h"
 
 namespace zelk {
@@ -35,40 +34,6 @@ void PresentBox(QWidget* owner, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
     box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     box.exec();
-}
-
-// The file holding code address, and the address relative to that file's base.
-std::pair<std::string, std::uintptr_t> ModuleOf(const void* address,
-                                                const std::string& programFile) {
-    Dl_info info{};
-    if (dladdr(address, &info) != 0 && info.dli_fname != nullptr && info.dli_fbase != nullptr) {
-        return {info.dli_fname, reinterpret_cast<std::uintptr_t>(address) -
-                                    reinterpret_cast<std::uintptr_t>(info.dli_fbase)};
-    }
-    return {programFile, reinterpret_cast<std::uintptr_t>(address) - 0x1000};
-}
-
-// INTERIM: replaced by the frame's report text builder once it lands.
-std::string LastChanceText(std::exception_ptr error, const std::string& module,
-                           std::uintptr_t relative) {
-    std::string className = "Exception";
-    std::string message;
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception& known) {
-        className = known.ClassName();
-        message = known.Message();
-    } catch (...) {
-    }
-    char address[32];
-    std::snprintf(address, sizeof address, "%08llX", static_cast<unsigned long long>(relative));
-    const std::string file = module.substr(module.rfind('/') + 1);
-    std::string text =
-        className + "がﾓｼﾞｭｰﾙ " + file + " の " + address + " で発生しました。\n" + message;
-    if (!message.empty() && message.back() != '.') {
-        text += '.';
-    }
-    return text;
 }
 
 [[noreturn]] void EndProcess() {
@@ -146,8 +111,8 @@ void TApplication::ShowError(const Exception& error) {
 }
 
 void TApplication::ReportUnhandled(std::exception_ptr error, bool lastChance) {
-    const auto [module, relative] = ModuleOf(__builtin_return_address(0), programFile_);
-    const std::string text = LastChanceText(error, module, relative);
+    const CodeLocation where = LocateCode(__builtin_return_address(0));
+    const std::string text = LastChanceText(error, where.moduleFile, where.relativeAddress);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     presenter_(nullptr, Display(kLastChanceCaption), Display(text));
@@ -162,8 +127,8 @@ void TApplication::ReportFromAnyThread(std::exception_ptr error) {
     }
     // The box belongs on the user-interface thread. Should that thread not take the report (it
     // may be waiting for this very worker), the text is on standard error and the process ends.
-    const auto [module, relative] = ModuleOf(__builtin_return_address(0), programFile_);
-    const std::string text = LastChanceText(error, module, relative);
+    const CodeLocation where = LocateCode(__builtin_return_address(0));
+    const std::string text = LastChanceText(error, where.moduleFile, where.relativeAddress);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
     const bool taken = relay_->HandOver(
