@@ -38,17 +38,6 @@ TEST_F(LocaleServiceTest, ItemsAreWrittenWithTheirZeroAndCountedWithIt) {
     EXPECT_EQ(GetLocaleInfoA(0x0407, LOCALE_SCURRENCY, buffer, sizeof buffer), 0);
 }
 
-TEST_F(LocaleServiceTest, BothBuiltInLocalesAnswerTheirOwnConventions) {
-    EXPECT_EQ(Read(0x0411, LOCALE_SSHORTDATE), "yyyy/MM/dd");
-    EXPECT_EQ(Read(0x0411, LOCALE_INEGCURR), "1");
-    EXPECT_EQ(Read(0x0411, LOCALE_SDAYNAME1 + 6), "日曜日");
-    EXPECT_EQ(Read(0x0411, LOCALE_SABBREVMONTHNAME1 + 9), "10");
-    EXPECT_EQ(Read(0x0409, LOCALE_SCURRENCY), "$");
-    EXPECT_EQ(Read(0x0409, LOCALE_ICURRDIGITS), "2");
-    EXPECT_EQ(Read(0x0409, LOCALE_SMONTHNAME1 + 8), "September");
-    EXPECT_EQ(Read(LOCALE_USER_DEFAULT, LOCALE_S1159), "午前");
-}
-
 TEST_F(LocaleServiceTest, InstalledItemsReplaceOrFailTheBuiltInOnes) {
     LocaleService& service = LocaleService::Instance();
     service.InstallItem(0x0411, LOCALE_SCURRENCY, "");

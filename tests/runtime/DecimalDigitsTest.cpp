@@ -243,22 +243,5 @@ TEST(DecimalDigits, InfinityAndNotANumberCarryTheirMarks) {
     EXPECT_FALSE(DecimalDigits(-nan, 18, 0).Negative);
 }
 
-TEST(DecimalDigits, ValuesCutAwayEntirelyKeepOrLoseTheirSignAsTheCutSays) {
-    // A cut before the first digit is zero; digits that round away keep the sign.
-    const DecimalDigits tiny(-0.04L, 18, 0);
-    EXPECT_EQ(tiny.Count, 0);
-    EXPECT_FALSE(tiny.Negative);
-    const DecimalDigits small(-0.4L, 18, 0);
-    EXPECT_EQ(small.Count, 0);
-    EXPECT_TRUE(small.Negative);
-    const DecimalDigits half(-0.5L, 18, 0);
-    EXPECT_STREQ(half.Digits, "1");
-    EXPECT_EQ(half.Exponent, 1);
-    EXPECT_TRUE(half.Negative);
-    const DecimalDigits nines(0.96L, 18, 1);
-    EXPECT_STREQ(nines.Digits, "1");
-    EXPECT_EQ(nines.Exponent, 1);
-}
-
 }  // namespace
 }  // namespace zelk

@@ -94,6 +94,7 @@ TEST_F(FloatTextTest, FixedFormRoundsHalvesAwayFromZero) {
     EXPECT_EQ(Fixed(-0.5L, 0), "-1");
     EXPECT_EQ(Fixed(-0.4L, 0), "-0");
     EXPECT_EQ(Fixed(-0.04L, 0), "0");
+    EXPECT_EQ(Fixed(0.96L, 1), "1.0");           // the carry drops the nines
     EXPECT_EQ(Fixed(1234567.0L, 0), "1234567");  // never grouped
 }
 
