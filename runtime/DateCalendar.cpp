@@ -1,6 +1,40 @@
 #include "runtime/DateCalendar.h"
 
+#include <cmath>
+
 namespace zelk {
+namespace {
+
+constexpr std::int64_t kMsPerDay = 86400000;
+// Day 1 is 1 January of year 1; 30 December 1899 is this day.
+constexpr std::int64_t kDayOfZeroValue = 693594;
+// 31 December 65535, the last day whose year fits the 16-bit field.
+constexpr std::int64_t kLastDay = 23936166;
+
+constexpr int kDaysBeforeMonth[2][13] = {
+    {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+    {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
+};
+
+// The value split into its day count D and the milliseconds of its time of day.
+struct SplitValue {
+    std::int64_t Day = 0;
+    std::int64_t Milliseconds = 0;
+};
+
+std::optional<SplitValue> Split(TDateTime value) {
+    // Beyond this the day count is far past any representable year anyway.
+    if (!(std::fabs(value) < 1e12)) {
+        return std::nullopt;
+    }
+    // value * kMsPerDay < 2^63 here, and nearbyint rounds ties to even in the default mode.
+    const auto t = static_cast<std::int64_t>(std::nearbyint(value * kMsPerDay));
+    const std::int64_t magnitude = t < 0 ? -t : t;
+    const std::int64_t q = magnitude / kMsPerDay;
+    return SplitValue{t >= 0 ? kDayOfZeroValue + q : kDayOfZeroValue - q, magnitude % kMsPerDay};
+}
+
+}  // namespace
 
 bool IsLeapYear(std::uint16_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -19,10 +53,7 @@ std::optional<double> DayNumberOf(std::uint16_t year, std::uint16_t month, std::
         day > DaysInMonth(year, month)) {
         return std::nullopt;
     }
-    int dayOfYear = day;
-    for (std::uint16_t m = 1; m < month; ++m) {
-        dayOfYear += DaysInMonth(year, m);
-    }
+    const int dayOfYear = kDaysBeforeMonth[IsLeapYear(year) ? 1 : 0][month - 1] + day;
     const int y = year - 1;
     return static_cast<double>(y * 365 + y / 4 - y / 100 + y / 400 + dayOfYear - 693594);
 }
@@ -34,6 +65,58 @@ std::optional<double> DayFractionOf(std::uint16_t hour, std::uint16_t minute, st
     }
     const double ms = hour * 3600000.0 + minute * 60000.0 + second * 1000.0 + millisecond;
     return ms / 86400000.0;
+}
+
+CalendarDate CalendarDateOf(TDateTime value) {
+    const auto split = Split(value);
+    if (!split || split->Day <= 0 || split->Day > kLastDay) {
+        return {};
+    }
+    // Whole 400-, 100-, 4- and 1-year cycles; the last year of the 100- and 1-year cycles is
+    // the one that holds the extra day.
+    std::int64_t n = split->Day - 1;
+    const std::int64_t n400 = n / 146097;
+    n %= 146097;
+    std::int64_t n100 = n / 36524;
+    if (n100 == 4) {
+        n100 = 3;
+    }
+    n -= n100 * 36524;
+    const std::int64_t n4 = n / 1461;
+    n %= 1461;
+    std::int64_t n1 = n / 365;
+    if (n1 == 4) {
+        n1 = 3;
+    }
+    n -= n1 * 365;
+    const auto year = static_cast<std::uint16_t>(n400 * 400 + n100 * 100 + n4 * 4 + n1 + 1);
+    const int(&before)[13] = kDaysBeforeMonth[IsLeapYear(year) ? 1 : 0];
+    int month = static_cast<int>(n / 32) + 1;  // never past the true month
+    while (n >= before[month]) {
+        ++month;
+    }
+    return {year, static_cast<std::uint16_t>(month),
+            static_cast<std::uint16_t>(n - before[month - 1] + 1)};
+}
+
+ClockTime ClockTimeOf(TDateTime value) {
+    const auto split = Split(value);
+    if (!split) {
+        return {};
+    }
+    const auto ms = static_cast<std::uint32_t>(split->Milliseconds);
+    return {static_cast<std::uint16_t>(ms / 3600000), static_cast<std::uint16_t>(ms / 60000 % 60),
+            static_cast<std::uint16_t>(ms / 1000 % 60), static_cast<std::uint16_t>(ms % 1000)};
+}
+
+int WeekdayOf(TDateTime value) {
+    const auto split = Split(value);
+    if (!split) {
+        return 1;
+    }
+    // A floored remainder, so that days before year 1 still name a weekday.
+    const std::int64_t r = split->Day % 7;
+    return static_cast<int>(r < 0 ? r + 7 : r) + 1;
 }
 
 }  // namespace zelk
