@@ -1,0 +1,161 @@
+// Guards the calendar of the date-time value: day numbers and calendar dates agree with a plain
+// day-by-day count for every day of years 1 to 9999, leap years follow the Gregorian rule, the
+// time of day is rounded to milliseconds with ties to even, and values before 1899 or before
+// year 1 still give sound fields.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "runtime/DateCalendar.h"
+
+namespace zelk {
+namespace {
+
+// Counts days from 1 January of year 1 (a Monday) one at a time, with its own month lengths.
+struct DayWalker {
+    int year = 1;
+    int month = 1;
+    int day = 1;
+    int weekday = 2;  // 1 is Sunday
+
+    int MonthLength() const {
+        static const int kLengths[] = {31, 0, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (month != 2) {
+            return kLengths[month - 1];
+        }
+        int february = 28;
+        if (year % 4 == 0) {
+            february = 29;
+            if (year % 100 == 0 && year % 400 != 0) {
+                february = 28;
+            }
+        }
+        return february;
+    }
+    void Next() {
+        weekday = weekday % 7 + 1;
+        if (++day > MonthLength()) {
+            day = 1;
+            if (++month > 12) {
+                month = 1;
+                ++year;
+            }
+        }
+    }
+};
+
+std::uint16_t U(int v) {
+    return static_cast<std::uint16_t>(v);
+}
+
+TEST(DateCalendar, EveryDayOfYearsOneToNineThousandNineHundredNinetyNineRoundTrips) {
+    DayWalker walk;
+    for (long count = 1; walk.year <= 9999; ++count, walk.Next()) {
+        const auto number = DayNumberOf(U(walk.year), U(walk.month), U(walk.day));
+        ASSERT_TRUE(number) << walk.year << "-" << walk.month << "-" << walk.day;
+        ASSERT_EQ(*number, count - 693594) << walk.year << "-" << walk.month << "-" << walk.day;
+        // Late in the day, on either side of 1899, the date stays the same.
+        const double late = *number >= 0 ? *number + 0.999 : *number - 0.999;
+        for (const double value : {*number, late}) {
+            const CalendarDate date = CalendarDateOf(value);
+            if (date.Year != walk.year || date.Month != walk.month || date.Day != walk.day ||
+                WeekdayOf(value) != walk.weekday) {
+                FAIL() << value << " gave " << date.Year << "-" << date.Month << "-" << date.Day
+                       << " weekday " << WeekdayOf(value) << ", expected " << walk.year << "-"
+                       << walk.month << "-" << walk.day << " weekday " << walk.weekday;
+            }
+        }
+    }
+    EXPECT_EQ(walk.year, 10000);
+}
+
+TEST(DateCalendar, LeapDaysFollowTheGregorianCenturyRule) {
+    EXPECT_FALSE(DayNumberOf(1900, 2, 29));
+    EXPECT_TRUE(DayNumberOf(2000, 2, 29));
+    EXPECT_FALSE(DayNumberOf(2100, 2, 29));
+    EXPECT_TRUE(DayNumberOf(2024, 2, 29));
+    EXPECT_FALSE(DayNumberOf(2026, 2, 29));
+    for (int century = 1; century <= 99; ++century) {
+        EXPECT_EQ(DayNumberOf(U(century * 100), 2, 29).has_value(), century % 4 == 0) << century;
+    }
+    EXPECT_EQ(*DayNumberOf(2000, 3, 1) - *DayNumberOf(2000, 2, 28), 2);
+    EXPECT_EQ(*DayNumberOf(1900, 3, 1) - *DayNumberOf(1900, 2, 28), 1);
+}
+
+TEST(DateCalendar, DatesOutsideTheCalendarHaveNoDayNumber) {
+    EXPECT_FALSE(DayNumberOf(0, 1, 1));
+    EXPECT_FALSE(DayNumberOf(10000, 1, 1));
+    EXPECT_FALSE(DayNumberOf(2026, 0, 1));
+    EXPECT_FALSE(DayNumberOf(2026, 13, 1));
+    EXPECT_FALSE(DayNumberOf(2026, 1, 0));
+    EXPECT_FALSE(DayNumberOf(2026, 4, 31));
+    EXPECT_EQ(*DayNumberOf(1899, 12, 30), 0);
+    EXPECT_EQ(*DayNumberOf(1, 1, 1), -693593);
+    EXPECT_EQ(*DayNumberOf(9999, 12, 31), 2958465);
+}
+
+TEST(DateCalendar, FractionsOfTheDayRoundTripThroughTheClock) {
+    EXPECT_EQ(*DayFractionOf(0, 0, 0, 0), 0);
+    EXPECT_EQ(*DayFractionOf(12, 0, 0, 500), 43200500.0 / 86400000.0);
+    EXPECT_EQ(*DayFractionOf(23, 59, 59, 999), 86399999.0 / 86400000.0);
+    for (const auto& [h, mi, s, ms] :
+         {std::array<int, 4>{0, 0, 0, 0}, {12, 0, 0, 500}, {23, 59, 59, 999}, {9, 5, 7, 1}}) {
+        const ClockTime clock = ClockTimeOf(45000 + *DayFractionOf(U(h), U(mi), U(s), U(ms)));
+        EXPECT_EQ(clock.Hour, h);
+        EXPECT_EQ(clock.Minute, mi);
+        EXPECT_EQ(clock.Second, s);
+        EXPECT_EQ(clock.Millisecond, ms);
+    }
+    EXPECT_FALSE(DayFractionOf(24, 0, 0, 0));
+    EXPECT_FALSE(DayFractionOf(0, 60, 0, 0));
+    EXPECT_FALSE(DayFractionOf(0, 0, 60, 0));
+    EXPECT_FALSE(DayFractionOf(0, 0, 0, 1000));
+}
+
+TEST(DateCalendar, MillisecondRoundingBreaksTiesToEvenAndCarriesIntoTheNextDay) {
+    // 2^-11 and 3 * 2^-11 days are exactly 42187.5 and 126562.5 milliseconds.
+    EXPECT_EQ(ClockTimeOf(std::ldexp(1.0, -11)).Millisecond, 188);
+    EXPECT_EQ(ClockTimeOf(std::ldexp(3.0, -11)).Millisecond, 562);
+    const double almostMidnight = 1 + 86399999.6 / 86400000.0;
+    const CalendarDate date = CalendarDateOf(almostMidnight);
+    EXPECT_EQ(date.Day, 1);  // 1 January 1900
+    EXPECT_EQ(date.Month, 1);
+    EXPECT_EQ(ClockTimeOf(almostMidnight).Hour, 0);
+}
+
+TEST(DateCalendar, NegativeValuesCountTheTimeOfDayByMagnitude) {
+    const CalendarDate date = CalendarDateOf(-1.25);
+    EXPECT_EQ(date.Year, 1899);
+    EXPECT_EQ(date.Month, 12);
+    EXPECT_EQ(date.Day, 29);
+    EXPECT_EQ(ClockTimeOf(-1.25).Hour, 6);
+    EXPECT_EQ(ClockTimeOf(-1.25).Minute, 0);
+    EXPECT_EQ(CalendarDateOf(-0.25).Day, 30);
+    EXPECT_EQ(ClockTimeOf(-0.25).Hour, 6);
+    EXPECT_EQ(WeekdayOf(0), 7);  // Saturday
+    EXPECT_EQ(WeekdayOf(-1.25), 6);
+}
+
+TEST(DateCalendar, ValuesBeforeYearOneOrBeyondAnyYearGiveDateZeroAndAWeekday) {
+    const CalendarDate first = CalendarDateOf(-693593);
+    EXPECT_EQ(first.Year, 1);
+    EXPECT_EQ(first.Day, 1);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double value : {-693594.0, -693594.5, -1e9, 1e300, -1e300, nan, inf, -inf}) {
+        const CalendarDate date = CalendarDateOf(value);
+        EXPECT_EQ(date.Year, 0) << value;
+        EXPECT_EQ(date.Month, 0) << value;
+        EXPECT_EQ(date.Day, 0) << value;
+        EXPECT_GE(WeekdayOf(value), 1) << value;
+        EXPECT_LE(WeekdayOf(value), 7) << value;
+    }
+    EXPECT_EQ(ClockTimeOf(nan).Hour, 0);
+    // Past 9999 the year is still written while it fits sixteen bits.
+    EXPECT_EQ(CalendarDateOf(*DayNumberOf(9999, 12, 31) + 1).Year, 10000);
+}
+
+}  // namespace
+}  // namespace zelk
