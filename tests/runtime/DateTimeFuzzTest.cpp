@@ -1,0 +1,118 @@
+// Guards the date-time text routines against arbitrary input: random byte strings (digits,
+// marks, pattern letters, whole and broken UTF-8, stray bytes) as texts to read, as patterns to
+// expand and as the locale's own patterns and marks. Each call returns a value or refuses with
+// EConvertError; no output exceeds 256 bytes.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "runtime/DateTimeParser.h"
+#include "runtime/DateTimeTestSupport.h"
+#include "runtime/DateTimeText.h"
+#include "runtime/Errors.h"
+
+namespace zelk {
+namespace {
+
+class RandomText {
+  public:
+    explicit RandomText(std::uint64_t seed) : random_(seed) {}
+
+    std::string Next(int maxPieces) {
+        static constexpr std::array<std::string_view, 24> kPieces = {
+            "0",  "1",  "2",    "9",    "12", "2026",  "99999",    "/",
+            ":",  " ",  "  ",   "'",    "\"", "am/pm", "a/p",      "ampm",
+            "AM", "pm", "午前", "午後", "年", "令和",  "\xE5\x8D", "\xF4\x90\x80\x80"};
+        static constexpr std::string_view kLetters = "yYmMdDhHnNsStTcCaAgGeEzx";
+        std::string text;
+        const int pieces = Below(maxPieces + 1);
+        for (int i = 0; i < pieces; ++i) {
+            switch (Below(4)) {
+                case 0:
+                    text += kPieces[static_cast<std::size_t>(Below(kPieces.size()))];
+                    break;
+                case 1:
+                    text.append(static_cast<std::size_t>(1 + Below(7)),
+                                kLetters[static_cast<std::size_t>(Below(kLetters.size()))]);
+                    break;
+                case 2:
+                    text += static_cast<char>(Below(256));
+                    break;
+                default:
+                    text += static_cast<char>('0' + Below(10));
+                    break;
+            }
+        }
+        return text;
+    }
+
+    TDateTime Value() {
+        static constexpr std::array<double, 8> kOdd = {0,
+                                                       -693594.5,
+                                                       2958465.99999999,
+                                                       1e300,
+                                                       -1e15,
+                                                       std::numeric_limits<double>::quiet_NaN(),
+                                                       std::numeric_limits<double>::infinity(),
+                                                       std::numeric_limits<double>::denorm_min()};
+        if (Below(8) == 0) {
+            return kOdd[static_cast<std::size_t>(Below(kOdd.size()))];
+        }
+        return std::uniform_real_distribution<double>(-700000, 3000000)(random_);
+    }
+
+    int Below(std::size_t n) {
+        return static_cast<int>(std::uniform_int_distribution<std::size_t>(0, n - 1)(random_));
+    }
+
+  private:
+    std::mt19937_64 random_;
+};
+
+class DateTimeFuzzTest : public DateTimeTest {
+  protected:
+    // Any exception other than EConvertError fails the test through gtest.
+    static void Feed(RandomText& random, int rounds) {
+        for (int i = 0; i < rounds; ++i) {
+            const std::string text = random.Next(12);
+            try {
+                const TDateTime v = ParseDateTime(text);
+                ASSERT_TRUE(std::isfinite(v)) << text;
+            } catch (const EConvertError&) {
+            }
+            const std::string out = ExpandDateTimePattern(random.Next(12), random.Value());
+            ASSERT_LE(out.size(), 256u);
+        }
+    }
+};
+
+TEST_F(DateTimeFuzzTest, RandomTextsAndPatternsGiveValuesOrConversionErrorsOnly) {
+    RandomText random(0x5EED0001);
+    Feed(random, 150000);
+}
+
+TEST_F(DateTimeFuzzTest, RandomLocalePatternsAndMarksKeepTheSameGuarantees) {
+    RandomText random(0x5EED0002);
+    for (int round = 0; round < 300; ++round) {
+        WithFormats([&](LocaleFormats& f) {
+            f.ShortDatePattern = random.Next(8);
+            f.LongDatePattern = random.Next(8);
+            f.ShortTimePattern = random.Next(6);
+            f.LongTimePattern = random.Next(6);
+            f.AmText = random.Next(2);
+            f.PmText = random.Next(2);
+            f.DateMark = static_cast<char>(random.Below(256));
+            f.TimeMark = random.Below(2) == 0 ? ':' : static_cast<char>(random.Below(256));
+            f.MonthNames[static_cast<std::size_t>(random.Below(12))] = random.Next(40);
+        });
+        Feed(random, 500);
+    }
+}
+
+}  // namespace
+}  // namespace zelk
