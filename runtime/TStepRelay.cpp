@@ -1,15 +1,17 @@
 #include "runtime/TStepRelay.h"
 
 #include <immintrin.h>
+#include <sched.h>
 
+#include <thread>
 #include <utility>
 
 namespace zelk {
 namespace {
 
-// Long enough to cover a worker's time between two directories, short enough that a waiting
-// side costs little when the other is busy elsewhere.
-constexpr auto kWorkerSpin = std::chrono::microseconds(50);
+// Long enough to cover the other side's wake-up on a loaded machine, short enough that a
+// waiting side costs little when the other is busy elsewhere.
+constexpr auto kWorkerSpin = std::chrono::microseconds(100);
 constexpr int kPausesPerClockRead = 32;
 
 // Steps ever posted, against steps served (user-interface thread only). Posting and entering
@@ -27,8 +29,20 @@ std::atomic<std::uint32_t> signals{0};
 std::mutex hookMutex;
 std::function<void()> wakeUpHook;
 
-void Pause(int count) {
-    for (int i = 0; i < count; ++i) {
+// The processor each side last spun on. Spinning while the other side waits for this very
+// processor only delays it, so then the spinner yields; otherwise it pauses, since a yield
+// could hand the processor to another program for a whole time slice.
+std::atomic<int> uiCpu{-1};
+std::atomic<int> workerCpu{-1};
+
+void Pause(std::atomic<int>& mine, const std::atomic<int>& theirs) {
+    const int cpu = sched_getcpu();
+    mine.store(cpu, std::memory_order_relaxed);
+    if (cpu >= 0 && cpu == theirs.load(std::memory_order_relaxed)) {
+        std::this_thread::yield();
+        return;
+    }
+    for (int i = 0; i < kPausesPerClockRead; ++i) {
         _mm_pause();
     }
 }
@@ -48,11 +62,13 @@ void TStepRelay::Post(std::shared_ptr<TStepHandoff> handoff) {
 }
 
 void TStepRelay::AwaitDone(const TStepHandoff& handoff) {
-    const Clock::time_point until = Clock::now() + kWorkerSpin;
+    const Clock::time_point started = Clock::now();
     while (handoff.done.load(std::memory_order_acquire) == 0) {
-        Pause(kPausesPerClockRead);
-        if (Clock::now() >= until) {
+        const Clock::time_point now = Clock::now();
+        if (now - started >= kWorkerSpin) {
             handoff.done.wait(0, std::memory_order_acquire);
+        } else {
+            Pause(workerCpu, uiCpu);
         }
     }
 }
@@ -99,7 +115,7 @@ bool TStepRelay::SpinForStep(Clock::time_point until) {
         if (Clock::now() >= until) {
             return false;
         }
-        Pause(kPausesPerClockRead);
+        Pause(uiCpu, workerCpu);
     }
     return true;
 }

@@ -25,7 +25,7 @@ constexpr std::size_t kStackReserve = std::size_t{256} << 20;
 // How long one serving keeps the event loop waiting at most, and how long it waits for the
 // worker's next step before it gives the loop back.
 constexpr auto kServeBudget = std::chrono::milliseconds(4);
-constexpr auto kServeSpin = std::chrono::microseconds(50);
+constexpr auto kServeSpin = std::chrono::microseconds(200);
 
 // Shared by a worker object and its thread, so that the thread can finish after the object
 // has been released from inside its completion handler.
