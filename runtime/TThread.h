@@ -22,9 +22,12 @@ using TThreadStep = std::function<void()>;
 
 class TThread {
   public:
+    // The thread itself is created by Start when createSuspended is true. A derived class
+    // creates suspended: created running, the body may start before the derived part exists.
     explicit TThread(bool createSuspended);
-    // Release: a worker that is neither done nor waiting to start is stopped and waited for.
-    // The owner may release a worker from inside its own completion handler.
+    // Release: a started worker is stopped and waited for (serving its steps), and its
+    // completion handler is no longer called, unless the release comes from inside its own
+    // completion handler; the thread then ends on its own. A never-started worker just goes.
     virtual ~TThread();
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -39,7 +42,8 @@ class TThread {
     void SetOnFinished(TNotifyEvent handler);
 
     // Blocks until the thread has ended and returns its exit code. On the user-interface thread
-    // the wait serves the worker's steps and nothing else.
+    // the wait serves the worker's steps and nothing else. Returns at once when no thread
+    // exists (never started, or refused by the system).
     std::int32_t AwaitEnd();
 
     bool BodyDone() const { return bodyDone_.load(std::memory_order_acquire); }
@@ -71,7 +75,8 @@ class TThread {
     // The completion step, on the worker thread once Run has returned.
     virtual void NotifyFinished();
     // Worker thread: returns once the step has run on the user-interface thread; an error the
-    // step raised is raised again here, the same object.
+    // step raised is raised again here, the same object. Called on the user-interface thread,
+    // the step simply runs.
     void CallOnUiThread(const TThreadStep& step);
     void SetResultCode(std::int32_t code) { resultCode_ = code; }
     // The first step of release, for a derived destructor whose members the body uses: a
