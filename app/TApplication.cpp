@@ -32,7 +32,8 @@ QString Display(const std::string& text) {
 
 void PresentBox(QWidget* owner, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
-    box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    // Every window of the program waits for the box; its loop still serves a running worker.
+    box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
 

@@ -26,9 +26,14 @@ if [ -n "${SHOT_DIR:-}" ]; then
   cp "$work/window-tree.png" "$work/window-graph.png" "$SHOT_DIR/"
 fi
 
-"$tool" close "$window"
 status=0
-timeout 20 tail --pid="$pid" -f /dev/null || { echo "ZELK did not end"; exit 1; }
+# Under a bare X server a close request sent right after other clients' input is now and then
+# not taken; a window manager would ask again, and so does the test.
+for _ in $(seq 10); do
+  "$tool" close "$window"
+  timeout 2 tail --pid="$pid" -f /dev/null && break
+done
+kill -0 "$pid" 2>/dev/null && { echo "ZELK did not end"; exit 1; }
 wait "$pid" || status=$?
 cat "$work/err"
 [ "$status" -eq 0 ] || { echo "exit code $status, expected 0"; exit 1; }

@@ -13,9 +13,14 @@ pid=$!
 box=$(timeout 30 xdotool search --sync --name '^ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ$' | head -1)
 [ -n "$box" ] || { echo "no last-chance box"; exit 1; }
 kill -0 "$pid" || { echo "ended before the box was closed"; exit 1; }
-"$tool" close "$box"
 status=0
-timeout 20 tail --pid="$pid" -f /dev/null || { echo "did not end after the box"; exit 1; }
+# Under a bare X server a close request sent right after other clients' input is now and then
+# not taken; a window manager would ask again, and so does the test.
+for _ in $(seq 10); do
+  "$tool" close "$box"
+  timeout 2 tail --pid="$pid" -f /dev/null && break
+done
+kill -0 "$pid" 2>/dev/null && { echo "did not end after the box"; exit 1; }
 wait "$pid" || status=$?
 cat "$work/err"
 [ "$status" -eq 1 ] || { echo "exit code $status, expected 1"; exit 1; }
