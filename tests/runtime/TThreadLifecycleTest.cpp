@@ -57,6 +57,16 @@ TEST_F(TThreadLifecycle, CompletionHandlerReleasingTheWorkerLeavesTheThreadToEnd
     EXPECT_EQ(TThread::OpenRelayCount(), 0);
 }
 
+TEST_F(TThreadLifecycle, WorkerSetToReleaseItselfIsReleasedOnTheUserInterfaceThread) {
+    bool handled = false;
+    auto* worker = new ScriptedWorker([](ScriptedWorker&) {});
+    worker->SetReleaseWhenDone(true);
+    worker->SetOnFinished([&](TThread&) { handled = true; });
+    worker->Start();
+    loop.RunUntil([] { return TThread::WorkerCount() == 0; });
+    EXPECT_TRUE(handled);
+}
+
 TEST_F(TThreadLifecycle, ReleasingARunningWorkerStopsItServesItsStepsAndWaits) {
     std::latch running(1);
     std::atomic<bool> bodyLeft{false};
