@@ -14,9 +14,11 @@
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TPanel.h"
+#include "app/RecordSorter.h"
 #include "app/TRadioButton.h"
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
+#include "app/TreeListing.h"
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
@@ -133,13 +135,55 @@ void TfrmMain::TreeView1Click() {
 
 // Sorting.
 
-void TfrmMain::btnSortBySizeClick() {}
+void TfrmMain::btnSortBySizeClick() {
+    SortKey = "Size";
+    Resort();
+}
 
-void TfrmMain::btnSortByDateClick() {}
+void TfrmMain::btnSortByDateClick() {
+    SortKey = "Date";
+    Resort();
+}
 
-void TfrmMain::rbFileSizeClick() {}
+void TfrmMain::rbFileSizeClick() {
+    Resort();
+}
 
-void TfrmMain::rbCompressedSizeClick() {}
+void TfrmMain::rbCompressedSizeClick() {
+    Resort();
+}
+
+void TfrmMain::Resort() {
+    if (SortKey.empty() || RootAttr == nullptr || !RootAttr->Searched) {
+        return;
+    }
+    SortAttr(*RootAttr);
+    RefreshTree();
+}
+
+void TfrmMain::SortAttr(TFileAttr& record) const {
+    zelk::SortAttr(SortKey, record);
+}
+
+int TfrmMain::CompareAttr(const TFileAttr& a, const TFileAttr& b) const {
+    return zelk::CompareAttr(SortKey, a, b);
+}
+
+// Tree listing.
+
+void TfrmMain::RefreshTree() {
+    ClearNodes(*TreeView1);
+    AddNodes(*RootAttr, nullptr);
+    PaintBox1->Invalidate();
+}
+
+void TfrmMain::AddNodes(const TFileAttr& record, TTreeNode* parent) {
+    zelk::AddNodes(*TreeView1, record, *RootAttr, parent);
+}
+
+std::string TfrmMain::FormatSize(long double value) const {
+    return zelk::FormatSize(value);
+}
 
 // Graph.
 

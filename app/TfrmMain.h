@@ -22,6 +22,7 @@ class TPaintBox;
 class TPanel;
 class TRadioButton;
 class TStatusBar;
+class TTreeNode;
 class TTreeView;
 
 class TfrmMain : public QWidget, public SizeBasisProvider {
@@ -64,6 +65,18 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void PaintBox1Paint();
     void TreeView1Click();
     void FormCreate();
+
+    // Tree listing: every earlier node deleted, then one node per record of RootAttr (which
+    // must be set); the graph surface is invalidated.
+    void RefreshTree();
+    void AddNodes(const TFileAttr& record, TTreeNode* parent);
+    std::string FormatSize(long double value) const;
+
+    // Sorting: Resort sorts RootAttr by SortKey and rebuilds the listing, only once a key is
+    // chosen and only for a finished scan.
+    void Resort();
+    void SortAttr(TFileAttr& record) const;
+    int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
     // Checked rbCompressedSize: sizes count compressed bytes.
     bool CompressedBasis() const override;

@@ -1,0 +1,23 @@
+#pragma once
+// Orders a record tree in place, at every level, largest or newest first.
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "scan/TFileAttr.h"
+
+namespace zelk {
+
+// -1, 0 or 1 as a is below, equal to or above b under the key: "Size" compares GetSize,
+// "Date" LastWrite; any other key makes every pair equal.
+int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b);
+
+// Sorts every Children list below record, children's subtrees before their parent's list, each
+// by the exchange sort (not stable; ties come out as it moves them). Any depth fits the stack.
+void SortAttr(std::string_view key, TFileAttr& record);
+
+// One list by the exchange sort: for i < j, entries i and j swap when i compares below j.
+void ExchangeSort(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list);
+
+}  // namespace zelk

@@ -1,0 +1,82 @@
+#include "app/TreeListing.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/TTreeView.h"
+#include "platform/Utf8Text.h"
+#include "runtime/CheckedMath.h"
+#include "runtime/DateTimeText.h"
+#include "runtime/FormatText.h"
+
+namespace zelk {
+namespace {
+
+constexpr std::size_t kSizeTextChars = 100;
+
+// A share of an empty total is 0: an empty drive must list, not raise.
+long double Percent(long double part, long double whole) {
+    if (whole == 0) {
+        return 0;
+    }
+    return CheckedDivide(part, whole) * 100;
+}
+
+}  // namespace
+
+std::string FormatSize(long double value) {
+    const std::string text = FormatText("%0.0m", {value});
+    if (text.empty()) {
+        return text;
+    }
+    const std::size_t start = CharLengthAt(text, 0);
+    std::size_t end = start;
+    for (std::size_t chars = 0; chars < kSizeTextChars && end < text.size(); ++chars) {
+        end += CharLengthAt(text, end);
+    }
+    return text.substr(start, end - start);
+}
+
+std::string NodeText(const TFileAttr& record, const TFileAttr& root) {
+    const long double size = record.Size;
+    const long double compressed = record.CompressedSize;
+    const std::string sizeText = FormatSize(size);
+    std::string compText;
+    if (size == compressed) {
+        compText = "-";
+    } else if (size == 0) {
+        // No ratio of nothing: the compressed size alone (the scan does not produce this).
+        compText = FormatSize(compressed);
+    } else {
+        const long double ratio = (1 - CheckedDivide(compressed, size)) * 100;
+        compText = FormatText("%s %0.0f%%", {FormatSize(compressed), ratio});
+    }
+    const long double share = Percent(size, root.Size);
+    const long double compShare = Percent(compressed, root.CompressedSize);
+    return FormatText("%s %0.0f%%:%0.0f%% (%s)(%s) %s", {record.Name, share, compShare, sizeText,
+                                                         compText, DateTimeText(record.LastWrite)});
+}
+
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+    // Depth first with an explicit stack, children pushed last-first so they come off in
+    // Children order: the same order as adding each node and then recursing into its children.
+    std::vector<std::pair<const TFileAttr*, TTreeNode*>> pending{{&record, parent}};
+    while (!pending.empty()) {
+        const auto [next, under] = pending.back();
+        pending.pop_back();
+        TTreeNode* node = tree.Add(under, NodeText(*next, root));
+        node->ImageIndex = 0;
+        node->SelectedIndex = 1;
+        for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
+            pending.emplace_back(child->get(), node);
+        }
+    }
+}
+
+void ClearNodes(TTreeView& tree) {
+    while (tree.Count() > 0) {
+        tree.Delete(tree.Item(0));
+    }
+}
+
+}  // namespace zelk
