@@ -1,0 +1,115 @@
+// Guards the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
+// ratio, date), an empty drive listing without an error, and the nodes' nesting, order, pictures
+// and collapsed state, with a rebuild discarding every earlier node and label edit.
+
+#include <gtest/gtest.h>
+
+#include "app/RecordTrees.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/TreeListing.h"
+#include "runtime/DateTimeTestSupport.h"
+
+namespace zelk {
+namespace {
+
+class TreeListingTest : public DateTimeTest {
+  protected:
+    std::string TextAt(int index) const { return form_.TreeView1->Item(index)->Text(); }
+    TfrmMain form_{0};
+};
+
+TEST_F(TreeListingTest, NodeTextsReadByteForByteUnderTheJapaneseSettings) {
+    form_.RootAttr = MakeRoot(1e9, 9e8, At(2026, 12, 6, 9, 5, 7));
+    TFileAttr& root = *form_.RootAttr;
+    AddRecord(root, "Windows", 2.5e8, 2e8, At(2026, 12, 6, 9, 5, 7));
+    AddRecord(root, "plain", 1e8, 1e8, At(2026, 1, 1));
+    AddRecord(root, "grown", 100, 103, At(2026, 1, 1, 0, 0, 1));
+    AddRecord(root, "eighth", 1.25e8, 1.125e8, At(2026, 1, 1));
+    form_.RefreshTree();
+    ASSERT_EQ(form_.TreeView1->Count(), 5);
+    EXPECT_EQ(TextAt(0), "\\ 100%:100% (1,000,000,000)(900,000,000 10%) 2026/12/06 9:05:07");
+    EXPECT_EQ(TextAt(1), "Windows 25%:22% (250,000,000)(200,000,000 20%) 2026/12/06 9:05:07");
+    EXPECT_EQ(TextAt(2), "plain 10%:11% (100,000,000)(-) 2026/01/01");
+    EXPECT_EQ(TextAt(3), "grown 0%:0% (100)(103 -3%) 2026/01/01 0:00:01");
+    EXPECT_EQ(TextAt(4), "eighth 13%:13% (125,000,000)(112,500,000 10%) 2026/01/01");
+}
+
+TEST_F(TreeListingTest, SizesKeepEveryDigitAndLoseOnlyTheWholeCurrencySign) {
+    const double big = 9007199254740994.0;  // 2^53 + 2
+    auto root = MakeRoot(big, big / 2);
+    EXPECT_EQ(NodeText(*root, *root),
+              "\\ 100%:100% (9,007,199,254,740,994)(4,503,599,627,370,497 50%) 1899/12/30");
+    EXPECT_EQ(FormatSize(1200000), "1,200,000");
+    EXPECT_EQ(form_.FormatSize(0), "0");
+}
+
+TEST_F(TreeListingTest, AnEmptyDriveListsTheRootWithZeroSharesAndRaisesNothing) {
+    form_.RootAttr = MakeRoot(0, 0);
+    AddRecord(*form_.RootAttr, "empty", 0, 0);
+    EXPECT_NO_THROW(form_.RefreshTree());
+    ASSERT_EQ(form_.TreeView1->Count(), 2);
+    EXPECT_EQ(TextAt(0), "\\ 0%:0% (0)(-) 1899/12/30");
+    EXPECT_EQ(TextAt(1), "empty 0%:0% (0)(-) 1899/12/30");
+    // Only the compressed total empty: that share alone is 0.
+    auto sparse = MakeRoot(10, 0);
+    EXPECT_EQ(NodeText(*sparse, *sparse), "\\ 100%:0% (10)(0 100%) 1899/12/30");
+}
+
+TEST_F(TreeListingTest, NodesNestInChildrenOrderWithBothPicturesAndStartCollapsed) {
+    form_.RootAttr = MakeRoot(60, 60);
+    TFileAttr& a = AddRecord(*form_.RootAttr, "a", 10, 10);
+    AddRecord(a, "a1", 5, 5);
+    AddRecord(a, "a2", 5, 5);
+    AddRecord(*form_.RootAttr, "b", 50, 50);
+    form_.RefreshTree();
+    TTreeView& tree = *form_.TreeView1;
+    ASSERT_EQ(tree.Count(), 5);
+    TTreeNode* top = tree.Item(0);
+    EXPECT_EQ(tree.Model().TopCount(), 1);
+    ASSERT_EQ(top->Count(), 2);
+    EXPECT_EQ(top->Item(0)->Text().substr(0, 2), "a ");
+    EXPECT_EQ(top->Item(1)->Text().substr(0, 2), "b ");
+    EXPECT_EQ(top->Item(0)->Item(1)->Text().substr(0, 3), "a2 ");
+    EXPECT_EQ(top->Item(1)->Count(), 0);
+    for (int i = 0; i < tree.Count(); ++i) {
+        EXPECT_EQ(tree.Item(i)->ImageIndex, 0);
+        EXPECT_EQ(tree.Item(i)->SelectedIndex, 1);
+    }
+    tree.Model().FlushChanges();
+    const QModelIndex topIndex = tree.Model().IndexOf(top);
+    EXPECT_TRUE(tree.Model().hasChildren(topIndex));
+    EXPECT_FALSE(tree.isExpanded(topIndex));
+}
+
+TEST_F(TreeListingTest, ARebuildRemovesEveryEarlierNodeAndLabelEdit) {
+    form_.RootAttr = MakeRoot(10, 10);
+    AddRecord(*form_.RootAttr, "a", 10, 10);
+    form_.RefreshTree();
+    const std::string before = TextAt(1);
+    TTreeView& tree = *form_.TreeView1;
+    tree.Model().FlushChanges();
+    tree.Model().setData(tree.Model().IndexOf(tree.Item(1)), QString("renamed"));
+    ASSERT_EQ(TextAt(1), "renamed");
+    form_.RefreshTree();
+    EXPECT_EQ(tree.Count(), 2);
+    EXPECT_EQ(TextAt(1), before);
+    form_.RootAttr = MakeRoot(0, 0);
+    form_.RefreshTree();
+    EXPECT_EQ(tree.Count(), 1);
+}
+
+TEST_F(TreeListingTest, TenThousandLevelsListInDepthOrder) {
+    form_.RootAttr = MakeRoot(1, 1);
+    TFileAttr* deepest = form_.RootAttr.get();
+    for (int level = 1; level <= 10000; ++level) {
+        deepest = &AddRecord(*deepest, "d" + std::to_string(level), 1, 1);
+    }
+    form_.RefreshTree();
+    ASSERT_EQ(form_.TreeView1->Count(), 10001);
+    EXPECT_EQ(TextAt(10000).substr(0, 7), "d10000 ");
+    EXPECT_EQ(form_.TreeView1->Item(10000)->Parent(), form_.TreeView1->Item(9999));
+}
+
+}  // namespace
+}  // namespace zelk
