@@ -9,12 +9,12 @@
 
 #include "app/ErrorGuard.h"
 #include "app/MainFormLayout.h"
+#include "app/RecordSorter.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TPanel.h"
-#include "app/RecordSorter.h"
 #include "app/TRadioButton.h"
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
@@ -30,6 +30,11 @@ TfrmMain::TfrmMain(int textHeight) {
 }
 
 TfrmMain::~TfrmMain() {
+    // A window that goes without a close ends its scan the same way, before its controls go.
+    if (SearchThread != nullptr) {
+        SearchThread->StatusBar = nullptr;
+        StopThread(std::move(SearchThread));
+    }
     if (InstalledSizeBasis() == this) {
         InstallSizeBasis(nullptr);
     }
@@ -123,11 +128,59 @@ void TfrmMain::FormCreate() {
     PageControl1->SetActivePage(TabSheet1);
 }
 
-void TfrmMain::btnStartClick() {}
+void TfrmMain::btnStartClick() {
+    if (SearchThread != nullptr) {
+        return;
+    }
+    // The old tree goes before the new one is made; the tree control keeps its own node texts.
+    RootAttr.reset();
+    RootAttr = std::make_unique<TFileAttr>();
+    SearchThread = std::make_unique<TSearchThread>(true, RootAttr.get());
+    SearchThread->Drive = DriveComboBox1->SelectedDrive();
+    SearchThread->SetOnFinished([this](TThread& sender) { SearchDone(sender); });
+    SearchThread->StatusBar = StatusBar1;
+    SearchThread->Start();
+}
 
-void TfrmMain::btnStopClick() {}
+void TfrmMain::btnStopClick() {
+    if (SearchThread == nullptr) {
+        return;
+    }
+    // Swapped here on the user-interface thread, where the completion is delivered too, so a
+    // walk that ends on its own after the click still reports the interruption.
+    SearchThread->SetOnFinished([this](TThread& sender) { SearchAborted(sender); });
+    SearchThread->RequestStop();
+}
 
-void TfrmMain::FormCloseQuery(bool& /*canClose*/) {}
+void TfrmMain::SearchDone(TThread& /*sender*/) {
+    StatusBar1->SetSimpleText("探索完了");
+    RefreshTree();
+    SearchThread.reset();
+}
+
+void TfrmMain::SearchAborted(TThread& /*sender*/) {
+    StatusBar1->SetSimpleText("探索中断");
+    SearchThread.reset();
+}
+
+void TfrmMain::StopThread(std::unique_ptr<TSearchThread> thread) {
+    if (thread == nullptr) {
+        return;
+    }
+    thread->SetOnFinished({});
+    thread->RequestStop();
+    thread->AwaitEnd();
+}
+
+void TfrmMain::FormCloseQuery(bool& /*canClose*/) {
+    if (SearchThread != nullptr) {
+        // Detached first, so the worker asks for no more status steps while we wait for it.
+        SearchThread->StatusBar = nullptr;
+        StopThread(std::move(SearchThread));
+        SearchThread = nullptr;
+    }
+    RootAttr.reset();
+}
 
 void TfrmMain::TreeView1Click() {
     StatusBar1->SetSimpleText(TreeView1->Hint());

@@ -57,6 +57,11 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
 
     void btnStartClick();
     void btnStopClick();
+    // Completion handlers of a scan, on the user-interface thread; each frees the thread.
+    void SearchDone(TThread& sender);
+    void SearchAborted(TThread& sender);
+    // Ends thread without any completion handler, serving only its pending status step.
+    void StopThread(std::unique_ptr<TSearchThread> thread);
     void FormCloseQuery(bool& canClose);
     void btnSortBySizeClick();
     void btnSortByDateClick();
