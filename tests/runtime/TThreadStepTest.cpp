@@ -124,24 +124,5 @@ TEST_F(TThreadSteps, AwaitEndServesAWorkerBlockedOnAStepAndNothingElse) {
     EXPECT_EQ(loop.Wakes(), 1);
 }
 
-TEST_F(TThreadSteps, AwaitEndOnAnotherThreadWaitsWhileTheUserInterfaceThreadServes) {
-    ScriptedWorker worker([](ScriptedWorker& self) {
-        self.CallOnUiThread([] {});
-        self.SetResultCode(3);
-    });
-    worker.Start();
-    std::atomic<bool> ended{false};
-    std::int32_t code = -1;
-    std::thread waiter([&] {
-        code = worker.AwaitEnd();
-        ended = true;
-    });
-    loop.WaitForWake();
-    TThread::ServePendingSteps();
-    waiter.join();
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(code, 3);
-}
-
 }  // namespace
 }  // namespace zelk

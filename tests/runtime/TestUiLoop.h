@@ -1,11 +1,12 @@
 #pragma once
 // A stand-in for the application's event loop in the frame's tests: the test's own thread is the
 // user-interface thread, and the frame's wake-up hook makes the loop serve the waiting steps.
-// A scripted worker whose body the test supplies sits beside it.
+// Beside it, a worker whose body the test supplies.
 
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 #include "runtime/TThread.h"
 
@@ -13,21 +14,44 @@ namespace zelk {
 
 class TestUiLoop {
   public:
-    TestUiLoop();
-    ~TestUiLoop();
+    TestUiLoop() {
+        TThread::RecordUiThread();
+        TThread::SetWakeUpHook([this] {
+            const std::lock_guard<std::mutex> guard(mutex_);
+            due_ = true;
+            ++wakes_;
+            woken_.notify_one();
+        });
+    }
+    ~TestUiLoop() { TThread::SetWakeUpHook({}); }
 
-    // Serves steps each time the frame wakes the loop, until done() holds after a serving.
-    void RunUntil(const std::function<bool()>& done);
     // Blocks until the frame has woken the loop, without serving anything.
-    void WaitForWake();
+    void WaitForWake() {
+        std::unique_lock<std::mutex> guard(mutex_);
+        woken_.wait(guard, [this] { return due_; });
+        due_ = false;
+    }
+    void RunUntil(const std::function<bool()>& done) {
+        while (!done()) {
+            WaitForWake();
+            TThread::ServePendingSteps();
+        }
+    }
     // Serves once if a wake-up is due; never blocks.
-    void RunPending();
-    int Wakes() const;
+    void RunPending() {
+        std::unique_lock<std::mutex> guard(mutex_);
+        if (std::exchange(due_, false)) {
+            guard.unlock();
+            TThread::ServePendingSteps();
+        }
+    }
+    int Wakes() {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        return wakes_;
+    }
 
   private:
-    void Wake();
-
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable woken_;
     bool due_ = false;
     int wakes_ = 0;
@@ -38,7 +62,6 @@ class ScriptedWorker : public TThread {
     using Body = std::function<void(ScriptedWorker&)>;
     explicit ScriptedWorker(Body body) : TThread(true), body_(std::move(body)) {}
     ~ScriptedWorker() override { StopAndAwaitForRelease(); }
-
     using TThread::CallOnUiThread;
     using TThread::SetResultCode;
 
