@@ -172,7 +172,8 @@ void TfrmMain::StopThread(std::unique_ptr<TSearchThread> thread) {
     thread->AwaitEnd();
 }
 
-void TfrmMain::FormCloseQuery(bool& /*canClose*/) {
+void TfrmMain::FormCloseQuery(bool& canClose) {
+    canClose = true;
     if (SearchThread != nullptr) {
         // Detached first, so the worker asks for no more status steps while we wait for it.
         SearchThread->StatusBar = nullptr;

@@ -1,0 +1,245 @@
+// Guards scanning from the main window: start, stop, the completion texts, what the window keeps
+// of the previous scan, the status line during a walk, and closing while a walk runs. The worker
+// is held at its first status step simply by not serving the event loop.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/TStatusBar.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/UiRelay.h"
+#include "drives/TDriveComboBox.h"
+#include "platform/VolumeTable.h"
+#include "runtime/TThread.h"
+#include "scan/TFileAttr.h"
+#include "scan/TSearchThread.h"
+
+namespace zelk {
+namespace {
+
+const std::string kDone = "探索完了";
+const std::string kAborted = "探索中断";
+constexpr char kLetter = 'q';
+
+void WriteFile(const std::string& path, std::size_t bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << path;
+    const std::string data(bytes, 'x');
+    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    ::close(fd);
+}
+
+// width sub-directories per level down to depth, each holding one file.
+void MakeTree(const std::string& dir, int width, int depth) {
+    WriteFile(dir + "/f", 100 + static_cast<std::size_t>(depth));
+    if (depth == 0) {
+        return;
+    }
+    for (int i = 0; i < width; ++i) {
+        const std::string child = dir + "/d" + std::to_string(i);
+        ASSERT_EQ(::mkdir(child.c_str(), 0755), 0);
+        MakeTree(child, width, depth - 1);
+    }
+}
+
+class ScanControl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TThread::RecordUiThread();
+        relay_ = std::make_unique<UiRelay>();
+        // Workers released from their own completion handler end on their own.
+        ASSERT_TRUE(PumpUntil([] { return TThread::WorkerCount() == 0; }));
+        char pattern[] = "/tmp/zelk-scan-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        InstallVolumeTable(std::make_shared<VolumeTable>(
+            std::vector<Volume>{{kLetter, DriveKind::Fixed, root_, "test", "ext4"}}));
+        form_ = std::make_unique<TfrmMain>();
+        form_->FormCreate();
+        form_->DriveComboBox1->SelectDrive(kLetter);
+    }
+
+    void TearDown() override {
+        form_.reset();
+        InstallVolumeTable(std::make_shared<VolumeTable>());
+        relay_.reset();
+        std::filesystem::remove_all(root_);
+    }
+
+    template <typename Condition>
+    static bool PumpUntil(Condition done, int seconds = 30) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+
+    const std::string& Status() const { return form_->StatusBar1->SimpleText(); }
+    // Only where the status line held neither completion text before the start.
+    bool ScanEnded() const { return Status() == kDone || Status() == kAborted; }
+
+    // The engine alone over the same drive, for the totals a window scan must reach.
+    static std::unique_ptr<TFileAttr> EngineScan() {
+        auto root = std::make_unique<TFileAttr>();
+        TSearchThread thread(true, root.get());
+        thread.Drive = kLetter;
+        thread.Start();
+        thread.AwaitEnd();
+        return root;
+    }
+
+    std::string root_;
+    std::unique_ptr<UiRelay> relay_;
+    std::unique_ptr<TfrmMain> form_;
+};
+
+TEST_F(ScanControl, FullScanEndsFinishedWithTheEngineTotalsAndListsTheTree) {
+    MakeTree(root_, 3, 3);
+    form_->btnStart->click();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kDone);
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    ASSERT_NE(form_->RootAttr, nullptr);
+    const TFileAttr& root = *form_->RootAttr;
+    const auto engine = EngineScan();
+    EXPECT_TRUE(root.Searched);
+    EXPECT_EQ(root.Size, engine->Size);
+    EXPECT_EQ(root.CompressedSize, engine->CompressedSize);
+    EXPECT_EQ(root.MaxLevel, 3);
+    EXPECT_EQ(root.Path, "q:");
+    EXPECT_EQ(root.Children.size(), 3u);
+    EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
+}
+
+TEST_F(ScanControl, SecondStartDuringAScanStartsNothing) {
+    MakeTree(root_, 2, 2);
+    form_->btnStartClick();
+    const TSearchThread* thread = form_->SearchThread.get();
+    const TFileAttr* root = form_->RootAttr.get();
+    form_->btnStartClick();
+    EXPECT_EQ(form_->SearchThread.get(), thread);
+    EXPECT_EQ(form_->RootAttr.get(), root);
+    EXPECT_EQ(TThread::WorkerCount(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kDone);
+}
+
+TEST_F(ScanControl, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOnce) {
+    MakeTree(root_, 2, 3);
+    form_->btnStartClick();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    const int finishedNodes = form_->TreeView1->Count();
+    ASSERT_EQ(finishedNodes, 15);
+
+    const long before = TFileAttr::LiveCount();
+    form_->btnStartClick();
+    // The walk waits at its first status step, so only the new root exists.
+    EXPECT_EQ(TFileAttr::LiveCount(), before - 15 + 1);
+    EXPECT_EQ(form_->TreeView1->Count(), finishedNodes);
+
+    const TSearchThread* stopped = form_->SearchThread.get();
+    form_->btnStopClick();
+    form_->btnStartClick();
+    EXPECT_EQ(form_->SearchThread.get(), stopped) << "start before the interruption is reported";
+    ASSERT_TRUE(PumpUntil([&] { return form_->SearchThread == nullptr; }));
+    EXPECT_EQ(Status(), kAborted);
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    ASSERT_NE(form_->RootAttr, nullptr);
+    EXPECT_FALSE(form_->RootAttr->Searched);
+    EXPECT_EQ(form_->RootAttr->Size, 0);
+    EXPECT_EQ(form_->TreeView1->Count(), finishedNodes);
+
+    form_->btnStopClick();  // no scan: nothing
+    EXPECT_EQ(Status(), kAborted);
+    form_->btnStartClick();
+    ASSERT_TRUE(PumpUntil([&] { return form_->SearchThread == nullptr; }));
+    EXPECT_EQ(Status(), kDone);
+    EXPECT_TRUE(form_->RootAttr->Searched);
+}
+
+TEST_F(ScanControl, StopAfterTheWalkEndedStillReportsTheInterruption) {
+    // The walk of an empty drive ends before the completion is delivered; the swapped handler
+    // wins because both run on this thread.
+    form_->btnStartClick();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!form_->SearchThread->BodyDone()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+        std::this_thread::yield();
+    }
+    form_->btnStopClick();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kAborted);
+}
+
+TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndTheLegendOnATreeClick) {
+    MakeTree(root_, 6, 4);  // 1554 directories
+    const std::string legend =
+        "名前 "
+        "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き込み";
+    form_->TreeView1Click();
+    EXPECT_EQ(Status(), legend);
+
+    form_->btnStartClick();
+    bool sawPath = false;
+    ASSERT_TRUE(PumpUntil([&] {
+        if (!ScanEnded() && Status() != legend) {
+            EXPECT_EQ(Status().rfind("q:\\d", 0), 0u) << Status();
+            sawPath = true;
+        }
+        return ScanEnded();
+    }));
+    EXPECT_TRUE(sawPath);
+    EXPECT_EQ(Status(), kDone);
+    form_->TreeView1Click();
+    EXPECT_EQ(Status(), legend);
+}
+
+TEST_F(ScanControl, ClosingDuringAScanEndsTheWorkerWithoutAnyCompletionText) {
+    MakeTree(root_, 6, 4);
+    form_->btnStartClick();
+    // Scanning for a while, then closed with a status step possibly pending.
+    ASSERT_TRUE(PumpUntil([&] { return Status().rfind("q:\\", 0) == 0; }));
+    const std::string shown = Status();
+    EXPECT_TRUE(form_->close());
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    EXPECT_EQ(form_->RootAttr, nullptr);
+    EXPECT_EQ(TThread::WorkerCount(), 0);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_FALSE(ScanEnded()) << Status();
+    EXPECT_EQ(Status().rfind("q:\\", 0), 0u);
+}
+
+TEST_F(ScanControl, ClosingWhileTheFirstStatusStepWaitsServesItAndShowsNothing) {
+    MakeTree(root_, 2, 2);
+    form_->TreeView1Click();
+    const std::string legend = Status();
+    form_->btnStartClick();  // the worker now waits for its first status step
+    bool canClose = false;
+    form_->FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    EXPECT_EQ(TThread::WorkerCount(), 0);
+    EXPECT_EQ(Status(), legend) << "the pending step found the status line detached";
+}
+
+}  // namespace
+}  // namespace zelk
