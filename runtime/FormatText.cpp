@@ -13,19 +13,19 @@
 namespace zelk {
 namespace {
 
-constexpr std::size_t kShownSpecifier = 31;
+constexpr std::size_t kShownDirective = 31;
 // Any width or precision past this is as good as infinite: the text would not fit anyway.
 constexpr int kNumberCap = 1 << 20;
 constexpr int kNoPrecision = -1;
 constexpr int kFloatPrecision = 18;
 
-[[noreturn]] void RefuseKind(std::string_view specifier) {
-    throw EConvertError("書式文字列 '" + std::string(CutAtCharacter(specifier, kShownSpecifier)) +
+[[noreturn]] void RefuseKind(std::string_view directive) {
+    throw EConvertError("書式文字列 '" + std::string(CutAtCharacter(directive, kShownDirective)) +
                         "' は正しくないか引数の型と一致しません");
 }
 
-[[noreturn]] void RefuseMissing(std::string_view specifier) {
-    throw EConvertError("書式文字列 '" + std::string(CutAtCharacter(specifier, kShownSpecifier)) +
+[[noreturn]] void RefuseMissing(std::string_view directive) {
+    throw EConvertError("書式文字列 '" + std::string(CutAtCharacter(directive, kShownDirective)) +
                         "' の引数が見つかりません");
 }
 
@@ -108,26 +108,26 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
             precision = ReadNumber(pattern, pos);
         }
         if (pos >= size) {
-            break;  // the pattern ends inside a specification
+            break;  // the pattern ends inside a directive
         }
         const char letter = pattern[pos];
         pos += LocaleCharLength(pattern, pos);  // a stray character is shown whole
-        const std::string_view specifier = pattern.substr(stop, pos - stop);
+        const std::string_view directive = pattern.substr(stop, pos - stop);
         if (nextArg >= args.size()) {
-            RefuseMissing(specifier);
+            RefuseMissing(directive);
         }
         const FormatArg& arg = args[nextArg++];
         const std::size_t start = out.Size();
         switch (letter | 0x20) {
             case 'd':
                 if (arg.ArgKind() != FormatArg::Kind::Integer) {
-                    RefuseKind(specifier);
+                    RefuseKind(directive);
                 }
                 WriteDecimal(out, arg.Integer(), precision);
                 break;
             case 's': {
                 if (arg.ArgKind() != FormatArg::Kind::String) {
-                    RefuseKind(specifier);
+                    RefuseKind(directive);
                 }
                 std::string_view text = arg.Text();
                 if (precision >= 0 && static_cast<std::size_t>(precision) < text.size()) {
@@ -139,7 +139,7 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
             case 'f':
             case 'm': {
                 if (arg.ArgKind() != FormatArg::Kind::Float) {
-                    RefuseKind(specifier);
+                    RefuseKind(directive);
                 }
                 if (!formats) {
                     formats = CurrentLocaleFormats();
@@ -152,7 +152,7 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
                 break;
             }
             default:
-                RefuseKind(specifier);
+                RefuseKind(directive);
         }
         out.PadFrom(start, static_cast<std::size_t>(width));
         if (out.Overflowed()) {

@@ -25,12 +25,12 @@ std::string RefusalOf(std::string_view pattern, std::initializer_list<FormatArg>
     return "(no refusal)";
 }
 
-std::string WrongKind(const std::string& specifier) {
-    return "書式文字列 '" + specifier + "' は正しくないか引数の型と一致しません";
+std::string WrongKind(const std::string& directive) {
+    return "書式文字列 '" + directive + "' は正しくないか引数の型と一致しません";
 }
 
-std::string Missing(const std::string& specifier) {
-    return "書式文字列 '" + specifier + "' の引数が見つかりません";
+std::string Missing(const std::string& directive) {
+    return "書式文字列 '" + directive + "' の引数が見つかりません";
 }
 
 TEST_F(FormatTextTest, PercentSignsAndPatternEndsAreCopiedAsTheRulesSay) {
@@ -87,7 +87,7 @@ TEST_F(FormatTextTest, FloatPrecisionGivesTheDecimalsOrTheirDefault) {
     EXPECT_EQ(FormatText("%0.0m", {3.0}), "¥3");
 }
 
-TEST_F(FormatTextTest, MismatchedConversionsAreRefusedWithTheirSpecifier) {
+TEST_F(FormatTextTest, MismatchedConversionsAreRefusedWithTheirDirective) {
     EXPECT_EQ(RefusalOf("%d", {"text"}), WrongKind("%d"));
     EXPECT_EQ(RefusalOf("%s", {5}), WrongKind("%s"));
     EXPECT_EQ(RefusalOf("a %5.2f b", {5}), WrongKind("%5.2f"));
@@ -98,13 +98,13 @@ TEST_F(FormatTextTest, MismatchedConversionsAreRefusedWithTheirSpecifier) {
     EXPECT_EQ(RefusalOf("%3あ", {1}), WrongKind("%3あ"));  // a character is never split
 }
 
-TEST_F(FormatTextTest, MissingArgumentsAreRefusedWithTheirSpecifier) {
+TEST_F(FormatTextTest, MissingArgumentsAreRefusedWithTheirDirective) {
     EXPECT_EQ(RefusalOf("%d", {}), Missing("%d"));
     EXPECT_EQ(RefusalOf("%s and %12.4m", {"a"}), Missing("%12.4m"));
     EXPECT_EQ(RefusalOf("%q", {}), Missing("%q"));
 }
 
-TEST_F(FormatTextTest, LongSpecifiersAreShownCutAtACharacterBoundary) {
+TEST_F(FormatTextTest, LongDirectivesAreShownCutAtACharacterBoundary) {
     const std::string digits30(30, '1');
     EXPECT_EQ(RefusalOf("%" + digits30 + "d", {"x"}), WrongKind("%" + digits30));
     const std::string digits29(29, '2');
