@@ -1,16 +1,26 @@
-// Helper of the real-window tests: saves a screenshot of a window, or asks it to close the way a
-// window manager does (WM_DELETE_WINDOW), so that the program under test needs no test switch.
-// Usage: window_tool grab <window id> <file.png> | window_tool close <window id>
+// Helper of the real-window tests: saves a screenshot of a window, tells whether a text drawn in
+// the window's font shows in its status band, or asks it to close the way a window manager does
+// (WM_DELETE_WINDOW), so that the program under test needs no test switch.
+// Usage: window_tool grab <window id> <file.png> | window_tool shows <window id> <text>
+//        | window_tool close <window id>
 
 #include <xcb/xcb.h>
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "app/MainFormLayout.h"
 
 namespace {
 
@@ -53,15 +63,98 @@ int Grab(int argc, char** argv, WId window, const char* file) {
     return 0;
 }
 
+// Which pixels of a picture are ink: darker than half the background.
+std::vector<bool> InkOf(const QImage& image, QRect area, int threshold) {
+    std::vector<bool> ink;
+    ink.reserve(static_cast<std::size_t>(area.width() * area.height()));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            ink.push_back(qGray(image.pixel(x, y)) < threshold);
+        }
+    }
+    return ink;
+}
+
+// Draws text as the status line does and slides it over the window's bottom band; the text
+// shows when some place agrees with its ink on nearly every pixel. Prints the best agreement.
+int Shows(int argc, char** argv, WId window, const char* text) {
+    QGuiApplication application(argc, argv);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage shot = screen->grabWindow(window).toImage().convertToFormat(QImage::Format_RGB32);
+    if (shot.isNull()) {
+        std::fprintf(stderr, "cannot grab window %llu\n", static_cast<unsigned long long>(window));
+        return 2;
+    }
+    const QFont font = zelk::MainFormFont(static_cast<int>(screen->logicalDotsPerInchY()));
+    const QString string = QString::fromUtf8(text);
+    const QFontMetrics metrics(font);
+    QImage sample(metrics.horizontalAdvance(string) + 8, metrics.height() + 8,
+                  QImage::Format_RGB32);
+    sample.fill(Qt::white);
+    {
+        QPainter painter(&sample);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(4, 4 + metrics.ascent(), string);
+    }
+    QRect inked;
+    for (int y = 0; y < sample.height(); ++y) {
+        for (int x = 0; x < sample.width(); ++x) {
+            if (qGray(sample.pixel(x, y)) < 128) {
+                inked |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    const QRect band(0, std::max(0, shot.height() - 40), shot.width(), std::min(40, shot.height()));
+    if (inked.isEmpty() || inked.width() > band.width() || inked.height() > band.height()) {
+        std::printf("0.000\n");
+        return 1;
+    }
+    QHash<QRgb, int> counts;
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        for (int x = band.left(); x <= band.right(); ++x) {
+            ++counts[shot.pixel(x, y)];
+        }
+    }
+    QRgb background = 0;
+    for (auto at = counts.cbegin(); at != counts.cend(); ++at) {
+        if (at.value() > counts.value(background)) {
+            background = at.key();
+        }
+    }
+    const std::vector<bool> want = InkOf(sample, inked, 128);
+    const std::vector<bool> have = InkOf(shot, band, qGray(background) / 2);
+    double best = 0;
+    for (int top = 0; top + inked.height() <= band.height(); ++top) {
+        for (int left = 0; left + inked.width() <= band.width(); ++left) {
+            int agree = 0;
+            for (int y = 0; y < inked.height(); ++y) {
+                for (int x = 0; x < inked.width(); ++x) {
+                    const std::size_t at =
+                        static_cast<std::size_t>((top + y) * band.width() + left + x);
+                    agree += have[at] == want[static_cast<std::size_t>(y * inked.width() + x)];
+                }
+            }
+            best = std::max(best, static_cast<double>(agree) / static_cast<double>(want.size()));
+        }
+    }
+    std::printf("%.3f\n", best);
+    return best >= 0.97 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "grab") == 0) {
         return Grab(argc, argv, std::stoull(argv[2]), argv[3]);
     }
+    if (argc >= 4 && std::strcmp(argv[1], "shows") == 0) {
+        return Shows(argc, argv, std::stoull(argv[2]), argv[3]);
+    }
     if (argc >= 3 && std::strcmp(argv[1], "close") == 0) {
         return Close(static_cast<xcb_window_t>(std::stoul(argv[2])));
     }
-    std::fprintf(stderr, "usage: window_tool grab <id> <file.png> | close <id>\n");
+    std::fprintf(stderr,
+                 "usage: window_tool grab <id> <file.png> | shows <id> <text> | close <id>\n");
     return 2;
 }

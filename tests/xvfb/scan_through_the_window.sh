@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Scans a small generated tree through the real window: the program starts on a RAM disk made
+# for the test (the chooser preselects the drive of the current directory), the start button is
+# clicked with the mouse, the status line must come to show the completion text, and closing
+# must end the program with exit code 0. $1: the zelk program. SHOT_DIR, when set, receives
+# window-scanned.png.
+set -euo pipefail
+zelk=$(realpath "$1")
+tool="$(dirname "$zelk")/../tests/window_tool"
+work=$(mktemp -d)
+drive="$work/drive"
+mkdir "$drive"
+pid=""
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  cd /
+  if mountpoint -q "$drive"; then umount "$drive"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+if ! mount -t tmpfs -o size=16m zelk-scan-test "$drive" 2>/dev/null; then
+  # Without the right to mount, a directory on the shared-memory disk serves, if it is one.
+  mountpoint -q /dev/shm || { echo "no RAM disk to scan: skipped"; exit 77; }
+  drive=$(mktemp -d /dev/shm/zelk-scan-XXXXXX)
+  trap 'cleanup; rm -rf "$drive"' EXIT
+fi
+for a in 1 2 3; do
+  for b in 1 2 3; do
+    mkdir -p "$drive/dir$a/sub$b"
+    head -c $((a * 1000 + b)) /dev/zero >"$drive/dir$a/sub$b/file"
+  done
+done
+
+cd "$drive"
+"$zelk" >"$work/out" 2>"$work/err" &
+pid=$!
+window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
+[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
+sleep 1
+if "$tool" shows "$window" "探索完了" >/dev/null; then
+  echo "the completion text shows before any scan"; exit 1
+fi
+
+# The start button is the first one of the top band.
+xdotool mousemove --window "$window" 455 22 click 1
+done=""
+for _ in $(seq 150); do
+  sleep 0.2
+  if "$tool" shows "$window" "探索完了" >/dev/null; then done=yes; break; fi
+done
+[ -n "$done" ] || { echo "the status line never showed the completion text"; exit 1; }
+if "$tool" shows "$window" "探索中断" >/dev/null; then
+  echo "the status line reads as an interrupted scan"; exit 1
+fi
+if [ -n "${SHOT_DIR:-}" ]; then "$tool" grab "$window" "$SHOT_DIR/window-scanned.png"; fi
+
+status=0
+for _ in $(seq 10); do
+  "$tool" close "$window"
+  timeout 2 tail --pid="$pid" -f /dev/null && break
+done
+kill -0 "$pid" 2>/dev/null && { echo "ZELK did not end"; exit 1; }
+wait "$pid" || status=$?
+pid=""
+cat "$work/err"
+[ "$status" -eq 0 ] || { echo "exit code $status, expected 0"; exit 1; }
+echo "ok"
