@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ErrorGuard.h"
+#include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
 #include "app/TApplication.h"
@@ -241,6 +242,23 @@ std::string TfrmMain::FormatSize(long double value) const {
 
 // Graph.
 
-void TfrmMain::PaintBox1Paint() {}
+void TfrmMain::PaintBox1Paint() {
+    if (RootAttr != nullptr && RootAttr->Searched) {
+        DrawAttr(*RootAttr, 0, 0);
+    }
+}
+
+void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
+    GraphPainter(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), *RootAttr)
+        .DrawAttr(record, top, colourIndex);
+}
+
+std::int32_t TfrmMain::BarHeight(const TFileAttr& record) const {
+    return zelk::BarHeight(record, *RootAttr, PaintBox1->Height());
+}
+
+QColor TfrmMain::GraphColor(int index) const {
+    return zelk::GraphColor(index);
+}
 
 }  // namespace zelk

@@ -3,7 +3,9 @@
 // radio buttons, the tree and graph pages, and the status line. Its handlers carry the scan,
 // the tree listing, sorting and the graph; each runs from the event loop inside an error guard.
 
+#include <QColor>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -68,6 +70,10 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void rbFileSizeClick();
     void rbCompressedSizeClick();
     void PaintBox1Paint();
+    // The graph; DrawAttr only while PaintBox1 paints. Both need RootAttr set.
+    void DrawAttr(const TFileAttr& record, int top, int colourIndex);
+    std::int32_t BarHeight(const TFileAttr& record) const;
+    QColor GraphColor(int index) const;
     void TreeView1Click();
     void FormCreate();
 

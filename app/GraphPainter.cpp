@@ -1,0 +1,137 @@
+#include "app/GraphPainter.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <limits>
+#include <vector>
+
+#include "app/TCanvas.h"
+#include "runtime/CheckedMath.h"
+
+namespace zelk {
+namespace {
+
+constexpr int kColours = 8;
+
+// Only the index modulo 8 picks a colour, so indices are kept reduced: a path of many wide
+// levels would overflow the plain sum.
+int ReducedIndex(long long index) {
+    const long long reduced = index % kColours;
+    return static_cast<int>(reduced < 0 ? reduced + kColours : reduced);
+}
+
+std::int32_t BarHeightWith(const TFileAttr& record, const TFileAttr& root, long double rootSize,
+                           int surfaceHeight) {
+    if (rootSize == 0) {
+        // An empty drive (or an empty compressed total) still shows its root.
+        return &record == &root ? surfaceHeight : 0;
+    }
+    const long double size = record.GetSize();
+    if (size == rootSize) {
+        return surfaceHeight;  // exactly the full height, whatever the rounding of the quotient
+    }
+    const long double share = CheckedDivide(size * surfaceHeight, rootSize);
+    const long double limit = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(share, -limit, limit));
+}
+
+}  // namespace
+
+QColor GraphColor(int index) {
+    static const std::array<QColor, kColours> colours = {
+        QColor(255, 255, 255), QColor(255, 0, 255), QColor(0, 255, 0), QColor(128, 128, 0),
+        QColor(0, 0, 255),     QColor(0, 128, 0),   QColor(128, 0, 0), QColor(0, 0, 128),
+    };
+    return colours[static_cast<std::size_t>(ReducedIndex(index))];
+}
+
+GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root)
+    : canvas_(canvas),
+      height_(height),
+      rootSize_(root.GetSize()),
+      root_(root),
+      columnWidth_(static_cast<int>(
+          CheckedIntDivide(static_cast<std::int64_t>(width),
+                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))) {}
+
+std::int32_t GraphPainter::BarHeight(const TFileAttr& record) const {
+    return BarHeightWith(record, root_, rootSize_, height_);
+}
+
+void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
+    struct Frame {
+        const TFileAttr* record;
+        int top;
+        int height;
+        int bottom;  // the lower edge of the part of the extent not yet given to children
+        int colour;
+        std::size_t unvisited;  // children still to draw, taken from the last
+    };
+    const int height = BarHeight(record);
+    if (height <= 0) {
+        return;  // no bar, no label, and every bar below is as empty
+    }
+    std::vector<Frame> stack;
+    stack.push_back(
+        {&record, top, height, top + height, ReducedIndex(colourIndex), record.Children.size()});
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.unvisited == 0 || frame.bottom == frame.top) {
+            // Nothing left of the extent for the remaining children: they would all be empty.
+            const Frame done = frame;
+            stack.pop_back();
+            DrawBar(*done.record, done.top, done.height, done.colour);
+            continue;
+        }
+        const std::size_t i = --frame.unvisited;
+        const TFileAttr& child = *frame.record->Children[i];
+        // Truncation alone keeps the children inside; the bound also holds against rounding.
+        const int childHeight = std::min(BarHeight(child), frame.bottom - frame.top);
+        if (childHeight <= 0) {
+            continue;
+        }
+        frame.bottom -= childHeight;
+        const Frame next{&child,
+                         frame.bottom,
+                         childHeight,
+                         frame.bottom + childHeight,
+                         ReducedIndex(static_cast<long long>(frame.colour) +
+                                      static_cast<long long>(i % kColours)),
+                         child.Children.size()};
+        stack.push_back(next);
+    }
+}
+
+void GraphPainter::DrawBar(const TFileAttr& record, int top, int height, int colourIndex) {
+    const int x = static_cast<int>(static_cast<std::int64_t>(record.Level) * columnWidth_);
+    const QColor colour = GraphColor(colourIndex);
+    canvas_.SetPenColor(colour);
+    canvas_.SetBrushColor(colour);
+    canvas_.SetBrushStyle(TBrushStyle::Solid);
+    canvas_.Rectangle(x, top, x + columnWidth_ - 1, top + height);
+    if (canvas_.TextHeight(record.Name) >= height) {
+        return;
+    }
+    canvas_.SetBrushStyle(TBrushStyle::Clear);
+    canvas_.SetFontColor(Qt::black);
+    canvas_.TextOut(x + 2, top + 2, record.Name);
+    canvas_.TextOut(x, top, record.Name);
+    canvas_.TextOut(x + 2, top, record.Name);
+    canvas_.TextOut(x, top + 2, record.Name);
+    canvas_.SetFontColor(Qt::white);
+    canvas_.TextOut(x + 1, top + 1, record.Name);
+}
+
+std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight) {
+    return BarHeightWith(record, root, root.GetSize(), surfaceHeight);
+}
+
+void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root) {
+    if (root == nullptr || !root->Searched) {
+        return;
+    }
+    GraphPainter(canvas, width, height, *root).DrawAttr(*root, 0, 0);
+}
+
+}  // namespace zelk
