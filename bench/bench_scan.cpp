@@ -4,11 +4,8 @@
 //
 // Usage: bench_scan [runs] [base directory for the tree]
 
-#include <fcntl.h>
 #include <immintrin.h>
 #include <malloc.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,15 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "common/Baselines.h"
 #include "common/TreeGenerator.h"
 #include "platform/VolumeTable.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
 
-extern char** environ;
-
 namespace {
 
+using zelk::bench::Median;
+using zelk::bench::RunDu;
 using Clock = std::chrono::steady_clock;
 using zelk::TFileAttr;
 using zelk::TSearchThread;
@@ -77,30 +75,6 @@ class LatestText : public zelk::StatusLine {
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double RunDu(const std::string& dir) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>("du"), const_cast<char*>("-sxb"),
-                    const_cast<char*>(dir.c_str()), nullptr};
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "du", &actions, nullptr, argv, environ) != 0) {
-        std::fprintf(stderr, "cannot run du\n");
-        std::exit(1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const auto end = Clock::now();
-    posix_spawn_file_actions_destroy(&actions);
-    return Seconds(end - start);
 }
 
 struct ScanRun {

@@ -1,0 +1,40 @@
+#include "common/Baselines.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+extern char** environ;
+
+namespace zelk::bench {
+
+double RunDu(const std::string& directory) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>("du"), const_cast<char*>("-sxb"),
+                    const_cast<char*>(directory.c_str()), nullptr};
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "du", &actions, nullptr, argv, environ) != 0) {
+        std::fprintf(stderr, "cannot run du\n");
+        std::exit(1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const auto end = std::chrono::steady_clock::now();
+    posix_spawn_file_actions_destroy(&actions);
+    return std::chrono::duration<double>(end - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace zelk::bench
