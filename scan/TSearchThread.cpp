@@ -56,10 +56,8 @@ TSearchThread::TSearchThread(bool createSuspended, TFileAttr* root)
       updateStep_([this] { UpdateStatus(); }) {}
 
 TSearchThread::~TSearchThread() {
-    if (!BodyDone() && !WaitingToStart()) {
-        RequestStop();
-        AwaitEnd();
-    }
+    // The walk reads this object's fields: it must be over before they go.
+    StopAndAwaitForRelease();
 }
 
 void TSearchThread::Run() {
