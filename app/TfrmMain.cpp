@@ -243,9 +243,7 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    if (RootAttr != nullptr && RootAttr->Searched) {
-        DrawAttr(*RootAttr, 0, 0);
-    }
+    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get());
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/TCanvas.h"
+#include "common/RecordTreeGenerator.h"
 #include "scan/TFileAttr.h"
 
 namespace {
@@ -30,43 +30,6 @@ constexpr int kRepeats = 15;
 
 double Milliseconds(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// count records with varied fan-out and depth (at most maxDepth), totals summed upwards.
-std::unique_ptr<zelk::TFileAttr> MakeRecords(std::size_t count, std::size_t maxDepth) {
-    std::mt19937_64 random(20261207);
-    auto root = std::make_unique<zelk::TFileAttr>();
-    root->Name = "\\";
-    root->Searched = true;
-    std::vector<zelk::TFileAttr*> records{root.get()};
-    std::vector<zelk::TFileAttr*> open{root.get()};
-    for (std::size_t i = 1; i < count; ++i) {
-        while (open.size() > 1 && random() % 3 == 0) {
-            open.pop_back();
-        }
-        zelk::TFileAttr* parent = open.back();
-        auto child = std::make_unique<zelk::TFileAttr>();
-        child->Parent = parent;
-        child->Level = parent->Level + 1;
-        child->Name = "dir" + std::to_string(i);
-        child->Size = static_cast<double>(random() % 50000000);
-        child->CompressedSize = child->Size * 0.7;
-        child->Searched = true;
-        records.push_back(child.get());
-        if (open.size() <= maxDepth) {
-            open.push_back(child.get());
-        }
-        parent->Children.push_back(std::move(child));
-    }
-    for (auto at = records.rbegin(); at != records.rend(); ++at) {
-        zelk::TFileAttr* parent = (*at)->Parent;
-        if (parent != nullptr) {
-            parent->Size += (*at)->Size;
-            parent->CompressedSize += (*at)->CompressedSize;
-            parent->MaxLevel = std::max(parent->MaxLevel, std::max((*at)->MaxLevel, (*at)->Level));
-        }
-    }
-    return root;
 }
 
 struct Bar {
@@ -187,11 +150,11 @@ int main(int argc, char** argv) {
         counts = {100000, 1000000};
     }
     for (const std::size_t count : counts) {
-        const auto root = MakeRecords(count, 12);
+        const auto root = zelk::bench::GenerateRecordTree(count, 12);
         Run("generated tree", *root, count, true);
     }
     const std::size_t flat = counts.back();
-    const auto root = MakeRecords(flat, 0);
+    const auto root = zelk::bench::GenerateRecordTree(flat, 0);
     Run("every directory below the root", *root, flat, false);
     return 0;
 }

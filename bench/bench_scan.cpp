@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,28 +99,12 @@ ScanRun RunScan(UiLoop& loop, zelk::StatusLine* status) {
     return run;
 }
 
-long RssKib() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value = 0;
-        if (key == "VmRSS:" && status >> value) {
-            return value;
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
     const std::string base = argc > 2 ? argv[2] : "";
-    const std::string dir = zelk::bench::MakeTempDirectory(base);
-    std::printf("generating the tree in %s ...\n", dir.c_str());
-    const auto counts = zelk::bench::GenerateTree(dir);
-    std::printf("tree: %zu directories, %zu files (%zu sparse), depth %d\n", counts.Directories,
-                counts.Files, counts.SparseFiles, counts.Depth);
+    const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
     zelk::Volume volume;
     volume.Letter = 'c';
@@ -132,11 +115,12 @@ int main(int argc, char** argv) {
 
     // Memory of the records: heap in use and resident growth while one tree is held.
     const std::size_t heapBefore = mallinfo2().uordblks;
-    const long rssBefore = RssKib();
+    const long rssBefore = zelk::bench::ResidentBytes();
     ScanRun held = RunScan(loop, nullptr);
     const double records = static_cast<double>(TFileAttr::LiveCount());
     const double heapPerRecord = static_cast<double>(mallinfo2().uordblks - heapBefore) / records;
-    const double rssPerRecord = static_cast<double>(RssKib() - rssBefore) * 1024 / records;
+    const double rssPerRecord =
+        static_cast<double>(zelk::bench::ResidentBytes() - rssBefore) / records;
     if (static_cast<std::size_t>(records) != counts.Directories + 1 || !held.root->Searched) {
         std::fprintf(stderr, "scan found %.0f records, expected %zu\n", records,
                      counts.Directories + 1);

@@ -7,12 +7,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/TTreeView.h"
+#include "common/Baselines.h"
 #include "runtime/FormatText.h"
 #include "runtime/LocaleFormats.h"
 
@@ -50,14 +50,6 @@ double Seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * 4096;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,9 +84,9 @@ int main(int argc, char** argv) {
         }
         QCoreApplication::processEvents();  // the view takes the finished tree and paints it
     };
-    const long before = ResidentBytes();
+    const long before = zelk::bench::ResidentBytes();
     rebuild();  // first build: nothing to delete
-    const long perNode = (ResidentBytes() - before) / static_cast<long>(count);
+    const long perNode = (zelk::bench::ResidentBytes() - before) / static_cast<long>(count);
     start = Clock::now();
     rebuild();  // the rebuild the tree listing does after every scan and sort
     const double rebuildTime = Seconds(start);

@@ -8,15 +8,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
+#include "common/Baselines.h"
+#include "common/RecordTreeGenerator.h"
 #include "runtime/LocaleFormats.h"
 
 namespace {
@@ -27,67 +27,8 @@ double Seconds(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * 4096;
-}
-
-long PeakResidentBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == "VmHWM:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes * 1024;
-        }
-    }
-    return 0;
-}
-
-// A directory tree of count records: varied fan-out and depth, totals summed upwards.
-std::unique_ptr<zelk::TFileAttr> MakeRecords(std::size_t count) {
-    std::mt19937_64 random(20261207);
-    auto root = std::make_unique<zelk::TFileAttr>();
-    root->Name = "\\";
-    root->Searched = true;
-    std::vector<zelk::TFileAttr*> records{root.get()};
-    std::vector<zelk::TFileAttr*> open{root.get()};
-    for (std::size_t i = 1; i < count; ++i) {
-        while (open.size() > 1 && random() % 3 == 0) {
-            open.pop_back();
-        }
-        zelk::TFileAttr* parent = open.back();
-        auto child = std::make_unique<zelk::TFileAttr>();
-        child->Parent = parent;
-        child->Level = parent->Level + 1;
-        child->Name = "dir" + std::to_string(i);
-        child->Size = static_cast<double>(random() % 50000000);
-        child->CompressedSize = random() % 4 == 0 ? child->Size : child->Size * 0.7;
-        child->LastWrite = 40000 + static_cast<double>(random() % 9000000) / 1000;
-        child->Searched = true;
-        records.push_back(child.get());
-        if (open.size() < 12) {
-            open.push_back(child.get());
-        }
-        parent->Children.push_back(std::move(child));
-    }
-    // Children come after their parents: add each record's totals to its parent, last first.
-    for (auto at = records.rbegin(); at != records.rend(); ++at) {
-        if ((*at)->Parent != nullptr) {
-            (*at)->Parent->Size += (*at)->Size;
-            (*at)->Parent->CompressedSize += (*at)->CompressedSize;
-            (*at)->Parent->LastWrite = std::max((*at)->Parent->LastWrite, (*at)->LastWrite);
-        }
-    }
-    return root;
-}
-
 void Run(zelk::TfrmMain& form, std::size_t count) {
-    form.RootAttr = MakeRecords(count);
+    form.RootAttr = zelk::bench::GenerateRecordTree(count, 11);
     const zelk::TFileAttr& root = *form.RootAttr;
 
     auto start = Clock::now();
@@ -103,12 +44,12 @@ void Run(zelk::TfrmMain& form, std::size_t count) {
     }
     const double textsOnly = Seconds(start);
 
-    const long before = ResidentBytes();
+    const long before = zelk::bench::ResidentBytes();
     start = Clock::now();
     form.RefreshTree();  // first listing: nothing to delete
     QCoreApplication::processEvents();
     const double firstTime = Seconds(start);
-    const long perNode = (ResidentBytes() - before) / static_cast<long>(count);
+    const long perNode = (zelk::bench::ResidentBytes() - before) / static_cast<long>(count);
 
     start = Clock::now();
     form.RefreshTree();  // every earlier node deleted, then the listing again
@@ -134,7 +75,7 @@ void Run(zelk::TfrmMain& form, std::size_t count) {
     std::printf("  memory per node           %8ld bytes beyond the records (target <= 400)\n",
                 perNode);
     std::printf("  peak resident so far      %8.1f MB\n",
-                static_cast<double>(PeakResidentBytes()) / 1e6);
+                static_cast<double>(zelk::bench::PeakResidentBytes()) / 1e6);
 }
 
 }  // namespace

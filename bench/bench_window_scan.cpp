@@ -52,11 +52,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
     const std::string base = argc > 2 ? argv[2] : "";
-    const std::string dir = zelk::bench::MakeTempDirectory(base);
-    std::printf("generating the tree in %s ...\n", dir.c_str());
-    const auto counts = zelk::bench::GenerateTree(dir);
-    std::printf("tree: %zu directories, %zu files (%zu sparse), depth %d\n", counts.Directories,
-                counts.Files, counts.SparseFiles, counts.Depth);
+    const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
     zelk::LoadSystemLocale();
     zelk::LoadLocaleNames();

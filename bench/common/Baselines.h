@@ -1,5 +1,6 @@
 #pragma once
-// Baselines and figures the benchmarks share: du over a directory, and the median of runs.
+// Baselines and figures the benchmarks share: du over a directory, the median of runs, and the
+// process's resident memory.
 
 #include <string>
 #include <vector>
@@ -10,5 +11,9 @@ namespace zelk::bench {
 double RunDu(const std::string& directory);
 
 double Median(std::vector<double> values);
+
+// Resident bytes now, and the peak so far.
+long ResidentBytes();
+long PeakResidentBytes();
 
 }  // namespace zelk::bench

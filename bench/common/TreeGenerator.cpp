@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <random>
@@ -125,6 +127,17 @@ void RemoveTree(const std::string& directory) {
         }
     }
     rmdir(directory.c_str());
+}
+
+GeneratedTree GenerateReportedTree(const std::string& base) {
+    GeneratedTree tree;
+    tree.Directory = MakeTempDirectory(base);
+    std::printf("generating the tree in %s ...\n", tree.Directory.c_str());
+    tree.Counts = GenerateTree(tree.Directory);
+    std::printf("tree: %zu directories, %zu files (%zu sparse), depth %d\n",
+                tree.Counts.Directories, tree.Counts.Files, tree.Counts.SparseFiles,
+                tree.Counts.Depth);
+    return tree;
 }
 
 }  // namespace zelk::bench

@@ -32,6 +32,14 @@ TreeCounts GenerateTree(const std::string& directory, const TreeShape& shape = {
 // A fresh directory made by mkdtemp below base ("" means $TMPDIR or /tmp).
 std::string MakeTempDirectory(const std::string& base = "");
 
+struct GeneratedTree {
+    std::string Directory;
+    TreeCounts Counts;
+};
+
+// A tree of the default shape in a fresh directory below base, its place and counts printed.
+GeneratedTree GenerateReportedTree(const std::string& base = "");
+
 // Removes directory and everything below it.
 void RemoveTree(const std::string& directory);
 

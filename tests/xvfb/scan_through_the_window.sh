@@ -5,6 +5,7 @@
 # must end the program with exit code 0. $1: the zelk program. SHOT_DIR, when set, receives
 # window-scanned.png.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$(realpath "$1")
 tool="$(dirname "$zelk")/../tests/window_tool"
 work=$(mktemp -d)
@@ -54,14 +55,8 @@ if "$tool" shows "$window" "探索中断" >/dev/null; then
 fi
 if [ -n "${SHOT_DIR:-}" ]; then "$tool" grab "$window" "$SHOT_DIR/window-scanned.png"; fi
 
-status=0
-for _ in $(seq 10); do
-  "$tool" close "$window"
-  timeout 2 tail --pid="$pid" -f /dev/null && break
-done
-kill -0 "$pid" 2>/dev/null && { echo "ZELK did not end"; exit 1; }
-wait "$pid" || status=$?
+close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
 pid=""
 cat "$work/err"
-[ "$status" -eq 0 ] || { echo "exit code $status, expected 0"; exit 1; }
+[ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; exit 1; }
 echo "ok"

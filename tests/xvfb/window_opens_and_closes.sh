@@ -3,6 +3,7 @@
 # graph page, asks the window to close as a window manager would, and expects exit code 0.
 # $1: the zelk program. SHOT_DIR, when set, receives window-tree.png and window-graph.png.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$1
 tool="$(dirname "$zelk")/../tests/window_tool"
 work=$(mktemp -d)
@@ -26,15 +27,7 @@ if [ -n "${SHOT_DIR:-}" ]; then
   cp "$work/window-tree.png" "$work/window-graph.png" "$SHOT_DIR/"
 fi
 
-status=0
-# Under a bare X server a close request sent right after other clients' input is now and then
-# not taken; a window manager would ask again, and so does the test.
-for _ in $(seq 10); do
-  "$tool" close "$window"
-  timeout 2 tail --pid="$pid" -f /dev/null && break
-done
-kill -0 "$pid" 2>/dev/null && { echo "ZELK did not end"; exit 1; }
-wait "$pid" || status=$?
+close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
 cat "$work/err"
-[ "$status" -eq 0 ] || { echo "exit code $status, expected 0"; exit 1; }
+[ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; exit 1; }
 echo "ok"
