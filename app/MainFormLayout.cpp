@@ -5,6 +5,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/AccessibleFactory.h"
 #include "app/DesignScaling.h"
 #include "app/Pictures.h"
 #include "app/TImageList.h"
@@ -96,6 +97,21 @@ void BuildMainForm(TfrmMain& form, int textHeight) {
     form.TreeView1->SetHint(
         "名前 "
         "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き込み");
+
+    // What a screen reader announces for controls without a text of their own; the buttons, radio
+    // buttons, tabs and the drive list are read by the texts they show.
+    InstallAccessibleFactory();
+    form.Panel1->setAccessibleName(Text("操作パネル"));
+    form.PageControl1->setAccessibleName(Text("表示切り替え"));
+    form.TabSheet1->setAccessibleName(Text("ツリー表示"));
+    form.TabSheet2->setAccessibleName(Text("グラフ表示"));
+    form.TreeView1->setAccessibleName(Text("ディレクトリツリー"));
+    form.TreeView1->setAccessibleDescription(QString::fromStdString(form.TreeView1->Hint()));
+    form.StatusBar1->setAccessibleName(Text("状態"));
+    form.PaintBox1->setAccessibleName(Text("ディレクトリのグラフ"));
+    form.PaintBox1->setAccessibleDescription(Text(
+        "列は階層、棒はディレクトリ。棒の高さはドライブ全体のサイズに占める割合、"
+        "サブディレクトリは親の棒の右の列に積み重ねて描かれます。探索が完了するまでは空です。"));
 
     // Checked without a click: no handler runs.
     form.rbFileSize->setChecked(true);

@@ -1,5 +1,6 @@
 #include "app/TStatusBar.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QSizeGrip>
 
@@ -18,7 +19,14 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent), grip_(new QSizeGrip(t
     repaint_.setSingleShot(true);
     repaint_.setInterval(kRepaintMilliseconds);
     repaint_.setTimerType(Qt::CoarseTimer);
-    connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&repaint_, &QTimer::timeout, this, [this] {
+        update();
+        // At display rate too, so a screen reader is not flooded during a scan.
+        if (QAccessible::isActive()) {
+            QAccessibleEvent changed(this, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&changed);
+        }
+    });
 }
 
 void TStatusBar::SetSimpleText(const std::string& text) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QTest>
 
 #include "platform/TextVolumeSource.h"
@@ -37,6 +38,11 @@ TEST(DriveEntries, ListedInLetterOrderWithLabelsNamesAndPictures) {
     EXPECT_EQ(combo.SelectedEntry(), 1);
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(InstalledVolumeTable()->ByLetter('d')->MountPoint, "/home");  // the scan's letters
+    // A screen reader names the list by the chosen drive.
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(&combo);
+    EXPECT_EQ(read->text(QAccessible::Name), QString("d: [/home]"));
+    combo.SelectDrive('f');
+    EXPECT_EQ(read->text(QAccessible::Name), QString("f: nas.local:/export"));
 }
 
 TEST(DriveEntries, UpperCaseShowsUpperLettersAndLabelsAndKeepsTheChoice) {
