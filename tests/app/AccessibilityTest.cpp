@@ -61,6 +61,10 @@ TEST(Accessibility, EveryControlReportsANameAndItsRole) {
     EXPECT_EQ(role(form.rbFileSize), QAccessible::RadioButton);
     EXPECT_EQ(role(form.DriveComboBox1), QAccessible::ComboBox);
     EXPECT_EQ(role(form.StatusBar1), QAccessible::StatusBar);
+    EXPECT_EQ(role(form.PaintBox1), QAccessible::Graphic);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(form.PaintBox1)
+                     ->text(QAccessible::Description)
+                     .isEmpty());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form.btnStop)->text(QAccessible::Name),
               QString::fromUtf8("検索中断"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form.rbCompressedSize)->text(QAccessible::Name),
@@ -80,16 +84,6 @@ TEST(Accessibility, StatusLineIsNamedByItsText) {
     form.StatusBar1->SetSimpleText("");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form.StatusBar1)->text(QAccessible::Name),
               idle);
-}
-
-TEST(Accessibility, GraphSurfaceHasANameAndADescription) {
-    TfrmMain form;
-    form.FormCreate();
-    QAccessibleInterface* graph = QAccessible::queryAccessibleInterface(form.PaintBox1);
-    ASSERT_NE(graph, nullptr);
-    EXPECT_FALSE(graph->text(QAccessible::Name).isEmpty());
-    EXPECT_FALSE(graph->text(QAccessible::Description).isEmpty());
-    EXPECT_EQ(graph->role(), QAccessible::Graphic);
 }
 
 TEST(Accessibility, TreeItemsAreNamedByTheirNodeTexts) {

@@ -213,18 +213,6 @@ TEST(GraphView, ParentLabelWiderThanItsColumnOverlaysTheColumnToItsRight) {
     EXPECT_EQ(PixelsWhere(image, QRect(100, line + 3, 99, kHeight - line - 3), Dark), 0);
 }
 
-TEST(GraphView, PageIsBlankUntilTheRootIsSearched) {
-    EXPECT_EQ(Paint(nullptr), Paint(nullptr, kWidth, kHeight));
-    QImage blank(kWidth, kHeight, QImage::Format_RGB32);
-    blank.fill(kBackground);
-    EXPECT_EQ(Paint(nullptr), blank);
-    auto root = MakeRoot(1000, 1000);
-    AddRecord(*root, "a", 500, 500);
-    root->MaxLevel = 1;
-    root->Searched = false;  // interrupted: the walk never closed the root's listing
-    EXPECT_EQ(Paint(root.get()), blank);
-}
-
 TEST(GraphView, RootOfSizeZeroDrawsItsOwnBarAloneWithItsLabel) {
     auto root = MakeRoot(0, 0);
     root->MaxLevel = 2;
@@ -252,7 +240,6 @@ TEST(GraphView, ChainOfAHundredThousandLevelsPaintsWithoutExhaustingTheStack) {
     EXPECT_EQ(Paint(root.get()), blank);
 }
 
-// The window's own surface, painted by its paint handler.
 // The window's own surface at design size, painted by its paint handler.
 class GraphSurface : public ::testing::Test {
   protected:
@@ -281,6 +268,7 @@ class GraphSurface : public ::testing::Test {
 
 // The surface's width follows the page control's frame, a few pixels off the design's 602.
 TEST_F(GraphSurface, ShowsNothingBeforeAScanHasFinishedOrAfterAnInterruptedOne) {
+    // Interrupted: the walk never closed the root's listing.
     const int pixels = form_.PaintBox1->Width() * form_.PaintBox1->Height();
     EXPECT_EQ(BlankPixels(Grab()), pixels);
     Finish();
