@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "runtime/Errors.h"
@@ -33,72 +34,62 @@ std::string Missing(const std::string& directive) {
     return "書式文字列 '" + directive + "' の引数が見つかりません";
 }
 
+struct OneArgCase {
+    const char* pattern;
+    FormatArg arg;
+    const char* expected;
+};
+
+void ExpectEach(std::span<const OneArgCase> cases) {
+    for (const OneArgCase& c : cases) {
+        EXPECT_EQ(FormatText(c.pattern, {c.arg}), c.expected) << c.pattern;
+    }
+}
+
 TEST_F(FormatTextTest, PercentSignsAndPatternEndsAreCopiedAsTheRulesSay) {
     EXPECT_EQ(FormatText("100%% done", {}), "100% done");
     EXPECT_EQ(FormatText("trailing%", {}), "trailing");
-    EXPECT_EQ(FormatText("cut %5", {1}), "cut ");
-    EXPECT_EQ(FormatText("cut %5.", {1}), "cut ");
-    EXPECT_EQ(FormatText("cut %5.3", {1}), "cut ");
     EXPECT_EQ(FormatText("", {}), "");
+    const OneArgCase cut[] = {
+        {"cut %5", 1, "cut "}, {"cut %5.", 1, "cut "}, {"cut %5.3", 1, "cut "}};
+    ExpectEach(cut);
     EXPECT_EQ(FormatText("%s %0.0f%%", {"text", 33.4}), "text 33%");
     EXPECT_EQ(FormatText("%d%s", {7, "x", 9}), "7x");  // arguments left over are ignored
 }
 
-TEST_F(FormatTextTest, WidthPadsWithBlanksAndNeverCuts) {
-    EXPECT_EQ(FormatText("%2d", {5}), " 5");
-    EXPECT_EQ(FormatText("%02d", {5}), " 5");
-    EXPECT_EQ(FormatText("%2d", {12}), "12");
-    EXPECT_EQ(FormatText("%2d", {123}), "123");
-    EXPECT_EQ(FormatText("%2d", {-5}), "-5");
-    EXPECT_EQ(FormatText("%5s|", {"ab"}), "   ab|");
-    EXPECT_EQ(FormatText("%8m", {1234.0}), " ¥1,234");  // the width counts bytes
-    EXPECT_EQ(FormatText("%6.1f", {2.25}), "   2.3");
-}
-
-TEST_F(FormatTextTest, IntegerPrecisionFillsZerosAfterTheSignUpToFifteen) {
-    EXPECT_EQ(FormatText("%.3d", {5}), "005");
-    EXPECT_EQ(FormatText("%.3d", {-5}), "-005");
-    EXPECT_EQ(FormatText("%.2d", {1234}), "1234");
-    EXPECT_EQ(FormatText("%.0d", {0}), "0");
+// The width counts bytes and pads with blanks; precision gives integers zeros after the sign
+// up to fifteen, cuts strings to bytes, and gives floats the decimals asked or their default
+// (for m the locale's currency digits).
+TEST_F(FormatTextTest, WidthPadsWithoutCuttingAndPrecisionFitsEachConversion) {
+    const OneArgCase cases[] = {
+        {"%2d", 5, " 5"},           {"%02d", 5, " 5"},         {"%2d", 12, "12"},
+        {"%2d", 123, "123"},        {"%2d", -5, "-5"},         {"%5s|", "ab", "   ab|"},
+        {"%8m", 1234.0, " ¥1,234"}, {"%6.1f", 2.25, "   2.3"}, {"%.3d", 5, "005"},
+        {"%.3d", -5, "-005"},       {"%.2d", 1234, "1234"},    {"%.0d", 0, "0"},
+        {"%.16d", 1, "1"},          {"%6.3d", -7, "  -007"},   {"%D", 42, "42"},
+        {"%.2s", "abcd", "ab"},     {"%.10s", "abcd", "abcd"}, {"[%.0s]", "abcd", "[]"},
+        {"%f", 2.0, "2.00"},        {"%.19f", 2.0, "2.00"},    {"%F", 2.5, "2.50"},
+        {"%.2M", 1.5, "¥1.50"}};
+    ExpectEach(cases);
     EXPECT_EQ(FormatText("%.15d", {1}), "000000000000001");
-    EXPECT_EQ(FormatText("%.16d", {1}), "1");
-    EXPECT_EQ(FormatText("%6.3d", {-7}), "  -007");
     EXPECT_EQ(FormatText("%d", {INT32_MIN}), "-2147483648");
-    EXPECT_EQ(FormatText("%D", {42}), "42");
-}
-
-TEST_F(FormatTextTest, StringPrecisionCutsToThatManyBytes) {
-    EXPECT_EQ(FormatText("%.2s", {"abcd"}), "ab");
-    EXPECT_EQ(FormatText("%.10s", {"abcd"}), "abcd");
-    EXPECT_EQ(FormatText("[%.0s]", {"abcd"}), "[]");
-    EXPECT_EQ(FormatText("%S", {std::string("x\0y", 3)}), std::string("x\0y", 3));
-}
-
-TEST_F(FormatTextTest, FloatPrecisionGivesTheDecimalsOrTheirDefault) {
-    EXPECT_EQ(FormatText("%f", {2.0}), "2.00");
-    EXPECT_EQ(FormatText("%.19f", {2.0}), "2.00");
     EXPECT_EQ(FormatText("%.18f", {0.5}), "0.500000000000000000");
-    EXPECT_EQ(FormatText("%F", {2.5}), "2.50");
-    EXPECT_EQ(FormatText("%m", {1200000.0}), "¥1,200,000");  // the locale's currency digits
-    EXPECT_EQ(FormatText("%.2M", {1.5}), "¥1.50");
+    EXPECT_EQ(FormatText("%m", {1200000.0}), "¥1,200,000");
+    EXPECT_EQ(FormatText("%S", {std::string("x\0y", 3)}), std::string("x\0y", 3));
     WithFormats([](LocaleFormats& f) { f.CurrencyDigits = 2; });
-    EXPECT_EQ(FormatText("%m", {3.0}), "¥3.00");
-    EXPECT_EQ(FormatText("%.19m", {3.0}), "¥3.00");
-    EXPECT_EQ(FormatText("%0.0m", {3.0}), "¥3");
+    const OneArgCase twoDigits[] = {
+        {"%m", 3.0, "¥3.00"}, {"%.19m", 3.0, "¥3.00"}, {"%0.0m", 3.0, "¥3"}};
+    ExpectEach(twoDigits);
 }
 
-TEST_F(FormatTextTest, MismatchedConversionsAreRefusedWithTheirDirective) {
-    EXPECT_EQ(RefusalOf("%d", {"text"}), WrongKind("%d"));
-    EXPECT_EQ(RefusalOf("%s", {5}), WrongKind("%s"));
-    EXPECT_EQ(RefusalOf("a %5.2f b", {5}), WrongKind("%5.2f"));
-    EXPECT_EQ(RefusalOf("%m", {"1"}), WrongKind("%m"));
-    EXPECT_EQ(RefusalOf("%d", {1.0}), WrongKind("%d"));
-    EXPECT_EQ(RefusalOf("%x", {1}), WrongKind("%x"));
-    EXPECT_EQ(RefusalOf("%-5d", {1}), WrongKind("%-"));
-    EXPECT_EQ(RefusalOf("%3あ", {1}), WrongKind("%3あ"));  // a character is never split
-}
-
-TEST_F(FormatTextTest, MissingArgumentsAreRefusedWithTheirDirective) {
+TEST_F(FormatTextTest, MismatchedConversionsAndMissingArgumentsAreRefusedWithTheirDirective) {
+    const std::pair<OneArgCase, const char*> wrong[] = {
+        {{"%d", "text", ""}, "%d"}, {{"%s", 5, ""}, "%s"},    {{"a %5.2f b", 5, ""}, "%5.2f"},
+        {{"%m", "1", ""}, "%m"},    {{"%d", 1.0, ""}, "%d"},  {{"%x", 1, ""}, "%x"},
+        {{"%-5d", 1, ""}, "%-"},    {{"%3あ", 1, ""}, "%3あ"}};  // a character is never split
+    for (const auto& [c, directive] : wrong) {
+        EXPECT_EQ(RefusalOf(c.pattern, {c.arg}), WrongKind(directive)) << c.pattern;
+    }
     EXPECT_EQ(RefusalOf("%d", {}), Missing("%d"));
     EXPECT_EQ(RefusalOf("%s and %12.4m", {"a"}), Missing("%12.4m"));
     EXPECT_EQ(RefusalOf("%q", {}), Missing("%q"));
