@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -20,23 +21,11 @@ struct DayWalker {
     int day = 1;
     int weekday = 2;  // 1 is Sunday
 
-    int MonthLength() const {
-        static const int kLengths[] = {31, 0, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (month != 2) {
-            return kLengths[month - 1];
-        }
-        int february = 28;
-        if (year % 4 == 0) {
-            february = 29;
-            if (year % 100 == 0 && year % 400 != 0) {
-                february = 28;
-            }
-        }
-        return february;
-    }
     void Next() {
+        static const int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
         weekday = weekday % 7 + 1;
-        if (++day > MonthLength()) {
+        if (++day > kLengths[month - 1] + (month == 2 && leap ? 1 : 0)) {
             day = 1;
             if (++month > 12) {
                 month = 1;
@@ -71,33 +60,19 @@ TEST(DateCalendar, EveryDayOfYearsOneToNineThousandNineHundredNinetyNineRoundTri
     EXPECT_EQ(walk.year, 10000);
 }
 
-TEST(DateCalendar, LeapDaysFollowTheGregorianCenturyRule) {
-    EXPECT_FALSE(DayNumberOf(1900, 2, 29));
-    EXPECT_TRUE(DayNumberOf(2000, 2, 29));
-    EXPECT_FALSE(DayNumberOf(2100, 2, 29));
-    EXPECT_TRUE(DayNumberOf(2024, 2, 29));
-    EXPECT_FALSE(DayNumberOf(2026, 2, 29));
+// The walk above numbers every real day; these are the dates it never asks about.
+TEST(DateCalendar, DatesOutsideTheCalendarAndLeapDaysOffTheCenturyRuleHaveNoDayNumber) {
+    const std::array<int, 3> refused[] = {{0, 1, 1},    {10000, 1, 1}, {2026, 0, 1}, {2026, 13, 1},
+                                          {2026, 1, 0}, {2026, 4, 31}, {2026, 2, 29}};
+    for (const auto& [y, m, d] : refused) {
+        EXPECT_FALSE(DayNumberOf(U(y), U(m), U(d))) << y << "-" << m << "-" << d;
+    }
     for (int century = 1; century <= 99; ++century) {
         EXPECT_EQ(DayNumberOf(U(century * 100), 2, 29).has_value(), century % 4 == 0) << century;
     }
-    EXPECT_EQ(*DayNumberOf(2000, 3, 1) - *DayNumberOf(2000, 2, 28), 2);
-    EXPECT_EQ(*DayNumberOf(1900, 3, 1) - *DayNumberOf(1900, 2, 28), 1);
-}
-
-TEST(DateCalendar, DatesOutsideTheCalendarHaveNoDayNumber) {
-    EXPECT_FALSE(DayNumberOf(0, 1, 1));
-    EXPECT_FALSE(DayNumberOf(10000, 1, 1));
-    EXPECT_FALSE(DayNumberOf(2026, 0, 1));
-    EXPECT_FALSE(DayNumberOf(2026, 13, 1));
-    EXPECT_FALSE(DayNumberOf(2026, 1, 0));
-    EXPECT_FALSE(DayNumberOf(2026, 4, 31));
-    EXPECT_EQ(*DayNumberOf(1899, 12, 30), 0);
-    EXPECT_EQ(*DayNumberOf(1, 1, 1), -693593);
-    EXPECT_EQ(*DayNumberOf(9999, 12, 31), 2958465);
 }
 
 TEST(DateCalendar, FractionsOfTheDayRoundTripThroughTheClock) {
-    EXPECT_EQ(*DayFractionOf(0, 0, 0, 0), 0);
     EXPECT_EQ(*DayFractionOf(12, 0, 0, 500), 43200500.0 / 86400000.0);
     EXPECT_EQ(*DayFractionOf(23, 59, 59, 999), 86399999.0 / 86400000.0);
     for (const auto& [h, mi, s, ms] :
@@ -108,10 +83,11 @@ TEST(DateCalendar, FractionsOfTheDayRoundTripThroughTheClock) {
         EXPECT_EQ(clock.Second, s);
         EXPECT_EQ(clock.Millisecond, ms);
     }
-    EXPECT_FALSE(DayFractionOf(24, 0, 0, 0));
-    EXPECT_FALSE(DayFractionOf(0, 60, 0, 0));
-    EXPECT_FALSE(DayFractionOf(0, 0, 60, 0));
-    EXPECT_FALSE(DayFractionOf(0, 0, 0, 1000));
+    for (const auto& [h, mi, s, ms] :
+         {std::array<int, 4>{24, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0}, {0, 0, 0, 1000}}) {
+        EXPECT_FALSE(DayFractionOf(U(h), U(mi), U(s), U(ms)))
+            << h << ":" << mi << ":" << s << "." << ms;
+    }
 }
 
 TEST(DateCalendar, MillisecondRoundingBreaksTiesToEvenAndCarriesIntoTheNextDay) {
@@ -126,10 +102,7 @@ TEST(DateCalendar, MillisecondRoundingBreaksTiesToEvenAndCarriesIntoTheNextDay) 
 }
 
 TEST(DateCalendar, NegativeValuesCountTheTimeOfDayByMagnitude) {
-    const CalendarDate date = CalendarDateOf(-1.25);
-    EXPECT_EQ(date.Year, 1899);
-    EXPECT_EQ(date.Month, 12);
-    EXPECT_EQ(date.Day, 29);
+    // The walk pins the dates of negative values; here their clock.
     EXPECT_EQ(ClockTimeOf(-1.25).Hour, 6);
     EXPECT_EQ(ClockTimeOf(-1.25).Minute, 0);
     EXPECT_EQ(CalendarDateOf(-0.25).Day, 30);
@@ -139,9 +112,6 @@ TEST(DateCalendar, NegativeValuesCountTheTimeOfDayByMagnitude) {
 }
 
 TEST(DateCalendar, ValuesBeforeYearOneOrBeyondAnyYearGiveDateZeroAndAWeekday) {
-    const CalendarDate first = CalendarDateOf(-693593);
-    EXPECT_EQ(first.Year, 1);
-    EXPECT_EQ(first.Day, 1);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (const double value : {-693594.0, -693594.5, -1e9, 1e300, -1e300, nan, inf, -inf}) {

@@ -1,11 +1,14 @@
 // Guards the conversion of an extended-precision value to its 18 significant decimal digits
 // (nearest, ties to even) and the cut to a number of decimals (half away from zero on those 18
-// digits), against an exact decimal expansion worked out here by other means.
+// digits), against the C library's correctly rounded conversion.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -15,55 +18,6 @@
 
 namespace zelk {
 namespace {
-
-// The exact value of |v| as 0.digits x 10^exponent, from a base-10^9 integer.
-struct Expansion {
-    std::string digits;
-    int exponent = 0;
-};
-
-void MultiplyBase1e9(std::vector<std::uint32_t>& limbs, std::uint32_t factor) {
-    std::uint64_t carry = 0;
-    for (auto& limb : limbs) {
-        const std::uint64_t product = std::uint64_t{limb} * factor + carry;
-        limb = static_cast<std::uint32_t>(product % 1000000000U);
-        carry = product / 1000000000U;
-    }
-    while (carry != 0) {
-        limbs.push_back(static_cast<std::uint32_t>(carry % 1000000000U));
-        carry /= 1000000000U;
-    }
-}
-
-Expansion ExactExpansion(long double v) {
-    int binaryExponent = 0;
-    const long double fraction = std::frexp(std::fabs(v), &binaryExponent);
-    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-    int e = binaryExponent - 64;  // |v| = mantissa * 2^e
-    std::vector<std::uint32_t> limbs;
-    for (; mantissa != 0; mantissa /= 1000000000U) {
-        limbs.push_back(static_cast<std::uint32_t>(mantissa % 1000000000U));
-    }
-    // m * 2^-n = m * 5^n / 10^n
-    const bool fractional = e < 0;
-    for (int left = std::abs(e); left > 0; left -= 13) {
-        const int step = std::min(left, 13);
-        std::uint32_t factor = 1;
-        for (int i = 0; i < step; ++i) {
-            factor *= fractional ? 5 : 2;
-        }
-        MultiplyBase1e9(limbs, factor);
-    }
-    std::string text = std::to_string(limbs.back());
-    for (std::size_t i = limbs.size() - 1; i-- > 0;) {
-        const std::string part = std::to_string(limbs[i]);
-        text += std::string(9 - part.size(), '0') + part;
-    }
-    Expansion result;
-    result.exponent = static_cast<int>(text.size()) - (fractional ? -e : 0);
-    result.digits = text;
-    return result;
-}
 
 // Adds one unit in the last place of digits; returns whether it carried out of the first.
 bool Increment(std::string& digits) {
@@ -95,21 +49,11 @@ Expected ReferenceDigits(long double v, int precision, int decimals) {
     if (v == 0 || std::fpclassify(v) == FP_SUBNORMAL) {
         return result;
     }
-    Expansion exact = ExactExpansion(v);
-    std::string digits = exact.digits.substr(0, 18);
-    int exponent = exact.exponent;
-    if (exact.digits.size() > 18) {
-        const std::string rest = exact.digits.substr(18);
-        const bool aboveHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) !=
-                                                                       std::string::npos);
-        const bool tie = rest[0] == '5' && !aboveHalf;
-        if (aboveHalf || (tie && (digits.back() - '0') % 2 == 1)) {
-            if (Increment(digits)) {
-                digits.pop_back();
-                ++exponent;
-            }
-        }
-    }
+    // The C library writes every long double exactly, rounded to nearest with ties to even.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17Le", std::fabs(v));  // d.ddd...de+x
+    std::string digits = text[0] + std::string(text + 2, 17);
+    int exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
     DropTrailingZeros(digits);
     int cut = decimals == DecimalDigits::kNoLimit ? precision : exponent + decimals;
     if (cut < 0) {
