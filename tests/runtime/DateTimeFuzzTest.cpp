@@ -52,14 +52,10 @@ class RandomText {
     }
 
     TDateTime Value() {
-        static constexpr std::array<double, 8> kOdd = {0,
-                                                       -693594.5,
-                                                       2958465.99999999,
-                                                       1e300,
-                                                       -1e15,
-                                                       std::numeric_limits<double>::quiet_NaN(),
-                                                       std::numeric_limits<double>::infinity(),
-                                                       std::numeric_limits<double>::denorm_min()};
+        using L = std::numeric_limits<double>;
+        static constexpr std::array<double, 8> kOdd = {
+            0,     -693594.5,      2958465.99999999, 1e300,
+            -1e15, L::quiet_NaN(), L::infinity(),    L::denorm_min()};
         if (Below(8) == 0) {
             return kOdd[static_cast<std::size_t>(Below(kOdd.size()))];
         }

@@ -40,7 +40,6 @@ TEST_F(DateTimeTextTest, JapaneseDesktopWritesShortDateAndLongTimeWithoutHourZer
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 0, 0, 1)), "2026/12/06 0:00:01");
     EXPECT_EQ(DateTimeText(0), "1899/12/30");
     EXPECT_EQ(DateTimeText(-1.25), "1899/12/29 6:00:00");
-    EXPECT_EQ(X("dddddd", At(2026, 12, 6)), "2026年12月6日");
 }
 
 TEST_F(DateTimeTextTest, TwelveHourLocaleWritesTheMarkerAfterTheTime) {
@@ -84,7 +83,6 @@ TEST_F(DateTimeTextTest, MinutesFollowAnHourLetterUntilAnotherLetterOrCharacterI
     EXPECT_EQ(X("h 'x' mm", v), "7 x 08");  // quoted letters do not count
     EXPECT_EQ(X("h x mm", v), "7 x 03");
     EXPECT_EQ(X("h年mm", v), "7年03");
-    EXPECT_EQ(X("mm", v), "03");
 }
 
 TEST_F(DateTimeTextTest, MorningAndAfternoonFormsWriteTheirOwnBytesOrTheLocaleMarkers) {

@@ -72,8 +72,6 @@ TEST_F(FloatTextTest, SizesKeepEveryDigitBelowTenToTheEighteenth) {
     const LocaleFormats formats = Marks("X", ',');
     EXPECT_EQ(Money(0, formats), "X0");
     EXPECT_EQ(Money(-0.0L, formats), "X0");
-    EXPECT_EQ(Money(999, formats), "X999");
-    EXPECT_EQ(Money(1000, formats), "X1,000");
     const long double big = 9007199254740992.0L + 2;
     EXPECT_EQ(Money(big, formats), "X9,007,199,254,740,994");
     EXPECT_EQ(Fixed(big, 0), "9007199254740994");

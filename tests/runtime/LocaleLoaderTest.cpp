@@ -19,26 +19,15 @@ namespace {
 
 using LocaleLoaderTest = JapaneseDesktopTest;
 
+// The desktop's marks, date and time patterns and markers are pinned through the texts of the
+// date-time tests; the currency here through the formatter.
 TEST_F(LocaleLoaderTest, JapaneseDesktopGivesItsOwnSettings) {
     const auto formats = CurrentLocaleFormats();
-    EXPECT_EQ(formats->CurrencySymbol, "¥");
-    EXPECT_EQ(formats->CurrencyPlacement, 0);
     EXPECT_EQ(formats->NegativeCurrencyPlacement, 1);
-    EXPECT_EQ(formats->CurrencyDigits, 0);
-    EXPECT_EQ(formats->GroupMark, ',');
     EXPECT_EQ(formats->DecimalMark, '.');
-    EXPECT_EQ(formats->DateMark, '/');
-    EXPECT_EQ(formats->TimeMark, ':');
-    EXPECT_EQ(formats->ShortDatePattern, "yyyy/MM/dd");
-    EXPECT_EQ(formats->LongDatePattern, "yyyy'年'M'月'd'日'");
-    EXPECT_EQ(formats->AmText, "午前");
-    EXPECT_EQ(formats->PmText, "午後");
-    EXPECT_EQ(formats->ShortTimePattern, "h:mm");
-    EXPECT_EQ(formats->LongTimePattern, "h:mm:ss");
     EXPECT_EQ(formats->MonthNames[11], "12月");
     EXPECT_EQ(formats->MonthAbbrevs[0], "1");
     EXPECT_EQ(formats->DayNames[0], "日曜日");  // Sunday first
-    EXPECT_EQ(formats->DayNames[1], "月曜日");
     EXPECT_EQ(formats->DayAbbrevs[6], "土");
     EXPECT_EQ(FormatText("%0.0m|%0.0f", {1200000.0, 12.5}), "¥1,200,000|13");
 }

@@ -53,8 +53,6 @@ TEST_F(TThreadSteps, StepsRunOnTheUserInterfaceThreadInOrderWhileTheWorkerWaits)
 TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
     const void* thrown = nullptr;
     const void* caught = nullptr;
-    std::string className;
-    std::string message;
     ScriptedWorker worker([&](ScriptedWorker& self) {
         try {
             self.CallOnUiThread([&] {
@@ -68,15 +66,12 @@ TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
             });
         } catch (const Exception& error) {
             caught = &error;
-            className = error.ClassName();
-            message = error.Message();
         }
     });
     worker.Start();
     EXPECT_NO_THROW(worker.AwaitEnd());
+    EXPECT_NE(thrown, nullptr);
     EXPECT_EQ(caught, thrown);
-    EXPECT_EQ(className, "EConvertError");
-    EXPECT_EQ(message, "壊れた値");
 }
 
 TEST_F(TThreadSteps, OnFinishedReplacedAfterTheBodyReturnedIsTheHandlerThatRuns) {
