@@ -13,22 +13,24 @@
 namespace zelk::test {
 namespace {
 
+void WriteAt(int dir, const char* name, const std::string& data) {
+    const int fd = openat(dir, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    close(fd);
+}
+
 // A chain of depth directories "d" below root; every level holds a file of one byte, and each
-// level also a side directory "s" with a file of ten bytes, when withSides.
+// level also a side directory "s" with a file of ten bytes, when withSides. Paths this long only
+// work relative to open directories.
 void MakeChain(const std::string& root, int depth, bool withSides) {
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
     for (int level = 0; level < depth; ++level) {
         ASSERT_EQ(mkdirat(fd, "d", 0755), 0);
-        const int one = openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        ASSERT_EQ(write(one, "1", 1), 1);
-        close(one);
+        ASSERT_NO_FATAL_FAILURE(WriteAt(fd, "f", "1"));
         if (withSides) {
             ASSERT_EQ(mkdirat(fd, "s", 0755), 0);
             const int side = openat(fd, "s", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            const int file = openat(side, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            ASSERT_EQ(write(file, "0123456789", 10), 10);
-            close(file);
+            ASSERT_NO_FATAL_FAILURE(WriteAt(side, "f", "0123456789"));
             close(side);
         }
         const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -41,7 +43,6 @@ void MakeChain(const std::string& root, int depth, bool withSides) {
 
 TEST(DeepTree, TenThousandLevelsScanListAndFree) {
     TempTree tree;
-    tree.InstallAsDriveC();
     ASSERT_NO_FATAL_FAILURE(MakeChain(tree.Root(), 10000, false));
     const long before = TFileAttr::LiveCount();
     TestUiLoop loop;
@@ -63,57 +64,32 @@ TEST(DeepTree, TenThousandLevelsScanListAndFree) {
     EXPECT_EQ(TFileAttr::LiveCount(), before);
 }
 
-// Restores the descriptor limit that a test lowered.
-class DescriptorLimit {
-  public:
-    explicit DescriptorLimit(rlim_t soft) {
-        getrlimit(RLIMIT_NOFILE, &saved_);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = soft;
-        setrlimit(RLIMIT_NOFILE, &lowered);
-    }
-    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
-
-  private:
-    rlimit saved_{};
-};
-
-// New descriptors take the lowest free number, so a limit this far above it leaves that many.
-int LowestFreeDescriptor() {
-    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    close(fd);
-    return fd;
-}
-
 TEST(DeepTree, WalkOutOfDescriptorsStillCountsEveryEntry) {
     TempTree tree;
-    tree.InstallAsDriveC();
     constexpr int kDepth = 150;
     ASSERT_NO_FATAL_FAILURE(MakeChain(tree.Root(), kDepth, true));
     TestUiLoop loop;
     ScriptedService files(false);
     files.SortByName = false;
-    std::unique_ptr<TFileAttr> root;
-    {
-        DescriptorLimit limit(LowestFreeDescriptor() + 40);
-        root = Scan(loop, ScanOptions{'c', nullptr, &files});
-    }
+    // New descriptors take the lowest free number: leave 40 above it.
+    const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    close(lowestFree);
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit lowered = saved;
+    lowered.rlim_cur = lowestFree + 40;
+    setrlimit(RLIMIT_NOFILE, &lowered);
+    const auto root = Scan(loop, ScanOptions{'c', nullptr, &files});
+    setrlimit(RLIMIT_NOFILE, &saved);
 
     EXPECT_TRUE(root->Searched);
     EXPECT_EQ(root->MaxLevel, kDepth);
     EXPECT_EQ(root->Size, kDepth * 11.0);
-    const TFileAttr* level = root.get();
     int sides = 0;
-    while (level != nullptr) {
-        const TFileAttr* next = nullptr;
-        for (const auto& child : level->Children) {
-            if (child->Name == "s") {
-                sides += child->Searched && child->Size == 10 ? 1 : 0;
-            } else {
-                next = child.get();
-            }
-        }
-        level = next;
+    for (const TFileAttr* level = root.get(); level != nullptr;) {
+        const TFileAttr* side = Find(*level, "s");
+        sides += side != nullptr && side->Searched && side->Size == 10 ? 1 : 0;
+        level = Find(*level, "d");
     }
     EXPECT_EQ(sides, kDepth);
 }

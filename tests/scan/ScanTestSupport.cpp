@@ -1,16 +1,13 @@
 #include "ScanTestSupport.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <stdexcept>
 
 #include "platform/VolumeTable.h"
@@ -27,18 +24,27 @@ void Check(bool ok, const std::string& what) {
 }  // namespace
 
 TempTree::TempTree() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/zelk-scan-XXXXXX";
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelk-scan-XXXXXX").string();
     Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
     base_ = pattern;
     root_ = base_ + "/vol";
-    Check(mkdir(root_.c_str(), 0755) == 0, "mkdir vol");
+    MakeDir("");
+    Volume volume;
+    volume.Letter = 'c';
+    volume.MountPoint = root_;
+    InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
 }
 
 TempTree::~TempTree() {
     InstallVolumeTable(nullptr);
-    RemoveTree(base_);
+    // Removing a tree keeps a descriptor open per level, and trees here go 10,000 deep.
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(base_, ignored);
 }
 
 void TempTree::MakeDir(const std::string& relative) const {
@@ -63,56 +69,6 @@ void TempTree::SetTime(const std::string& relative, std::int64_t seconds) const 
     const timespec times[2] = {{seconds, 0}, {seconds, 0}};
     const std::string path = relative.empty() ? root_ : PathOf(relative);
     Check(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat");
-}
-
-void TempTree::InstallAsDriveC() const {
-    Volume volume;
-    volume.Letter = 'c';
-    volume.MountPoint = root_;
-    InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
-}
-
-void RemoveTree(const std::string& path) {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    struct Open {
-        DIR* dir;
-        std::string name;  // in the directory below
-    };
-    const int top = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (top < 0) {
-        return;
-    }
-    std::vector<Open> stack{{fdopendir(top), ""}};
-    while (!stack.empty()) {
-        DIR* dir = stack.back().dir;
-        const dirent* d = readdir(dir);
-        if (d == nullptr) {
-            const std::string name = stack.back().name;
-            closedir(dir);
-            stack.pop_back();
-            if (!stack.empty()) {
-                unlinkat(dirfd(stack.back().dir), name.c_str(), AT_REMOVEDIR);
-            }
-            continue;
-        }
-        const std::string name = d->d_name;
-        if (name == "." || name == "..") {
-            continue;
-        }
-        if (unlinkat(dirfd(dir), name.c_str(), 0) == 0) {
-            continue;
-        }
-        const int fd =
-            openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            stack.push_back({fdopendir(fd), name});
-        }
-    }
-    rmdir(path.c_str());
 }
 
 std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
@@ -177,16 +133,21 @@ void RecordingStatusLine::SetSimpleText(const std::string& text) {
 std::unique_ptr<TFileAttr> Scan(TestUiLoop& loop, const ScanOptions& options) {
     auto root = std::make_unique<TFileAttr>();
     bool finished = false;
-    auto thread = std::make_unique<TSearchThread>(true, root.get());
-    thread->Drive = options.Drive;
-    thread->StatusBar = options.StatusBar;
+    TSearchThread thread(true, root.get());
+    thread.Drive = options.Drive;
+    thread.StatusBar = options.StatusBar;
     if (options.Files != nullptr) {
-        thread->SetDirectoryService(*options.Files);
+        thread.SetDirectoryService(*options.Files);
     }
-    thread->SetOnFinished([&finished](TThread&) { finished = true; });
-    thread->Start();
-    loop.RunUntil([&finished] { return finished; });
-    thread->AwaitEnd();
+    thread.SetOnFinished([&finished](TThread&) { finished = true; });
+    thread.Start();
+    loop.RunUntil([&] {
+        if (options.EachTurn && !finished) {
+            options.EachTurn(thread);
+        }
+        return finished;
+    });
+    thread.AwaitEnd();
     return root;
 }
 

@@ -1,9 +1,6 @@
 #pragma once
-// Helpers of the scan tests: a fresh directory tree per test, a volume table that maps a drive
-// letter onto it, a stand-in for the user-interface thread's event loop, and a recording status
-// line.
-
-#include <sys/types.h>
+// Helpers of the scan tests: a fresh directory tree per test mapped as drive c, a stand-in for
+// the user-interface thread's event loop, and a recording status line.
 
 #include <condition_variable>
 #include <cstdint>
@@ -21,7 +18,7 @@
 namespace zelk::test {
 
 // A mkdtemp directory holding the volume root "vol" (so that the root's ".." is ours too),
-// removed with everything below it at the end.
+// installed as drive c and removed with everything below it at the end.
 class TempTree {
   public:
     TempTree();
@@ -29,25 +26,19 @@ class TempTree {
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
 
-    const std::string& Root() const { return root_; }  // the volume root
+    const std::string& Root() const { return root_; }
     std::string PathOf(const std::string& relative) const { return root_ + "/" + relative; }
 
     void MakeDir(const std::string& relative) const;
-    // A file of size bytes, every byte written.
     void WriteFile(const std::string& relative, std::size_t size) const;
     // A file of size bytes of which only the first written bytes are allocated.
     void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
-    void SetTime(const std::string& relative, std::int64_t seconds) const;
-    // Installs a volume table mapping letter 'c' onto the volume root.
-    void InstallAsDriveC() const;
+    void SetTime(const std::string& relative, std::int64_t seconds) const;  // "" is the root
 
   private:
     std::string base_;
     std::string root_;
 };
-
-// Removes a tree of any depth, relative to open directories.
-void RemoveTree(const std::string& path);
 
 // The seconds since the epoch of a local calendar time.
 std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second);
@@ -80,6 +71,8 @@ struct ScanOptions {
     char Drive = 'c';
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
+    // Runs here before each served batch of steps while the walk goes on.
+    std::function<void(TSearchThread&)> EachTurn = nullptr;
 };
 
 // Scans into a fresh root on a worker thread, serving its steps here, and returns the root.

@@ -10,26 +10,18 @@ class ScriptedListing : public DirectoryListing {
   public:
     ScriptedListing(std::unique_ptr<DirectoryListing> inner, std::string name,
                     const ScriptedService& script)
-        : inner_(std::move(inner)), name_(std::move(name)), script_(script) {}
+        : inner_(std::move(inner)), name_(std::move(name)), script_(script) {
+        for (FindData entry; script_.SortByName && inner_->Next(entry);) {
+            sorted_.push_back(entry);
+        }
+        std::sort(sorted_.begin(), sorted_.end(),
+                  [](const FindData& a, const FindData& b) { return a.Name < b.Name; });
+    }
 
     bool Next(FindData& entry) override {
-        if (script_.SortByName && !read_) {
-            read_ = true;
-            FindData e;
-            while (inner_->Next(e)) {
-                sorted_.push_back(e);
-            }
-            std::sort(sorted_.begin(), sorted_.end(),
-                      [](const FindData& a, const FindData& b) { return a.Name < b.Name; });
-        }
-        bool found = false;
-        if (script_.SortByName) {
-            found = next_ < sorted_.size();
-            if (found) {
-                entry = sorted_[next_++];
-            }
-        } else {
-            found = inner_->Next(entry);
+        const bool found = script_.SortByName ? next_ < sorted_.size() : inner_->Next(entry);
+        if (found && script_.SortByName) {
+            entry = sorted_[next_++];
         }
         if (found && script_.AfterEntry) {
             script_.AfterEntry(name_, entry.Name);
@@ -43,7 +35,6 @@ class ScriptedListing : public DirectoryListing {
     std::unique_ptr<DirectoryListing> inner_;
     std::string name_;
     const ScriptedService& script_;
-    bool read_ = false;
     std::vector<FindData> sorted_;
     std::size_t next_ = 0;
 };

@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <thread>
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
@@ -25,7 +24,6 @@ void PreorderPaths(const TFileAttr& record, std::vector<std::string>& out) {
 class SearchControl : public ::testing::Test {
   protected:
     void SetUp() override {
-        tree.InstallAsDriveC();
         for (const char* dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
             tree.MakeDir(dir);
             tree.WriteFile(std::string(dir) + "/file1", 100);
@@ -75,38 +73,25 @@ TEST_F(SearchControl, StatusLineClearedMidWalkGetsNoFurtherTexts) {
 
 TEST_F(SearchControl, StopDuringThirdLevelListingLeavesItAndItsAncestorsUnsearched) {
     ScriptedService files;  // name order: a, m, z
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool reached = false;
-    bool released = false;
+    std::atomic<bool> reached{false};
+    std::atomic<bool> stopped{false};
     files.AfterEntry = [&](const std::string& dir, const std::string& name) {
-        if (dir != "o" || name != "file1") {
-            return;
+        if (dir == "o" && name == "file1") {
+            reached = true;
+            loop.Wake();
+            while (!stopped) {
+                std::this_thread::yield();
+            }
         }
-        std::unique_lock lock(mutex);
-        reached = true;
-        loop.Wake();
-        cv.wait(lock, [&] { return released; });
     };
-    auto root = std::make_unique<TFileAttr>();
-    bool finished = false;
-    TSearchThread thread(true, root.get());
-    thread.Drive = 'c';
-    thread.SetDirectoryService(files);
-    thread.SetOnFinished([&](TThread&) { finished = true; });
-    thread.Start();
-    loop.RunUntil([&] {
-        std::lock_guard lock(mutex);
-        return reached;
-    });
-    thread.RequestStop();
-    {
-        std::lock_guard lock(mutex);
-        released = true;
-    }
-    cv.notify_one();
-    loop.RunUntil([&] { return finished; });
-    thread.AwaitEnd();
+    ScanOptions options{'c', nullptr, &files};
+    options.EachTurn = [&](TSearchThread& thread) {
+        if (reached && !stopped) {
+            thread.RequestStop();
+            stopped = true;
+        }
+    };
+    const auto root = Scan(loop, options);
 
     for (const char* path : {"m/n/o", "m/n", "m"}) {
         const TFileAttr* record = Find(*root, path);
