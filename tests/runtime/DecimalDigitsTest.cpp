@@ -19,19 +19,6 @@
 namespace zelk {
 namespace {
 
-// Adds one unit in the last place of digits; returns whether it carried out of the first.
-bool Increment(std::string& digits) {
-    for (std::size_t i = digits.size(); i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return false;
-        }
-        digits[i] = '0';
-    }
-    digits.insert(digits.begin(), '1');
-    return true;
-}
-
 void DropTrailingZeros(std::string& digits) {
     while (!digits.empty() && digits.back() == '0') {
         digits.pop_back();
@@ -63,9 +50,15 @@ Expected ReferenceDigits(long double v, int precision, int decimals) {
     if (cut < static_cast<int>(digits.size())) {
         const bool up = digits[static_cast<std::size_t>(cut)] >= '5';
         digits.resize(static_cast<std::size_t>(cut));
-        if (up && Increment(digits)) {
+        // Rounding up turns trailing nines into zeros, which are dropped anyway.
+        while (up && !digits.empty() && digits.back() == '9') {
+            digits.pop_back();
+        }
+        if (up && digits.empty()) {
             digits = "1";
             ++exponent;
+        } else if (up) {
+            ++digits.back();
         }
     }
     DropTrailingZeros(digits);
