@@ -60,15 +60,6 @@ TEST(DriveServices, CurrentDirectoryOnNoDriveBeginsWithABackslash) {
     EXPECT_EQ(GetCurrentDirectoryA(table, "/proc/self"), "\\proc\\self");
     EXPECT_EQ(GetCurrentDirectoryA(table, "/run/user/1000/gvfs"), "\\run\\user\\1000\\gvfs");
     EXPECT_EQ(GetCurrentDirectoryA(table, ""), "");
-
-    std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-    for (int i = 0; i < 25; ++i) {
-        text += "9 1 0:70 / /mnt/v" + std::to_string(i) + " rw - tmpfs tmpfs rw\n";
-    }
-    TextVolumeSource source(text);
-    const VolumeTable crowded = ReadVolumeTable(source);
-    EXPECT_EQ(GetCurrentDirectoryA(crowded, "/mnt/v22/a"), "z:\\a");
-    EXPECT_EQ(GetCurrentDirectoryA(crowded, "/mnt/v23/a"), "\\mnt\\v23\\a");
 }
 
 TEST(DriveServices, RunningSystemHasItsRootAsC) {

@@ -1,8 +1,10 @@
 // Guards which mounts become drives, the letters they get and their kinds, on the mount tables
-// of a desktop and of a container, and with more volumes than letters.
+// of a desktop and of a container, and with more volumes than letters (whose directories are
+// then spelled as on no drive).
 
 #include <gtest/gtest.h>
 
+#include "platform/DriveServices.h"
 #include "platform/VolumeTableReader.h"
 #include "tests/platform/MountTables.h"
 
@@ -116,6 +118,9 @@ TEST(VolumeTableReader, VolumesPastZGetNoLetter) {
     EXPECT_EQ(table.Volumes()[24].Letter, 0);
     EXPECT_EQ(table.Volumes()[30].Letter, 0);
     EXPECT_EQ(table.ByLetter('z')->MountPoint, "/mnt/v22");
+    // A directory on a volume without a letter is spelled as on no drive.
+    EXPECT_EQ(GetCurrentDirectoryA(table, "/mnt/v22/a"), "z:\\a");
+    EXPECT_EQ(GetCurrentDirectoryA(table, "/mnt/v23/a"), "\\mnt\\v23\\a");
 }
 
 TEST(VolumeTableReader, UnreadableMountTableGivesAnEmptyTable) {
