@@ -23,15 +23,14 @@ std::string MessageOf(F&& f) {
 
 TEST(CheckedMath, FloatingDivisionByZeroAndZeroByZeroRaiseDistinctErrors) {
     EXPECT_EQ(MessageOf<EZeroDivide>([] { CheckedDivide(1, 0); }), "0 による浮動小数点数除算");
-    EXPECT_EQ(MessageOf<EZeroDivide>([] { CheckedDivide(-3, -0.0L); }),
-              "0 による浮動小数点数除算");
+    EXPECT_EQ(MessageOf<EZeroDivide>([] { CheckedDivide(-3, -0.0L); }), "0 による浮動小数点数除算");
     EXPECT_EQ(MessageOf<EInvalidOp>([] { CheckedDivide(0, 0); }), "不正な浮動小数点数演算命令");
-    EXPECT_EQ(MessageOf<EInvalidOp>([] { CheckedDivide(std::numeric_limits<long double>::quiet_NaN(), 2); }),
+    EXPECT_EQ(MessageOf<EInvalidOp>(
+                  [] { CheckedDivide(std::numeric_limits<long double>::quiet_NaN(), 2); }),
               "不正な浮動小数点数演算命令");
-    EXPECT_EQ(MessageOf<EOverflow>([] {
-                  CheckedDivide(std::numeric_limits<long double>::max(), 0.5L);
-              }),
-              "浮動小数点数のｵｰﾊﾞｰﾌﾛｰ");
+    EXPECT_EQ(
+        MessageOf<EOverflow>([] { CheckedDivide(std::numeric_limits<long double>::max(), 0.5L); }),
+        "浮動小数点数のｵｰﾊﾞｰﾌﾛｰ");
     EXPECT_EQ(CheckedDivide(250, 1000) * 100, 25);
 }
 
