@@ -103,8 +103,9 @@ void BuildMainForm(TfrmMain& form, int textHeight) {
     InstallAccessibleFactory();
     form.Panel1->setAccessibleName(Text("操作パネル"));
     form.PageControl1->setAccessibleName(Text("表示切り替え"));
-    form.TabSheet1->setAccessibleName(Text("ツリー表示"));
-    form.TabSheet2->setAccessibleName(Text("グラフ表示"));
+    for (int page = 0; page < form.PageControl1->count(); ++page) {
+        form.PageControl1->widget(page)->setAccessibleName(form.PageControl1->tabText(page));
+    }
     form.TreeView1->setAccessibleName(Text("ディレクトリツリー"));
     form.TreeView1->setAccessibleDescription(QString::fromStdString(form.TreeView1->Hint()));
     form.StatusBar1->setAccessibleName(Text("状態"));

@@ -9,9 +9,9 @@ StatusLineAccessible::StatusLineAccessible(TStatusBar* line)
 
 QString StatusLineAccessible::text(QAccessible::Text kind) const {
     if (kind == QAccessible::Name || kind == QAccessible::Value) {
-        const std::string& shown = static_cast<const TStatusBar*>(widget())->SimpleText();
-        if (!shown.empty()) {
-            return QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size()));
+        const auto* line = static_cast<const TStatusBar*>(widget());
+        if (!line->SimpleText().empty()) {
+            return line->ShownText();
         }
     }
     return QAccessibleWidget::text(kind);

@@ -44,8 +44,11 @@ void TStatusBar::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     const QRect area = rect().adjusted(kTextMargin, 0, -grip_->width(), 0);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ShownText());
+}
+
+QString TStatusBar::ShownText() const {
+    return QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size()));
 }
 
 void TStatusBar::resizeEvent(QResizeEvent* /*event*/) {

@@ -19,6 +19,7 @@ class TStatusBar : public QWidget, public StatusLine {
     explicit TStatusBar(QWidget* parent = nullptr);
 
     const std::string& SimpleText() const { return text_; }
+    QString ShownText() const;
     // An equal text does nothing at all.
     void SetSimpleText(const std::string& text) override;
     // How many texts have reached the screen; lets tests see that repaints are coalesced.
