@@ -34,6 +34,9 @@ class TFileAttr {
     bool Searched = false;
     std::int32_t Level = 0;
     std::int32_t MaxLevel = 0;
+    // The listing could not be read (or the entry not looked up): it still counts as empty and
+    // Searched, but the tree shows that it was not read.
+    bool Unreadable = false;
 
   private:
     static std::atomic<long> liveCount_;
