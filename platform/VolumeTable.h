@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelk {
@@ -32,6 +33,9 @@ class VolumeTable {
     const std::vector<std::string>& OtherMountPoints() const { return otherMountPoints_; }
     // The volume with this letter in either case, or nullptr.
     const Volume* ByLetter(char letter) const;
+    // The volume whose mount point is the longest that holds an absolute path; nullptr when that
+    // mount is no drive.
+    const Volume* VolumeOf(std::string_view path) const;
 
   private:
     std::vector<Volume> volumes_;

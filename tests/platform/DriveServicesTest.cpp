@@ -13,8 +13,7 @@ namespace zelk {
 namespace {
 
 VolumeTable DesktopTable() {
-    TextVolumeSource source(kDesktopMountInfo);
-    AddDesktopDisks(source);
+    TextVolumeSource source = DesktopSource();
     return ReadVolumeTable(source);
 }
 
