@@ -24,8 +24,9 @@ class VolumeTable {
   public:
     VolumeTable() = default;
     explicit VolumeTable(std::vector<Volume> volumes) : volumes_(std::move(volumes)) {}
-    // otherMountPoints: mounts that are not drives (proc, /run, ...), so that a directory on one
-    // of them is known to lie on no drive.
+    // otherMountPoints: the directories where a volume that is no drive is mounted (proc, /run,
+    // snaps, ...), so that a directory on one of them is known to lie on no drive. A bind-mounted
+    // file is in neither list: it is a file like any other.
     VolumeTable(std::vector<Volume> volumes, std::vector<std::string> otherMountPoints)
         : volumes_(std::move(volumes)), otherMountPoints_(std::move(otherMountPoints)) {}
 

@@ -58,19 +58,24 @@ bool IsSystemPlace(std::string_view point) {
     return false;
 }
 
-bool IsDrive(const MountEntry& mount, VolumeSource& source) {
+enum class MountRole { Drive, NoDrive, File };
+
+MountRole RoleOf(const MountEntry& mount, VolumeSource& source) {
     if (Contains(kPseudoFileSystems, mount.FsType)) {
-        return false;
+        return MountRole::NoDrive;
     }
     // The system runs from its root whatever that is made of: a live image or a container layer.
     if (mount.MountPoint == "/") {
-        return true;
+        return MountRole::Drive;
     }
     if (Contains(kImagesAndLayers, mount.FsType) || IsSystemPlace(mount.MountPoint)) {
-        return false;
+        return MountRole::NoDrive;
     }
     // The root of a file system is a directory: only a bind mount can put a file there.
-    return mount.Root == "/" || source.MountPointIsDirectory(mount.MountPoint);
+    if (mount.Root != "/" && !source.MountPointIsDirectory(mount.MountPoint)) {
+        return MountRole::File;
+    }
+    return MountRole::Drive;
 }
 
 // The flag of the disk: a partition has none of its own, its parent directory in /sys has it.
@@ -116,9 +121,12 @@ VolumeTable BuildVolumeTable(const std::vector<MountEntry>& mounts, VolumeSource
         if (latest[mount.MountPoint] != i) {
             continue;
         }
-        if (!IsDrive(mount, source)) {
+        const MountRole role = RoleOf(mount, source);
+        if (role == MountRole::NoDrive) {
             others.push_back(mount.MountPoint);
-            continue;
+        }
+        if (role != MountRole::Drive) {
+            continue;  // a bound file is neither: the scan counts it like any other file
         }
         Volume volume;
         if (mount.MountPoint == "/") {

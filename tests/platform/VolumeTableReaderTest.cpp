@@ -42,7 +42,8 @@ TEST(VolumeTableReader, DesktopGivesLettersOnlyToRealDrivesInTableOrder) {
                                  "l fixed /mnt/Old Disk /dev/sdc1",
                                  "m cdrom /media/al/UBUNTU 24_04 /dev/sr0",
                              }));
-    EXPECT_EQ(table.OtherMountPoints().size(), ParseMountInfo(kDesktopMountInfo).size() - 11);
+    // Every other mount but the bound file is known as one that is no drive.
+    EXPECT_EQ(table.OtherMountPoints().size(), ParseMountInfo(kDesktopMountInfo).size() - 12);
 
     // Only /sys and the mount table are read; only the bind mounts' points are looked at.
     std::set<std::string> looked;
@@ -70,7 +71,7 @@ TEST(VolumeTableReader, DirectoryBelongsToTheVolumeOfItsLongestMountPoint) {
         {"/dev/shm", 'd'},
         {"/proc/self", 0},
         {"/snap/firefox/4173/usr", 0},
-        {"/etc/hosts", 0},
+        {"/etc/hosts", 'c'},
         {"relative", 0},
     };
     for (const auto& [path, letter] : cases) {
