@@ -11,26 +11,12 @@
 #include <algorithm>
 
 #include "drives/TDriveItemDelegate.h"
-#include "platform/DriveServices.h"
-#include "platform/FileNameCase.h"
-#include "platform/SystemVolumeSource.h"
-#include "platform/VolumeTableReader.h"
+#include "platform/AsciiCase.h"
 
 namespace zelk {
 namespace {
 
 constexpr int kMaxDroppedRows = 8;
-
-constexpr char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-constexpr char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string CaseOfLetter(char letter, const std::string& text) {
-    return letter >= 'a' ? FileNameToLower(text) : FileNameToUpper(text);
-}
 
 // The image with every pixel of its bottom-left colour made transparent.
 QImage Keyed(const QImage& image) {
@@ -52,9 +38,7 @@ QImage Keyed(const QImage& image) {
 TDriveComboBox::TDriveComboBox(QWidget* parent) : TDriveComboBox(parent, nullptr) {}
 
 TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<VolumeSource> source)
-    : QComboBox(parent),
-      style_(std::make_unique<TDriveListStyle>()),
-      source_(source ? std::move(source) : std::make_shared<SystemVolumeSource>()) {
+    : QComboBox(parent), style_(std::make_unique<TDriveListStyle>()), reader_(std::move(source)) {
     setEditable(false);
     setStyle(style_.get());
     setItemDelegate(new TDriveItemDelegate(*this));
@@ -66,10 +50,8 @@ TDriveComboBox::TDriveComboBox(QWidget* parent, std::shared_ptr<VolumeSource> so
         images_[i] = QImage(DriveImageXpm(static_cast<DriveImage>(i)));
     }
 
-    // The letter as the current directory spells it; SelectDrive settles its case later.
-    table_ = std::make_shared<VolumeTable>(ReadVolumeTable(*source_));
-    const std::string current = GetCurrentDirectoryA(*table_, source_->CurrentDirectory());
-    selectedDrive_ = (current.empty() || current.front() == '\\') ? 0 : current.front();
+    // SelectDrive settles the letter's case when the list is first filled.
+    selectedDrive_ = reader_.CurrentDrive();
     UpdateItemHeight();
 
     connect(this, &QComboBox::activated, this, &TDriveComboBox::UserPicked);
@@ -80,17 +62,18 @@ TDriveComboBox::~TDriveComboBox() {
 }
 
 void TDriveComboBox::SelectDrive(char letter) {
-    if (selectedEntry_ >= 0 && Upper(letter) == Upper(selectedDrive_)) {
+    if (selectedEntry_ >= 0 && AsciiToUpper(letter) == AsciiToUpper(selectedDrive_)) {
         return;
     }
     if (letter == 0) {
         selectedDrive_ = 0;
         SetSelectedEntry(-1);
     } else {
-        selectedDrive_ = textCase_ == tcUpperCase ? Upper(letter) : Lower(letter);
+        selectedDrive_ = textCase_ == tcUpperCase ? AsciiToUpper(letter) : AsciiToLower(letter);
         for (std::size_t i = 0; i < entries_.size(); ++i) {
             const std::string& text = entries_[i].Text;
-            if (text.size() >= 2 && Upper(text[0]) == Upper(selectedDrive_) && text[1] == ':') {
+            if (text.size() >= 2 && AsciiToUpper(text[0]) == AsciiToUpper(selectedDrive_) &&
+                text[1] == ':') {
                 SetSelectedEntry(static_cast<int>(i));
                 break;
             }
@@ -112,66 +95,13 @@ void TDriveComboBox::SetTextCase(TTextCase value) {
 }
 
 void TDriveComboBox::RebuildDriveList() {
-    table_ = std::make_shared<VolumeTable>(ReadVolumeTable(*source_));
-    InstallVolumeTable(table_);
-    FillFromTable();
-}
-
-void TDriveComboBox::FillFromTable() {
-    entries_.clear();
     clear();
     selectedEntry_ = -1;
-    const std::uint32_t mask = GetLogicalDrives(*table_);
-    for (int i = 0; i < 26; ++i) {
-        if ((mask & (1u << i)) == 0) {
-            continue;
-        }
-        char letter = static_cast<char>('a' + i);
-        const unsigned type = GetDriveTypeA(*table_, std::string{letter, ':', '\\'});
-        if (textCase_ == tcUpperCase) {
-            letter = Upper(letter);
-        }
-        const std::string prefix = std::string{letter, ':'};
-        DriveEntry entry;
-        switch (type) {
-            case DRIVE_REMOVABLE:
-                entry = {prefix, &Image(DriveImage::Floppy)};
-                break;
-            case DRIVE_FIXED:
-                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::Hard)};
-                break;
-            case DRIVE_REMOTE:
-                entry = {prefix + " " + NetworkNameText(letter), &Image(DriveImage::Network)};
-                break;
-            case DRIVE_CDROM:
-                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::CdRom)};
-                break;
-            case DRIVE_RAMDISK:
-                entry = {prefix + " " + VolumeLabelText(letter), &Image(DriveImage::Ram)};
-                break;
-            default:
-                continue;
-        }
+    entries_ = reader_.ReadEntries(textCase_);
+    for (const DriveEntry& entry : entries_) {
         addItem(QString::fromUtf8(entry.Text));
-        entries_.push_back(std::move(entry));
     }
     setCurrentIndex(-1);  // adding the first item selected it
-}
-
-std::string TDriveComboBox::VolumeLabelText(char letter) const {
-    std::string label;
-    if (!GetVolumeInformationA(*table_, std::string{letter, ':', '\\'}, label)) {
-        label.clear();
-    }
-    return "[" + CaseOfLetter(letter, label) + "]";
-}
-
-std::string TDriveComboBox::NetworkNameText(char letter) const {
-    std::string name;
-    if (WNetGetConnectionA(*table_, std::string{Upper(letter), ':'}, name) != NO_ERROR) {
-        return VolumeLabelText(letter);
-    }
-    return CaseOfLetter(letter, name);
 }
 
 void TDriveComboBox::UpdateItemHeight() {
@@ -195,14 +125,11 @@ void TDriveComboBox::DrawDriveEntry(QPainter& painter, int index, const QRect& r
     painter.fillRect(rect, background);
     if (isEntry) {
         const DriveEntry& entry = entries_[index];
-        int width = 16;
-        if (entry.Image != nullptr && !entry.Image->isNull()) {
-            width = entry.Image->width();
-            const int y = (rect.top() + rect.top() + rect.height() - entry.Image->height()) / 2;
-            painter.drawImage(rect.left() + 2, y, Keyed(*entry.Image));
-        }
+        const QImage& picture = Image(entry.Image);
+        const int y = (rect.top() + rect.top() + rect.height() - picture.height()) / 2;
+        painter.drawImage(rect.left() + 2, y, Keyed(picture));
         QRect textRect = rect;
-        textRect.setLeft(rect.left() + width + 6);
+        textRect.setLeft(rect.left() + picture.width() + 6);
         painter.setClipRect(textRect, Qt::IntersectClip);
         painter.setFont(font());
         painter.setPen(foreground);

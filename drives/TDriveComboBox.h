@@ -7,22 +7,12 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "drives/DriveImages.h"
+#include "drives/DriveListReader.h"
 #include "drives/TDriveListStyle.h"
-#include "platform/VolumeSource.h"
-#include "platform/VolumeTable.h"
 
 namespace zelk {
-
-enum TTextCase { tcLowerCase, tcUpperCase };
-
-struct DriveEntry {
-    std::string Text;               // letter, ":" and the rest
-    const QImage* Image = nullptr;  // one of the chooser's five
-};
 
 class TDriveComboBox : public QComboBox {
     Q_OBJECT
@@ -41,8 +31,6 @@ class TDriveComboBox : public QComboBox {
 
     // Reads the volume table afresh and installs it, so that the scan resolves the same letters.
     void RebuildDriveList();
-    std::string VolumeLabelText(char letter) const;
-    std::string NetworkNameText(char letter) const;
 
     int ItemHeight() const { return itemHeight_; }
     void UpdateItemHeight();
@@ -68,13 +56,11 @@ class TDriveComboBox : public QComboBox {
     void changeEvent(QEvent* event) override;
 
   private:
-    void FillFromTable();
     void SetSelectedEntry(int index);
     void UserPicked(int index);
 
     std::unique_ptr<TDriveListStyle> style_;
-    std::shared_ptr<VolumeSource> source_;
-    std::shared_ptr<const VolumeTable> table_;
+    DriveListReader reader_;
     std::array<QImage, kDriveImageCount> images_;
     std::vector<DriveEntry> entries_;
     char selectedDrive_ = 0;

@@ -101,6 +101,14 @@ bool DecodeMountEscapes(std::string_view field, std::string& decoded) {
     return true;
 }
 
+bool IsUnderMountPoint(std::string_view path, std::string_view mountPoint) {
+    if (mountPoint == "/") {
+        return path.starts_with('/');
+    }
+    return path.starts_with(mountPoint) &&
+           (path.size() == mountPoint.size() || path[mountPoint.size()] == '/');
+}
+
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     std::vector<MountEntry> entries;
     std::size_t pos = 0;

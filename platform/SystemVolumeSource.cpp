@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,13 +35,16 @@ std::optional<std::string> SystemVolumeSource::ReadSystemFile(const std::string&
     return text;
 }
 
-std::optional<std::pair<unsigned, unsigned>> SystemVolumeSource::BlockDeviceOf(
-    const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISBLK(st.st_mode)) {
-        return std::nullopt;
+bool SystemVolumeSource::MountPointIsDirectory(const std::string& mountPoint) {
+    // No sync, no automount, no link followed: a hung server is never asked.
+    struct statx attributes {};
+    if (statx(AT_FDCWD, mountPoint.c_str(),
+              AT_STATX_DONT_SYNC | AT_NO_AUTOMOUNT | AT_SYMLINK_NOFOLLOW, STATX_TYPE,
+              &attributes) != 0 ||
+        (attributes.stx_mask & STATX_TYPE) == 0) {
+        return true;
     }
-    return std::pair{major(st.st_rdev), minor(st.st_rdev)};
+    return S_ISDIR(attributes.stx_mode);
 }
 
 std::string SystemVolumeSource::CurrentDirectory() {

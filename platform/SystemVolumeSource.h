@@ -1,7 +1,6 @@
 #pragma once
-// The running system's volume facts: /proc, /sys and /dev as they are.
-
-#include <memory>
+// The running system's volume facts: /proc and /sys as they are, and mount points' types as the
+// kernel has them cached.
 
 #include "platform/VolumeSource.h"
 
@@ -10,7 +9,7 @@ namespace zelk {
 class SystemVolumeSource : public VolumeSource {
   public:
     std::optional<std::string> ReadSystemFile(const std::string& path) override;
-    std::optional<std::pair<unsigned, unsigned>> BlockDeviceOf(const std::string& path) override;
+    bool MountPointIsDirectory(const std::string& mountPoint) override;
     std::string CurrentDirectory() override;
 };
 

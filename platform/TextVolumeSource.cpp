@@ -9,19 +9,12 @@ TextVolumeSource::TextVolumeSource(std::string mountInfo, std::string currentDir
     files_[kMountInfoPath] = std::move(mountInfo);
 }
 
-void TextVolumeSource::SetRemovable(unsigned major, unsigned minor, bool removable) {
-    SetFile(RemovableFlagPath(major, minor), removable ? "1\n" : "0\n");
-}
-
 void TextVolumeSource::SetFile(const std::string& path, std::string text) {
     files_[path] = std::move(text);
 }
 
-void TextVolumeSource::SetBlockDevice(const std::string& path, unsigned major, unsigned minor) {
-    devices_[path] = {major, minor};
-}
-
 std::optional<std::string> TextVolumeSource::ReadSystemFile(const std::string& path) {
+    calls_.push_back("read " + path);
     const auto it = files_.find(path);
     if (it == files_.end()) {
         return std::nullopt;
@@ -29,13 +22,14 @@ std::optional<std::string> TextVolumeSource::ReadSystemFile(const std::string& p
     return it->second;
 }
 
-std::optional<std::pair<unsigned, unsigned>> TextVolumeSource::BlockDeviceOf(
-    const std::string& path) {
-    const auto it = devices_.find(path);
-    if (it == devices_.end()) {
-        return std::nullopt;
-    }
-    return it->second;
+bool TextVolumeSource::MountPointIsDirectory(const std::string& mountPoint) {
+    calls_.push_back("statx " + mountPoint);
+    return !notDirectories_.contains(mountPoint);
+}
+
+std::string TextVolumeSource::CurrentDirectory() {
+    calls_.push_back("getcwd");
+    return currentDirectory_;
 }
 
 }  // namespace zelk

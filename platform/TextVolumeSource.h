@@ -1,8 +1,10 @@
 #pragma once
-// Volume facts given as texts: a mount table, /sys flags and device nodes as a test or a
-// demonstration wants them.
+// Volume facts given as texts: a mount table, /sys files and the mount points that hold files, as
+// a test wants them. Every call is recorded, so a test can show what a reading touched.
 
 #include <map>
+#include <set>
+#include <vector>
 
 #include "platform/VolumeSource.h"
 
@@ -12,20 +14,21 @@ class TextVolumeSource : public VolumeSource {
   public:
     explicit TextVolumeSource(std::string mountInfo, std::string currentDirectory = "/");
 
-    // Marks the block device removable (or not) the way /sys/dev/block shows it.
-    void SetRemovable(unsigned major, unsigned minor, bool removable);
     void SetFile(const std::string& path, std::string text);
-    void SetBlockDevice(const std::string& path, unsigned major, unsigned minor);
-    void SetCurrentDirectory(std::string directory) { currentDirectory_ = std::move(directory); }
+    // The mount point holds a file, such as a bind-mounted one.
+    void SetNotDirectory(const std::string& mountPoint) { notDirectories_.insert(mountPoint); }
+    // Each call in order: "read PATH", "statx PATH" or "getcwd".
+    const std::vector<std::string>& Calls() const { return calls_; }
 
     std::optional<std::string> ReadSystemFile(const std::string& path) override;
-    std::optional<std::pair<unsigned, unsigned>> BlockDeviceOf(const std::string& path) override;
-    std::string CurrentDirectory() override { return currentDirectory_; }
+    bool MountPointIsDirectory(const std::string& mountPoint) override;
+    std::string CurrentDirectory() override;
 
   private:
     std::map<std::string, std::string> files_;
-    std::map<std::string, std::pair<unsigned, unsigned>> devices_;
+    std::set<std::string> notDirectories_;
     std::string currentDirectory_;
+    std::vector<std::string> calls_;
 };
 
 }  // namespace zelk

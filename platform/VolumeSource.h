@@ -1,10 +1,10 @@
 #pragma once
-// Where the volume table gets its facts: the kernel's files, device numbers and the current
-// directory. Tests give any texts through TextVolumeSource.
+// Where the volume table gets its facts: the kernel's mount table and /sys files, a look at a
+// mount point's cached type, and the current directory. Nothing here may wait on a file system.
+// Tests give any texts through TextVolumeSource, which records every call.
 
 #include <optional>
 #include <string>
-#include <utility>
 
 namespace zelk {
 
@@ -14,8 +14,9 @@ class VolumeSource {
 
     // The whole file, or nullopt when it cannot be read.
     virtual std::optional<std::string> ReadSystemFile(const std::string& path) = 0;
-    // Major and minor number of a block device node such as /dev/sdb1.
-    virtual std::optional<std::pair<unsigned, unsigned>> BlockDeviceOf(const std::string& path) = 0;
+    // From the attributes the kernel holds, which NFS and FUSE give without asking their server;
+    // true when that cannot be told.
+    virtual bool MountPointIsDirectory(const std::string& mountPoint) = 0;
     // Absolute path of the process's current directory; empty when it cannot be read.
     virtual std::string CurrentDirectory() = 0;
 };

@@ -2,10 +2,11 @@
 
 #include <atomic>
 
+#include "platform/AsciiCase.h"
+#include "platform/MountInfo.h"
+
 namespace zelk {
 namespace {
-
-constexpr char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::atomic<std::shared_ptr<const VolumeTable>>& Installed() {
     static std::atomic<std::shared_ptr<const VolumeTable>> table{std::make_shared<VolumeTable>()};
@@ -19,11 +20,29 @@ const Volume* VolumeTable::ByLetter(char letter) const {
         return nullptr;
     }
     for (const Volume& v : volumes_) {
-        if (v.Letter != 0 && Lower(v.Letter) == Lower(letter)) {
+        if (v.Letter != 0 && AsciiToLower(v.Letter) == AsciiToLower(letter)) {
             return &v;
         }
     }
     return nullptr;
+}
+
+const Volume* VolumeTable::VolumeOf(std::string_view path) const {
+    std::size_t longest = 0;
+    const Volume* holder = nullptr;
+    for (const Volume& v : volumes_) {
+        if (v.MountPoint.size() > longest && IsUnderMountPoint(path, v.MountPoint)) {
+            longest = v.MountPoint.size();
+            holder = &v;
+        }
+    }
+    for (const std::string& other : otherMountPoints_) {
+        if (other.size() > longest && IsUnderMountPoint(path, other)) {
+            longest = other.size();
+            holder = nullptr;
+        }
+    }
+    return holder;
 }
 
 std::shared_ptr<const VolumeTable> InstalledVolumeTable() { return Installed().load(); }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelk {
@@ -23,8 +24,9 @@ class VolumeTable {
   public:
     VolumeTable() = default;
     explicit VolumeTable(std::vector<Volume> volumes) : volumes_(std::move(volumes)) {}
-    // otherMountPoints: mounts that are not drives (proc, /run, ...), so that a directory on one
-    // of them is known to lie on no drive.
+    // otherMountPoints: the directories where a volume that is no drive is mounted (proc, /run,
+    // snaps, ...), so that a directory on one of them is known to lie on no drive. A bind-mounted
+    // file is in neither list: it is a file like any other.
     VolumeTable(std::vector<Volume> volumes, std::vector<std::string> otherMountPoints)
         : volumes_(std::move(volumes)), otherMountPoints_(std::move(otherMountPoints)) {}
 
@@ -32,6 +34,9 @@ class VolumeTable {
     const std::vector<std::string>& OtherMountPoints() const { return otherMountPoints_; }
     // The volume with this letter in either case, or nullptr.
     const Volume* ByLetter(char letter) const;
+    // The volume whose mount point is the longest that holds an absolute path; nullptr when that
+    // mount is no drive.
+    const Volume* VolumeOf(std::string_view path) const;
 
   private:
     std::vector<Volume> volumes_;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
-#include <tuple>
+#include <unordered_map>
+
+#include "platform/MountInfo.h"
 
 namespace zelk {
 namespace {
@@ -18,6 +20,19 @@ constexpr std::array<std::string_view, 40> kPseudoFileSystems = {
     "functionfs", "ocfs2_dlmfs", "oprofilefs",   "openpromfs",
 };
 
+// Read-only images (every snap is one) and container layers: copies of files that live elsewhere.
+constexpr std::array<std::string_view, 9> kImagesAndLayers = {
+    "squashfs",
+    "erofs",
+    "cramfs",
+    "fuse.snapfuse",
+    "fuse.squashfuse",
+    "fuse.squashfuse_ll",
+    "overlay",
+    "fuse.fuse-overlayfs",
+    "aufs",
+};
+
 constexpr std::array<std::string_view, 22> kNetworkFileSystems = {
     "nfs",   "nfs4",        "cifs",      "smb3",           "smbfs",       "9p",
     "ceph",  "fuse.ceph",   "glusterfs", "fuse.glusterfs", "fuse.sshfs",  "sshfs",
@@ -30,56 +45,52 @@ bool Contains(const std::array<std::string_view, N>& names, std::string_view nam
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// path is dir itself or lies below it.
-bool IsAtOrBelow(std::string_view path, std::string_view dir) {
-    if (dir == "/") {
-        return true;
-    }
-    return path.starts_with(dir) && (path.size() == dir.size() || path[dir.size()] == '/');
-}
-
-bool IsDrive(const MountEntry& mount) {
-    if (Contains(kPseudoFileSystems, mount.FsType)) {
+bool IsSystemPlace(std::string_view point) {
+    if (IsUnderMountPoint(point, "/dev/shm") || IsUnderMountPoint(point, "/run/media")) {
         return false;
     }
-    const std::string_view point = mount.MountPoint;
-    if (IsAtOrBelow(point, "/dev/shm") || IsAtOrBelow(point, "/run/media")) {
-        return true;
-    }
-    for (const std::string_view system : {"/proc", "/sys", "/dev", "/run"}) {
-        if (IsAtOrBelow(point, system)) {
-            return false;
+    for (const std::string_view system :
+         {"/proc", "/sys", "/dev", "/run", "/snap", "/var/lib/docker"}) {
+        if (IsUnderMountPoint(point, system)) {
+            return true;
         }
     }
-    return true;
+    return false;
 }
 
-bool FlagSet(VolumeSource& source, const std::string& path) {
-    const auto text = source.ReadSystemFile(path);
-    return text && !text->empty() && text->front() == '1';
+enum class MountRole { Drive, NoDrive, File };
+
+MountRole RoleOf(const MountEntry& mount, VolumeSource& source) {
+    if (Contains(kPseudoFileSystems, mount.FsType)) {
+        return MountRole::NoDrive;
+    }
+    // The system runs from its root whatever that is made of: a live image or a container layer.
+    if (mount.MountPoint == "/") {
+        return MountRole::Drive;
+    }
+    if (Contains(kImagesAndLayers, mount.FsType) || IsSystemPlace(mount.MountPoint)) {
+        return MountRole::NoDrive;
+    }
+    // The root of a file system is a directory: only a bind mount can put a file there.
+    if (mount.Root != "/" && !source.MountPointIsDirectory(mount.MountPoint)) {
+        return MountRole::File;
+    }
+    return MountRole::Drive;
 }
 
-// A partition has no flag of its own: its disk, the parent directory in /sys, carries it.
+// The flag of the disk: a partition has none of its own, its parent directory in /sys has it.
+// Anonymous devices (major 0: tmpfs, network, btrfs) have no disk to ask.
 bool IsRemovable(const MountEntry& mount, VolumeSource& source) {
-    unsigned major = mount.Major;
-    unsigned minor = mount.Minor;
-    if (major == 0) {
-        // File systems such as btrfs report an anonymous device; the source names the real one.
-        if (!mount.Source.starts_with("/dev/")) {
-            return false;
-        }
-        const auto device = source.BlockDeviceOf(mount.Source);
-        if (!device) {
-            return false;
-        }
-        std::tie(major, minor) = *device;
+    if (mount.Major == 0) {
+        return false;
     }
-    const std::string own = RemovableFlagPath(major, minor);
-    if (source.ReadSystemFile(own)) {
-        return FlagSet(source, own);
+    const std::string device =
+        "/sys/dev/block/" + std::to_string(mount.Major) + ":" + std::to_string(mount.Minor);
+    auto flag = source.ReadSystemFile(device + "/removable");
+    if (!flag) {
+        flag = source.ReadSystemFile(device + "/../removable");
     }
-    return FlagSet(source, "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor) +
-                               "/../removable");
+    return flag && flag->starts_with('1');
 }
 
 DriveKind KindOf(const MountEntry& mount, VolumeSource& source) {
@@ -96,11 +107,43 @@ DriveKind KindOf(const MountEntry& mount, VolumeSource& source) {
     return IsRemovable(mount, source) ? DriveKind::Removable : DriveKind::Fixed;
 }
 
-}  // namespace
-
-std::string RemovableFlagPath(unsigned major, unsigned minor) {
-    return "/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor) + "/removable";
+VolumeTable BuildVolumeTable(const std::vector<MountEntry>& mounts, VolumeSource& source) {
+    // A later mount on the same point hides the earlier one: only the later is reachable.
+    std::unordered_map<std::string_view, std::size_t> latest;
+    for (std::size_t i = 0; i < mounts.size(); ++i) {
+        latest[mounts[i].MountPoint] = i;
+    }
+    std::vector<Volume> volumes;
+    std::vector<std::string> others;
+    char next = 'd';
+    for (std::size_t i = 0; i < mounts.size(); ++i) {
+        const MountEntry& mount = mounts[i];
+        if (latest[mount.MountPoint] != i) {
+            continue;
+        }
+        const MountRole role = RoleOf(mount, source);
+        if (role == MountRole::NoDrive) {
+            others.push_back(mount.MountPoint);
+        }
+        if (role != MountRole::Drive) {
+            continue;  // a bound file is neither: the scan counts it like any other file
+        }
+        Volume volume;
+        if (mount.MountPoint == "/") {
+            volume.Letter = 'c';
+        } else if (next <= 'z') {
+            volume.Letter = next++;
+        }
+        volume.Kind = KindOf(mount, source);
+        volume.MountPoint = mount.MountPoint;
+        volume.Source = mount.Source;
+        volume.FsType = mount.FsType;
+        volumes.push_back(std::move(volume));
+    }
+    return VolumeTable(std::move(volumes), std::move(others));
 }
+
+}  // namespace
 
 VolumeTable ReadVolumeTable(VolumeSource& source) {
     const auto text = source.ReadSystemFile(kMountInfoPath);
@@ -108,38 +151,6 @@ VolumeTable ReadVolumeTable(VolumeSource& source) {
         return VolumeTable{};
     }
     return BuildVolumeTable(ParseMountInfo(*text), source);
-}
-
-VolumeTable BuildVolumeTable(const std::vector<MountEntry>& mounts, VolumeSource& source) {
-    // A later mount on the same point hides the earlier one: only the later is reachable.
-    std::vector<const MountEntry*> visible;
-    for (const MountEntry& mount : mounts) {
-        std::erase_if(visible,
-                      [&](const MountEntry* seen) { return seen->MountPoint == mount.MountPoint; });
-        visible.push_back(&mount);
-    }
-
-    std::vector<Volume> volumes;
-    std::vector<std::string> others;
-    char next = 'd';
-    for (const MountEntry* mount : visible) {
-        if (!IsDrive(*mount)) {
-            others.push_back(mount->MountPoint);
-            continue;
-        }
-        Volume volume;
-        if (mount->MountPoint == "/") {
-            volume.Letter = 'c';
-        } else if (next <= 'z') {
-            volume.Letter = next++;
-        }
-        volume.Kind = KindOf(*mount, source);
-        volume.MountPoint = mount->MountPoint;
-        volume.Source = mount->Source;
-        volume.FsType = mount->FsType;
-        volumes.push_back(std::move(volume));
-    }
-    return VolumeTable(std::move(volumes), std::move(others));
 }
 
 }  // namespace zelk

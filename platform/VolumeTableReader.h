@@ -1,11 +1,8 @@
 #pragma once
 // Turns the kernel's mount table into the drives of the volume table: which mounts count as
-// drives, their letters and their kinds. Nothing here touches a mounted volume.
+// drives, their letters and their kinds. Nothing here touches a mount's source, and a mount point
+// only through the cached look of VolumeSource::MountPointIsDirectory.
 
-#include <string>
-#include <vector>
-
-#include "platform/MountInfo.h"
 #include "platform/VolumeSource.h"
 #include "platform/VolumeTable.h"
 
@@ -13,11 +10,7 @@ namespace zelk {
 
 inline constexpr const char* kMountInfoPath = "/proc/self/mountinfo";
 
-// /sys/dev/block/MAJ:MIN/removable.
-std::string RemovableFlagPath(unsigned major, unsigned minor);
-
 // An unreadable mount table gives an empty table.
 VolumeTable ReadVolumeTable(VolumeSource& source);
-VolumeTable BuildVolumeTable(const std::vector<MountEntry>& mounts, VolumeSource& source);
 
 }  // namespace zelk

@@ -1,136 +1,146 @@
-// Guards which mounts become drives, the letters they get and their kinds, on the mount tables
-// of a desktop and of a container, and with more volumes than letters (whose directories are
-// then spelled as on no drive).
+// Guards which mounts become drives, their letters and kinds, on the mount tables of an Ubuntu
+// desktop and of a container; that reading them asks nothing of a source and of a mount point
+// only its cached type; and which volume holds a directory.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include "platform/DriveServices.h"
+#include <set>
+
+#include "platform/MountInfo.h"
+#include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTableReader.h"
 #include "tests/platform/MountTables.h"
 
 namespace zelk {
 namespace {
 
-struct Expected {
-    char Letter;
-    DriveKind Kind;
-    const char* MountPoint;
-    const char* Source;
-};
-
-void ExpectVolumes(const VolumeTable& table, const std::vector<Expected>& expected) {
-    ASSERT_EQ(table.Volumes().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Volume& v = table.Volumes()[i];
-        SCOPED_TRACE(expected[i].MountPoint);
-        EXPECT_EQ(v.Letter, expected[i].Letter);
-        EXPECT_EQ(v.Kind, expected[i].Kind);
-        EXPECT_EQ(v.MountPoint, expected[i].MountPoint);
-        EXPECT_EQ(v.Source, expected[i].Source);
-    }
-}
-
-TEST(VolumeTableReader, DesktopListsRealVolumesInTableOrderWithRootAsC) {
-    TextVolumeSource source(kDesktopMountInfo);
-    AddDesktopDisks(source);
-    ExpectVolumes(ReadVolumeTable(source),
-                  {
-                      {'c', DriveKind::Fixed, "/", "/dev/sda2"},
-                      {'d', DriveKind::RamDisk, "/dev/shm", "tmpfs"},
-                      {'e', DriveKind::Fixed, "/home", "/dev/sda3"},
-                      {'f', DriveKind::Fixed, "/boot/efi", "/dev/sda1"},
-                      {'g', DriveKind::RamDisk, "/tmp", "tmpfs"},
-                      {'h', DriveKind::Removable, "/media/al/KINGSTON", "/dev/sdb1"},
-                      {'i', DriveKind::Network, "/mnt/nas", "nas.local:/export/media"},
-                      {'j', DriveKind::Network, "/mnt/share", "//fileserver/public"},
-                      {'k', DriveKind::Fixed, "/srv/projects", "/dev/sda3"},
-                      {'l', DriveKind::Fixed, "/mnt/Old Disk", "/dev/sdc1"},
-                      {'m', DriveKind::CdRom, "/media/al/UBUNTU 24_04", "/dev/sr0"},
-                  });
-}
-
-TEST(VolumeTableReader, ContainerKeepsTheLaterOfTwoMountsOnOnePoint) {
-    TextVolumeSource source(kContainerMountInfo);
-    const VolumeTable table = ReadVolumeTable(source);
-    ExpectVolumes(table, {
-                             {'c', DriveKind::Fixed, "/", "overlay"},
-                             {'d', DriveKind::Fixed, "/etc/resolv.conf", "/dev/vda1"},
-                             {'e', DriveKind::Fixed, "/work", "/dev/vda1"},
-                             {'f', DriveKind::RamDisk, "/dev/shm", "tmpfs"},
-                         });
-    EXPECT_EQ(table.ByLetter('F')->MountPoint, "/dev/shm");
-}
-
-TEST(VolumeTableReader, RemovableFlagComesFromTheDeviceOrTheDiskOfAPartition) {
-    TextVolumeSource source(
-        "1 0 8:16 / / rw - ext4 /dev/sdb rw\n"
-        "2 1 8:33 / /stick rw - exfat /dev/sdc1 rw\n"
-        "3 1 0:44 / /btrfs-stick rw - btrfs /dev/sdd1 rw\n"
-        "4 1 0:45 / /btrfs-home rw - btrfs /dev/nvme0n1p3 rw\n"
-        "5 1 8:49 / /no-sys rw - ext4 /dev/sde1 rw\n");
-    source.SetRemovable(8, 16, true);
-    source.SetFile("/sys/dev/block/8:33/../removable", "1\n");
-    source.SetBlockDevice("/dev/sdd1", 8, 49);  // btrfs reports an anonymous device
-    source.SetFile("/sys/dev/block/8:49/../removable", "1\n");
-    source.SetBlockDevice("/dev/nvme0n1p3", 259, 3);
-    source.SetFile("/sys/dev/block/259:3/../removable", "0\n");
-    const VolumeTable table = ReadVolumeTable(source);
-    ASSERT_EQ(table.Volumes().size(), 5u);
-    EXPECT_EQ(table.Volumes()[0].Kind, DriveKind::Removable);
-    EXPECT_EQ(table.Volumes()[1].Kind, DriveKind::Removable);
-    EXPECT_EQ(table.Volumes()[2].Kind, DriveKind::Removable);
-    EXPECT_EQ(table.Volumes()[3].Kind, DriveKind::Fixed);
-    EXPECT_EQ(table.Volumes()[4].Kind, DriveKind::Removable);  // same disk as the btrfs stick
-}
-
-TEST(VolumeTableReader, KindsFollowTheFileSystemBeforeTheRemovableFlag) {
-    TextVolumeSource source(
-        "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
-        "2 1 8:16 / /run/media/al/LIVE ro - iso9660 /dev/sdb ro\n"
-        "3 1 0:50 / /mnt/ram rw - ramfs none rw\n"
-        "4 1 0:51 / /mnt/host rw - 9p hostshare rw\n"
-        "5 1 0:52 / /mnt/ssh rw - fuse.sshfs al@box:/home/al rw\n"
-        "6 1 11:0 / /mnt/bd ro - udf /dev/sr0 ro\n"
-        "7 1 0:53 / /run/user/1000/doc rw - fuse.portal portal rw\n"
-        "8 1 0:54 / /sysroot-not-sys rw - xfs /dev/sdc1 rw\n");
-    source.SetRemovable(8, 16, true);
-    const VolumeTable table = ReadVolumeTable(source);
-    std::vector<DriveKind> kinds;
+// "c fixed / /dev/sda2" per volume, in table order.
+std::vector<std::string> Drives(const VolumeTable& table) {
+    static const char* const kKinds[] = {"removable", "fixed", "network", "cdrom", "ram"};
+    std::vector<std::string> lines;
     for (const Volume& v : table.Volumes()) {
-        kinds.push_back(v.Kind);
+        lines.push_back(std::string(1, v.Letter != 0 ? v.Letter : '-') + " " +
+                        kKinds[static_cast<int>(v.Kind)] + " " + v.MountPoint + " " + v.Source);
     }
-    EXPECT_EQ(kinds, (std::vector<DriveKind>{DriveKind::Fixed, DriveKind::CdRom, DriveKind::RamDisk,
-                                             DriveKind::Network, DriveKind::Network,
-                                             DriveKind::CdRom, DriveKind::Fixed}));
-    EXPECT_EQ(table.Volumes()[6].MountPoint, "/sysroot-not-sys");
+    return lines;
 }
 
-TEST(VolumeTableReader, VolumesPastZGetNoLetter) {
+TEST(VolumeTableReader, DesktopGivesLettersOnlyToRealDrivesInTableOrder) {
+    TextVolumeSource source = DesktopSource();
+    const VolumeTable table = ReadVolumeTable(source);
+    EXPECT_EQ(Drives(table), (std::vector<std::string>{
+                                 "c fixed / /dev/sda2",
+                                 "d ram /dev/shm tmpfs",
+                                 "e fixed /home /dev/sda3",
+                                 "f fixed /boot/efi /dev/sda1",
+                                 "g ram /tmp tmpfs",
+                                 "h removable /media/al/KINGSTON /dev/sdb1",
+                                 "i network /mnt/nas nas.local:/export/media",
+                                 "j network /mnt/share //fileserver/public",
+                                 "k fixed /srv/projects /dev/sda3",
+                                 "l fixed /mnt/Old Disk /dev/sdc1",
+                                 "m cdrom /media/al/UBUNTU 24_04 /dev/sr0",
+                             }));
+    // Every other mount but the bound file is known as one that is no drive.
+    EXPECT_EQ(table.OtherMountPoints().size(), ParseMountInfo(kDesktopMountInfo).size() - 12);
+
+    // Only /sys and the mount table are read; only the bind mounts' points are looked at.
+    std::set<std::string> looked;
+    for (const std::string& call : source.Calls()) {
+        if (call.starts_with("statx ")) {
+            looked.insert(call.substr(6));
+        } else {
+            EXPECT_TRUE(call == "read /proc/self/mountinfo" ||
+                        call.starts_with("read /sys/dev/block/"))
+                << call;
+        }
+    }
+    EXPECT_EQ(looked, (std::set<std::string>{"/srv/projects", "/etc/hosts"}));
+}
+
+TEST(VolumeTableReader, DirectoryBelongsToTheVolumeOfItsLongestMountPoint) {
+    TextVolumeSource source = DesktopSource();
+    const VolumeTable table = ReadVolumeTable(source);
+    const std::vector<std::pair<const char*, char>> cases = {
+        {"/", 'c'},
+        {"/homework", 'c'},
+        {"/home/al/src", 'e'},
+        {"/srv/projects/zelk", 'k'},
+        {"/mnt/Old Disk/x", 'l'},
+        {"/dev/shm", 'd'},
+        {"/proc/self", 0},
+        {"/snap/firefox/4173/usr", 0},
+        {"/etc/hosts", 'c'},
+        {"relative", 0},
+    };
+    for (const auto& [path, letter] : cases) {
+        const Volume* volume = table.VolumeOf(path);
+        EXPECT_EQ(volume != nullptr ? volume->Letter : 0, letter) << path;
+    }
+}
+
+TEST(VolumeTableReader, ContainerRootIsItsLayerAndTheLaterOfTwoMountsOnOnePointCounts) {
+    TextVolumeSource source(kContainerMountInfo);
+    source.SetNotDirectory("/etc/resolv.conf");
+    EXPECT_EQ(Drives(ReadVolumeTable(source)),
+              (std::vector<std::string>{"c fixed / overlay", "d fixed /work /dev/vda1",
+                                        "e ram /dev/shm tmpfs"}));
+    TextVolumeSource live("1 0 7:0 / / ro - squashfs /dev/loop0 ro\n");
+    EXPECT_EQ(Drives(ReadVolumeTable(live)), std::vector<std::string>{"c fixed / /dev/loop0"});
+}
+
+TEST(VolumeTableReader, KindFollowsTheFileSystemThenTheDisksRemovableFlag) {
+    struct Case {
+        const char* Mount;  // device, file system and source of a mount on /x
+        const char* FlagFile;
+        DriveKind Kind;
+    };
+    const std::vector<Case> cases = {
+        {"8:16 ext4 /dev/sdb", "/sys/dev/block/8:16/removable", DriveKind::Removable},
+        {"8:33 exfat /dev/sdc1", "/sys/dev/block/8:33/../removable", DriveKind::Removable},
+        {"8:49 ext4 /dev/sdd1", "", DriveKind::Fixed},
+        {"0:44 btrfs /dev/sde1", "/sys/dev/block/0:44/removable", DriveKind::Fixed},
+        {"8:16 iso9660 /dev/sdb", "/sys/dev/block/8:16/removable", DriveKind::CdRom},
+        {"11:0 udf /dev/sr0", "", DriveKind::CdRom},
+        {"0:50 ramfs none", "", DriveKind::RamDisk},
+        {"0:51 9p hostshare", "", DriveKind::Network},
+        {"0:52 fuse.sshfs al@box:/home/al", "", DriveKind::Network},
+    };
+    for (const Case& c : cases) {
+        std::string mount = c.Mount;
+        mount.insert(mount.find(' '), " / /x rw -");
+        TextVolumeSource source("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 " + mount + " rw\n");
+        source.SetFile(c.FlagFile, "1\n");
+        const VolumeTable table = ReadVolumeTable(source);
+        ASSERT_EQ(table.Volumes().size(), 2u) << c.Mount;
+        EXPECT_EQ(table.Volumes()[1].Kind, c.Kind) << c.Mount;
+    }
+}
+
+TEST(VolumeTableReader, VolumesPastZGetNoLetterAndLieOnNoDrive) {
     std::string text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-    for (int i = 0; i < 30; ++i) {
-        text += "9 1 0:" + std::to_string(60 + i) + " / /mnt/v" + std::to_string(i) +
-                " rw - tmpfs tmpfs rw\n";
+    for (int i = 0; i < 25; ++i) {
+        text += "9 1 0:50 / /mnt/v" + std::to_string(i) + " rw - tmpfs tmpfs rw\n";
     }
     TextVolumeSource source(text);
     const VolumeTable table = ReadVolumeTable(source);
-    ASSERT_EQ(table.Volumes().size(), 31u);
-    EXPECT_EQ(table.Volumes()[23].Letter, 'z');
-    EXPECT_EQ(table.Volumes()[24].Letter, 0);
-    EXPECT_EQ(table.Volumes()[30].Letter, 0);
-    EXPECT_EQ(table.ByLetter('z')->MountPoint, "/mnt/v22");
-    // A directory on a volume without a letter is spelled as on no drive.
-    EXPECT_EQ(GetCurrentDirectoryA(table, "/mnt/v22/a"), "z:\\a");
-    EXPECT_EQ(GetCurrentDirectoryA(table, "/mnt/v23/a"), "\\mnt\\v23\\a");
+    EXPECT_EQ(Drives(table)[23], "z ram /mnt/v22 tmpfs");
+    EXPECT_EQ(Drives(table)[24], "- ram /mnt/v23 tmpfs");
+    EXPECT_EQ(table.VolumeOf("/mnt/v24/a")->Letter, 0);
 }
 
-TEST(VolumeTableReader, UnreadableMountTableGivesAnEmptyTable) {
-    struct Unreadable : TextVolumeSource {
-        Unreadable() : TextVolumeSource("") {}
-        std::optional<std::string> ReadSystemFile(const std::string&) override {
-            return std::nullopt;
-        }
-    } source;
-    EXPECT_TRUE(ReadVolumeTable(source).Volumes().empty());
+TEST(VolumeTableReader, RunningSystemHasItsRootAsCAndOnlyDirectoriesAsDrives) {
+    SystemVolumeSource source;
+    const VolumeTable table = ReadVolumeTable(source);
+    ASSERT_NE(table.ByLetter('C'), nullptr);
+    EXPECT_EQ(table.ByLetter('C')->MountPoint, "/");
+    for (const Volume& volume : table.Volumes()) {
+        struct stat st {};
+        EXPECT_TRUE(lstat(volume.MountPoint.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+            << volume.MountPoint;
+    }
+    EXPECT_NE(table.VolumeOf(source.CurrentDirectory()), nullptr);
 }
 
 }  // namespace
