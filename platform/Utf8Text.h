@@ -8,10 +8,11 @@
 
 namespace zelk {
 
-constexpr bool IsUtf8LeadByte(unsigned char byte) { return byte >= 0xC2 && byte <= 0xF4; }
-
 // Length in bytes of the character that starts at pos (pos < text.size()); 1 for a byte that
 // does not start a complete, valid sequence.
 std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+
+// The longest start of text of at most limit bytes that ends on a character boundary.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 
 }  // namespace zelk

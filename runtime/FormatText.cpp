@@ -4,10 +4,10 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/Utf8Text.h"
 #include "runtime/Errors.h"
 #include "runtime/FloatText.h"
 #include "runtime/LocaleFormats.h"
-#include "runtime/LocaleText.h"
 #include "runtime/TextBuffer.h"
 
 namespace zelk {
@@ -111,7 +111,7 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
             break;  // the pattern ends inside a directive
         }
         const char letter = pattern[pos];
-        pos += LocaleCharLength(pattern, pos);  // a stray character is shown whole
+        pos += CharLengthAt(pattern, pos);  // a stray character is shown whole
         const std::string_view directive = pattern.substr(stop, pos - stop);
         if (nextArg >= args.size()) {
             RefuseMissing(directive);

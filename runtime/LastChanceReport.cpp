@@ -34,22 +34,6 @@ std::string ForeignClassName() {
                                               : std::string(type->name());
 }
 
-std::string CutAtCharacter(std::string text, std::size_t limit) {
-    if (text.size() <= limit) {
-        return text;
-    }
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t next = end + CharLengthAt(text, end);
-        if (next > limit) {
-            break;
-        }
-        end = next;
-    }
-    text.resize(end);
-    return text;
-}
-
 }  // namespace
 
 std::string LastChanceText(const std::exception_ptr& error, std::string_view moduleFile,
@@ -79,7 +63,8 @@ std::string LastChanceText(const std::exception_ptr& error, std::string_view mod
     if (!message.empty() && message.back() != '.') {
         text += '.';
     }
-    return CutAtCharacter(std::move(text), kLastChanceTextLimit);
+    text.resize(CutAtCharacter(text, kLastChanceTextLimit).size());
+    return text;
 }
 
 std::string ProgramFileName() {

@@ -3,8 +3,9 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/AsciiCase.h"
+#include "platform/Utf8Text.h"
 #include "runtime/LocaleFormats.h"
-#include "runtime/LocaleText.h"
 #include "runtime/SystemLocale.h"
 
 namespace zelk {
@@ -30,17 +31,13 @@ std::string NameOr(LCTYPE item, std::string_view english) {
     return name.empty() ? std::string(english) : name;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // Whether text at pos starts with word (lower-case) in any letter case.
 bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view word) {
     if (text.size() - pos < word.size()) {
         return false;
     }
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if (Lower(text[pos + i]) != word[i]) {
+        if (AsciiToLower(text[pos + i]) != word[i]) {
             return false;
         }
     }
@@ -51,7 +48,7 @@ std::string EraPattern(std::string_view pattern) {
     std::string result;
     std::size_t pos = 0;
     while (pos < pattern.size()) {
-        const std::size_t length = LocaleCharLength(pattern, pos);
+        const std::size_t length = CharLengthAt(pattern, pos);
         if (length > 1) {
             result.append(pattern.substr(pos, length));
             pos += length;
@@ -64,7 +61,7 @@ std::string EraPattern(std::string_view pattern) {
         } else if (StartsWithNoCase(pattern, pos, "yy")) {
             result += "ee";
             pos += 2;
-        } else if (Lower(pattern[pos]) == 'y') {
+        } else if (AsciiToLower(pattern[pos]) == 'y') {
             result += 'e';
             ++pos;
         } else {
@@ -158,19 +155,6 @@ void LoadSystemLocale() {
         locale.SubLanguage = static_cast<std::uint16_t>((locale.LocaleId >> 10) & 0x3F);
     }
     locale.DoubleByteSystem = GetSystemMetrics(SM_DBCSENABLED) != 0;
-    CPINFO info;
-    if (locale.DoubleByteSystem && GetCPInfo(CP_ACP, info)) {
-        for (std::size_t range = 0; range < 6; ++range) {
-            const unsigned low = info.LeadByte[2 * range];
-            const unsigned high = info.LeadByte[2 * range + 1];
-            if (low == 0 && high == 0) {
-                break;
-            }
-            for (unsigned byte = low; byte <= high; ++byte) {
-                locale.LeadByteSet.set(byte);
-            }
-        }
-    }
     InstallSystemLocale(locale);
 }
 

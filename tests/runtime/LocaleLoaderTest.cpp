@@ -172,14 +172,12 @@ TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
     }
 }
 
-TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocaleAndCodePage) {
-    const SystemLocale& japanese = CurrentSystemLocale();
+TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocale) {
+    const SystemLocale japanese = CurrentSystemLocale();
     EXPECT_EQ(japanese.LocaleId, 0x0411u);
     EXPECT_EQ(japanese.PrimaryLanguage, 17);
     EXPECT_EQ(japanese.SubLanguage, 1);
     EXPECT_TRUE(japanese.DoubleByteSystem);
-    EXPECT_EQ(japanese.LeadByteSet.count(), 0xF4u - 0xC2u + 1);
-    EXPECT_TRUE(japanese.LeadByteSet.test(0xC2) && japanese.LeadByteSet.test(0xF4));
 
     LocaleService::Instance().SetThreadLocale(0);
     LoadSystemLocale();
@@ -193,25 +191,9 @@ TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocaleAndCodePage) {
     LoadSystemLocale();
     EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 10);
     EXPECT_EQ(CurrentSystemLocale().SubLanguage, 3);
-
-    CPINFO info;
-    info.LeadByte = {0x81, 0x83, 0x90, 0x8F, 0xE0, 0xE0, 0, 0, 0xA0, 0xA1};
-    LocaleService::Instance().InstallCodePageInfo(info);
-    LoadSystemLocale();
-    EXPECT_EQ(CurrentSystemLocale().LeadByteSet.count(), 4u);  // 81-83 and E0; 90-8F is empty
-    info.LeadByte = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6};      // six ranges and no end mark
-    LocaleService::Instance().InstallCodePageInfo(info);
-    LoadSystemLocale();
-    EXPECT_EQ(CurrentSystemLocale().LeadByteSet.count(), 6u);
-    LocaleService::Instance().InstallCodePageInfo(std::nullopt);
-    LoadSystemLocale();
-    EXPECT_TRUE(CurrentSystemLocale().DoubleByteSystem);
-    EXPECT_TRUE(CurrentSystemLocale().LeadByteSet.none());
-    LocaleService::Instance().InstallCodePageInfo(info);
     LocaleService::Instance().InstallSystemMetric(SM_DBCSENABLED, 0);
     LoadSystemLocale();
     EXPECT_FALSE(CurrentSystemLocale().DoubleByteSystem);
-    EXPECT_TRUE(CurrentSystemLocale().LeadByteSet.none());
 }
 
 TEST_F(LocaleLoaderTest, ReloadWhileAnotherThreadFormatsShowsOldOrNewSettingsWhole) {
