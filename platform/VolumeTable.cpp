@@ -1,14 +1,14 @@
 #include "platform/VolumeTable.h"
 
-#include <atomic>
+#include "platform/SharedSetting.h"
 
 namespace zelk {
 namespace {
 
 constexpr char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::atomic<std::shared_ptr<const VolumeTable>>& Installed() {
-    static std::atomic<std::shared_ptr<const VolumeTable>> table{std::make_shared<VolumeTable>()};
+SharedSetting<std::shared_ptr<const VolumeTable>>& Installed() {
+    static SharedSetting<std::shared_ptr<const VolumeTable>> table(std::make_shared<VolumeTable>());
     return table;
 }
 
@@ -26,10 +26,12 @@ const Volume* VolumeTable::ByLetter(char letter) const {
     return nullptr;
 }
 
-std::shared_ptr<const VolumeTable> InstalledVolumeTable() { return Installed().load(); }
+std::shared_ptr<const VolumeTable> InstalledVolumeTable() {
+    return Installed().Get();
+}
 
 void InstallVolumeTable(std::shared_ptr<const VolumeTable> table) {
-    Installed().store(table ? std::move(table) : std::make_shared<VolumeTable>());
+    Installed().Set(table ? std::move(table) : std::make_shared<VolumeTable>());
 }
 
 }  // namespace zelk

@@ -13,8 +13,8 @@ struct SystemLocale {
     bool DoubleByteSystem = false;
 };
 
-// Read on any thread; written only by LoadSystemLocale (and tests) before other threads run.
-const SystemLocale& CurrentSystemLocale();
+// Read on any thread; written by LoadSystemLocale (and tests).
+SystemLocale CurrentSystemLocale();
 void InstallSystemLocale(const SystemLocale& locale);
 
 }  // namespace zelk
