@@ -10,6 +10,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "platform/SharedSetting.h"
 #include "platform/Utf8Text.h"
 #include "runtime/Exception.h"
 
@@ -34,7 +35,33 @@ std::string ForeignClassName() {
                                               : std::string(type->name());
 }
 
+SharedSetting<std::function<void(std::exception_ptr)>>& Hook() {
+    static SharedSetting<std::function<void(std::exception_ptr)>> hook;
+    return hook;
+}
+
 }  // namespace
+
+void InstallLastChanceHook(std::function<void(std::exception_ptr)> hook) {
+    Hook().Set(std::move(hook));
+}
+
+void EndWithLastChance(const std::exception_ptr& error, const void* address) {
+    const std::function<void(std::exception_ptr)> hook = Hook().Get();
+    try {
+        if (hook) {
+            hook(error);
+        } else {
+            const CodeLocation where = LocateCode(address);
+            const std::string text = LastChanceText(error, where.moduleFile, where.relativeAddress);
+            std::fprintf(stderr, "%s\n", text.c_str());
+        }
+    } catch (...) {
+        // Nothing is left to report to; the process ends all the same.
+    }
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
 
 std::string LastChanceText(const std::exception_ptr& error, std::string_view moduleFile,
                            std::uintptr_t relativeAddress) {
