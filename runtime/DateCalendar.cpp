@@ -36,11 +36,11 @@ std::optional<SplitValue> Split(TDateTime value) {
     return SplitValue{t >= 0 ? kDayOfZeroValue + q : kDayOfZeroValue - q, magnitude % kMsPerDay};
 }
 
-}  // namespace
-
 bool IsLeapYear(std::uint16_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
+
+}  // namespace
 
 int DaysInMonth(std::uint16_t year, std::uint16_t month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -32,7 +32,10 @@ bool IsCalendarDate(std::uint16_t year, std::uint16_t month, std::uint16_t day) 
     return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-}  // namespace
+struct EraDate {
+    std::string_view Name;
+    int Year = 0;  // 1 in the year the era begins
+};
 
 std::optional<EraDate> JapaneseEraOf(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
     if (!IsCalendarDate(year, month, day)) {
@@ -46,6 +49,8 @@ std::optional<EraDate> JapaneseEraOf(std::uint16_t year, std::uint16_t month, st
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<std::string> EraDateText(std::uint16_t year, std::uint16_t month, std::uint16_t day,
                                        std::string_view picture) {

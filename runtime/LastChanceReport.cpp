@@ -22,6 +22,15 @@ std::string_view BaseName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+std::string ProgramFileName() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) {
+        return "zelk";
+    }
+    return std::string(BaseName(std::string_view(path, static_cast<std::size_t>(length))));
+}
+
 // Must be called while the error is being handled, so that its type is the current one.
 std::string ForeignClassName() {
     const std::type_info* type = abi::__cxa_current_exception_type();
@@ -92,15 +101,6 @@ std::string LastChanceText(const std::exception_ptr& error, std::string_view mod
     }
     text.resize(CutAtCharacter(text, kLastChanceTextLimit).size());
     return text;
-}
-
-std::string ProgramFileName() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return "zelk";
-    }
-    return std::string(BaseName(std::string_view(path, static_cast<std::size_t>(length))));
 }
 
 CodeLocation LocateCode(const void* address) {

@@ -18,9 +18,6 @@ constexpr std::size_t kLastChanceTextLimit = 1024;
 std::string LastChanceText(const std::exception_ptr& error, std::string_view moduleFile,
                            std::uintptr_t relativeAddress);
 
-// The file name of the running program, without its directory.
-std::string ProgramFileName();
-
 struct CodeLocation {
     std::string moduleFile;  // without its directory
     std::uintptr_t relativeAddress = 0;

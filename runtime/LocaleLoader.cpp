@@ -1,6 +1,7 @@
 #include "runtime/LocaleLoader.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 
 #include "platform/AsciiCase.h"
@@ -20,6 +21,33 @@ constexpr std::array<std::string_view, 7> kDayAbbrevs = {"Sun", "Mon", "Tue", "W
                                                          "Thu", "Fri", "Sat"};
 constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                        "Thursday", "Friday", "Saturday"};
+
+// The item's text; the default only when the read fails (an empty item stays empty).
+std::string ReadTextItem(LCTYPE item, std::string_view otherwise) {
+    char buffer[256];
+    const int count = GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer);
+    if (count > 0) {
+        return std::string(buffer, static_cast<std::size_t>(count - 1));
+    }
+    return std::string(otherwise);
+}
+
+// The item's first byte, the zero byte for an empty item; the default when the read fails or
+// the item is longer than one byte.
+char ReadCharItem(LCTYPE item, char otherwise) {
+    char buffer[2];
+    return GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer) > 0 ? buffer[0]
+                                                                              : otherwise;
+}
+
+int TextToInt(std::string_view text, int otherwise) {
+    if (text.starts_with('+') && !text.substr(1).starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : otherwise;
+}
 
 // Day lists run Sunday first; the locale's day items run Monday first.
 LCTYPE DayItem(LCTYPE first, std::size_t sundayFirstIndex) {
@@ -71,47 +99,29 @@ std::string EraPattern(std::string_view pattern) {
     return result;
 }
 
-}  // namespace
+struct TimePatterns {
+    std::string ShortPattern;
+    std::string LongPattern;
+};
 
-std::string ReadTextItem(LCTYPE item, std::string_view otherwise) {
-    char buffer[256];
-    const int count = GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer);
-    if (count > 0) {
-        return std::string(buffer, static_cast<std::size_t>(count - 1));
+TimePatterns BuildTimePatterns() {
+    const std::string hour = ReadNumberItem(LOCALE_ITLZERO) == 0 ? "h" : "hh";
+    std::string prefix;
+    std::string suffix;
+    if (ReadNumberItem(LOCALE_ITIME) == 0) {
+        if (ReadNumberItem(LOCALE_ITIMEMARKPOSN) != 0) {
+            prefix = "AMPM ";
+        } else {
+            suffix = " AMPM";
+        }
     }
-    return std::string(otherwise);
+    return {prefix + hour + ":mm" + suffix, prefix + hour + ":mm:ss" + suffix};
 }
 
-char ReadCharItem(LCTYPE item, char otherwise) {
-    char buffer[2];
-    return GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer) > 0 ? buffer[0]
-                                                                              : otherwise;
-}
+}  // namespace
 
 std::uint8_t ReadNumberItem(LCTYPE item) {
     return static_cast<std::uint8_t>(TextToInt(ReadTextItem(item, "0"), 0));
-}
-
-int TextToInt(std::string_view text, int otherwise) {
-    std::size_t pos = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        pos = 1;
-    }
-    if (pos == text.size()) {
-        return otherwise;
-    }
-    std::int64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        if (text[pos] < '0' || text[pos] > '9') {
-            return otherwise;
-        }
-        value = value * 10 + (text[pos] - '0');
-        if (value > (negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX)) {
-            return otherwise;
-        }
-    }
-    return static_cast<int>(negative ? -value : value);
 }
 
 std::string AdaptDatePattern(std::string_view pattern) {
@@ -130,20 +140,6 @@ std::string AdaptDatePattern(std::string_view pattern) {
         return result;
     }
     return std::string(pattern);
-}
-
-TimePatterns BuildTimePatterns() {
-    const std::string hour = ReadNumberItem(LOCALE_ITLZERO) == 0 ? "h" : "hh";
-    std::string prefix;
-    std::string suffix;
-    if (ReadNumberItem(LOCALE_ITIME) == 0) {
-        if (ReadNumberItem(LOCALE_ITIMEMARKPOSN) != 0) {
-            prefix = "AMPM ";
-        } else {
-            suffix = " AMPM";
-        }
-    }
-    return {prefix + hour + ":mm" + suffix, prefix + hour + ":mm:ss" + suffix};
 }
 
 void LoadSystemLocale() {
