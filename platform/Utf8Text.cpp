@@ -12,7 +12,7 @@ constexpr bool IsContinuation(unsigned char byte) {
 
 }  // namespace
 
-std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+std::size_t NonAsciiCharLengthAt(std::string_view text, std::size_t pos) {
     const auto lead = static_cast<unsigned char>(text[pos]);
     if (!IsLeadByte(lead)) {
         return 1;

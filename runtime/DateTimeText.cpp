@@ -108,7 +108,9 @@ void Expansion::PutNumber(unsigned value, unsigned minDigits) {
     for (std::size_t zeros = count; zeros < minDigits; ++zeros) {
         Put('0');
     }
-    PutText(std::string_view(digits, count));
+    for (std::size_t i = 0; i < count; ++i) {
+        Put(digits[i]);
+    }
 }
 
 bool IsTwelveHourFormAt(std::string_view pattern, std::size_t pos) {
