@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <set>
 #include <string>
@@ -113,17 +114,13 @@ TEST_F(LocaleLoaderTest, OtherCalendarsDropErasOnlyForTheirLanguages) {
     EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");  // Japanese is language 17
     for (const char* calendar : {"1", "2", "x", ""}) {
         Install(LOCALE_ICALENDARTYPE, calendar);
-        for (const LCID locale : {0x0404U, 0x0411U, 0x0412U}) {  // languages 4, 17, 18
-            SystemLocale system = CurrentSystemLocale();
-            system.PrimaryLanguage = static_cast<std::uint16_t>(locale & 0x3FF);
-            InstallSystemLocale(system);
-            EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ") << calendar << " " << locale;
+        for (const std::uint16_t language : {4, 17, 18}) {
+            UseLanguage(language);
+            EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ") << calendar << " " << language;
         }
-        SystemLocale system = CurrentSystemLocale();
-        system.PrimaryLanguage = 9;
-        InstallSystemLocale(system);
+        UseLanguage(9);
         EXPECT_EQ(AdaptDatePattern(pattern), pattern) << calendar;
-        LoadSystemLocale();
+        UseLanguage(17);
     }
     Fail(LOCALE_ICALENDARTYPE);
     EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");
@@ -151,25 +148,21 @@ TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
     }
 }
 
+// A thread locale of 0 reads as 0x0409; one whose low half is 0 keeps the default languages.
 TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocale) {
-    const SystemLocale japanese = CurrentSystemLocale();
-    EXPECT_EQ(japanese.LocaleId, 0x0411u);
-    EXPECT_EQ(japanese.PrimaryLanguage, 17);
-    EXPECT_EQ(japanese.SubLanguage, 1);
-    EXPECT_TRUE(japanese.DoubleByteSystem);
-
-    LocaleService::Instance().SetThreadLocale(0);
-    LoadSystemLocale();
-    EXPECT_EQ(CurrentSystemLocale().LocaleId, 0x0409u);
-    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 1);
-    LocaleService::Instance().SetThreadLocale(0x00050000);  // low half zero
-    LoadSystemLocale();
-    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 9);
-    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 1);
-    LocaleService::Instance().SetThreadLocale(0x0C0A);
-    LoadSystemLocale();
-    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 10);
-    EXPECT_EQ(CurrentSystemLocale().SubLanguage, 3);
+    EXPECT_TRUE(CurrentSystemLocale().DoubleByteSystem);
+    const std::array<std::uint32_t, 4> cases[] = {{0x0411, 0x0411, 17, 1},
+                                                  {0, 0x0409, 9, 1},
+                                                  {0x50000, 0x50000, 9, 1},
+                                                  {0x0C0A, 0x0C0A, 10, 3}};
+    for (const auto& [thread, id, primary, sub] : cases) {
+        LocaleService::Instance().SetThreadLocale(thread);
+        LoadSystemLocale();
+        const SystemLocale system = CurrentSystemLocale();
+        EXPECT_EQ(system.LocaleId, id) << thread;
+        EXPECT_EQ(system.PrimaryLanguage, primary) << thread;
+        EXPECT_EQ(system.SubLanguage, sub) << thread;
+    }
     LocaleService::Instance().InstallSystemMetric(SM_DBCSENABLED, 0);
     LoadSystemLocale();
     EXPECT_FALSE(CurrentSystemLocale().DoubleByteSystem);

@@ -15,14 +15,7 @@
 namespace zelk {
 namespace {
 
-class TThreadLifecycle : public ::testing::Test {
-  protected:
-    void TearDown() override {
-        EXPECT_EQ(TThread::WorkerCount(), 0);
-        loop.RunPending();
-    }
-    TestUiLoop loop;
-};
+using TThreadLifecycle = FrameTest;
 
 TEST_F(TThreadLifecycle, StartRunsTheBodyOnceAndANeverStartedWorkerIsReleasedUntouched) {
     std::atomic<int> runs{0};
