@@ -8,6 +8,7 @@
 
 namespace zelk {
 
+// CharLengthAt for a byte of 0x80 or above.
 std::size_t NonAsciiCharLengthAt(std::string_view text, std::size_t pos);
 
 // Length in bytes of the character that starts at pos (pos < text.size()); 1 for a byte that
