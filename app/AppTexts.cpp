@@ -1,5 +1,6 @@
 #include "app/AppTexts.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Utf8Text.h"
 
 namespace zelk {
@@ -17,8 +18,8 @@ std::string AppTitleOf(std::string_view programFile) {
         const std::size_t length = CharLengthAt(name, pos);
         for (std::size_t i = 0; i < length; ++i) {
             char c = name[pos + i];
-            if (!first && length == 1 && c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
+            if (!first && length == 1) {
+                c = AsciiToLower(c);
             }
             title.push_back(c);
         }

@@ -151,16 +151,6 @@ std::optional<std::string_view> BuiltInItem(LCID locale, LCTYPE type) {
     }
 }
 
-// UTF-8: every multi-byte character begins with a byte of 0xC2 to 0xF4.
-CPINFO Utf8CodePage() {
-    CPINFO info;
-    info.MaxCharSize = 4;
-    info.DefaultChar = {'?', 0};
-    info.LeadByte[0] = 0xC2;
-    info.LeadByte[1] = 0xF4;
-    return info;
-}
-
 thread_local LCID threadLocale = kLocaleJapanese;
 
 }  // namespace
@@ -223,22 +213,6 @@ int LocaleService::SystemMetric(int index) const {
     return index == SM_DBCSENABLED ? 1 : 0;
 }
 
-bool LocaleService::CodePageInfo(unsigned codePage, CPINFO& info) const {
-    const std::lock_guard lock(mutex_);
-    if (codePage_) {
-        if (!*codePage_) {
-            return false;
-        }
-        info = **codePage_;
-        return true;
-    }
-    if (codePage != CP_ACP) {
-        return false;
-    }
-    info = Utf8CodePage();
-    return true;
-}
-
 void LocaleService::InstallItem(LCID locale, LCTYPE item, std::string value) {
     const std::lock_guard lock(mutex_);
     items_[{Resolve(locale), item}] = std::move(value);
@@ -254,16 +228,10 @@ void LocaleService::InstallSystemMetric(int index, int value) {
     metrics_[index] = value;
 }
 
-void LocaleService::InstallCodePageInfo(std::optional<CPINFO> info) {
-    const std::lock_guard lock(mutex_);
-    codePage_ = std::move(info);
-}
-
 void LocaleService::RemoveInstalled() {
     const std::lock_guard lock(mutex_);
     items_.clear();
     metrics_.clear();
-    codePage_.reset();
 }
 
 LCID GetThreadLocale() {
@@ -281,10 +249,6 @@ int GetLocaleInfoA(LCID locale, LCTYPE item, char* buffer, int size) {
 
 int GetSystemMetrics(int index) {
     return LocaleService::Instance().SystemMetric(index);
-}
-
-bool GetCPInfo(unsigned codePage, CPINFO& info) {
-    return LocaleService::Instance().CodePageInfo(codePage, info);
 }
 
 }  // namespace zelk

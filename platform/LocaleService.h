@@ -3,7 +3,6 @@
 // Japanese desktop (0x0411) the program expects, and US English (0x0409) beside it. Tests may
 // install any item value, or make an item fail, to exercise other conventions.
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -43,13 +42,6 @@ constexpr LCTYPE LOCALE_ITIMEMARKPOSN = 0x1005;
 constexpr LCTYPE LOCALE_ICALENDARTYPE = 0x1009;
 
 constexpr int SM_DBCSENABLED = 42;
-constexpr unsigned CP_ACP = 0;
-
-struct CPINFO {
-    unsigned MaxCharSize = 1;
-    std::array<std::uint8_t, 2> DefaultChar{};
-    std::array<std::uint8_t, 12> LeadByte{};  // up to 6 ranges, ended by a pair of zeros
-};
 
 class LocaleService {
   public:
@@ -63,14 +55,12 @@ class LocaleService {
     // or 0 when the item is unknown, fails or does not fit. A size of 0 asks for the count only.
     int LocaleInfo(LCID locale, LCTYPE item, char* buffer, int size) const;
     int SystemMetric(int index) const;
-    bool CodePageInfo(unsigned codePage, CPINFO& info) const;
 
     // Test seams. An installed item takes the place of the table's value for that locale.
     void InstallItem(LCID locale, LCTYPE item, std::string value);
     void FailItem(LCID locale, LCTYPE item);
     void InstallSystemMetric(int index, int value);
-    void InstallCodePageInfo(std::optional<CPINFO> info);  // nullopt: the call fails
-    void RemoveInstalled();  // back to the built-in tables and UTF-8 facts
+    void RemoveInstalled();  // back to the built-in tables
 
   private:
     LocaleService() = default;
@@ -78,7 +68,6 @@ class LocaleService {
     mutable std::mutex mutex_;
     std::map<std::pair<LCID, LCTYPE>, std::optional<std::string>> items_;
     std::map<int, int> metrics_;
-    std::optional<std::optional<CPINFO>> codePage_;
 };
 
 // The platform calls as the locale readers use them.
@@ -86,6 +75,5 @@ LCID GetThreadLocale();
 bool SetThreadLocale(LCID locale);
 int GetLocaleInfoA(LCID locale, LCTYPE item, char* buffer, int size);
 int GetSystemMetrics(int index);
-bool GetCPInfo(unsigned codePage, CPINFO& info);
 
 }  // namespace zelk

@@ -3,13 +3,18 @@
 namespace zelk {
 namespace {
 
-constexpr bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+constexpr bool IsLeadByte(unsigned char byte) {
+    return byte >= 0xC2 && byte <= 0xF4;
+}
+constexpr bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 
-std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+std::size_t NonAsciiCharLengthAt(std::string_view text, std::size_t pos) {
     const auto lead = static_cast<unsigned char>(text[pos]);
-    if (!IsUtf8LeadByte(lead)) {
+    if (!IsLeadByte(lead)) {
         return 1;
     }
     const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
@@ -28,6 +33,21 @@ std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
         return 1;
     }
     return length;
+}
+
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return text;
+    }
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + CharLengthAt(text, end);
+        if (next > limit) {
+            break;
+        }
+        end = next;
+    }
+    return text.substr(0, end);
 }
 
 }  // namespace zelk

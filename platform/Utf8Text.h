@@ -8,10 +8,16 @@
 
 namespace zelk {
 
-constexpr bool IsUtf8LeadByte(unsigned char byte) { return byte >= 0xC2 && byte <= 0xF4; }
+// CharLengthAt for a byte of 0x80 or above.
+std::size_t NonAsciiCharLengthAt(std::string_view text, std::size_t pos);
 
 // Length in bytes of the character that starts at pos (pos < text.size()); 1 for a byte that
-// does not start a complete, valid sequence.
-std::size_t CharLengthAt(std::string_view text, std::size_t pos);
+// does not start a complete, valid sequence. Inline for ASCII: pattern loops call it per byte.
+inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
+    return static_cast<unsigned char>(text[pos]) < 0x80 ? 1 : NonAsciiCharLengthAt(text, pos);
+}
+
+// The longest start of text of at most limit bytes that ends on a character boundary.
+std::string_view CutAtCharacter(std::string_view text, std::size_t limit);
 
 }  // namespace zelk

@@ -1,15 +1,14 @@
 #include "platform/VolumeTable.h"
 
-#include <atomic>
-
 #include "platform/AsciiCase.h"
 #include "platform/MountInfo.h"
+#include "platform/SharedSetting.h"
 
 namespace zelk {
 namespace {
 
-std::atomic<std::shared_ptr<const VolumeTable>>& Installed() {
-    static std::atomic<std::shared_ptr<const VolumeTable>> table{std::make_shared<VolumeTable>()};
+SharedSetting<std::shared_ptr<const VolumeTable>>& Installed() {
+    static SharedSetting<std::shared_ptr<const VolumeTable>> table(std::make_shared<VolumeTable>());
     return table;
 }
 
@@ -45,10 +44,12 @@ const Volume* VolumeTable::VolumeOf(std::string_view path) const {
     return holder;
 }
 
-std::shared_ptr<const VolumeTable> InstalledVolumeTable() { return Installed().load(); }
+std::shared_ptr<const VolumeTable> InstalledVolumeTable() {
+    return Installed().Get();
+}
 
 void InstallVolumeTable(std::shared_ptr<const VolumeTable> table) {
-    Installed().store(table ? std::move(table) : std::make_shared<VolumeTable>());
+    Installed().Set(table ? std::move(table) : std::make_shared<VolumeTable>());
 }
 
 }  // namespace zelk

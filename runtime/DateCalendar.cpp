@@ -1,20 +1,22 @@
 #include "runtime/DateCalendar.h"
 
+#include <chrono>
 #include <cmath>
 
 namespace zelk {
 namespace {
+
+namespace chrono = std::chrono;
 
 constexpr std::int64_t kMsPerDay = 86400000;
 // Day 1 is 1 January of year 1; 30 December 1899 is this day.
 constexpr std::int64_t kDayOfZeroValue = 693594;
 // 31 December 65535, the last day whose year fits the 16-bit field.
 constexpr std::int64_t kLastDay = 23936166;
-
-constexpr int kDaysBeforeMonth[2][13] = {
-    {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
-    {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
-};
+constexpr chrono::sys_days kFirstDay = chrono::year{1} / 1 / 1;
+constexpr chrono::sys_days kZeroValueDay = chrono::year{1899} / 12 / 30;
+// The Gregorian calendar repeats every 400 years; chrono's years end at 32767.
+constexpr std::int64_t kDaysPer400Years = 146097;
 
 // The value split into its day count D and the milliseconds of its time of day.
 struct SplitValue {
@@ -34,11 +36,11 @@ std::optional<SplitValue> Split(TDateTime value) {
     return SplitValue{t >= 0 ? kDayOfZeroValue + q : kDayOfZeroValue - q, magnitude % kMsPerDay};
 }
 
-}  // namespace
-
 bool IsLeapYear(std::uint16_t year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
+
+}  // namespace
 
 int DaysInMonth(std::uint16_t year, std::uint16_t month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -53,9 +55,8 @@ std::optional<double> DayNumberOf(std::uint16_t year, std::uint16_t month, std::
         day > DaysInMonth(year, month)) {
         return std::nullopt;
     }
-    const int dayOfYear = kDaysBeforeMonth[IsLeapYear(year) ? 1 : 0][month - 1] + day;
-    const int y = year - 1;
-    return static_cast<double>(y * 365 + y / 4 - y / 100 + y / 400 + dayOfYear - 693594);
+    const chrono::sys_days date = chrono::year{year} / chrono::month{month} / chrono::day{day};
+    return static_cast<double>((date - kZeroValueDay).count());
 }
 
 std::optional<double> DayFractionOf(std::uint16_t hour, std::uint16_t minute, std::uint16_t second,
@@ -72,31 +73,12 @@ CalendarDate CalendarDateOf(TDateTime value) {
     if (!split || split->Day <= 0 || split->Day > kLastDay) {
         return {};
     }
-    // Whole 400-, 100-, 4- and 1-year cycles; the last year of the 100- and 1-year cycles is
-    // the one that holds the extra day.
-    std::int64_t n = split->Day - 1;
-    const std::int64_t n400 = n / 146097;
-    n %= 146097;
-    std::int64_t n100 = n / 36524;
-    if (n100 == 4) {
-        n100 = 3;
-    }
-    n -= n100 * 36524;
-    const std::int64_t n4 = n / 1461;
-    n %= 1461;
-    std::int64_t n1 = n / 365;
-    if (n1 == 4) {
-        n1 = 3;
-    }
-    n -= n1 * 365;
-    const auto year = static_cast<std::uint16_t>(n400 * 400 + n100 * 100 + n4 * 4 + n1 + 1);
-    const int(&before)[13] = kDaysBeforeMonth[IsLeapYear(year) ? 1 : 0];
-    int month = static_cast<int>(n / 32) + 1;  // never past the true month
-    while (n >= before[month]) {
-        ++month;
-    }
-    return {year, static_cast<std::uint16_t>(month),
-            static_cast<std::uint16_t>(n - before[month - 1] + 1)};
+    const std::int64_t cycles = (split->Day - 1) / kDaysPer400Years;
+    const chrono::year_month_day date{kFirstDay +
+                                      chrono::days{(split->Day - 1) % kDaysPer400Years}};
+    return {static_cast<std::uint16_t>(static_cast<int>(date.year()) + 400 * cycles),
+            static_cast<std::uint16_t>(static_cast<unsigned>(date.month())),
+            static_cast<std::uint16_t>(static_cast<unsigned>(date.day()))};
 }
 
 ClockTime ClockTimeOf(TDateTime value) {

@@ -37,7 +37,6 @@ ClockTime ClockTimeOf(TDateTime value);
 // 1 for Sunday to 7 for Saturday, for every value (days before year 1 continue the week).
 int WeekdayOf(TDateTime value);
 
-bool IsLeapYear(std::uint16_t year);
 int DaysInMonth(std::uint16_t year, std::uint16_t month);
 
 }  // namespace zelk

@@ -4,9 +4,9 @@
 
 #include "platform/LocalClock.h"
 #include "platform/TextCompare.h"
+#include "platform/Utf8Text.h"
 #include "runtime/Errors.h"
 #include "runtime/LocaleFormats.h"
-#include "runtime/LocaleText.h"
 #include "runtime/SystemLocale.h"
 
 namespace zelk {
@@ -98,7 +98,7 @@ class Scanner {
     }
     void SkipToDigit() {
         while (pos_ < text_.size() && !IsDigit(text_[pos_])) {
-            pos_ += LocaleCharLength(text_, pos_);
+            pos_ += CharLengthAt(text_, pos_);
         }
     }
     void SkipWordsToMarker();

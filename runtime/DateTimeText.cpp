@@ -1,12 +1,14 @@
 #include "runtime/DateTimeText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 
-#include "platform/JapaneseEra.h"
+#include "platform/AsciiCase.h"
 #include "platform/TextCompare.h"
 #include "platform/Utf8Text.h"
+#include "runtime/JapaneseEra.h"
 #include "runtime/LocaleFormats.h"
 #include "runtime/SystemLocale.h"
 
@@ -14,10 +16,6 @@ namespace zelk {
 namespace {
 
 constexpr std::size_t kLimit = 256;
-
-constexpr char LowerLatin(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
 
 bool StartsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_view form) {
     return text.size() - pos >= form.size() &&
@@ -28,21 +26,12 @@ bool StartsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_
 // the 12-hour mode, which the nested patterns share.
 class Expansion {
   public:
-    Expansion(const LocaleFormats& formats, const SystemLocale& system, TDateTime value)
-        : formats_(formats), system_(system), value_(value) {}
+    Expansion(const LocaleFormats& formats, TDateTime value) : formats_(formats), value_(value) {}
 
     void Expand(std::string_view pattern, int level);
     std::string Result() const { return std::string(buffer_, size_); }
 
   private:
-    std::size_t CharLength(std::string_view text, std::size_t pos) const {
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte < 0x80 || !system_.DoubleByteSystem || !system_.LeadByteSet.test(byte)) {
-            return 1;
-        }
-        return CharLengthAt(text, pos);
-    }
-
     const CalendarDate& Date() {
         if (!date_) {
             date_ = CalendarDateOf(value_);
@@ -82,7 +71,6 @@ class Expansion {
     }
 
     const LocaleFormats& formats_;
-    const SystemLocale& system_;
     const TDateTime value_;
     std::optional<CalendarDate> date_;
     std::optional<ClockTime> time_;
@@ -102,7 +90,7 @@ void Expansion::PutText(std::string_view text) {
         return;
     }
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = CharLength(text, i);
+        const std::size_t length = CharLengthAt(text, i);
         if (length > kLimit - size_) {
             full_ = true;
             return;
@@ -115,16 +103,13 @@ void Expansion::PutText(std::string_view text) {
 
 void Expansion::PutNumber(unsigned value, unsigned minDigits) {
     char digits[12];
-    unsigned count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (count < minDigits) {
-        digits[count++] = '0';
+    const std::size_t count =
+        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    for (std::size_t zeros = count; zeros < minDigits; ++zeros) {
+        Put('0');
     }
-    while (count > 0) {
-        Put(digits[--count]);
+    for (std::size_t i = 0; i < count; ++i) {
+        Put(digits[i]);
     }
 }
 
@@ -168,7 +153,7 @@ void Expansion::PutHour(std::string_view pattern, std::size_t after, std::size_t
     // A marker later in the pattern decides the clock of this hour already.
     bool quoted = false;
     for (std::size_t i = after; i < pattern.size();) {
-        const std::size_t length = CharLength(pattern, i);
+        const std::size_t length = CharLengthAt(pattern, i);
         const char c = pattern[i];
         if (length == 1) {
             if (c == '\'' || c == '"') {
@@ -195,12 +180,13 @@ void Expansion::PutEraName(std::size_t run) {
     const std::string name = EraText("gg");
     std::string_view text = name;
     if (run == 1 && !text.empty()) {
-        if (system_.PrimaryLanguage == 17) {
-            text = text.substr(0, CharLength(text, 0));
-        } else if (system_.PrimaryLanguage == 4 && system_.SubLanguage == 1) {
+        const SystemLocale system = CurrentSystemLocale();
+        if (system.PrimaryLanguage == 17) {
+            text = text.substr(0, CharLengthAt(text, 0));
+        } else if (system.PrimaryLanguage == 4 && system.SubLanguage == 1) {
             std::size_t starts[5] = {};
             std::size_t count = 0;
-            for (std::size_t i = 0; i < text.size() && count < 5; i += CharLength(text, i)) {
+            for (std::size_t i = 0; i < text.size() && count < 5; i += CharLengthAt(text, i)) {
                 starts[count++] = i;
             }
             if (count == 4) {
@@ -228,14 +214,14 @@ void Expansion::Expand(std::string_view pattern, int level) {
     std::size_t i = 0;
     while (i < pattern.size() && !full_) {
         const char c = pattern[i];
-        const std::size_t length = CharLength(pattern, i);
+        const std::size_t length = CharLengthAt(pattern, i);
         if (length > 1) {
             PutText(pattern.substr(i, length));
             afterHour = false;
             i += length;
             continue;
         }
-        const char letter = LowerLatin(c);
+        const char letter = AsciiToLower(c);
         if (letter >= 'a' && letter <= 'z') {
             if (letter == 'a') {
                 i += ExpandA(pattern, i);
@@ -315,7 +301,7 @@ void Expansion::Expand(std::string_view pattern, int level) {
         if (c == '\'' || c == '"') {
             std::size_t end = i + 1;
             while (end < pattern.size() && pattern[end] != c) {
-                end += CharLength(pattern, end);
+                end += CharLengthAt(pattern, end);
             }
             end = std::min(end, pattern.size());
             PutText(pattern.substr(i + 1, end - i - 1));
@@ -337,7 +323,7 @@ void Expansion::Expand(std::string_view pattern, int level) {
 
 std::string ExpandDateTimePattern(std::string_view pattern, TDateTime value) {
     const std::shared_ptr<const LocaleFormats> formats = CurrentLocaleFormats();
-    Expansion expansion(*formats, CurrentSystemLocale(), value);
+    Expansion expansion(*formats, value);
     expansion.Expand(pattern, 1);
     return expansion.Result();
 }

@@ -1,6 +1,7 @@
 #include "runtime/DecimalDigits.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -129,23 +130,6 @@ void SignificantDigits(std::uint64_t mantissa, int exponent, std::uint64_t& digi
     }
 }
 
-constexpr auto kDigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
-// Writes exactly 18 digits, two at a time.
-void WriteEighteenDigits(std::uint64_t value, char* out) {
-    for (int i = 16; i >= 0; i -= 2) {
-        std::memcpy(out + i, &kDigitPairs[2 * (value % 100)], 2);
-        value /= 100;
-    }
-}
-
 }  // namespace
 
 DecimalDigits::DecimalDigits(long double value, int precision, int decimals) {
@@ -174,7 +158,7 @@ DecimalDigits::DecimalDigits(long double value, int precision, int decimals) {
     int exponent = 0;
     SignificantDigits(parts.mantissa, parts.exponent, significant, exponent);
     char digits[kMaxDigits];
-    WriteEighteenDigits(significant, digits);
+    std::to_chars(digits, digits + kMaxDigits, significant);  // exactly 18 digits
 
     int cut = decimals == kNoLimit ? precision : exponent + decimals;
     if (cut < 0) {

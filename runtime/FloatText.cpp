@@ -1,6 +1,7 @@
 #include "runtime/FloatText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 
 #include "runtime/DecimalDigits.h"
@@ -53,17 +54,7 @@ void WriteNumber(TextBuffer& out, const DecimalDigits& digits, int decimals, cha
 
 void WriteInteger(TextBuffer& out, int value) {
     char text[12];
-    char* end = text + sizeof text;
-    char* p = end;
-    unsigned magnitude = value < 0 ? 0U - static_cast<unsigned>(value) : value;
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        *--p = '-';
-    }
-    out.Put(std::string_view(p, static_cast<std::size_t>(end - p)));
+    out.Put(std::string_view(text, std::to_chars(text, text + sizeof text, value).ptr));
 }
 
 void WriteGeneral(TextBuffer& out, const DecimalDigits& digits, char decimalMark) {

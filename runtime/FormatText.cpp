@@ -1,13 +1,14 @@
 #include "runtime/FormatText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <memory>
 
+#include "platform/Utf8Text.h"
 #include "runtime/Errors.h"
 #include "runtime/FloatText.h"
 #include "runtime/LocaleFormats.h"
-#include "runtime/LocaleText.h"
 #include "runtime/TextBuffer.h"
 
 namespace zelk {
@@ -48,22 +49,17 @@ int ReadNumber(std::string_view pattern, std::size_t& pos) {
 
 void WriteDecimal(TextBuffer& out, std::int32_t value, int precision) {
     char text[16];
-    char* const end = text + sizeof text;
-    char* p = end;
-    std::uint32_t magnitude =
+    const std::uint32_t magnitude =
         value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    do {
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    const auto length = static_cast<int>(end - p);
+    const auto length =
+        static_cast<int>(std::to_chars(text, text + sizeof text, magnitude).ptr - text);
     if (value < 0) {
         out.Put('-');
     }
     if (precision >= 0 && precision <= 15 && precision > length) {
         out.Fill('0', static_cast<std::size_t>(precision - length));
     }
-    out.Put(std::string_view(p, static_cast<std::size_t>(length)));
+    out.Put(std::string_view(text, static_cast<std::size_t>(length)));
 }
 
 int FloatDecimals(int precision, int otherwise) {
@@ -111,7 +107,7 @@ std::string FormatText(std::string_view pattern, std::span<const FormatArg> args
             break;  // the pattern ends inside a directive
         }
         const char letter = pattern[pos];
-        pos += LocaleCharLength(pattern, pos);  // a stray character is shown whole
+        pos += CharLengthAt(pattern, pos);  // a stray character is shown whole
         const std::string_view directive = pattern.substr(stop, pos - stop);
         if (nextArg >= args.size()) {
             RefuseMissing(directive);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <typeinfo>
 
+#include "platform/SharedSetting.h"
 #include "platform/Utf8Text.h"
 #include "runtime/Exception.h"
 
@@ -19,6 +20,15 @@ namespace {
 std::string_view BaseName(std::string_view path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string ProgramFileName() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) {
+        return "zelk";
+    }
+    return std::string(BaseName(std::string_view(path, static_cast<std::size_t>(length))));
 }
 
 // Must be called while the error is being handled, so that its type is the current one.
@@ -34,23 +44,33 @@ std::string ForeignClassName() {
                                               : std::string(type->name());
 }
 
-std::string CutAtCharacter(std::string text, std::size_t limit) {
-    if (text.size() <= limit) {
-        return text;
-    }
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t next = end + CharLengthAt(text, end);
-        if (next > limit) {
-            break;
-        }
-        end = next;
-    }
-    text.resize(end);
-    return text;
+SharedSetting<std::function<void(std::exception_ptr)>>& Hook() {
+    static SharedSetting<std::function<void(std::exception_ptr)>> hook;
+    return hook;
 }
 
 }  // namespace
+
+void InstallLastChanceHook(std::function<void(std::exception_ptr)> hook) {
+    Hook().Set(std::move(hook));
+}
+
+void EndWithLastChance(const std::exception_ptr& error, const void* address) {
+    const std::function<void(std::exception_ptr)> hook = Hook().Get();
+    try {
+        if (hook) {
+            hook(error);
+        } else {
+            const CodeLocation where = LocateCode(address);
+            const std::string text = LastChanceText(error, where.moduleFile, where.relativeAddress);
+            std::fprintf(stderr, "%s\n", text.c_str());
+        }
+    } catch (...) {
+        // Nothing is left to report to; the process ends all the same.
+    }
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
 
 std::string LastChanceText(const std::exception_ptr& error, std::string_view moduleFile,
                            std::uintptr_t relativeAddress) {
@@ -79,16 +99,8 @@ std::string LastChanceText(const std::exception_ptr& error, std::string_view mod
     if (!message.empty() && message.back() != '.') {
         text += '.';
     }
-    return CutAtCharacter(std::move(text), kLastChanceTextLimit);
-}
-
-std::string ProgramFileName() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return "zelk";
-    }
-    return std::string(BaseName(std::string_view(path, static_cast<std::size_t>(length))));
+    text.resize(CutAtCharacter(text, kLastChanceTextLimit).size());
+    return text;
 }
 
 CodeLocation LocateCode(const void* address) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,13 +18,17 @@ constexpr std::size_t kLastChanceTextLimit = 1024;
 std::string LastChanceText(const std::exception_ptr& error, std::string_view moduleFile,
                            std::uintptr_t relativeAddress);
 
-// The file name of the running program, without its directory.
-std::string ProgramFileName();
-
 struct CodeLocation {
     std::string moduleFile;  // without its directory
     std::uintptr_t relativeAddress = 0;
 };
+
+// Where EndWithLastChance sends the error instead of standard error; an empty hook restores
+// standard error.
+void InstallLastChanceHook(std::function<void(std::exception_ptr)> hook);
+// Reports the error through the hook, or writes its report for the code at address to standard
+// error, and ends the process with exit code 1.
+[[noreturn]] void EndWithLastChance(const std::exception_ptr& error, const void* address);
 
 // The loaded module that holds address and the address less that module's base; for an
 // address outside every module, the program's own file and the address less 0x1000.

@@ -36,8 +36,9 @@ std::shared_ptr<const LocaleFormats> CurrentLocaleFormats();
 // Replaces the settings in force (the loaders use it; so do tests that need other conventions).
 void InstallLocaleFormats(LocaleFormats formats);
 
-// Start-up loaders (defined with the locale service), in this order, on the user-interface thread. LoadLocaleNames fills the four
-// name lists; LoadLocaleFormats fills every other field and may run again later.
+// Start-up loaders (defined in LocaleLoader.cpp), in this order, on the user-interface thread.
+// LoadLocaleNames fills the four name lists; LoadLocaleFormats fills every other field and may
+// run again later.
 void LoadSystemLocale();
 void LoadLocaleNames();
 void LoadLocaleFormats();

@@ -1,10 +1,12 @@
 #include "runtime/LocaleLoader.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 
+#include "platform/AsciiCase.h"
+#include "platform/Utf8Text.h"
 #include "runtime/LocaleFormats.h"
-#include "runtime/LocaleText.h"
 #include "runtime/SystemLocale.h"
 
 namespace zelk {
@@ -20,6 +22,33 @@ constexpr std::array<std::string_view, 7> kDayAbbrevs = {"Sun", "Mon", "Tue", "W
 constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                        "Thursday", "Friday", "Saturday"};
 
+// The item's text; the default only when the read fails (an empty item stays empty).
+std::string ReadTextItem(LCTYPE item, std::string_view otherwise) {
+    char buffer[256];
+    const int count = GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer);
+    if (count > 0) {
+        return std::string(buffer, static_cast<std::size_t>(count - 1));
+    }
+    return std::string(otherwise);
+}
+
+// The item's first byte, the zero byte for an empty item; the default when the read fails or
+// the item is longer than one byte.
+char ReadCharItem(LCTYPE item, char otherwise) {
+    char buffer[2];
+    return GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer) > 0 ? buffer[0]
+                                                                              : otherwise;
+}
+
+int TextToInt(std::string_view text, int otherwise) {
+    if (text.starts_with('+') && !text.substr(1).starts_with('-')) {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? value : otherwise;
+}
+
 // Day lists run Sunday first; the locale's day items run Monday first.
 LCTYPE DayItem(LCTYPE first, std::size_t sundayFirstIndex) {
     return first + static_cast<LCTYPE>(sundayFirstIndex == 0 ? 6 : sundayFirstIndex - 1);
@@ -30,17 +59,13 @@ std::string NameOr(LCTYPE item, std::string_view english) {
     return name.empty() ? std::string(english) : name;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // Whether text at pos starts with word (lower-case) in any letter case.
 bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view word) {
     if (text.size() - pos < word.size()) {
         return false;
     }
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if (Lower(text[pos + i]) != word[i]) {
+        if (AsciiToLower(text[pos + i]) != word[i]) {
             return false;
         }
     }
@@ -51,7 +76,7 @@ std::string EraPattern(std::string_view pattern) {
     std::string result;
     std::size_t pos = 0;
     while (pos < pattern.size()) {
-        const std::size_t length = LocaleCharLength(pattern, pos);
+        const std::size_t length = CharLengthAt(pattern, pos);
         if (length > 1) {
             result.append(pattern.substr(pos, length));
             pos += length;
@@ -64,7 +89,7 @@ std::string EraPattern(std::string_view pattern) {
         } else if (StartsWithNoCase(pattern, pos, "yy")) {
             result += "ee";
             pos += 2;
-        } else if (Lower(pattern[pos]) == 'y') {
+        } else if (AsciiToLower(pattern[pos]) == 'y') {
             result += 'e';
             ++pos;
         } else {
@@ -74,47 +99,29 @@ std::string EraPattern(std::string_view pattern) {
     return result;
 }
 
-}  // namespace
+struct TimePatterns {
+    std::string ShortPattern;
+    std::string LongPattern;
+};
 
-std::string ReadTextItem(LCTYPE item, std::string_view otherwise) {
-    char buffer[256];
-    const int count = GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer);
-    if (count > 0) {
-        return std::string(buffer, static_cast<std::size_t>(count - 1));
+TimePatterns BuildTimePatterns() {
+    const std::string hour = ReadNumberItem(LOCALE_ITLZERO) == 0 ? "h" : "hh";
+    std::string prefix;
+    std::string suffix;
+    if (ReadNumberItem(LOCALE_ITIME) == 0) {
+        if (ReadNumberItem(LOCALE_ITIMEMARKPOSN) != 0) {
+            prefix = "AMPM ";
+        } else {
+            suffix = " AMPM";
+        }
     }
-    return std::string(otherwise);
+    return {prefix + hour + ":mm" + suffix, prefix + hour + ":mm:ss" + suffix};
 }
 
-char ReadCharItem(LCTYPE item, char otherwise) {
-    char buffer[2];
-    return GetLocaleInfoA(GetThreadLocale(), item, buffer, sizeof buffer) > 0 ? buffer[0]
-                                                                              : otherwise;
-}
+}  // namespace
 
 std::uint8_t ReadNumberItem(LCTYPE item) {
     return static_cast<std::uint8_t>(TextToInt(ReadTextItem(item, "0"), 0));
-}
-
-int TextToInt(std::string_view text, int otherwise) {
-    std::size_t pos = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        pos = 1;
-    }
-    if (pos == text.size()) {
-        return otherwise;
-    }
-    std::int64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        if (text[pos] < '0' || text[pos] > '9') {
-            return otherwise;
-        }
-        value = value * 10 + (text[pos] - '0');
-        if (value > (negative ? -static_cast<std::int64_t>(INT32_MIN) : INT32_MAX)) {
-            return otherwise;
-        }
-    }
-    return static_cast<int>(negative ? -value : value);
 }
 
 std::string AdaptDatePattern(std::string_view pattern) {
@@ -135,20 +142,6 @@ std::string AdaptDatePattern(std::string_view pattern) {
     return std::string(pattern);
 }
 
-TimePatterns BuildTimePatterns() {
-    const std::string hour = ReadNumberItem(LOCALE_ITLZERO) == 0 ? "h" : "hh";
-    std::string prefix;
-    std::string suffix;
-    if (ReadNumberItem(LOCALE_ITIME) == 0) {
-        if (ReadNumberItem(LOCALE_ITIMEMARKPOSN) != 0) {
-            prefix = "AMPM ";
-        } else {
-            suffix = " AMPM";
-        }
-    }
-    return {prefix + hour + ":mm" + suffix, prefix + hour + ":mm:ss" + suffix};
-}
-
 void LoadSystemLocale() {
     SystemLocale locale;
     const LCID id = GetThreadLocale();
@@ -158,19 +151,6 @@ void LoadSystemLocale() {
         locale.SubLanguage = static_cast<std::uint16_t>((locale.LocaleId >> 10) & 0x3F);
     }
     locale.DoubleByteSystem = GetSystemMetrics(SM_DBCSENABLED) != 0;
-    CPINFO info;
-    if (locale.DoubleByteSystem && GetCPInfo(CP_ACP, info)) {
-        for (std::size_t range = 0; range < 6; ++range) {
-            const unsigned low = info.LeadByte[2 * range];
-            const unsigned high = info.LeadByte[2 * range + 1];
-            if (low == 0 && high == 0) {
-                break;
-            }
-            for (unsigned byte = low; byte <= high; ++byte) {
-                locale.LeadByteSet.set(byte);
-            }
-        }
-    }
     InstallSystemLocale(locale);
 }
 

@@ -1,14 +1,23 @@
 #include "runtime/SystemLocale.h"
 
+#include "platform/SharedSetting.h"
+
 namespace zelk {
 namespace {
 
-SystemLocale current;
+SharedSetting<SystemLocale>& Current() {
+    static SharedSetting<SystemLocale> current;
+    return current;
+}
 
 }  // namespace
 
-const SystemLocale& CurrentSystemLocale() { return current; }
+SystemLocale CurrentSystemLocale() {
+    return Current().Get();
+}
 
-void InstallSystemLocale(const SystemLocale& locale) { current = locale; }
+void InstallSystemLocale(const SystemLocale& locale) {
+    Current().Set(locale);
+}
 
 }  // namespace zelk

@@ -1,8 +1,7 @@
 #pragma once
 // Facts of the system's locale read once at start-up: the locale id and its language parts, and
-// whether characters may span several bytes.
+// whether the desktop is a multi-byte one (its characters are UTF-8 either way).
 
-#include <bitset>
 #include <cstdint>
 
 namespace zelk {
@@ -12,11 +11,10 @@ struct SystemLocale {
     std::uint16_t PrimaryLanguage = 9;
     std::uint16_t SubLanguage = 1;
     bool DoubleByteSystem = false;
-    std::bitset<256> LeadByteSet;
 };
 
-// Read on any thread; written only by LoadSystemLocale (and tests) before other threads run.
-const SystemLocale& CurrentSystemLocale();
+// Read on any thread; written by LoadSystemLocale (and tests).
+SystemLocale CurrentSystemLocale();
 void InstallSystemLocale(const SystemLocale& locale);
 
 }  // namespace zelk

@@ -2,8 +2,7 @@
 // The worker-thread frame: runs one body of work on a thread of its own while every touch of the
 // user interface stays on the user-interface thread. A worker hands steps to the user-interface
 // thread and waits for them; the owner gets a completion handler there once the body returned.
-// The frame has no toolkit of its own: the application installs a wake-up hook that makes its
-// event loop call ServePendingSteps() soon.
+// The frame has no toolkit of its own (see SetWakeUpHook).
 
 #include <atomic>
 #include <cstdint>
@@ -35,7 +34,7 @@ class TThread {
     // Lets a suspended worker run; changes nothing on a running one.
     void Start();
     // Advisory: the body polls StopRequested().
-    void RequestStop();
+    void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
     bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
 
     // User-interface thread only, at any time; read when the completion step runs.
@@ -54,19 +53,14 @@ class TThread {
     static void RecordUiThread();
     static bool OnUiThread();
     static int WorkerCount();
-    // Relays not yet closed: the current one and any whose close is still pending.
-    static int OpenRelayCount();
 
     // Installed by the application: called from a worker thread whenever a step is waiting, so
     // that the user-interface thread's event loop calls ServePendingSteps() soon.
     static void SetWakeUpHook(std::function<void()> hook);
-    // User-interface thread: runs the steps that are waiting, returning after a few
-    // milliseconds at most so that the event loop keeps painting and taking input.
+    // User-interface thread: runs the waiting steps for a few milliseconds at most.
     static void ServePendingSteps();
-
-    // Where an error that escapes a worker's body goes, called on the worker thread. The
-    // default writes the last-chance report to standard error. Either way the process then
-    // ends with exit code 1. An empty hook restores the default.
+    // Called on the worker thread with an error that escapes its body, in place of the report
+    // on standard error; the process then ends with exit code 1 either way.
     static void SetLastChanceHook(std::function<void(std::exception_ptr)> hook);
 
   protected:

@@ -1,14 +1,23 @@
 #include "scan/SizeBasis.h"
 
+#include "platform/SharedSetting.h"
+
 namespace zelk {
 namespace {
 
-const SizeBasisProvider* installed = nullptr;
+SharedSetting<const SizeBasisProvider*>& Installed() {
+    static SharedSetting<const SizeBasisProvider*> installed(nullptr);
+    return installed;
+}
 
 }  // namespace
 
-const SizeBasisProvider* InstalledSizeBasis() { return installed; }
+const SizeBasisProvider* InstalledSizeBasis() {
+    return Installed().Get();
+}
 
-void InstallSizeBasis(const SizeBasisProvider* provider) { installed = provider; }
+void InstallSizeBasis(const SizeBasisProvider* provider) {
+    Installed().Set(provider);
+}
 
 }  // namespace zelk

@@ -12,7 +12,7 @@ public:
 };
 
 // The provider in force; nullptr (the default) means uncompressed. Read on the user-interface
-// thread only, like the radio button behind it.
+// thread, like the radio button behind it.
 const SizeBasisProvider* InstalledSizeBasis();
 void InstallSizeBasis(const SizeBasisProvider* provider);
 

@@ -1,6 +1,6 @@
 // Guards the locale service's answers as the settings readers rely on them: counts that include
 // the terminating zero, failure when an item is unknown or does not fit, installed items in
-// place of the built-in ones, the per-thread locale and the UTF-8 code page facts.
+// place of the built-in ones and the per-thread locale.
 
 #include <gtest/gtest.h>
 
@@ -60,18 +60,6 @@ TEST_F(LocaleServiceTest, EachThreadStartsWithTheJapaneseLocale) {
     EXPECT_EQ(other, 0x0411u);
     SetThreadLocale(LOCALE_USER_DEFAULT);
     EXPECT_EQ(GetThreadLocale(), 0x0411u);
-}
-
-TEST_F(LocaleServiceTest, CodePageIsUtf8WithMultiByteCharacters) {
-    EXPECT_NE(GetSystemMetrics(SM_DBCSENABLED), 0);
-    CPINFO info;
-    ASSERT_TRUE(GetCPInfo(CP_ACP, info));
-    EXPECT_EQ(info.MaxCharSize, 4u);
-    EXPECT_EQ(info.LeadByte[0], 0xC2);
-    EXPECT_EQ(info.LeadByte[1], 0xF4);
-    EXPECT_EQ(info.LeadByte[2], 0);
-    EXPECT_EQ(info.LeadByte[3], 0);
-    EXPECT_FALSE(GetCPInfo(932, info));
 }
 
 }  // namespace

@@ -32,20 +32,14 @@ class RandomText {
         std::string text;
         const int pieces = Below(maxPieces + 1);
         for (int i = 0; i < pieces; ++i) {
-            switch (Below(4)) {
-                case 0:
-                    text += kPieces[static_cast<std::size_t>(Below(kPieces.size()))];
-                    break;
-                case 1:
-                    text.append(static_cast<std::size_t>(1 + Below(7)),
-                                kLetters[static_cast<std::size_t>(Below(kLetters.size()))]);
-                    break;
-                case 2:
-                    text += static_cast<char>(Below(256));
-                    break;
-                default:
-                    text += static_cast<char>('0' + Below(10));
-                    break;
+            const int kind = Below(4);
+            if (kind == 0) {
+                text += kPieces[static_cast<std::size_t>(Below(kPieces.size()))];
+            } else if (kind == 1) {
+                const auto run = static_cast<std::size_t>(1 + Below(7));
+                text.append(run, kLetters[static_cast<std::size_t>(Below(kLetters.size()))]);
+            } else {
+                text += static_cast<char>(kind == 2 ? Below(256) : '0' + Below(10));
             }
         }
         return text;

@@ -34,7 +34,6 @@ std::string X(std::string_view pattern, TDateTime value) {
 
 TEST_F(DateTimeTextTest, JapaneseDesktopWritesShortDateAndLongTimeWithoutHourZero) {
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 9, 5, 7)), "2026/12/06 9:05:07");
-    EXPECT_EQ(DateTimeText(At(2026, 12, 6, 21, 5, 7)), "2026/12/06 21:05:07");
     EXPECT_EQ(DateTimeText(At(2026, 12, 6)), "2026/12/06");
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 0, 0, 0, 400)), "2026/12/06");
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 0, 0, 1)), "2026/12/06 0:00:01");
@@ -72,8 +71,7 @@ TEST_F(DateTimeTextTest, ClockRunsWriteOneOrTwoDigits) {
     const TDateTime v = At(2026, 3, 5, 7, 8, 9);
     EXPECT_EQ(X("h|hh|hhh|n|nn|nnn|s|ss|sss", v), "7|07|07|8|08|08|9|09|09");
     EXPECT_EQ(X("t|tt", v), "7:08|7:08:09");
-    EXPECT_EQ(X("c", v), "2026/03/05 7:08:09");
-    EXPECT_EQ(X("cc", At(2026, 3, 5)), "2026/03/05");
+    EXPECT_EQ(X("cc", v), "2026/03/05 7:08:09");  // a run of c is one c
 }
 
 TEST_F(DateTimeTextTest, MinutesFollowAnHourLetterUntilAnotherLetterOrCharacterIntervenes) {
@@ -147,9 +145,8 @@ TEST_F(DateTimeTextTest, EraNameAndYearComeFromTheJapaneseCalendar) {
     EXPECT_EQ(X("gge", At(1868, 1, 1)), "明治1");
     EXPECT_EQ(X("[gg|e]", At(1867, 12, 31)), "[|]");
     EXPECT_EQ(X("[gg|e]", -700000), "[|]");
-    SystemLocale english = CurrentSystemLocale();
-    english.PrimaryLanguage = 9;
-    InstallSystemLocale(english);
+    EXPECT_EQ(X("gge", At(2400, 2, 29) + 146097.0 * 100), "令和40382");  // 29 February 42400
+    UseLanguage(9);
     EXPECT_EQ(X("g", v), "令和");  // only Japanese shortens the name
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/LocaleService.h"
 #include "runtime/LocaleFormats.h"
+#include "runtime/SystemLocale.h"
 
 namespace zelk {
 
@@ -26,6 +27,11 @@ class JapaneseDesktopTest : public ::testing::Test {
         LocaleService::Instance().InstallItem(kLocaleJapanese, item, std::move(value));
     }
     static void Fail(LCTYPE item) { LocaleService::Instance().FailItem(kLocaleJapanese, item); }
+    static void UseLanguage(std::uint16_t primary) {
+        SystemLocale system = CurrentSystemLocale();
+        system.PrimaryLanguage = primary;
+        InstallSystemLocale(system);
+    }
     // Installs settings that differ from the desktop's in the given fields only.
     template <typename Change>
     static void WithFormats(Change change) {

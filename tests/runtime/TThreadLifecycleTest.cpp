@@ -10,18 +10,12 @@
 
 #include "TestUiLoop.h"
 #include "runtime/Errors.h"
+#include "runtime/TStepServer.h"
 
 namespace zelk {
 namespace {
 
-class TThreadLifecycle : public ::testing::Test {
-  protected:
-    void TearDown() override {
-        EXPECT_EQ(TThread::WorkerCount(), 0);
-        loop.RunPending();
-    }
-    TestUiLoop loop;
-};
+using TThreadLifecycle = FrameTest;
 
 TEST_F(TThreadLifecycle, StartRunsTheBodyOnceAndANeverStartedWorkerIsReleasedUntouched) {
     std::atomic<int> runs{0};
@@ -52,9 +46,9 @@ TEST_F(TThreadLifecycle, CompletionHandlerReleasingTheWorkerLeavesTheThreadToEnd
     loop.RunUntil([&] { return released; });
     EXPECT_EQ(TThread::WorkerCount(), 0);
     // The relay closes once the loop serves again, not at once.
-    EXPECT_EQ(TThread::OpenRelayCount(), 1);
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
     loop.RunPending();
-    EXPECT_EQ(TThread::OpenRelayCount(), 0);
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 0);
 }
 
 TEST_F(TThreadLifecycle, WorkerSetToReleaseItselfIsReleasedOnTheUserInterfaceThread) {
@@ -93,19 +87,19 @@ TEST_F(TThreadLifecycle, TwoWorkersInSequenceGetAFreshRelayWhileTheFirstCloseIsP
         first.Start();
         first.AwaitEnd();
     }
-    EXPECT_EQ(TThread::OpenRelayCount(), 1);  // its close not carried out yet
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);  // its close not carried out yet
 
     bool stepRan = false;
     bool finished = false;
     ScriptedWorker second(
         [&](ScriptedWorker& self) { self.CallOnUiThread([&] { stepRan = true; }); });
-    EXPECT_EQ(TThread::OpenRelayCount(), 2);
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 2);
     second.SetOnFinished([&](TThread&) { finished = true; });
     second.Start();
     // The pending close is carried out by this serving and must spare the new relay.
     loop.RunUntil([&] { return finished; });
     EXPECT_TRUE(stepRan);
-    EXPECT_EQ(TThread::OpenRelayCount(), 1);
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
     second.AwaitEnd();
 }
 

@@ -16,14 +16,7 @@
 namespace zelk {
 namespace {
 
-class TThreadSteps : public ::testing::Test {
-  protected:
-    void TearDown() override {
-        EXPECT_EQ(TThread::WorkerCount(), 0);
-        loop.RunPending();  // carries out the relay's close
-    }
-    TestUiLoop loop;
-};
+using TThreadSteps = FrameTest;
 
 TEST_F(TThreadSteps, StepsRunOnTheUserInterfaceThreadInOrderWhileTheWorkerWaits) {
     std::vector<int> seen;

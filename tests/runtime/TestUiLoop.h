@@ -1,7 +1,9 @@
 #pragma once
 // A stand-in for the application's event loop in the frame's tests: the test's own thread is the
 // user-interface thread, and the frame's wake-up hook makes the loop serve the waiting steps.
-// Beside it, a worker whose body the test supplies.
+// Beside it, the fixture of the frame tests and a worker whose body the test supplies.
+
+#include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <functional>
@@ -55,6 +57,16 @@ class TestUiLoop {
     std::condition_variable woken_;
     bool due_ = false;
     int wakes_ = 0;
+};
+
+// Every worker of a test is gone by its end; the last serving carries out the relay's close.
+class FrameTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        EXPECT_EQ(TThread::WorkerCount(), 0);
+        loop.RunPending();
+    }
+    TestUiLoop loop;
 };
 
 class ScriptedWorker : public TThread {

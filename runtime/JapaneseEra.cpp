@@ -1,6 +1,9 @@
-#include "platform/JapaneseEra.h"
+#include "runtime/JapaneseEra.h"
 
 #include <array>
+#include <charconv>
+
+#include "runtime/DateCalendar.h"
 
 namespace zelk {
 namespace {
@@ -25,16 +28,14 @@ constexpr int DateKey(int year, int month, int day) {
     return (year * 100 + month) * 100 + day;
 }
 
-bool IsCalendarDate(int year, int month, int day) {
-    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) {
-        return false;
-    }
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month != 2 || day <= 28 || leap;
+bool IsCalendarDate(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
+    return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-}  // namespace
+struct EraDate {
+    std::string_view Name;
+    int Year = 0;  // 1 in the year the era begins
+};
 
 std::optional<EraDate> JapaneseEraOf(std::uint16_t year, std::uint16_t month, std::uint16_t day) {
     if (!IsCalendarDate(year, month, day)) {
@@ -48,6 +49,8 @@ std::optional<EraDate> JapaneseEraOf(std::uint16_t year, std::uint16_t month, st
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 std::optional<std::string> EraDateText(std::uint16_t year, std::uint16_t month, std::uint16_t day,
                                        std::string_view picture) {
@@ -68,7 +71,8 @@ std::optional<std::string> EraDateText(std::uint16_t year, std::uint16_t month, 
             if (run == 2 && era->Year < 10) {
                 text += '0';
             }
-            text += std::to_string(era->Year);
+            char digits[8];
+            text.append(digits, std::to_chars(digits, digits + sizeof digits, era->Year).ptr);
         } else {
             text.append(run, c);
         }

@@ -8,17 +8,10 @@
 
 namespace zelk {
 
-struct EraDate {
-    std::string_view Name;  // such as "令和"
-    int Year = 0;           // 1 in the year the era begins
-};
-
-// Nothing for a date that is no calendar date or lies before the first era.
-std::optional<EraDate> JapaneseEraOf(std::uint16_t year, std::uint16_t month, std::uint16_t day);
-
 // The date written by an alternate-calendar picture: a run of "g" is the era name; a run of two
 // "y" is the era year filled to two digits, any other run of "y" the era year unfilled; other
-// bytes stand for themselves. Nothing where JapaneseEraOf gives nothing.
+// bytes stand for themselves. Nothing for a date that is no calendar date or lies before the
+// first era.
 std::optional<std::string> EraDateText(std::uint16_t year, std::uint16_t month, std::uint16_t day,
                                        std::string_view picture);
 
