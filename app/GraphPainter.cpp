@@ -110,17 +110,18 @@ void GraphPainter::DrawBar(const TFileAttr& record, int top, int height, int col
     canvas_.SetBrushColor(colour);
     canvas_.SetBrushStyle(TBrushStyle::Solid);
     canvas_.Rectangle(x, top, x + columnWidth_ - 1, top + height);
-    if (canvas_.TextHeight(record.Name) >= height) {
+    const std::string name = record.Name.Str();
+    if (canvas_.TextHeight(name) >= height) {
         return;
     }
     canvas_.SetBrushStyle(TBrushStyle::Clear);
     canvas_.SetFontColor(Qt::black);
-    canvas_.TextOut(x + 2, top + 2, record.Name);
-    canvas_.TextOut(x, top, record.Name);
-    canvas_.TextOut(x + 2, top, record.Name);
-    canvas_.TextOut(x, top + 2, record.Name);
+    canvas_.TextOut(x + 2, top + 2, name);
+    canvas_.TextOut(x, top, name);
+    canvas_.TextOut(x + 2, top, name);
+    canvas_.TextOut(x, top + 2, name);
     canvas_.SetFontColor(Qt::white);
-    canvas_.TextOut(x + 1, top + 1, record.Name);
+    canvas_.TextOut(x + 1, top + 1, name);
 }
 
 std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight) {

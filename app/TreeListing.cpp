@@ -38,6 +38,12 @@ std::string FormatSize(long double value) {
 }
 
 std::string NodeText(const TFileAttr& record, const TFileAttr& root) {
+    return NodeText({record.Name, record.Size, record.CompressedSize, record.LastWrite}, root.Size,
+                    root.CompressedSize);
+}
+
+std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
+                     long double rootCompressed) {
     const long double size = record.Size;
     const long double compressed = record.CompressedSize;
     const std::string sizeText = FormatSize(size);
@@ -51,22 +57,32 @@ std::string NodeText(const TFileAttr& record, const TFileAttr& root) {
         const long double ratio = (1 - CheckedDivide(compressed, size)) * 100;
         compText = FormatText("%s %0.0f%%", {FormatSize(compressed), ratio});
     }
-    const long double share = Percent(size, root.Size);
-    const long double compShare = Percent(compressed, root.CompressedSize);
-    return FormatText("%s %0.0f%%:%0.0f%% (%s)(%s) %s", {record.Name, share, compShare, sizeText,
-                                                         compText, DateTimeText(record.LastWrite)});
+    const long double share = Percent(size, rootSize);
+    const long double compShare = Percent(compressed, rootCompressed);
+    return FormatText(
+        "%s %0.0f%%:%0.0f%% (%s)(%s) %s",
+        {record.Name.View(), share, compShare, sizeText, compText, DateTimeText(record.LastWrite)});
 }
 
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
+    TreeNodeModel& model = tree.Model();
+    const long double rootSize = root.Size;
+    const long double rootCompressed = root.CompressedSize;
+    model.SetTextMaker([rootSize, rootCompressed](const TTreeNode::Figures& figures) {
+        return NodeText(figures, rootSize, rootCompressed);
+    });
     std::vector<std::pair<const TFileAttr*, TTreeNode*>> pending{{&record, parent}};
     while (!pending.empty()) {
         const auto [next, under] = pending.back();
         pending.pop_back();
-        TTreeNode* node = tree.Add(under, NodeText(*next, root));
-        node->ImageIndex = 0;
-        node->SelectedIndex = 1;
+        TTreeNode* node =
+            model.AddListed(under, {next->Name, next->Size, next->CompressedSize, next->LastWrite},
+                            next->Children.size());
+        node->Unreadable = next->Unreadable;
+        node->ImageIndex = next->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
+        node->SelectedIndex = next->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
         for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
             pending.emplace_back(child->get(), node);
         }

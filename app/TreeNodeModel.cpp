@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <climits>
+#include <memory>
 #include <new>
 
 #include "app/ETreeViewError.h"
@@ -12,6 +13,8 @@ namespace zelk {
 namespace {
 
 const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+constexpr std::size_t kNodesPerBlock = 4096;
+const char* const kUnreadableDescription = "このディレクトリは読み取れませんでした";
 
 }  // namespace
 
@@ -20,6 +23,48 @@ TreeNodeModel::TreeNodeModel(QObject* parent) : QAbstractItemModel(parent) {}
 TreeNodeModel::~TreeNodeModel() {
     for (TTreeNode* root : roots_) {
         FreeSubtree(root);
+    }
+}
+
+TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings) {
+    if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    BeginChange();
+    try {
+        siblings.push_back(nullptr);
+        void* slot = nullptr;
+        if (!freeSlots_.empty()) {
+            slot = freeSlots_.back();
+        } else {
+            if (blocks_.empty() || usedInLastBlock_ == kNodesPerBlock) {
+                blocks_.push_back(
+                    std::make_unique<std::byte[]>(kNodesPerBlock * sizeof(TTreeNode)));
+                usedInLastBlock_ = 0;
+            }
+            slot = blocks_.back().get() + usedInLastBlock_ * sizeof(TTreeNode);
+        }
+        siblings.back() = new (slot) TTreeNode(this, parent, static_cast<int>(siblings.size() - 1));
+        if (!freeSlots_.empty()) {
+            freeSlots_.pop_back();
+        } else {
+            ++usedInLastBlock_;
+        }
+    } catch (const std::bad_alloc&) {
+        if (!siblings.empty() && siblings.back() == nullptr) {
+            siblings.pop_back();
+        }
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    ++count_;
+    return siblings.back();
+}
+
+void TreeNodeModel::ReleaseBlocksIfEmpty() {
+    if (count_ == 0) {
+        blocks_.clear();
+        freeSlots_.clear();
+        usedInLastBlock_ = 0;
     }
 }
 
@@ -52,25 +97,33 @@ const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent
 }
 
 TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
-    if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
-        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
-    }
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
-    BeginChange();
+    std::unique_ptr<std::string> owned;
     try {
-        siblings.push_back(nullptr);
+        owned = std::make_unique<std::string>(std::move(text));
     } catch (const std::bad_alloc&) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
+    TTreeNode* node = NewNode(parent, siblings);
+    node->text_ = std::move(owned);
+    return node;
+}
+
+TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figures,
+                                    std::size_t children) {
+    auto& siblings = parent != nullptr ? parent->children_ : roots_;
+    TTreeNode* node = NewNode(parent, siblings);
+    node->figures_ = std::move(figures);
     try {
-        siblings.back() =
-            new TTreeNode(this, parent, static_cast<int>(siblings.size() - 1), std::move(text));
+        node->children_.reserve(children);
     } catch (const std::bad_alloc&) {
-        siblings.pop_back();
-        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+        // Room made ahead is only an economy: the children grow the list as they come.
     }
-    ++count_;
-    return siblings.back();
+    return node;
+}
+
+std::string TreeNodeModel::MakeText(const TTreeNode::Figures& figures) const {
+    return textMaker_ ? textMaker_(figures) : figures.Name.Str();
 }
 
 int TreeNodeModel::FreeSubtree(TTreeNode* node) {
@@ -81,7 +134,8 @@ int TreeNodeModel::FreeSubtree(TTreeNode* node) {
         TTreeNode* next = pending.back();
         pending.pop_back();
         pending.insert(pending.end(), next->children_.begin(), next->children_.end());
-        delete next;
+        next->~TTreeNode();
+        freeSlots_.push_back(next);
         ++freed;
     }
     return freed;
@@ -98,6 +152,7 @@ void TreeNodeModel::Delete(TTreeNode* node) {
         siblings[i]->row_ = static_cast<int>(i);
     }
     count_ -= FreeSubtree(node);
+    ReleaseBlocksIfEmpty();
 }
 
 void TreeNodeModel::Clear() {
@@ -110,6 +165,7 @@ void TreeNodeModel::Clear() {
     }
     roots_.clear();
     count_ = 0;
+    ReleaseBlocksIfEmpty();
 }
 
 TTreeNode* TreeNodeModel::Item(int index) const {
@@ -218,10 +274,14 @@ QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return QString::fromUtf8(node->text_.data(),
-                                     static_cast<qsizetype>(node->text_.size()));
+        case Qt::AccessibleTextRole: {
+            const std::string& text = node->Text();
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
         case Qt::DecorationRole:
             return IconOf(*node);
+        case Qt::AccessibleDescriptionRole:
+            return node->Unreadable ? QString::fromUtf8(kUnreadableDescription) : QVariant();
         default:
             return {};
     }
@@ -232,7 +292,7 @@ bool TreeNodeModel::setData(const QModelIndex& index, const QVariant& value, int
     if (node == nullptr || role != Qt::EditRole) {
         return false;
     }
-    node->text_ = value.toString().toStdString();
+    node->text_ = std::make_unique<std::string>(value.toString().toStdString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -3,11 +3,15 @@
 // deleting nodes are plain data-structure operations; the view hears of them in one model reset
 // once control is back in the event loop, so a rebuild of a million nodes costs no more than
 // building them. Until that reset the model shows the view an empty tree and never touches a
-// node, so nothing the view still holds can reach a freed one.
+// node, so nothing the view still holds can reach a freed one. Nodes live in blocks of the
+// model's own, so that making and freeing a million of them costs few allocations.
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <cstddef>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +31,12 @@ class TreeNodeModel : public QAbstractItemModel {
     // Appends after the parent's children (the top-level nodes when parent is nullptr).
     // Raises ETreeViewError "ｱｲﾃﾑの挿入ができません" for a parent of another tree.
     TTreeNode* Add(TTreeNode* parent, std::string text);
+    // As Add, with a text made from figures when first asked for, by the text maker installed
+    // then; room is made for that many children.
+    TTreeNode* AddListed(TTreeNode* parent, TTreeNode::Figures figures, std::size_t children);
+    using TextMaker = std::function<std::string(const TTreeNode::Figures&)>;
+    void SetTextMaker(TextMaker maker) { textMaker_ = std::move(maker); }
+    std::string MakeText(const TTreeNode::Figures& figures) const;
     // The node and its whole subtree.
     void Delete(TTreeNode* node);
     void Clear();
@@ -55,15 +65,22 @@ class TreeNodeModel : public QAbstractItemModel {
 
   private:
     void BeginChange();
+    TTreeNode* NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings);
+    // The node and its subtree back to the blocks; the blocks themselves go with the last node.
+    int FreeSubtree(TTreeNode* node);
+    void ReleaseBlocksIfEmpty();
     const std::vector<TTreeNode*>& ChildrenOf(const TTreeNode* parent) const;
     QIcon IconOf(const TTreeNode& node) const;
-    static int FreeSubtree(TTreeNode* node);
 
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
     bool changing_ = false;  // a reset has begun and its end is posted
     const TImageList* images_ = nullptr;
     mutable std::map<std::pair<int, int>, QIcon> icons_;
+    TextMaker textMaker_;
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::size_t usedInLastBlock_ = 0;
+    std::vector<void*> freeSlots_;
 };
 
 }  // namespace zelk

@@ -123,7 +123,7 @@ TEST_F(ScanControl, FullScanEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     EXPECT_EQ(root.Size, engine->Size);
     EXPECT_EQ(root.CompressedSize, engine->CompressedSize);
     EXPECT_EQ(root.MaxLevel, 3);
-    EXPECT_EQ(root.Path, "q:");
+    EXPECT_EQ(root.Path(), "q:");
     EXPECT_EQ(root.Children.size(), 3u);
     EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
 }
