@@ -8,6 +8,7 @@
 
 #include "app/TCanvas.h"
 #include "runtime/CheckedMath.h"
+#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
@@ -21,13 +22,12 @@ int ReducedIndex(long long index) {
     return static_cast<int>(reduced < 0 ? reduced + kColours : reduced);
 }
 
-std::int32_t BarHeightWith(const TFileAttr& record, const TFileAttr& root, long double rootSize,
-                           int surfaceHeight) {
+std::int32_t BarHeightWith(const TFileAttr& record, long double size, const TFileAttr& root,
+                           long double rootSize, int surfaceHeight) {
     if (rootSize == 0) {
         // An empty drive (or an empty compressed total) still shows its root.
         return &record == &root ? surfaceHeight : 0;
     }
-    const long double size = record.GetSize();
     if (size == rootSize) {
         return surfaceHeight;  // exactly the full height, whatever the rounding of the quotient
     }
@@ -49,6 +49,7 @@ QColor GraphColor(int index) {
 GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root)
     : canvas_(canvas),
       height_(height),
+      compressed_(InstalledSizeBasis() != nullptr && InstalledSizeBasis()->CompressedBasis()),
       rootSize_(root.GetSize()),
       root_(root),
       columnWidth_(static_cast<int>(
@@ -56,7 +57,9 @@ GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAt
                            static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))) {}
 
 std::int32_t GraphPainter::BarHeight(const TFileAttr& record) const {
-    return BarHeightWith(record, root_, rootSize_, height_);
+    // The basis read once per paint: a root of a million children reads a million sizes.
+    return BarHeightWith(record, compressed_ ? record.CompressedSize : record.Size, root_,
+                         rootSize_, height_);
 }
 
 void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
@@ -125,7 +128,7 @@ void GraphPainter::DrawBar(const TFileAttr& record, int top, int height, int col
 }
 
 std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight) {
-    return BarHeightWith(record, root, root.GetSize(), surfaceHeight);
+    return BarHeightWith(record, record.GetSize(), root, root.GetSize(), surfaceHeight);
 }
 
 void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root) {

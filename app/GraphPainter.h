@@ -35,6 +35,7 @@ class GraphPainter {
 
     TCanvas& canvas_;
     int height_;
+    bool compressed_;
     long double rootSize_;
     const TFileAttr& root_;
     int columnWidth_;

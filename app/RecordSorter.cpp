@@ -1,8 +1,11 @@
 #include "app/RecordSorter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "app/TreeSort.h"
 
 namespace zelk {
 
@@ -48,22 +51,8 @@ void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>&
 }
 
 void SortAttr(std::string_view key, TFileAttr& record) {
-    // Post-order with an explicit stack. Sorting one list touches only that list, and every
-    // subtree is sorted before its parent's list, which is all the recursive order guarantees.
-    struct Frame {
-        TFileAttr* record;
-        std::size_t next;  // the child to descend into next
-    };
-    std::vector<Frame> stack{{&record, 0}};
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next < top.record->Children.size()) {
-            TFileAttr* child = top.record->Children[top.next++].get();
-            stack.push_back({child, 0});
-            continue;
-        }
-        SortChildren(key, top.record->Children);
-        stack.pop_back();
+    TreeSort sort(std::string(key), record);
+    while (!sort.Step(SIZE_MAX)) {
     }
 }
 

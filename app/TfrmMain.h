@@ -26,6 +26,7 @@ class TRadioButton;
 class TStatusBar;
 class TTreeNode;
 class TTreeView;
+class TreeSort;
 
 class TfrmMain : public QWidget, public SizeBasisProvider {
     Q_OBJECT
@@ -86,6 +87,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     // Sorting: Resort sorts RootAttr by SortKey and rebuilds the listing, only once a key is
     // chosen and only for a finished scan.
     void Resort();
+    // A large sort still going on in steps.
+    bool SortPending() const { return pendingSort_ != nullptr; }
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
@@ -105,7 +108,13 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
   private:
     void WireEvents();
     void Align();
+    // The rest of a large sort, a step at a time from the event loop, then the listing.
+    void ContinueSort();
+    // A sort still in steps reads the records: dropped before they go.
+    void DropPendingSort();
 
+    std::unique_ptr<TreeSort> pendingSort_;
+    bool sortStepPosted_ = false;
     int topBandHeight_ = 0;
     int bottomBandHeight_ = 0;
 };

@@ -31,7 +31,9 @@ constexpr int kUnreadableFolderImage = 2;
 
 // Adds the record's node as the last child of parent (a top-level node for nullptr), then
 // the nodes of its subtree in Children order. Any depth fits the stack. The texts are made only
-// when first asked for, from the figures of the records as they are now.
+// when first asked for, from the figures of the records as they are now. A large subtree is
+// added in steps from the event loop (the records must stay until the tree control is read or
+// cleared, which finishes or drops the rest).
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
 
 // Deletes every node of the tree, first node first.

@@ -6,7 +6,9 @@
 #include <memory>
 #include <new>
 
+#include "app/BackgroundReleaser.h"
 #include "app/ETreeViewError.h"
+#include "app/ErrorGuard.h"
 #include "app/TImageList.h"
 
 namespace zelk {
@@ -16,14 +18,50 @@ const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerE
 constexpr std::size_t kNodesPerBlock = 4096;
 const char* const kUnreadableDescription = "このディレクトリは読み取れませんでした";
 
+// Calls end(node) for every node of a subtree, each after its children are known, so end may
+// destroy it. Iterative: directory trees can be deeper than the stack allows recursion.
+template <typename End>
+void EndSubtree(TTreeNode* node, End end) {
+    std::vector<TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        TTreeNode* next = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < next->Count(); ++i) {
+            pending.push_back(next->Item(i));
+        }
+        end(next);
+    }
+}
+
+// Nodes that nothing reaches any more, with the blocks they live in.
+struct NodeGraveyard {
+    std::vector<TTreeNode*> roots;
+    std::vector<std::unique_ptr<std::byte[]>> blocks;
+    ~NodeGraveyard() {
+        for (TTreeNode* root : roots) {
+            EndSubtree(root, [](TTreeNode* node) { node->~TTreeNode(); });
+        }
+    }
+};
+
 }  // namespace
 
 TreeNodeModel::TreeNodeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 TreeNodeModel::~TreeNodeModel() {
-    for (TTreeNode* root : roots_) {
-        FreeSubtree(root);
-    }
+    HandOverNodes();
+}
+
+void TreeNodeModel::HandOverNodes() {
+    auto graveyard = std::make_shared<NodeGraveyard>();
+    graveyard->roots = std::move(roots_);
+    graveyard->blocks = std::move(blocks_);
+    roots_.clear();
+    blocks_.clear();
+    freeSlots_.clear();
+    usedInLastBlock_ = 0;
+    count_ = 0;
+    BackgroundReleaser::Instance().Release(std::move(graveyard));
 }
 
 TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings) {
@@ -60,14 +98,6 @@ TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent, std::vector<TTreeNode*>& si
     return siblings.back();
 }
 
-void TreeNodeModel::ReleaseBlocksIfEmpty() {
-    if (count_ == 0) {
-        blocks_.clear();
-        freeSlots_.clear();
-        usedInLastBlock_ = 0;
-    }
-}
-
 void TreeNodeModel::BeginChange() {
     if (changing_) {
         return;
@@ -78,7 +108,40 @@ void TreeNodeModel::BeginChange() {
     QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::HighEventPriority);
 }
 
+void TreeNodeModel::Defer(std::function<bool()> step) {
+    Finish();
+    BeginChange();
+    deferred_ = std::move(step);
+    // The first step at once: a small tree is complete when the caller gets control back, and
+    // an error of the first nodes reaches the caller.
+    Step();
+}
+
+void TreeNodeModel::Step() const {
+    stepping_ = true;
+    bool done = true;
+    try {
+        done = deferred_();
+    } catch (...) {
+        // The nodes added so far stay; the rest is dropped with the error.
+        stepping_ = false;
+        deferred_ = nullptr;
+        throw;
+    }
+    stepping_ = false;
+    if (done) {
+        deferred_ = nullptr;
+    }
+}
+
+void TreeNodeModel::Finish() const {
+    while (deferred_ && !stepping_) {
+        Step();
+    }
+}
+
 void TreeNodeModel::FlushChanges() {
+    Finish();
     if (!changing_) {
         return;
     }
@@ -87,9 +150,18 @@ void TreeNodeModel::FlushChanges() {
 }
 
 void TreeNodeModel::customEvent(QEvent* event) {
-    if (event->type() == kEndChangeEvent) {
-        FlushChanges();
+    if (event->type() != kEndChangeEvent) {
+        return;
     }
+    if (deferred_ && !stepping_) {
+        Guarded([this] { Step(); });
+        if (deferred_) {
+            // Next time round the loop, after the paints and input waiting now.
+            QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::LowEventPriority);
+            return;
+        }
+    }
+    FlushChanges();
 }
 
 const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent) const {
@@ -97,6 +169,7 @@ const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent
 }
 
 TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
+    Finish();
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
     std::unique_ptr<std::string> owned;
     try {
@@ -111,6 +184,7 @@ TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
 
 TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figures,
                                     std::size_t children) {
+    Finish();
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
     TTreeNode* node = NewNode(parent, siblings);
     node->figures_ = std::move(figures);
@@ -127,22 +201,21 @@ std::string TreeNodeModel::MakeText(const TTreeNode::Figures& figures) const {
 }
 
 int TreeNodeModel::FreeSubtree(TTreeNode* node) {
-    // Iterative: directory trees can be deeper than the stack allows recursion.
     int freed = 0;
-    std::vector<TTreeNode*> pending{node};
-    while (!pending.empty()) {
-        TTreeNode* next = pending.back();
-        pending.pop_back();
-        pending.insert(pending.end(), next->children_.begin(), next->children_.end());
+    EndSubtree(node, [&](TTreeNode* next) {
         next->~TTreeNode();
         freeSlots_.push_back(next);
         ++freed;
-    }
+    });
     return freed;
 }
 
 void TreeNodeModel::Delete(TTreeNode* node) {
     if (node == nullptr || node->owner_ != this) {
+        return;
+    }
+    if (node->parent_ == nullptr && roots_.size() == 1) {
+        Clear();  // the whole tree: freed elsewhere, however large
         return;
     }
     BeginChange();
@@ -152,23 +225,19 @@ void TreeNodeModel::Delete(TTreeNode* node) {
         siblings[i]->row_ = static_cast<int>(i);
     }
     count_ -= FreeSubtree(node);
-    ReleaseBlocksIfEmpty();
 }
 
 void TreeNodeModel::Clear() {
+    deferred_ = nullptr;
     if (roots_.empty()) {
         return;
     }
     BeginChange();
-    for (TTreeNode* root : roots_) {
-        FreeSubtree(root);
-    }
-    roots_.clear();
-    count_ = 0;
-    ReleaseBlocksIfEmpty();
+    HandOverNodes();
 }
 
 TTreeNode* TreeNodeModel::Item(int index) const {
+    Finish();
     if (index < 0 || index >= count_) {
         throw ETreeViewError("不正なｲﾝﾃﾞｯｸｽ");
     }

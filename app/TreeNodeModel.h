@@ -4,7 +4,8 @@
 // once control is back in the event loop, so a rebuild of a million nodes costs no more than
 // building them. Until that reset the model shows the view an empty tree and never touches a
 // node, so nothing the view still holds can reach a freed one. Nodes live in blocks of the
-// model's own, so that making and freeing a million of them costs few allocations.
+// model's own, so that making a million of them costs few allocations, and a whole tree is freed
+// off the user-interface thread.
 
 #include <QAbstractItemModel>
 #include <QIcon>
@@ -40,10 +41,24 @@ class TreeNodeModel : public QAbstractItemModel {
     // The node and its whole subtree.
     void Delete(TTreeNode* node);
     void Clear();
-    int Count() const { return count_; }
+    int Count() const {
+        Finish();
+        return count_;
+    }
     // Depth first over the whole tree; raises ETreeViewError "不正なｲﾝﾃﾞｯｸｽ" for no node.
     TTreeNode* Item(int index) const;
-    int TopCount() const { return static_cast<int>(roots_.size()); }
+    int TopCount() const {
+        Finish();
+        return static_cast<int>(roots_.size());
+    }
+
+    // Adding done in bounded steps, each returning true once nothing is left: the steps run
+    // from the event loop, so a million nodes never hold it for long, and the view is told of
+    // the finished tree. Anything that reads or adds nodes through the model first finishes
+    // them; Clear and Delete of everything drop what is left.
+    void Defer(std::function<bool()> step);
+    void Finish() const;
+    bool Deferring() const { return static_cast<bool>(deferred_); }
 
     void SetImages(const TImageList* images);
     // Tells the view now of the changes made since the last time.
@@ -65,16 +80,20 @@ class TreeNodeModel : public QAbstractItemModel {
 
   private:
     void BeginChange();
+    void Step() const;
     TTreeNode* NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings);
-    // The node and its subtree back to the blocks; the blocks themselves go with the last node.
+    // The node and its subtree back to the blocks, for the nodes added next.
     int FreeSubtree(TTreeNode* node);
-    void ReleaseBlocksIfEmpty();
+    // Every node to the background releaser; the model is left empty.
+    void HandOverNodes();
     const std::vector<TTreeNode*>& ChildrenOf(const TTreeNode* parent) const;
     QIcon IconOf(const TTreeNode& node) const;
 
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
     bool changing_ = false;  // a reset has begun and its end is posted
+    mutable std::function<bool()> deferred_;
+    mutable bool stepping_ = false;
     const TImageList* images_ = nullptr;
     mutable std::map<std::pair<int, int>, QIcon> icons_;
     TextMaker textMaker_;
