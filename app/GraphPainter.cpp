@@ -46,7 +46,8 @@ QColor GraphColor(int index) {
     return colours[static_cast<std::size_t>(ReducedIndex(index))];
 }
 
-GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root)
+GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root,
+                           WideListIndex* index)
     : canvas_(canvas),
       height_(height),
       compressed_(InstalledSizeBasis() != nullptr && InstalledSizeBasis()->CompressedBasis()),
@@ -54,7 +55,8 @@ GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAt
       root_(root),
       columnWidth_(static_cast<int>(
           CheckedIntDivide(static_cast<std::int64_t>(width),
-                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))) {}
+                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))),
+      index_(index) {}
 
 std::int32_t GraphPainter::BarHeight(const TFileAttr& record) const {
     // The basis read once per paint: a root of a million children reads a million sizes.
@@ -69,15 +71,19 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
         int height;
         int bottom;  // the lower edge of the part of the extent not yet given to children
         int colour;
-        std::size_t unvisited;  // children still to draw, taken from the last
+        std::size_t unvisited;            // children still to draw, taken from the last
+        const std::vector<double>* runs;  // the run maxima of a wide list, or nullptr
+    };
+    const auto runsOf = [this](const TFileAttr& of) {
+        return index_ != nullptr ? index_->RunMaxima(of, compressed_) : nullptr;
     };
     const int height = BarHeight(record);
     if (height <= 0) {
         return;  // no bar, no label, and every bar below is as empty
     }
     std::vector<Frame> stack;
-    stack.push_back(
-        {&record, top, height, top + height, ReducedIndex(colourIndex), record.Children.size()});
+    stack.push_back({&record, top, height, top + height, ReducedIndex(colourIndex),
+                     record.Children.size(), runsOf(record)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.unvisited == 0 || frame.bottom == frame.top) {
@@ -86,6 +92,17 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
             stack.pop_back();
             DrawBar(*done.record, done.top, done.height, done.colour);
             continue;
+        }
+        if (frame.runs != nullptr) {
+            // A run whose largest child gets no pixel is passed over whole.
+            const std::size_t first =
+                (frame.unvisited - 1) / WideListIndex::kRun * WideListIndex::kRun;
+            const TFileAttr& any = *frame.record->Children[first];
+            if (BarHeightWith(any, (*frame.runs)[first / WideListIndex::kRun], root_, rootSize_,
+                              height_) <= 0) {
+                frame.unvisited = first;
+                continue;
+            }
         }
         const std::size_t i = --frame.unvisited;
         const TFileAttr& child = *frame.record->Children[i];
@@ -101,7 +118,8 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
                          frame.bottom + childHeight,
                          ReducedIndex(static_cast<long long>(frame.colour) +
                                       static_cast<long long>(i % kColours)),
-                         child.Children.size()};
+                         child.Children.size(),
+                         runsOf(child)};
         stack.push_back(next);
     }
 }
@@ -131,11 +149,12 @@ std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfa
     return BarHeightWith(record, record.GetSize(), root, root.GetSize(), surfaceHeight);
 }
 
-void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root) {
+void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root,
+                WideListIndex* index) {
     if (root == nullptr || !root->Searched) {
         return;
     }
-    GraphPainter(canvas, width, height, *root).DrawAttr(*root, 0, 0);
+    GraphPainter(canvas, width, height, *root, index).DrawAttr(*root, 0, 0);
 }
 
 }  // namespace zelk

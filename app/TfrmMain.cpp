@@ -23,11 +23,12 @@
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "app/TreeSort.h"
+#include "app/WideListIndex.h"
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
 
-TfrmMain::TfrmMain(int textHeight) {
+TfrmMain::TfrmMain(int textHeight) : graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
     WireEvents();
     InstallSizeBasis(this);
@@ -218,6 +219,7 @@ void TfrmMain::Resort() {
     if (SortKey.empty() || RootAttr == nullptr || !RootAttr->Searched) {
         return;
     }
+    graphIndex_->Clear();
     pendingSort_ = std::make_unique<TreeSort>(SortKey, *RootAttr);
     ContinueSort();
 }
@@ -242,6 +244,7 @@ void TfrmMain::ContinueSort() {
 
 void TfrmMain::DropPendingSort() {
     pendingSort_.reset();
+    graphIndex_->Clear();
     TreeView1->Model().Finish();  // a listing still being added reads the records too
 }
 
@@ -257,6 +260,7 @@ int TfrmMain::CompareAttr(const TFileAttr& a, const TFileAttr& b) const {
 
 void TfrmMain::RefreshTree() {
     ClearNodes(*TreeView1);
+    graphIndex_->Clear();
     AddNodes(*RootAttr, nullptr);
     PaintBox1->Invalidate();
 }
@@ -272,7 +276,8 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get());
+    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get(),
+               graphIndex_.get());
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

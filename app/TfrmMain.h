@@ -27,6 +27,7 @@ class TStatusBar;
 class TTreeNode;
 class TTreeView;
 class TreeSort;
+class WideListIndex;
 
 class TfrmMain : public QWidget, public SizeBasisProvider {
     Q_OBJECT
@@ -114,6 +115,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void DropPendingSort();
 
     std::unique_ptr<TreeSort> pendingSort_;
+    // Of the tree the graph shows; emptied whenever that tree or its order changes.
+    std::unique_ptr<WideListIndex> graphIndex_;
     bool sortStepPosted_ = false;
     int topBandHeight_ = 0;
     int bottomBandHeight_ = 0;

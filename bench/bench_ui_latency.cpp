@@ -213,14 +213,14 @@ int main(int argc, char** argv) {
     form->RefreshTree();
     Serve([&] { return Listed(*form); });
     zelk::BackgroundReleaser::Instance().AwaitIdle();
-    form->PageControl1->SetActivePage(form->TabSheet2);
-    Settle(200);
-    Report("graph paint, root of 1,000,000 children", LongestGap(
-                                                          [&] {
-                                                              form->PaintBox1->Invalidate();
-                                                              form->PaintBox1->repaint();
-                                                          },
-                                                          [] { return true; }));
+    const auto paint = [&] {
+        form->PaintBox1->Invalidate();
+        form->PaintBox1->repaint();
+    };
+    Report("graph page shown, root of 1,000,000 children",
+           LongestGap([&] { form->PageControl1->SetActivePage(form->TabSheet2); },
+                      [] { return true; }));
+    Report("graph repainted, root of 1,000,000 children", LongestGap(paint, [] { return true; }));
     form.reset();
     zelk::bench::RemoveTree(empty);
     return 0;
