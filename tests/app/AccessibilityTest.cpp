@@ -100,8 +100,7 @@ TEST(Accessibility, TreeItemsCarryTheListingsTextsAndAnUnreadableOneSaysSoWithIt
     TFileAttr& usr = AddRecord(*form.RootAttr, "usr", 60, 50);
     AddRecord(usr, "line\nbreak", 10, 10);
     AddRecord(*form.RootAttr, "ﾎｰﾑ", 40, 30).Unreadable = true;
-    const std::vector<const TFileAttr*> records = {form.RootAttr.get(), &usr,
-                                                   usr.Children[0].get(),
+    const std::vector<const TFileAttr*> records = {form.RootAttr.get(), &usr, usr.Children[0].get(),
                                                    form.RootAttr->Children[1].get()};
     form.RefreshTree();
     TTreeView& tree = *form.TreeView1;

@@ -1,7 +1,7 @@
 // Guards scanning from the main window: start, stop, the completion texts, what the window keeps
 // of the previous scan (its listing still readable once its records are freed), the status line
-// during a walk, closing while a walk runs, and a tree of 10,000 levels from scan to paint. The worker
-// is held at its first status step simply by not serving the event loop.
+// during a walk, closing while a walk runs, and a tree of 10,000 levels from scan to paint. The
+// worker is held at its first status step simply by not serving the event loop.
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <map>
 #include <random>
 #include <vector>
@@ -153,16 +154,23 @@ TEST(Sorting, StableSortAgreesWithTheExchangeSortAndKeepsEqualKeysInTheirEarlier
     InstallSizeBasis(nullptr);
 }
 
-TEST(Sorting, TenThousandLevelsSortWithoutRecursion) {
-    auto root = MakeRoot(0, 0);
-    TFileAttr* deepest = root.get();
-    for (int level = 0; level < 10000; ++level) {
-        AddRecord(*deepest, "s", 1, 1);
-        deepest = &AddRecord(*deepest, "b", 2, 2);
+TEST_F(SortingTest, ALargeTreeIsSortedInStepsThenListed) {
+    form_.RootAttr = MakeRoot(0, 0);
+    for (int list = 0; list < 3; ++list) {
+        TFileAttr& wide = AddRecord(*form_.RootAttr, std::to_string(list), list, list);
+        for (int i = 0; i < 60000; ++i) {
+            AddRecord(wide, "", i % 7, 0);
+        }
     }
-    SortAttr("Size", *root);
-    EXPECT_EQ(Names(*root), "bs");
-    EXPECT_EQ(Names(*deepest->Parent), "bs");
+    form_.btnSortBySizeClick();
+    ASSERT_TRUE(form_.SortPending());
+    EXPECT_EQ(form_.TreeView1->Count(), 0);
+    while (form_.SortPending()) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Names(*form_.RootAttr), "210");
+    EXPECT_EQ(form_.RootAttr->Children[1]->Children.front()->Size, 6);
+    EXPECT_EQ(form_.TreeView1->Count(), 1 + 3 + 3 * 60000);
 }
 
 }  // namespace
