@@ -229,8 +229,8 @@ void TfrmMain::ContinueSort() {
     if (pendingSort_ == nullptr) {
         return;
     }
-    // About 15 ms of sorting on our machines; a small tree is sorted and listed at once.
-    constexpr std::size_t kChildrenPerStep = 100000;
+    // Several milliseconds of sorting on our machines; a small tree is sorted and listed at once.
+    constexpr std::size_t kChildrenPerStep = 50000;
     if (!pendingSort_->Step(kChildrenPerStep)) {
         if (!sortStepPosted_) {
             sortStepPosted_ = true;

@@ -14,8 +14,8 @@ namespace zelk {
 namespace {
 
 constexpr std::size_t kSizeTextChars = 100;
-// About 10 ms of adding nodes on our machines.
-constexpr int kNodesPerStep = 32768;
+// A few milliseconds of adding nodes on our machines.
+constexpr int kNodesPerStep = 16384;
 
 // A share of an empty total is 0: an empty drive must list, not raise.
 long double Percent(long double part, long double whole) {
