@@ -1,5 +1,9 @@
 #include "app/BackgroundReleaser.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <utility>
 
 namespace zelk {
@@ -41,6 +45,9 @@ void BackgroundReleaser::AwaitIdle() {
 }
 
 void BackgroundReleaser::Work() {
+    // The lowest share of the processor (Linux nice values are per thread): on two cores the
+    // user-interface thread must not wait for a million frees.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         changed_.wait(lock, [this] { return ending_ || !pending_.empty(); });
