@@ -8,6 +8,7 @@
 
 #include "app/TCanvas.h"
 #include "runtime/CheckedMath.h"
+#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
@@ -21,13 +22,12 @@ int ReducedIndex(long long index) {
     return static_cast<int>(reduced < 0 ? reduced + kColours : reduced);
 }
 
-std::int32_t BarHeightWith(const TFileAttr& record, const TFileAttr& root, long double rootSize,
-                           int surfaceHeight) {
+std::int32_t BarHeightWith(const TFileAttr& record, long double size, const TFileAttr& root,
+                           long double rootSize, int surfaceHeight) {
     if (rootSize == 0) {
         // An empty drive (or an empty compressed total) still shows its root.
         return &record == &root ? surfaceHeight : 0;
     }
-    const long double size = record.GetSize();
     if (size == rootSize) {
         return surfaceHeight;  // exactly the full height, whatever the rounding of the quotient
     }
@@ -46,17 +46,22 @@ QColor GraphColor(int index) {
     return colours[static_cast<std::size_t>(ReducedIndex(index))];
 }
 
-GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root)
+GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root,
+                           WideListIndex* index)
     : canvas_(canvas),
       height_(height),
+      compressed_(InstalledSizeBasis() != nullptr && InstalledSizeBasis()->CompressedBasis()),
       rootSize_(root.GetSize()),
       root_(root),
       columnWidth_(static_cast<int>(
           CheckedIntDivide(static_cast<std::int64_t>(width),
-                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))) {}
+                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))),
+      index_(index) {}
 
 std::int32_t GraphPainter::BarHeight(const TFileAttr& record) const {
-    return BarHeightWith(record, root_, rootSize_, height_);
+    // The basis read once per paint: a root of a million children reads a million sizes.
+    return BarHeightWith(record, compressed_ ? record.CompressedSize : record.Size, root_,
+                         rootSize_, height_);
 }
 
 void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
@@ -66,15 +71,19 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
         int height;
         int bottom;  // the lower edge of the part of the extent not yet given to children
         int colour;
-        std::size_t unvisited;  // children still to draw, taken from the last
+        std::size_t unvisited;            // children still to draw, taken from the last
+        const std::vector<double>* runs;  // the run maxima of a wide list, or nullptr
+    };
+    const auto runsOf = [this](const TFileAttr& of) {
+        return index_ != nullptr ? index_->RunMaxima(of, compressed_) : nullptr;
     };
     const int height = BarHeight(record);
     if (height <= 0) {
         return;  // no bar, no label, and every bar below is as empty
     }
     std::vector<Frame> stack;
-    stack.push_back(
-        {&record, top, height, top + height, ReducedIndex(colourIndex), record.Children.size()});
+    stack.push_back({&record, top, height, top + height, ReducedIndex(colourIndex),
+                     record.Children.size(), runsOf(record)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.unvisited == 0 || frame.bottom == frame.top) {
@@ -83,6 +92,17 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
             stack.pop_back();
             DrawBar(*done.record, done.top, done.height, done.colour);
             continue;
+        }
+        if (frame.runs != nullptr) {
+            // A run whose largest child gets no pixel is passed over whole.
+            const std::size_t first =
+                (frame.unvisited - 1) / WideListIndex::kRun * WideListIndex::kRun;
+            const TFileAttr& any = *frame.record->Children[first];
+            if (BarHeightWith(any, (*frame.runs)[first / WideListIndex::kRun], root_, rootSize_,
+                              height_) <= 0) {
+                frame.unvisited = first;
+                continue;
+            }
         }
         const std::size_t i = --frame.unvisited;
         const TFileAttr& child = *frame.record->Children[i];
@@ -98,7 +118,8 @@ void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
                          frame.bottom + childHeight,
                          ReducedIndex(static_cast<long long>(frame.colour) +
                                       static_cast<long long>(i % kColours)),
-                         child.Children.size()};
+                         child.Children.size(),
+                         runsOf(child)};
         stack.push_back(next);
     }
 }
@@ -110,28 +131,30 @@ void GraphPainter::DrawBar(const TFileAttr& record, int top, int height, int col
     canvas_.SetBrushColor(colour);
     canvas_.SetBrushStyle(TBrushStyle::Solid);
     canvas_.Rectangle(x, top, x + columnWidth_ - 1, top + height);
-    if (canvas_.TextHeight(record.Name) >= height) {
+    const std::string name = record.Name.Str();
+    if (canvas_.TextHeight(name) >= height) {
         return;
     }
     canvas_.SetBrushStyle(TBrushStyle::Clear);
     canvas_.SetFontColor(Qt::black);
-    canvas_.TextOut(x + 2, top + 2, record.Name);
-    canvas_.TextOut(x, top, record.Name);
-    canvas_.TextOut(x + 2, top, record.Name);
-    canvas_.TextOut(x, top + 2, record.Name);
+    canvas_.TextOut(x + 2, top + 2, name);
+    canvas_.TextOut(x, top, name);
+    canvas_.TextOut(x + 2, top, name);
+    canvas_.TextOut(x, top + 2, name);
     canvas_.SetFontColor(Qt::white);
-    canvas_.TextOut(x + 1, top + 1, record.Name);
+    canvas_.TextOut(x + 1, top + 1, name);
 }
 
 std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight) {
-    return BarHeightWith(record, root, root.GetSize(), surfaceHeight);
+    return BarHeightWith(record, record.GetSize(), root, root.GetSize(), surfaceHeight);
 }
 
-void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root) {
+void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root,
+                WideListIndex* index) {
     if (root == nullptr || !root->Searched) {
         return;
     }
-    GraphPainter(canvas, width, height, *root).DrawAttr(*root, 0, 0);
+    GraphPainter(canvas, width, height, *root, index).DrawAttr(*root, 0, 0);
 }
 
 }  // namespace zelk

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <cstdint>
 
+#include "app/WideListIndex.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -20,7 +21,9 @@ class GraphPainter {
   public:
     // width and height are the surface's size; root is the tree's root, read on the size basis
     // installed now.
-    GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root);
+    // index, when given, lets wide lists be passed over by runs; it must belong to this tree.
+    GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root,
+                 WideListIndex* index = nullptr);
 
     // Truncated toward zero. With a root of size 0 the root alone fills the height.
     std::int32_t BarHeight(const TFileAttr& record) const;
@@ -35,15 +38,18 @@ class GraphPainter {
 
     TCanvas& canvas_;
     int height_;
+    bool compressed_;
     long double rootSize_;
     const TFileAttr& root_;
     int columnWidth_;
+    WideListIndex* index_;
 };
 
 // A bar's height on a surface of surfaceHeight pixels, with the root's size read now.
 std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight);
 
 // The graph page's picture: the tree of root once its scan has finished, otherwise nothing.
-void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root);
+void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root,
+                WideListIndex* index = nullptr);
 
 }  // namespace zelk

@@ -93,6 +93,7 @@ void BuildMainForm(TfrmMain& form, int textHeight) {
 
     form.ImageList1->Add(ClosedFolderPicture());
     form.ImageList1->Add(OpenFolderPicture());
+    form.ImageList1->Add(UnreadableFolderPicture());
     form.TreeView1->SetImages(form.ImageList1.get());
     form.TreeView1->SetHint(
         "名前 "

@@ -1,5 +1,6 @@
 #include "app/Pictures.h"
 
+#include <QPainter>
 #include <QPixmap>
 
 namespace zelk {
@@ -53,6 +54,19 @@ const char* const kOpenFolderXpm[] = {
     "...kkkkkkkkkkkkk",
     "................",
     "................"
+};
+// Drawn over the closed folder's lower right corner.
+const char* const kUnreadableMarkXpm[] = {
+    "6 6 3 1",
+    ". c None",
+    "r c #FF0000",
+    "w c #FFFFFF",
+    ".rrrr.",
+    "rrrrrr",
+    "rwwwwr",
+    "rwwwwr",
+    "rrrrrr",
+    ".rrrr."
 };
 const char* const kAppIconXpm[] = {
     "32 32 9 1",
@@ -110,6 +124,12 @@ QPixmap ClosedFolderPicture() {
 }
 QPixmap OpenFolderPicture() {
     return QPixmap(kOpenFolderXpm);
+}
+QPixmap UnreadableFolderPicture() {
+    QPixmap picture(kClosedFolderXpm);
+    QPainter painter(&picture);
+    painter.drawPixmap(10, 9, QPixmap(kUnreadableMarkXpm));
+    return picture;
 }
 
 }  // namespace zelk

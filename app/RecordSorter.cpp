@@ -1,7 +1,11 @@
 #include "app/RecordSorter.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "app/TreeSort.h"
 
 namespace zelk {
 
@@ -20,34 +24,35 @@ int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b) {
     return left < right ? -1 : (left > right ? 1 : 0);
 }
 
-void ExchangeSort(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list) {
-    const std::size_t n = list.size();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (CompareAttr(key, *list[i], *list[j]) < 0) {
-                std::swap(list[i], list[j]);
-            }
-        }
+void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list) {
+    const bool bySize = key == "Size";
+    if (list.size() < 2 || (!bySize && key != "Date")) {
+        return;  // under any other key every pair is equal: the order stays
     }
+    struct Entry {
+        double key;
+        std::size_t at;
+    };
+    std::vector<Entry> order;
+    order.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        order.push_back({bySize ? list[i]->GetSize() : list[i]->LastWrite, i});
+    }
+    // The earlier place breaks ties, which makes the plain sort stable.
+    std::sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {
+        return a.key > b.key || (!(b.key > a.key) && a.at < b.at);
+    });
+    std::vector<std::unique_ptr<TFileAttr>> sorted;
+    sorted.reserve(list.size());
+    for (const Entry& entry : order) {
+        sorted.push_back(std::move(list[entry.at]));
+    }
+    list = std::move(sorted);
 }
 
 void SortAttr(std::string_view key, TFileAttr& record) {
-    // Post-order with an explicit stack. Sorting one list touches only that list, and every
-    // subtree is sorted before its parent's list, which is all the recursive order guarantees.
-    struct Frame {
-        TFileAttr* record;
-        std::size_t next;  // the child to descend into next
-    };
-    std::vector<Frame> stack{{&record, 0}};
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next < top.record->Children.size()) {
-            TFileAttr* child = top.record->Children[top.next++].get();
-            stack.push_back({child, 0});
-            continue;
-        }
-        ExchangeSort(key, top.record->Children);
-        stack.pop_back();
+    TreeSort sort(std::string(key), record);
+    while (!sort.Step(SIZE_MAX)) {
     }
 }
 

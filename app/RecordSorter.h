@@ -13,11 +13,12 @@ namespace zelk {
 // "Date" LastWrite; any other key makes every pair equal.
 int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b);
 
-// Sorts every Children list below record, children's subtrees before their parent's list, each
-// by the exchange sort (not stable; ties come out as it moves them). Any depth fits the stack.
+// Sorts every Children list below record, children's subtrees before their parent's list. Any
+// depth fits the stack.
 void SortAttr(std::string_view key, TFileAttr& record);
 
-// One list by the exchange sort: for i < j, entries i and j swap when i compares below j.
-void ExchangeSort(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list);
+// One list in descending order of the key, each child's key read once; children that compare
+// equal keep their order.
+void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list);
 
 }  // namespace zelk

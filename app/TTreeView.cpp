@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/NodeTextDelegate.h"
+
 namespace zelk {
 
 TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), model_(new TreeNodeModel(this)) {
@@ -19,6 +21,12 @@ TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), model_(new TreeNodeMo
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setUniformRowHeights(true);  // keeps a million rows cheap to lay out
+    // One column as wide as the widest row laid out, so long and deep rows scroll sideways
+    // instead of being cut off.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    setTextElideMode(Qt::ElideNone);
+    setItemDelegate(new NodeTextDelegate(this));
     setExpandsOnDoubleClick(true);
     // The selection shows only while the tree has the focus.
     QPalette colours = palette();

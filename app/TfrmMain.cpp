@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
+#include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
@@ -20,11 +22,13 @@
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
+#include "app/TreeSort.h"
+#include "app/WideListIndex.h"
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
 
-TfrmMain::TfrmMain(int textHeight) {
+TfrmMain::TfrmMain(int textHeight) : graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
     WireEvents();
     InstallSizeBasis(this);
@@ -133,8 +137,10 @@ void TfrmMain::btnStartClick() {
     if (SearchThread != nullptr) {
         return;
     }
-    // The old tree goes before the new one is made; the tree control keeps its own node texts.
-    RootAttr.reset();
+    // The old tree goes before the new one is made, freed on another thread however large it
+    // is; the tree control keeps what its node texts are made of, once its listing is complete.
+    DropPendingSort();
+    BackgroundReleaser::Instance().Release(std::shared_ptr<TFileAttr>(std::move(RootAttr)));
     RootAttr = std::make_unique<TFileAttr>();
     SearchThread = std::make_unique<TSearchThread>(true, RootAttr.get());
     SearchThread->Drive = DriveComboBox1->SelectedDrive();
@@ -181,6 +187,7 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
         StopThread(std::move(SearchThread));
         SearchThread = nullptr;
     }
+    DropPendingSort();
     RootAttr.reset();
 }
 
@@ -212,8 +219,33 @@ void TfrmMain::Resort() {
     if (SortKey.empty() || RootAttr == nullptr || !RootAttr->Searched) {
         return;
     }
-    SortAttr(*RootAttr);
+    graphIndex_->Clear();
+    pendingSort_ = std::make_unique<TreeSort>(SortKey, *RootAttr);
+    ContinueSort();
+}
+
+void TfrmMain::ContinueSort() {
+    sortStepPosted_ = false;
+    if (pendingSort_ == nullptr) {
+        return;
+    }
+    // Several milliseconds of sorting on our machines; a small tree is sorted and listed at once.
+    constexpr std::size_t kChildrenPerStep = 50000;
+    if (!pendingSort_->Step(kChildrenPerStep)) {
+        if (!sortStepPosted_) {
+            sortStepPosted_ = true;
+            QTimer::singleShot(0, this, [this] { Guarded([this] { ContinueSort(); }); });
+        }
+        return;
+    }
+    pendingSort_.reset();
     RefreshTree();
+}
+
+void TfrmMain::DropPendingSort() {
+    pendingSort_.reset();
+    graphIndex_->Clear();
+    TreeView1->Model().Finish();  // a listing still being added reads the records too
 }
 
 void TfrmMain::SortAttr(TFileAttr& record) const {
@@ -228,6 +260,7 @@ int TfrmMain::CompareAttr(const TFileAttr& a, const TFileAttr& b) const {
 
 void TfrmMain::RefreshTree() {
     ClearNodes(*TreeView1);
+    graphIndex_->Clear();
     AddNodes(*RootAttr, nullptr);
     PaintBox1->Invalidate();
 }
@@ -243,7 +276,8 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get());
+    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get(),
+               graphIndex_.get());
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

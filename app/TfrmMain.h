@@ -26,6 +26,8 @@ class TRadioButton;
 class TStatusBar;
 class TTreeNode;
 class TTreeView;
+class TreeSort;
+class WideListIndex;
 
 class TfrmMain : public QWidget, public SizeBasisProvider {
     Q_OBJECT
@@ -86,6 +88,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     // Sorting: Resort sorts RootAttr by SortKey and rebuilds the listing, only once a key is
     // chosen and only for a finished scan.
     void Resort();
+    // A large sort still going on in steps.
+    bool SortPending() const { return pendingSort_ != nullptr; }
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
@@ -105,7 +109,15 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
   private:
     void WireEvents();
     void Align();
+    // The rest of a large sort, a step at a time from the event loop, then the listing.
+    void ContinueSort();
+    // A sort still in steps reads the records: dropped before they go.
+    void DropPendingSort();
 
+    std::unique_ptr<TreeSort> pendingSort_;
+    // Of the tree the graph shows; emptied whenever that tree or its order changes.
+    std::unique_ptr<WideListIndex> graphIndex_;
+    bool sortStepPosted_ = false;
     int topBandHeight_ = 0;
     int bottomBandHeight_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/TreeListing.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace zelk {
 namespace {
 
 constexpr std::size_t kSizeTextChars = 100;
+// A few milliseconds of adding nodes on our machines.
+constexpr int kNodesPerStep = 16384;
 
 // A share of an empty total is 0: an empty drive must list, not raise.
 long double Percent(long double part, long double whole) {
@@ -38,6 +41,12 @@ std::string FormatSize(long double value) {
 }
 
 std::string NodeText(const TFileAttr& record, const TFileAttr& root) {
+    return NodeText({record.Name, record.Size, record.CompressedSize, record.LastWrite}, root.Size,
+                    root.CompressedSize);
+}
+
+std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
+                     long double rootCompressed) {
     const long double size = record.Size;
     const long double compressed = record.CompressedSize;
     const std::string sizeText = FormatSize(size);
@@ -51,29 +60,45 @@ std::string NodeText(const TFileAttr& record, const TFileAttr& root) {
         const long double ratio = (1 - CheckedDivide(compressed, size)) * 100;
         compText = FormatText("%s %0.0f%%", {FormatSize(compressed), ratio});
     }
-    const long double share = Percent(size, root.Size);
-    const long double compShare = Percent(compressed, root.CompressedSize);
-    return FormatText("%s %0.0f%%:%0.0f%% (%s)(%s) %s", {record.Name, share, compShare, sizeText,
-                                                         compText, DateTimeText(record.LastWrite)});
+    const long double share = Percent(size, rootSize);
+    const long double compShare = Percent(compressed, rootCompressed);
+    return FormatText(
+        "%s %0.0f%%:%0.0f%% (%s)(%s) %s",
+        {record.Name.View(), share, compShare, sizeText, compText, DateTimeText(record.LastWrite)});
 }
 
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+    TreeNodeModel& model = tree.Model();
+    const long double rootSize = root.Size;
+    const long double rootCompressed = root.CompressedSize;
+    model.SetTextMaker([rootSize, rootCompressed](const TTreeNode::Figures& figures) {
+        return NodeText(figures, rootSize, rootCompressed);
+    });
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
-    std::vector<std::pair<const TFileAttr*, TTreeNode*>> pending{{&record, parent}};
-    while (!pending.empty()) {
-        const auto [next, under] = pending.back();
-        pending.pop_back();
-        TTreeNode* node = tree.Add(under, NodeText(*next, root));
-        node->ImageIndex = 0;
-        node->SelectedIndex = 1;
-        for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
-            pending.emplace_back(child->get(), node);
+    // Done in steps of a bounded number of nodes, from where the last step stopped.
+    auto pending = std::make_shared<std::vector<std::pair<const TFileAttr*, TTreeNode*>>>();
+    pending->emplace_back(&record, parent);
+    model.Defer([&model, pending] {
+        for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
+            const auto [next, under] = pending->back();
+            pending->pop_back();
+            TTreeNode* node = model.AddListed(
+                under, {next->Name, next->Size, next->CompressedSize, next->LastWrite},
+                next->Children.size());
+            node->Unreadable = next->Unreadable;
+            node->ImageIndex = next->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
+            node->SelectedIndex = next->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+            for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
+                pending->emplace_back(child->get(), node);
+            }
         }
-    }
+        return pending->empty();
+    });
 }
 
 void ClearNodes(TTreeView& tree) {
+    tree.Model().Clear();  // drops a listing still being added, and frees the nodes elsewhere
     while (tree.Count() > 0) {
         tree.Delete(tree.Item(0));
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/TTreeNode.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -18,9 +19,21 @@ std::string FormatSize(long double value);
 
 // The node text of record under root: name, shares, sizes, ratio and date.
 std::string NodeText(const TFileAttr& record, const TFileAttr& root);
+// The same from the figures a node keeps, with the root's two totals.
+std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
+                     long double rootCompressed);
+
+// The picture indices of a directory's node: the unreadable folder for both, or the closed
+// folder and the open one while selected.
+constexpr int kClosedFolderImage = 0;
+constexpr int kOpenFolderImage = 1;
+constexpr int kUnreadableFolderImage = 2;
 
 // Adds the record's node as the last child of parent (a top-level node for nullptr), then
-// the nodes of its subtree in Children order. Any depth fits the stack.
+// the nodes of its subtree in Children order. Any depth fits the stack. The texts are made only
+// when first asked for, from the figures of the records as they are now. A large subtree is
+// added in steps from the event loop (the records must stay until the tree control is read or
+// cleared, which finishes or drops the rest).
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
 
 // Deletes every node of the tree, first node first.

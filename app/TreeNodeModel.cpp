@@ -3,24 +3,99 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <climits>
+#include <memory>
 #include <new>
 
+#include "app/BackgroundReleaser.h"
 #include "app/ETreeViewError.h"
+#include "app/ErrorGuard.h"
 #include "app/TImageList.h"
 
 namespace zelk {
 namespace {
 
 const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+constexpr std::size_t kNodesPerBlock = 4096;
+const char* const kUnreadableDescription = "このディレクトリは読み取れませんでした";
+
+// Calls end(node) for every node of a subtree, each after its children are known, so end may
+// destroy it. Iterative: directory trees can be deeper than the stack allows recursion.
+template <typename End>
+void EndSubtree(TTreeNode* node, End end) {
+    std::vector<TTreeNode*> pending{node};
+    while (!pending.empty()) {
+        TTreeNode* next = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < next->Count(); ++i) {
+            pending.push_back(next->Item(i));
+        }
+        end(next);
+    }
+}
+
+// Nodes that nothing reaches any more, with the blocks they live in.
+struct NodeGraveyard {
+    std::vector<TTreeNode*> roots;
+    std::vector<std::unique_ptr<std::byte[]>> blocks;
+    ~NodeGraveyard() {
+        for (TTreeNode* root : roots) {
+            EndSubtree(root, [](TTreeNode* node) { node->~TTreeNode(); });
+        }
+    }
+};
 
 }  // namespace
 
 TreeNodeModel::TreeNodeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 TreeNodeModel::~TreeNodeModel() {
-    for (TTreeNode* root : roots_) {
-        FreeSubtree(root);
+    HandOverNodes();
+}
+
+void TreeNodeModel::HandOverNodes() {
+    auto graveyard = std::make_shared<NodeGraveyard>();
+    graveyard->roots = std::move(roots_);
+    graveyard->blocks = std::move(blocks_);
+    roots_.clear();
+    blocks_.clear();
+    freeSlots_.clear();
+    usedInLastBlock_ = 0;
+    count_ = 0;
+    BackgroundReleaser::Instance().Release(std::move(graveyard));
+}
+
+TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings) {
+    if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
+    BeginChange();
+    try {
+        siblings.push_back(nullptr);
+        void* slot = nullptr;
+        if (!freeSlots_.empty()) {
+            slot = freeSlots_.back();
+        } else {
+            if (blocks_.empty() || usedInLastBlock_ == kNodesPerBlock) {
+                blocks_.push_back(
+                    std::make_unique<std::byte[]>(kNodesPerBlock * sizeof(TTreeNode)));
+                usedInLastBlock_ = 0;
+            }
+            slot = blocks_.back().get() + usedInLastBlock_ * sizeof(TTreeNode);
+        }
+        siblings.back() = new (slot) TTreeNode(this, parent, static_cast<int>(siblings.size() - 1));
+        if (!freeSlots_.empty()) {
+            freeSlots_.pop_back();
+        } else {
+            ++usedInLastBlock_;
+        }
+    } catch (const std::bad_alloc&) {
+        if (!siblings.empty() && siblings.back() == nullptr) {
+            siblings.pop_back();
+        }
+        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+    }
+    ++count_;
+    return siblings.back();
 }
 
 void TreeNodeModel::BeginChange() {
@@ -33,7 +108,40 @@ void TreeNodeModel::BeginChange() {
     QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::HighEventPriority);
 }
 
+void TreeNodeModel::Defer(std::function<bool()> step) {
+    Finish();
+    BeginChange();
+    deferred_ = std::move(step);
+    // The first step at once: a small tree is complete when the caller gets control back, and
+    // an error of the first nodes reaches the caller.
+    Step();
+}
+
+void TreeNodeModel::Step() const {
+    stepping_ = true;
+    bool done = true;
+    try {
+        done = deferred_();
+    } catch (...) {
+        // The nodes added so far stay; the rest is dropped with the error.
+        stepping_ = false;
+        deferred_ = nullptr;
+        throw;
+    }
+    stepping_ = false;
+    if (done) {
+        deferred_ = nullptr;
+    }
+}
+
+void TreeNodeModel::Finish() const {
+    while (deferred_ && !stepping_) {
+        Step();
+    }
+}
+
 void TreeNodeModel::FlushChanges() {
+    Finish();
     if (!changing_) {
         return;
     }
@@ -42,9 +150,18 @@ void TreeNodeModel::FlushChanges() {
 }
 
 void TreeNodeModel::customEvent(QEvent* event) {
-    if (event->type() == kEndChangeEvent) {
-        FlushChanges();
+    if (event->type() != kEndChangeEvent) {
+        return;
     }
+    if (deferred_ && !stepping_) {
+        Guarded([this] { Step(); });
+        if (deferred_) {
+            // Next time round the loop, after the paints and input waiting now.
+            QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::LowEventPriority);
+            return;
+        }
+    }
+    FlushChanges();
 }
 
 const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent) const {
@@ -52,43 +169,53 @@ const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent
 }
 
 TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
-    if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
-        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
-    }
+    Finish();
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
-    BeginChange();
+    std::unique_ptr<std::string> owned;
     try {
-        siblings.push_back(nullptr);
+        owned = std::make_unique<std::string>(std::move(text));
     } catch (const std::bad_alloc&) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
+    TTreeNode* node = NewNode(parent, siblings);
+    node->text_ = std::move(owned);
+    return node;
+}
+
+TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figures,
+                                    std::size_t children) {
+    Finish();
+    auto& siblings = parent != nullptr ? parent->children_ : roots_;
+    TTreeNode* node = NewNode(parent, siblings);
+    node->figures_ = std::move(figures);
     try {
-        siblings.back() =
-            new TTreeNode(this, parent, static_cast<int>(siblings.size() - 1), std::move(text));
+        node->children_.reserve(children);
     } catch (const std::bad_alloc&) {
-        siblings.pop_back();
-        throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
+        // Room made ahead is only an economy: the children grow the list as they come.
     }
-    ++count_;
-    return siblings.back();
+    return node;
+}
+
+std::string TreeNodeModel::MakeText(const TTreeNode::Figures& figures) const {
+    return textMaker_ ? textMaker_(figures) : figures.Name.Str();
 }
 
 int TreeNodeModel::FreeSubtree(TTreeNode* node) {
-    // Iterative: directory trees can be deeper than the stack allows recursion.
     int freed = 0;
-    std::vector<TTreeNode*> pending{node};
-    while (!pending.empty()) {
-        TTreeNode* next = pending.back();
-        pending.pop_back();
-        pending.insert(pending.end(), next->children_.begin(), next->children_.end());
-        delete next;
+    EndSubtree(node, [&](TTreeNode* next) {
+        next->~TTreeNode();
+        freeSlots_.push_back(next);
         ++freed;
-    }
+    });
     return freed;
 }
 
 void TreeNodeModel::Delete(TTreeNode* node) {
     if (node == nullptr || node->owner_ != this) {
+        return;
+    }
+    if (node->parent_ == nullptr && roots_.size() == 1) {
+        Clear();  // the whole tree: freed elsewhere, however large
         return;
     }
     BeginChange();
@@ -101,18 +228,16 @@ void TreeNodeModel::Delete(TTreeNode* node) {
 }
 
 void TreeNodeModel::Clear() {
+    deferred_ = nullptr;
     if (roots_.empty()) {
         return;
     }
     BeginChange();
-    for (TTreeNode* root : roots_) {
-        FreeSubtree(root);
-    }
-    roots_.clear();
-    count_ = 0;
+    HandOverNodes();
 }
 
 TTreeNode* TreeNodeModel::Item(int index) const {
+    Finish();
     if (index < 0 || index >= count_) {
         throw ETreeViewError("不正なｲﾝﾃﾞｯｸｽ");
     }
@@ -218,10 +343,14 @@ QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-            return QString::fromUtf8(node->text_.data(),
-                                     static_cast<qsizetype>(node->text_.size()));
+        case Qt::AccessibleTextRole: {
+            const std::string& text = node->Text();
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
         case Qt::DecorationRole:
             return IconOf(*node);
+        case Qt::AccessibleDescriptionRole:
+            return node->Unreadable ? QString::fromUtf8(kUnreadableDescription) : QVariant();
         default:
             return {};
     }
@@ -232,7 +361,7 @@ bool TreeNodeModel::setData(const QModelIndex& index, const QVariant& value, int
     if (node == nullptr || role != Qt::EditRole) {
         return false;
     }
-    node->text_ = value.toString().toStdString();
+    node->text_ = std::make_unique<std::string>(value.toString().toStdString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -3,11 +3,16 @@
 // deleting nodes are plain data-structure operations; the view hears of them in one model reset
 // once control is back in the event loop, so a rebuild of a million nodes costs no more than
 // building them. Until that reset the model shows the view an empty tree and never touches a
-// node, so nothing the view still holds can reach a freed one.
+// node, so nothing the view still holds can reach a freed one. Nodes live in blocks of the
+// model's own, so that making a million of them costs few allocations, and a whole tree is freed
+// off the user-interface thread.
 
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <cstddef>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,13 +32,33 @@ class TreeNodeModel : public QAbstractItemModel {
     // Appends after the parent's children (the top-level nodes when parent is nullptr).
     // Raises ETreeViewError "ｱｲﾃﾑの挿入ができません" for a parent of another tree.
     TTreeNode* Add(TTreeNode* parent, std::string text);
+    // As Add, with a text made from figures when first asked for, by the text maker installed
+    // then; room is made for that many children.
+    TTreeNode* AddListed(TTreeNode* parent, TTreeNode::Figures figures, std::size_t children);
+    using TextMaker = std::function<std::string(const TTreeNode::Figures&)>;
+    void SetTextMaker(TextMaker maker) { textMaker_ = std::move(maker); }
+    std::string MakeText(const TTreeNode::Figures& figures) const;
     // The node and its whole subtree.
     void Delete(TTreeNode* node);
     void Clear();
-    int Count() const { return count_; }
+    int Count() const {
+        Finish();
+        return count_;
+    }
     // Depth first over the whole tree; raises ETreeViewError "不正なｲﾝﾃﾞｯｸｽ" for no node.
     TTreeNode* Item(int index) const;
-    int TopCount() const { return static_cast<int>(roots_.size()); }
+    int TopCount() const {
+        Finish();
+        return static_cast<int>(roots_.size());
+    }
+
+    // Adding done in bounded steps, each returning true once nothing is left: the steps run
+    // from the event loop, so a million nodes never hold it for long, and the view is told of
+    // the finished tree. Anything that reads or adds nodes through the model first finishes
+    // them; Clear and Delete of everything drop what is left.
+    void Defer(std::function<bool()> step);
+    void Finish() const;
+    bool Deferring() const { return static_cast<bool>(deferred_); }
 
     void SetImages(const TImageList* images);
     // Tells the view now of the changes made since the last time.
@@ -55,15 +80,26 @@ class TreeNodeModel : public QAbstractItemModel {
 
   private:
     void BeginChange();
+    void Step() const;
+    TTreeNode* NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings);
+    // The node and its subtree back to the blocks, for the nodes added next.
+    int FreeSubtree(TTreeNode* node);
+    // Every node to the background releaser; the model is left empty.
+    void HandOverNodes();
     const std::vector<TTreeNode*>& ChildrenOf(const TTreeNode* parent) const;
     QIcon IconOf(const TTreeNode& node) const;
-    static int FreeSubtree(TTreeNode* node);
 
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
     bool changing_ = false;  // a reset has begun and its end is posted
+    mutable std::function<bool()> deferred_;
+    mutable bool stepping_ = false;
     const TImageList* images_ = nullptr;
     mutable std::map<std::pair<int, int>, QIcon> icons_;
+    TextMaker textMaker_;
+    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    std::size_t usedInLastBlock_ = 0;
+    std::vector<void*> freeSlots_;
 };
 
 }  // namespace zelk

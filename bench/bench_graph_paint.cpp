@@ -65,17 +65,17 @@ void PaintBars(zelk::TCanvas& canvas, int columnWidth, const std::vector<Bar>& b
         canvas.SetBrushColor(colour);
         canvas.SetBrushStyle(zelk::TBrushStyle::Solid);
         canvas.Rectangle(x, bar.top, x + columnWidth - 1, bar.top + bar.height);
-        if (canvas.TextHeight(bar.record->Name) >= bar.height) {
+        if (canvas.TextHeight(bar.record->Name.Str()) >= bar.height) {
             continue;
         }
         canvas.SetBrushStyle(zelk::TBrushStyle::Clear);
         canvas.SetFontColor(Qt::black);
-        canvas.TextOut(x + 2, bar.top + 2, bar.record->Name);
-        canvas.TextOut(x, bar.top, bar.record->Name);
-        canvas.TextOut(x + 2, bar.top, bar.record->Name);
-        canvas.TextOut(x, bar.top + 2, bar.record->Name);
+        canvas.TextOut(x + 2, bar.top + 2, bar.record->Name.Str());
+        canvas.TextOut(x, bar.top, bar.record->Name.Str());
+        canvas.TextOut(x + 2, bar.top, bar.record->Name.Str());
+        canvas.TextOut(x, bar.top + 2, bar.record->Name.Str());
         canvas.SetFontColor(Qt::white);
-        canvas.TextOut(x + 1, bar.top + 1, bar.record->Name);
+        canvas.TextOut(x + 1, bar.top + 1, bar.record->Name.Str());
     }
 }
 

@@ -30,4 +30,25 @@ double TFileAttr::GetSize() const {
     return basis != nullptr && basis->CompressedBasis() ? CompressedSize : Size;
 }
 
+std::string TFileAttr::Path() const {
+    std::vector<const TFileAttr*> chain;
+    std::size_t length = 2;
+    const TFileAttr* root = this;
+    for (; root->Parent != nullptr; root = root->Parent) {
+        chain.push_back(root);
+        length += 1 + root->Name.size();
+    }
+    std::string path;
+    path.reserve(length);
+    if (root->Drive != 0) {
+        path.push_back(root->Drive);
+    }
+    path.push_back(':');
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+        path.push_back('\\');
+        path.append((*at)->Name.View());
+    }
+    return path;
+}
+
 }  // namespace zelk

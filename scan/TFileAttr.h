@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/FileName.h"
+
 namespace zelk {
 
 class TFileAttr {
@@ -21,13 +23,16 @@ class TFileAttr {
     // CompressedSize when the installed size basis counts compressed bytes, otherwise Size.
     double GetSize() const;
 
+    // For display only: the root's drive text (the letter and ":", or ":" with no letter), then
+    // "\\" and each name down to this record. Built on each call, so no record holds its path.
+    std::string Path() const;
+
     // Records alive in the process, for checking that a replaced tree was really freed.
     static long LiveCount() { return liveCount_.load(std::memory_order_relaxed); }
 
     TFileAttr* Parent = nullptr;
     std::vector<std::unique_ptr<TFileAttr>> Children;
-    std::string Name;
-    std::string Path;
+    FileName Name;
     double Size = 0;
     double LastWrite = 0;
     double CompressedSize = 0;
@@ -37,6 +42,8 @@ class TFileAttr {
     // The listing could not be read (or the entry not looked up): it still counts as empty and
     // Searched, but the tree shows that it was not read.
     bool Unreadable = false;
+    // The root's drive letter, 0 for none; the other records take their path from the root's.
+    char Drive = 0;
 
   private:
     static std::atomic<long> liveCount_;

@@ -20,6 +20,7 @@ struct Level {
     double size = 0;
     double compressed = 0;
     std::int32_t deepest;
+    std::size_t pathLength;  // of the walk's path text while this level is listed
     bool started = false;
 };
 
@@ -64,9 +65,8 @@ void TSearchThread::Run() {
     if (Root == nullptr) {
         return;
     }
-    Root->Name.assign(1, '\\');
-    // No drive gives a path without a letter rather than one with a zero byte in it.
-    Root->Path = Drive != 0 ? std::string{Drive, ':'} : std::string(":");
+    Root->Name = "\\";
+    Root->Drive = Drive;
     Search(*Root);
 }
 
@@ -74,8 +74,11 @@ void TSearchThread::Search(TFileAttr& record) {
     if (StopRequested()) {
         return;
     }
+    // The path of the directory being listed, grown and cut back as the walk goes down and up,
+    // so no path is built again from the records.
+    std::string path = record.Path();
     std::vector<Level> levels;
-    levels.push_back(Level{&record, files_->OpenRoot(Drive), 0, 0, record.Level});
+    levels.push_back(Level{&record, files_->OpenRoot(Drive), 0, 0, record.Level, path.size()});
     FindData entry;
     while (!levels.empty()) {
         Level& level = levels.back();
@@ -99,12 +102,13 @@ void TSearchThread::Search(TFileAttr& record) {
             levels.pop_back();
             if (!levels.empty()) {
                 FoldChild(levels.back(), dir);
+                path.resize(levels.back().pathLength);
             }
             continue;
         }
 
         const double date = FileDateOf(entry);
-        CurrentPath.assign(dir.Path);
+        CurrentPath.assign(path);
         CurrentPath.push_back('\\');
         CurrentPath.append(entry.Name);
         level.size += FileSizeOf(entry);
@@ -124,7 +128,6 @@ void TSearchThread::Search(TFileAttr& record) {
         child.Parent = &dir;
         child.Level = dir.Level + 1;
         child.Name = entry.Name;
-        child.Path = CurrentPath;
         child.LastWrite = date;
         dir.Children.push_back(std::move(owned));
         if (StopRequested()) {
@@ -132,7 +135,8 @@ void TSearchThread::Search(TFileAttr& record) {
             return;
         }
         auto listing = files_->OpenChild(*level.listing, entry);
-        levels.push_back(Level{&child, std::move(listing), 0, 0, child.Level});
+        path = CurrentPath;
+        levels.push_back(Level{&child, std::move(listing), 0, 0, child.Level, path.size()});
     }
 }
 

@@ -1,13 +1,18 @@
 // Guards what assistive technology learns from the main window: a name (and a fitting role) for
-// every control, the tree's node texts as the names of its items, the status line's current text
+// every control, the listing's node texts as the names of its items (an unreadable directory
+// described as such, beside its marked picture), the status line's current text
 // and the graph surface's name and description.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QImage>
+#include <QMap>
 #include <QPushButton>
 #include <QSet>
 
+#include "app/RecordTrees.h"
+#include "app/TImageList.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TPanel.h"
@@ -15,6 +20,7 @@
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
+#include "app/TreeListing.h"
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
@@ -86,24 +92,46 @@ TEST(Accessibility, StatusLineIsNamedByItsText) {
               idle);
 }
 
-TEST(Accessibility, TreeItemsAreNamedByTheirNodeTexts) {
+TEST(Accessibility, TreeItemsCarryTheListingsTextsAndAnUnreadableOneSaysSoWithItsMark) {
     TfrmMain form;
     form.FormCreate();
     form.show();
-    TTreeNode* root = form.TreeView1->Add(nullptr, "/ [100%] 1.5 GB");
-    form.TreeView1->Add(root, "usr [60%] 900 MB");
-    form.TreeView1->Add(root, "ﾎｰﾑ [40%] 600 MB");
-    form.TreeView1->Model().FlushChanges();
-    form.TreeView1->expandAll();
-    QSet<QString> names;
+    form.RootAttr = MakeRoot(100, 80);
+    TFileAttr& usr = AddRecord(*form.RootAttr, "usr", 60, 50);
+    AddRecord(usr, "line\nbreak", 10, 10);
+    AddRecord(*form.RootAttr, "ﾎｰﾑ", 40, 30).Unreadable = true;
+    const std::vector<const TFileAttr*> records = {form.RootAttr.get(), &usr, usr.Children[0].get(),
+                                                   form.RootAttr->Children[1].get()};
+    form.RefreshTree();
+    TTreeView& tree = *form.TreeView1;
+    tree.Model().FlushChanges();
+    tree.expandAll();
+    QMap<QString, QString> described;  // item name to description
     QList<QAccessibleInterface*> found;
-    Walk(QAccessible::queryAccessibleInterface(form.TreeView1), found);
+    Walk(QAccessible::queryAccessibleInterface(&tree), found);
     for (QAccessibleInterface* item : found) {
-        names.insert(item->text(QAccessible::Name));
+        described.insert(item->text(QAccessible::Name), item->text(QAccessible::Description));
     }
-    for (const char* text : {"/ [100%] 1.5 GB", "usr [60%] 900 MB", "ﾎｰﾑ [40%] 600 MB"}) {
-        EXPECT_TRUE(names.contains(QString::fromUtf8(text))) << text;
+    ASSERT_EQ(tree.Count(), 4);
+    for (int i = 0; i < tree.Count(); ++i) {
+        const std::string expected = NodeText(*records[i], *form.RootAttr);
+        const QString shown = QString::fromStdString(expected);
+        const TTreeNode& node = *tree.Item(i);
+        EXPECT_EQ(node.Text(), expected);
+        EXPECT_EQ(tree.Model().IndexOf(tree.Item(i)).data().toString(), shown);
+        ASSERT_TRUE(described.contains(shown)) << expected;
+        EXPECT_EQ(described[shown].isEmpty(), !records[i]->Unreadable) << expected;
+        EXPECT_EQ(node.ImageIndex, records[i]->Unreadable ? 2 : 0);
+        EXPECT_EQ(node.SelectedIndex, records[i]->Unreadable ? 2 : 1);
     }
+    EXPECT_EQ(described[QString::fromStdString(tree.Item(3)->Text())],
+              QString::fromUtf8("このディレクトリは読み取れませんでした"));
+    // The third picture is the closed folder with a red mark in its lower right corner.
+    const QImage closed = form.ImageList1->Picture(0).toImage();
+    const QImage marked = form.ImageList1->Picture(2).toImage();
+    EXPECT_EQ(marked.copy(0, 0, 16, 9), closed.copy(0, 0, 16, 9));
+    EXPECT_EQ(marked.pixel(12, 10), qRgb(255, 0, 0));
+    EXPECT_NE(marked.copy(10, 9, 6, 6), closed.copy(10, 9, 6, 6));
 }
 
 }  // namespace

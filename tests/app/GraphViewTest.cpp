@@ -22,6 +22,8 @@
 #include "app/TPaintBox.h"
 #include "app/TRadioButton.h"
 #include "app/TfrmMain.h"
+#include "app/WideListIndex.h"
+#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
@@ -41,12 +43,13 @@ int TextLine() {
     return QFontMetrics(WindowFont()).height();
 }
 
-QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight) {
+QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
+             WideListIndex* index = nullptr) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(kBackground);
     QPainter painter(&image);
     TCanvas canvas(painter, WindowFont(), kBackground);
-    PaintGraph(canvas, width, height, root);
+    PaintGraph(canvas, width, height, root, index);
     return image;
 }
 
@@ -238,6 +241,33 @@ TEST(GraphView, ChainOfAHundredThousandLevelsPaintsWithoutExhaustingTheStack) {
     QImage blank(kWidth, kHeight, QImage::Format_RGB32);
     blank.fill(kBackground);
     EXPECT_EQ(Paint(root.get()), blank);
+}
+
+TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
+    struct Basis : SizeBasisProvider {
+        bool compressed = false;
+        bool CompressedBasis() const override { return compressed; }
+    } basis;
+    InstallSizeBasis(&basis);
+    // 20,000 children of one byte, every 997th of a megabyte (on one basis or the other), each
+    // of those with a child of its own.
+    auto root = MakeRoot(0, 0);
+    root->MaxLevel = 2;
+    for (int i = 0; i < 20000; ++i) {
+        const bool big = i % 997 == 0;
+        TFileAttr& child = AddRecord(*root, "d", big && i % 2 == 0 ? 1e6 : 1, big ? 1e6 : 1);
+        root->Size += child.Size;
+        root->CompressedSize += child.CompressedSize;
+        if (big) {
+            AddRecord(child, "e", child.Size / 2, child.CompressedSize / 2);
+        }
+    }
+    WideListIndex index;
+    for (const bool compressed : {false, true, false}) {
+        basis.compressed = compressed;
+        EXPECT_EQ(Paint(root.get(), kWidth, kHeight, &index), Paint(root.get())) << compressed;
+    }
+    InstallSizeBasis(nullptr);
 }
 
 // The window's own surface at design size, painted by its paint handler.

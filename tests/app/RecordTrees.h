@@ -25,7 +25,7 @@ inline TFileAttr& AddRecord(TFileAttr& parent, std::string name, double size, do
 inline std::unique_ptr<TFileAttr> MakeRoot(double size, double compressed, double lastWrite = 0) {
     auto root = std::make_unique<TFileAttr>();
     root->Name = "\\";
-    root->Path = "c:";
+    root->Drive = 'c';
     root->Size = size;
     root->CompressedSize = compressed;
     root->LastWrite = lastWrite;

@@ -1,6 +1,7 @@
 // Guards scanning from the main window: start, stop, the completion texts, what the window keeps
-// of the previous scan, the status line during a walk, and closing while a walk runs. The worker
-// is held at its first status step simply by not serving the event loop.
+// of the previous scan (its listing still readable once its records are freed), the status line
+// during a walk, closing while a walk runs, and a tree of 10,000 levels from scan to paint. The
+// worker is held at its first status step simply by not serving the event loop.
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,13 @@
 #include <string>
 #include <thread>
 
+#include "app/BackgroundReleaser.h"
+#include "app/TPageControl.h"
+#include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
+#include "app/TreeListing.h"
 #include "app/UiRelay.h"
 #include "drives/TDriveComboBox.h"
 #include "platform/VolumeTable.h"
@@ -52,6 +57,14 @@ void MakeTree(const std::string& dir, int width, int depth) {
         const std::string child = dir + "/d" + std::to_string(i);
         ASSERT_EQ(::mkdir(child.c_str(), 0755), 0);
         MakeTree(child, width, depth - 1);
+    }
+}
+
+// The listing's texts of record's subtree, depth first.
+void ListedTexts(const TFileAttr& record, const TFileAttr& root, std::vector<std::string>& out) {
+    out.push_back(NodeText(record, root));
+    for (const auto& child : record.Children) {
+        ListedTexts(*child, root, out);
     }
 }
 
@@ -123,7 +136,7 @@ TEST_F(ScanControl, FullScanEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     EXPECT_EQ(root.Size, engine->Size);
     EXPECT_EQ(root.CompressedSize, engine->CompressedSize);
     EXPECT_EQ(root.MaxLevel, 3);
-    EXPECT_EQ(root.Path, "q:");
+    EXPECT_EQ(root.Path(), "q:");
     EXPECT_EQ(root.Children.size(), 3u);
     EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
 }
@@ -147,12 +160,20 @@ TEST_F(ScanControl, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtO
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
     const int finishedNodes = form_->TreeView1->Count();
     ASSERT_EQ(finishedNodes, 15);
+    std::vector<std::string> listed;
+    ListedTexts(*form_->RootAttr, *form_->RootAttr, listed);
 
     const long before = TFileAttr::LiveCount();
     form_->btnStartClick();
-    // The walk waits at its first status step, so only the new root exists.
+    // The walk waits at its first status step, so only the new root stays once the old tree is
+    // freed (on another thread); the nodes, none of whose texts was asked for yet, still give
+    // the finished scan's texts.
+    BackgroundReleaser::Instance().AwaitIdle();
     EXPECT_EQ(TFileAttr::LiveCount(), before - 15 + 1);
-    EXPECT_EQ(form_->TreeView1->Count(), finishedNodes);
+    ASSERT_EQ(form_->TreeView1->Count(), finishedNodes);
+    for (int i = 0; i < finishedNodes; ++i) {
+        EXPECT_EQ(form_->TreeView1->Item(i)->Text(), listed[static_cast<std::size_t>(i)]);
+    }
 
     const TSearchThread* stopped = form_->SearchThread.get();
     form_->btnStopClick();
@@ -239,6 +260,46 @@ TEST_F(ScanControl, ClosingWhileTheFirstStatusStepWaitsServesItAndShowsNothing) 
     EXPECT_EQ(form_->SearchThread, nullptr);
     EXPECT_EQ(TThread::WorkerCount(), 0);
     EXPECT_EQ(Status(), legend) << "the pending step found the status line detached";
+}
+
+// Paths this deep work only relative to open directories: made one level at a time, and taken
+// apart by moving the level below the top one up each time.
+void MakeChain(const std::string& root, int depth) {
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < depth; ++level) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    ::close(fd);
+}
+
+void RemoveChain(const std::string& root) {
+    const std::string top = root + "/d";
+    while (::rename((top + "/d").c_str(), (root + "/x").c_str()) == 0) {
+        ASSERT_EQ(::rmdir(top.c_str()), 0);
+        ASSERT_EQ(::rename((root + "/x").c_str(), top.c_str()), 0);
+    }
+    ::rmdir(top.c_str());
+}
+
+TEST_F(ScanControl, TenThousandLevelsScanListSortAndPaint) {
+    ASSERT_NO_FATAL_FAILURE(MakeChain(root_, 10000));
+    form_->btnStartClick();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }, 120));
+    EXPECT_EQ(Status(), kDone);
+    ASSERT_EQ(form_->TreeView1->Count(), 10001);
+    EXPECT_EQ(form_->RootAttr->MaxLevel, 10000);
+    form_->btnSortBySizeClick();
+    form_->btnSortByDateClick();
+    ASSERT_EQ(form_->TreeView1->Count(), 10001);
+    EXPECT_EQ(form_->TreeView1->Item(10000)->Text().substr(0, 2), "d ");
+    form_->PageControl1->SetActivePage(form_->TabSheet2);
+    form_->show();
+    EXPECT_FALSE(form_->PaintBox1->grab().isNull());
+    form_.reset();
+    RemoveChain(root_);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Guards sorting: by size on either basis with basis changes re-sorting once a key is chosen, by
-// date, ties ordered exactly as the exchange loop orders them, and nothing sorted or rebuilt
-// before a key is chosen, during a scan or after an interrupted one.
+// date, the stable sort against the exchange loop with equal keys in their earlier order, and
+// nothing sorted or rebuilt before a key is chosen, during a scan or after an interrupted one.
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "runtime/LocaleTestSupport.h"
+#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
@@ -20,7 +23,7 @@ namespace {
 std::string Names(const TFileAttr& record) {
     std::string names;
     for (const auto& child : record.Children) {
-        names += child->Name;
+        names += child->Name.View();
     }
     return names;
 }
@@ -87,55 +90,87 @@ TEST_F(SortingTest, NothingHappensDuringOrAfterAnInterruptedScanAndTheKeyStays) 
     EXPECT_NO_THROW(form_.btnSortByDateClick());
 }
 
-// The exchange loop written out plainly over keys.
-std::vector<int> ExchangeOrder(std::vector<int> keys, std::vector<int> ids) {
+// The exchange loop written out plainly: the order the sort had before it became stable.
+std::vector<double> ExchangeKeys(std::vector<double> keys) {
     for (std::size_t i = 0; i + 1 < keys.size(); ++i) {
         for (std::size_t j = i + 1; j < keys.size(); ++j) {
             if (keys[i] < keys[j]) {
                 std::swap(keys[i], keys[j]);
-                std::swap(ids[i], ids[j]);
             }
         }
     }
-    return ids;
+    return keys;
 }
 
-TEST(Sorting, TiesComeOutExactlyAsTheExchangeLoopOrdersThemAndAgainTheSame) {
+struct FixedBasis : SizeBasisProvider {
+    bool compressed = false;
+    bool CompressedBasis() const override { return compressed; }
+};
+
+TEST(Sorting, StableSortAgreesWithTheExchangeSortAndKeepsEqualKeysInTheirEarlierOrder) {
+    FixedBasis basis;
+    InstallSizeBasis(&basis);
     std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        const auto n = static_cast<int>(random() % 40);
+    for (int round = 0; round < 60; ++round) {
+        // Three levels of lists of up to 30 children, each key one of four values.
         auto root = MakeRoot(0, 0);
-        std::vector<int> keys;
-        std::vector<int> ids;
-        for (int i = 0; i < n; ++i) {
-            keys.push_back(static_cast<int>(random() % 4));
-            ids.push_back(i);
-            AddRecord(*root, std::to_string(i), 0, 0, keys.back());
+        std::vector<TFileAttr*> lists{root.get()};
+        int id = 0;
+        for (std::size_t at = 0; at < lists.size() && lists.size() < 400; ++at) {
+            const auto n = random() % 30;
+            for (std::size_t i = 0; i < n; ++i) {
+                lists.push_back(&AddRecord(*lists[at], std::to_string(id++), random() % 4,
+                                           random() % 4, random() % 4));
+            }
         }
-        SortAttr("Date", *root);
-        std::vector<int> sorted;
-        for (const auto& child : root->Children) {
-            sorted.push_back(std::stoi(child->Name));
+        for (const char* key : {"Size", "Size", "Date"}) {
+            basis.compressed = !basis.compressed;
+            std::map<const TFileAttr*, std::vector<std::string>> before;
+            for (const TFileAttr* list : lists) {
+                for (const auto& child : list->Children) {
+                    before[list].push_back(child->Name.Str());
+                }
+            }
+            SortAttr(key, *root);
+            for (const TFileAttr* list : lists) {
+                std::vector<double> keys;
+                std::map<std::string, std::size_t> earlier;
+                for (std::size_t i = 0; i < before[list].size(); ++i) {
+                    earlier[before[list][i]] = i;
+                }
+                for (std::size_t i = 0; i < list->Children.size(); ++i) {
+                    const TFileAttr& child = *list->Children[i];
+                    keys.push_back(std::string(key) == "Date" ? child.LastWrite : child.GetSize());
+                    if (i > 0 && keys[i] == keys[i - 1]) {
+                        ASSERT_LT(earlier[list->Children[i - 1]->Name.Str()],
+                                  earlier[child.Name.Str()])
+                            << "round " << round << " " << key;
+                    }
+                }
+                ASSERT_EQ(keys, ExchangeKeys(keys)) << "round " << round << " " << key;
+            }
         }
-        ASSERT_EQ(sorted, ExchangeOrder(keys, ids)) << "round " << round;
-        const std::string once = Names(*root);
-        SortAttr("Date", *root);
-        ASSERT_EQ(Names(*root), once);
-        SortAttr("", *root);  // an unknown key moves nothing
-        ASSERT_EQ(Names(*root), once);
     }
+    InstallSizeBasis(nullptr);
 }
 
-TEST(Sorting, TenThousandLevelsSortWithoutRecursion) {
-    auto root = MakeRoot(0, 0);
-    TFileAttr* deepest = root.get();
-    for (int level = 0; level < 10000; ++level) {
-        AddRecord(*deepest, "s", 1, 1);
-        deepest = &AddRecord(*deepest, "b", 2, 2);
+TEST_F(SortingTest, ALargeTreeIsSortedInStepsThenListed) {
+    form_.RootAttr = MakeRoot(0, 0);
+    for (int list = 0; list < 3; ++list) {
+        TFileAttr& wide = AddRecord(*form_.RootAttr, std::to_string(list), list, list);
+        for (int i = 0; i < 60000; ++i) {
+            AddRecord(wide, "", i % 7, 0);
+        }
     }
-    SortAttr("Size", *root);
-    EXPECT_EQ(Names(*root), "bs");
-    EXPECT_EQ(Names(*deepest->Parent), "bs");
+    form_.btnSortBySizeClick();
+    ASSERT_TRUE(form_.SortPending());
+    EXPECT_EQ(form_.TreeView1->Count(), 0);
+    while (form_.SortPending()) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Names(*form_.RootAttr), "210");
+    EXPECT_EQ(form_.RootAttr->Children[1]->Children.front()->Size, 6);
+    EXPECT_EQ(form_.TreeView1->Count(), 1 + 3 + 3 * 60000);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST(DeepTree, TenThousandLevelsScanListAndFree) {
         deepest = deepest->Children[0].get();
     }
     EXPECT_EQ(deepest->Level, 10000);
-    EXPECT_EQ(deepest->Path.size(), 2 + 2 * 10000u);
+    EXPECT_EQ(deepest->Path().size(), 2 + 2 * 10000u);
     root.reset();
     EXPECT_EQ(TFileAttr::LiveCount(), before);
 }

@@ -16,7 +16,7 @@ namespace {
 
 void PreorderPaths(const TFileAttr& record, std::vector<std::string>& out) {
     for (const auto& child : record.Children) {
-        out.push_back(child->Path);
+        out.push_back(child->Path());
         PreorderPaths(*child, out);
     }
 }
@@ -118,7 +118,7 @@ TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
     thread.AwaitEnd();
     EXPECT_FALSE(root.Searched);
     EXPECT_TRUE(root.Children.empty());
-    EXPECT_EQ(root.Path, "c:");
+    EXPECT_EQ(root.Path(), "c:");
 }
 
 }  // namespace

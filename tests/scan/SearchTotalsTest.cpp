@@ -48,7 +48,7 @@ TEST_F(SearchTotals, RecordsCarryTheirPathLevelDepthAndTheTotalsBelowThem) {
 
     ASSERT_TRUE(root->Searched);
     EXPECT_EQ(root->Name, "\\");
-    EXPECT_EQ(root->Path, "c:");
+    EXPECT_EQ(root->Path(), "c:");
     EXPECT_EQ(root->MaxLevel, 3);
     EXPECT_EQ(root->Size, 1 + 3 * 4096 + 12 + 33);
     EXPECT_EQ(root->CompressedSize, root->Size);
@@ -56,7 +56,7 @@ TEST_F(SearchTotals, RecordsCarryTheirPathLevelDepthAndTheTotalsBelowThem) {
     for (const Row& row : rows) {
         const TFileAttr* record = Find(*root, row.names);
         ASSERT_NE(record, nullptr) << row.path;
-        EXPECT_EQ(record->Path, row.path);
+        EXPECT_EQ(record->Path(), row.path);
         EXPECT_TRUE(record->Searched) << row.path;
         EXPECT_EQ(record->Level, row.level) << row.path;
         EXPECT_EQ(record->MaxLevel, row.maxLevel) << row.path;
