@@ -1,6 +1,7 @@
-// Guards how the locale settings are read: the Japanese desktop's values, the defaults of the
-// three item readers (an empty item, a failed read, an item too long), the adapted date patterns,
-// the built time patterns, the system facts, and a reload racing a formatting thread.
+// Guards how the locale settings are read (the Japanese desktop's values are pinned through the
+// texts of the date-time and format tests): the defaults of the three item readers (an empty item,
+// a failed read, an item too long), the adapted date patterns, the built time patterns, the system
+// facts, and a reload racing a formatting thread.
 
 #include <gtest/gtest.h>
 
@@ -19,21 +20,6 @@ namespace zelk {
 namespace {
 
 using LocaleLoaderTest = JapaneseDesktopTest;
-
-// The Japanese desktop's marks, patterns and markers are pinned through the texts of the
-// date-time and format tests; here the names' Sunday-first order and another locale's items.
-TEST_F(LocaleLoaderTest, EachLocaleGivesItsOwnSettingsWithDaysSundayFirst) {
-    EXPECT_EQ(CurrentLocaleFormats()->DayNames[0], "日曜日");
-    EXPECT_EQ(CurrentLocaleFormats()->DayAbbrevs[6], "土");
-    LocaleService::Instance().SetThreadLocale(kLocaleUsEnglish);
-    LoadSystemLocale();
-    LoadLocaleNames();
-    LoadLocaleFormats();
-    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 9);
-    EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, "h:mm AMPM");
-    EXPECT_EQ(CurrentLocaleFormats()->DayNames[0], "Sunday");
-    EXPECT_EQ(FormatText("%m", {-1234.5}), "($1,234.50)");
-}
 
 TEST_F(LocaleLoaderTest, TextItemsAreEmptyWhenEmptyAndDefaultOnlyWhenTheReadFails) {
     Install(LOCALE_SCURRENCY, "");
