@@ -21,31 +21,28 @@ namespace {
 
 using LocaleLoaderTest = JapaneseDesktopTest;
 
-TEST_F(LocaleLoaderTest, TextItemsAreEmptyWhenEmptyAndDefaultOnlyWhenTheReadFails) {
+// A character item takes its first byte, the zero byte when empty, or the default when it is
+// longer than one byte.
+TEST_F(LocaleLoaderTest, TextAndCharacterItemsTakeTheDefaultOnlyWhenTheReadFailsOrTooLong) {
     Install(LOCALE_SCURRENCY, "");
     Fail(LOCALE_S1159);
     Install(LOCALE_S2359, std::string(255, 'p'));
     Install(LOCALE_SSHORTDATE, std::string(256, 'd'));  // does not fit the buffer: fails
+    Install(LOCALE_STHOUSAND, "");
+    Install(LOCALE_SDECIMAL, "..");
+    Install(LOCALE_SDATE, "-");
+    Fail(LOCALE_STIME);
     LoadLocaleFormats();
     const auto formats = CurrentLocaleFormats();
     EXPECT_EQ(formats->CurrencySymbol, "");
     EXPECT_EQ(formats->AmText, "am");
     EXPECT_EQ(formats->PmText, std::string(255, 'p'));
     EXPECT_EQ(formats->ShortDatePattern, "m/d/yy");
-}
-
-TEST_F(LocaleLoaderTest, CharacterItemsTakeTheirFirstByteOrTheDefault) {
-    Install(LOCALE_STHOUSAND, "");   // the zero byte
-    Install(LOCALE_SDECIMAL, "..");  // too long: the default
-    Install(LOCALE_SDATE, "-");
-    Fail(LOCALE_STIME);
-    LoadLocaleFormats();
-    const auto formats = CurrentLocaleFormats();
     EXPECT_EQ(formats->GroupMark, '\0');
     EXPECT_EQ(formats->DecimalMark, '.');
     EXPECT_EQ(formats->DateMark, '-');
     EXPECT_EQ(formats->TimeMark, ':');
-    Install(LOCALE_STHOUSAND, "·");  // a two-byte character does not fit either
+    Install(LOCALE_STHOUSAND, "·");  // a two-byte character
     LoadLocaleFormats();
     EXPECT_EQ(CurrentLocaleFormats()->GroupMark, ',');
 }
