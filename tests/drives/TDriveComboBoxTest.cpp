@@ -90,13 +90,11 @@ TEST(DriveEntries, ListedInLetterOrderWithLabelsNamesAndPictures) {
     EXPECT_EQ(combo.Texts(),
               (std::vector<std::string>{"c: [/]", "d: [/home]", "e:", "f: NAS.local:/Export",
                                         "g: [/media/al/DVD]", "h: [/tmp]"}));
-    std::vector<DriveImage> images;
+    std::string pictures;  // by the initials of the DriveImage names
     for (const DriveEntry& entry : combo.Entries()) {
-        images.push_back(entry.Image);
+        pictures += "FHNCR"[static_cast<int>(entry.Image)];
     }
-    EXPECT_EQ(images,
-              (std::vector<DriveImage>{DriveImage::Hard, DriveImage::Hard, DriveImage::Floppy,
-                                       DriveImage::Network, DriveImage::CdRom, DriveImage::Ram}));
+    EXPECT_EQ(pictures, "HHFNCR");
     EXPECT_EQ(combo.SelectedDrive(), 'd');
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(InstalledVolumeTable()->ByLetter('d')->MountPoint, "/home");  // the scan's letters
