@@ -110,24 +110,18 @@ TEST_F(LocaleLoaderTest, OtherCalendarsDropErasOnlyForTheirLanguages) {
 }
 
 TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
-    struct Case {
-        const char* zero;
-        const char* clock;
-        const char* mark;
-        const char* shortPattern;
-        const char* longPattern;
-    };
-    const Case cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
-                          {"1", "1", "0", "hh:mm", "hh:mm:ss"},
-                          {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
-                          {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
-    for (const Case& c : cases) {
-        Install(LOCALE_ITLZERO, c.zero);
-        Install(LOCALE_ITIME, c.clock);
-        Install(LOCALE_ITIMEMARKPOSN, c.mark);
+    // Leading zero, clock, marker position; the short and the long pattern built from them.
+    const std::array<const char*, 5> cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
+                                                {"1", "1", "0", "hh:mm", "hh:mm:ss"},
+                                                {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
+                                                {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
+    for (const auto& [zero, clock, mark, shortPattern, longPattern] : cases) {
+        Install(LOCALE_ITLZERO, zero);
+        Install(LOCALE_ITIME, clock);
+        Install(LOCALE_ITIMEMARKPOSN, mark);
         LoadLocaleFormats();
-        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, c.shortPattern);
-        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, c.longPattern);
+        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, shortPattern);
+        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, longPattern);
     }
 }
 
