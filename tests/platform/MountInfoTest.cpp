@@ -44,14 +44,11 @@ TEST(MountInfo, FieldsAreTakenAroundOptionalFieldsAndMalformedLinesLeftOut) {
         "ext3 /dev/root rw,errors=continue\n"
         "1 2 0:40 / /no-newline-at-end rw - nfs4 server:/export rw");
     ASSERT_EQ(mounts.size(), 2u);
-    EXPECT_EQ(mounts[0].Major, 98u);
-    EXPECT_EQ(mounts[0].Minor, 7u);
-    EXPECT_EQ(mounts[0].Root, "/mnt1");
-    EXPECT_EQ(mounts[0].MountPoint, "/mnt/two words");
-    EXPECT_EQ(mounts[0].FsType, "ext3");
-    EXPECT_EQ(mounts[0].Source, "/dev/root");
-    EXPECT_EQ(mounts[1].MountPoint, "/no-newline-at-end");
-    EXPECT_EQ(mounts[1].Source, "server:/export");
+    const MountEntry& m = mounts[0];
+    EXPECT_EQ(std::to_string(m.Major) + ":" + std::to_string(m.Minor) + " " + m.Root + " " +
+                  m.MountPoint + " " + m.FsType + " " + m.Source,
+              "98:7 /mnt1 /mnt/two words ext3 /dev/root");
+    EXPECT_EQ(mounts[1].MountPoint + " " + mounts[1].Source, "/no-newline-at-end server:/export");
 }
 
 TEST(MountInfo, ArbitraryBytesNeverCrash) {

