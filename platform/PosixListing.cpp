@@ -290,11 +290,10 @@ int PosixListing::OpenFromAbove() const {
 }
 
 bool PosixListing::FreeDescriptor(PosixListing& keep) {
+    // The open listings are the deepest levels in a row: looking further up finds none.
     PosixListing* shallowest = nullptr;
-    for (PosixListing* l = keep.parent_; l != nullptr; l = l->parent_) {
-        if (l->fd_ >= 0) {
-            shallowest = l;
-        }
+    for (PosixListing* l = keep.parent_; l != nullptr && l->fd_ >= 0; l = l->parent_) {
+        shallowest = l;
     }
     if (shallowest == nullptr) {
         return false;

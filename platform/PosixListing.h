@@ -66,7 +66,7 @@ class PosixListing final : public DirectoryListing {
     // A new descriptor of this closed listing, opened name by name from the nearest open
     // ancestor or the root's path; -1 when a step is no longer the directory it was.
     int OpenFromAbove() const;
-    // Gives back the descriptor of the shallowest open ancestor of keep; false if none.
+    // Gives back the descriptor of the shallowest open ancestor of keep; false if none is.
     static bool FreeDescriptor(PosixListing& keep);
     // openat that gives back descriptors of keep's ancestors while the process has none left.
     static int OpenAt(int dirFd, const char* name, PosixListing& keep);
