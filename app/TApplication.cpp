@@ -1,9 +1,13 @@
 #include "app/TApplication.h"
 
+#include <dirent.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QWidget>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -91,6 +95,22 @@ int TApplication::Run() {
 
 void TApplication::RequestQuit() {
     QCoreApplication::quit();
+}
+
+void TApplication::EndLeavingWorkers() {
+    if (DIR* fds = opendir("/proc/self/fd")) {
+        while (const dirent* d = readdir(fds)) {
+            struct stat st {};
+            const int fd = std::atoi(d->d_name);
+            if (d->d_name[0] != '.' && fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode)) {
+                shutdown(fd, SHUT_RDWR);
+            }
+        }
+        closedir(fds);
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(0);
 }
 
 void TApplication::HandleError(std::exception_ptr error) {

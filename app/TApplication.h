@@ -45,6 +45,10 @@ class TApplication {
     // Shows the main window and runs the loop until it quits; the exit code.
     int Run();
     void RequestQuit();
+    // Ends the program now with exit code 0, leaving behind a worker stuck in the file system:
+    // the display connection goes first, and with it every window, since the process itself is
+    // only gone once the kernel lets that worker go.
+    [[noreturn]] static void EndLeavingWorkers();
 
     void HandleError(std::exception_ptr error);
     void ShowError(const Exception& error);

@@ -6,6 +6,8 @@
 #include <QTabBar>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "app/BackgroundReleaser.h"
@@ -27,6 +29,22 @@
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
+namespace {
+
+// Serves the worker's steps until its body has returned; false when about a second went by.
+bool AwaitBody(const TThread& thread) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!thread.BodyDone()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        TThread::ServePendingSteps();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace
 
 TfrmMain::TfrmMain(int textHeight) : graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
@@ -184,6 +202,13 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     if (SearchThread != nullptr) {
         // Detached first, so the worker asks for no more status steps while we wait for it.
         SearchThread->StatusBar = nullptr;
+        SearchThread->SetOnFinished({});
+        SearchThread->RequestStop();
+        if (!AwaitBody(*SearchThread)) {
+            // Stuck in the file system (a hung mount): nothing is written anywhere, so the
+            // program may go without it.
+            TApplication::EndLeavingWorkers();
+        }
         StopThread(std::move(SearchThread));
         SearchThread = nullptr;
     }

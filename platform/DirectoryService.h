@@ -16,6 +16,8 @@ class DirectoryListing {
     virtual ~DirectoryListing() = default;
     // The next entry ("." and ".." included), or false once the listing is exhausted or fails.
     virtual bool Next(FindData& entry) = 0;
+    // True once Next has ended for an error rather than at the end of the entries.
+    virtual bool Failed() const { return false; }
 };
 
 class DirectoryService {
@@ -25,8 +27,8 @@ class DirectoryService {
     // volume has the letter, or its mount point cannot be read).
     virtual std::unique_ptr<DirectoryListing> OpenRoot(char letter) = 0;
     // The listing of a sub-directory entry that parent has just returned, or nullptr when it
-    // cannot be opened; the parent must outlive the child. Directories on another volume and
-    // directories that are one of their own ancestors are never opened.
+    // cannot be opened; the parent must outlive the child. Entries that are OutOfWalk or were
+    // not looked up are never opened.
     virtual std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                         const FindData& entry) = 0;
     // The on-disk size of an entry: returns the low half and stores the high half, or returns

@@ -23,6 +23,13 @@ struct FindData {
     bool AllocationKnown = false;
     std::uint64_t Device = 0;
     std::uint64_t Inode = 0;
+    // Links of a regular file; 1 for anything else.
+    std::uint64_t Links = 1;
+    // False when the entry was listed but could not be looked up: no size, no date.
+    bool LookedUp = true;
+    // A directory that is never opened and was not meant to be: the mount point of another
+    // volume, or one of the walk's own ancestors.
+    bool OutOfWalk = false;
 };
 
 }  // namespace zelk

@@ -27,7 +27,11 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
     if (raiseDescriptorLimit_) {
         RaiseDescriptorLimit();
     }
-    return PosixListing::OpenRoot(volume->MountPoint);
+    std::vector<std::string> mountPoints = table->OtherMountPoints();
+    for (const Volume& other : table->Volumes()) {
+        mountPoints.push_back(other.MountPoint);
+    }
+    return PosixListing::OpenRoot(volume->MountPoint, mountPoints);
 }
 
 std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenChild(DirectoryListing& parent,

@@ -27,6 +27,17 @@ void FillFromStat(const struct stat& st, FindData& entry) {
     entry.AllocationKnown = true;
     entry.Device = st.st_dev;
     entry.Inode = st.st_ino;
+    entry.Links = S_ISREG(st.st_mode) ? st.st_nlink : 1;
+}
+
+// An entry known without any look-up: a directory of no size with the given date.
+void FillUnlooked(FindData& entry, bool directory, std::int64_t date) {
+    entry.Attributes = directory ? kFileAttributeDirectory : 0;
+    entry.SizeHigh = entry.SizeLow = 0;
+    entry.LastWriteTime = date;
+    entry.Allocation = 0;
+    entry.AllocationKnown = false;
+    entry.Device = entry.Inode = 0;
 }
 
 bool IsDot(const char* name) {
@@ -36,59 +47,92 @@ bool IsDotDot(const char* name) {
     return name[0] == '.' && name[1] == '.' && name[2] == '\0';
 }
 
+std::string Join(const std::string& directory, const char* name) {
+    std::string path = directory;
+    if (path != "/") {
+        path.push_back('/');
+    }
+    path.append(name);
+    return path;
+}
+
+bool SameDirectory(int fd, const struct stat& expected) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && st.st_dev == expected.st_dev && st.st_ino == expected.st_ino;
+}
+
 }  // namespace
 
 PosixListing::PosixListing(PosixListing* parent, std::string name, Walk* walk)
     : parent_(parent), walk_(walk), name_(std::move(name)) {}
 
 PosixListing::~PosixListing() {
-    if (dir_ != nullptr) {
-        closedir(dir_);
-    } else if (fd_ >= 0) {
-        close(fd_);
+    // The deepest listing always holds a descriptor, so that the parent it returns to can be
+    // found again in one step.
+    if (inChain_ && parent_ != nullptr && parent_->fd_ < 0) {
+        parent_->Reopen(fd_);
     }
-    if (walk_ != nullptr) {
+    CloseDescriptor();
+    if (inChain_) {
         walk_->openInodes.erase(self_.st_ino);
     }
 }
 
-std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path) {
+std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
+                                                     const std::vector<std::string>& mountPoints) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return nullptr;
     }
     auto walk = std::make_unique<Walk>();
-    std::unique_ptr<PosixListing> root(new PosixListing(nullptr, path, walk.get()));
-    root->ownWalk_ = std::move(walk);
-    if (!root->Attach(fd)) {
-        root->walk_ = nullptr;
+    std::string root = path;
+    while (root.size() > 1 && root.back() == '/') {
+        root.pop_back();
+    }
+    for (const std::string& mount : mountPoints) {
+        if (mount == root) {
+            continue;
+        }
+        walk->mountPoints.insert(mount);
+        for (std::size_t cut = mount.rfind('/'); cut != std::string::npos && cut > 0;
+             cut = mount.rfind('/', cut - 1)) {
+            walk->holdingMounts.insert(mount.substr(0, cut));
+        }
+        walk->holdingMounts.insert("/");
+    }
+    std::unique_ptr<PosixListing> listing(new PosixListing(nullptr, path, walk.get()));
+    listing->ownWalk_ = std::move(walk);
+    if (!listing->Attach(fd)) {
         return nullptr;
     }
-    root->walk_->device = root->self_.st_dev;
-    if (fstatat(fd, "..", &root->parentStat_, AT_SYMLINK_NOFOLLOW) != 0) {
-        root->parentStat_ = root->self_;
+    Walk& w = *listing->walk_;
+    // Its ".." would be the directory the volume is mounted on, outside the volume.
+    listing->parentStat_ = listing->self_;
+    w.device = listing->self_.st_dev;
+    w.openInodes.insert(listing->self_.st_ino);
+    listing->inChain_ = true;
+    if (w.holdingMounts.count(root) != 0) {
+        listing->path_ = root;
     }
-    root->walk_->openInodes.insert(root->self_.st_ino);
-    return root;
+    return listing;
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, const FindData& entry) {
     Walk& walk = *parent.walk_;
-    if (entry.AllocationKnown &&
-        (entry.Device != walk.device || walk.openInodes.count(entry.Inode) != 0)) {
+    if (entry.OutOfWalk || !entry.LookedUp || entry.Device != walk.device ||
+        walk.openInodes.count(entry.Inode) != 0) {
         return nullptr;
     }
-    if (!parent.EnsureOpen()) {
+    if (parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
-    int fd = -1;
-    while ((fd = openat(parent.fd_, entry.Name.c_str(), kChildFlags)) < 0) {
-        if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(parent)) {
-            return nullptr;
-        }
+    while (walk.descriptors >= kOpenLevels && FreeDescriptor(parent)) {
+    }
+    const int fd = OpenAt(parent.fd_, entry.Name.c_str(), parent);
+    if (fd < 0) {
+        return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
-    child->walk_ = nullptr;  // not in the chain until it is known to belong there
     if (!child->Attach(fd)) {
         return nullptr;
     }
@@ -96,19 +140,43 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     if (child->self_.st_dev != walk.device || walk.openInodes.count(child->self_.st_ino) != 0) {
         return nullptr;
     }
-    child->walk_ = &walk;
+    child->inChain_ = true;
     child->parentStat_ = parent.self_;
     walk.openInodes.insert(child->self_.st_ino);
+    if (!parent.path_.empty()) {
+        std::string path = Join(parent.path_, entry.Name.c_str());
+        if (walk.holdingMounts.count(path) != 0) {
+            child->path_ = std::move(path);
+        }
+    }
     return child;
 }
 
 bool PosixListing::Attach(int fd) {
-    fd_ = fd;
+    TakeDescriptor(fd);
     if (fstat(fd, &self_) != 0) {
         return false;
     }
     dir_ = fdopendir(fd);
     return dir_ != nullptr;
+}
+
+void PosixListing::TakeDescriptor(int fd) {
+    fd_ = fd;
+    ++walk_->descriptors;
+}
+
+void PosixListing::CloseDescriptor() {
+    if (dir_ != nullptr) {
+        closedir(dir_);
+        dir_ = nullptr;
+    } else if (fd_ >= 0) {
+        close(fd_);
+    }
+    if (fd_ >= 0) {
+        --walk_->descriptors;
+    }
+    fd_ = -1;
 }
 
 bool PosixListing::Next(FindData& entry) {
@@ -122,16 +190,22 @@ bool PosixListing::Next(FindData& entry) {
     if (dir_ == nullptr) {
         return false;
     }
+    errno = 0;
     while (const dirent* d = readdir(dir_)) {
         if (Fill(d->d_name, d->d_type, entry)) {
             return true;
         }
+        errno = 0;
     }
+    failed_ = failed_ || errno != 0;
     return false;
 }
 
-bool PosixListing::Fill(const char* name, unsigned char type, FindData& entry) const {
+bool PosixListing::Fill(const char* name, unsigned char type, FindData& entry) {
     entry.Name.assign(name);
+    entry.LookedUp = true;
+    entry.OutOfWalk = false;
+    entry.Links = 1;
     if (IsDot(name)) {
         FillFromStat(self_, entry);
         return true;
@@ -140,81 +214,102 @@ bool PosixListing::Fill(const char* name, unsigned char type, FindData& entry) c
         FillFromStat(parentStat_, entry);
         return true;
     }
+    // A look-up there would ask the mounted file system, which may hang.
+    if (!path_.empty() && walk_->mountPoints.count(Join(path_, name)) != 0) {
+        FillUnlooked(entry, true, self_.st_mtim.tv_sec);
+        entry.OutOfWalk = true;
+        return true;
+    }
     struct stat st;
     if (fstatat(fd_, name, &st, kStatFlags) == 0) {
         FillFromStat(st, entry);
+        entry.OutOfWalk = S_ISDIR(st.st_mode) &&
+                          (st.st_dev != walk_->device || walk_->openInodes.count(st.st_ino) != 0);
         return true;
     }
     if (errno == ENOENT) {
         return false;
     }
-    // Listed but not inspectable: keep the entry with what the listing itself told.
-    entry.Attributes = type == DT_DIR ? kFileAttributeDirectory : 0;
-    entry.SizeHigh = entry.SizeLow = 0;
-    entry.LastWriteTime = 0;
-    entry.Allocation = 0;
-    entry.AllocationKnown = false;
-    entry.Device = entry.Inode = 0;
+    FillUnlooked(entry, type == DT_DIR, 0);
+    entry.LookedUp = false;
     return true;
 }
 
 void PosixListing::Spill() {
     if (!spilled_) {
-        if (dir_ != nullptr) {
-            FindData entry;
-            while (Next(entry)) {
-                rest_.push_back(std::move(entry));
-            }
+        FindData entry;
+        while (Next(entry)) {
+            rest_.push_back(std::move(entry));
         }
         spilled_ = true;
     }
-    if (dir_ != nullptr) {
-        closedir(dir_);
-        dir_ = nullptr;
-    } else if (fd_ >= 0) {
-        close(fd_);
-    }
-    fd_ = -1;
+    CloseDescriptor();
 }
 
-bool PosixListing::EnsureOpen() {
-    if (fd_ >= 0) {
-        return true;
+bool PosixListing::Reopen(int childFd) {
+    int fd = childFd >= 0 ? OpenAt(childFd, "..", *this) : -1;
+    if (fd >= 0 && !SameDirectory(fd, self_)) {
+        close(fd);
+        fd = -1;
     }
-    std::vector<PosixListing*> closed;
-    for (PosixListing* l = this; l != nullptr && l->fd_ < 0; l = l->parent_) {
-        closed.push_back(l);
+    if (fd < 0) {
+        fd = OpenFromAbove();
     }
-    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
-        PosixListing& l = **it;
-        const int fd = l.parent_ != nullptr
-                           ? openat(l.parent_->fd_, l.name_.c_str(), kChildFlags)
-                           : open(l.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        struct stat st;
-        if (fd < 0) {
-            return false;
-        }
-        if (fstat(fd, &st) != 0 || st.st_dev != l.self_.st_dev || st.st_ino != l.self_.st_ino) {
-            close(fd);
-            return false;
-        }
-        l.fd_ = fd;
+    if (fd < 0) {
+        return false;
     }
+    TakeDescriptor(fd);
     return true;
 }
 
-bool PosixListing::FreeDescriptor(PosixListing& keep) {
-    PosixListing* shallowest = nullptr;
-    for (PosixListing* l = keep.parent_; l != nullptr; l = l->parent_) {
-        if (l->fd_ >= 0) {
-            shallowest = l;
+int PosixListing::OpenFromAbove() const {
+    std::vector<const PosixListing*> closed;
+    const PosixListing* above = this;
+    for (; above != nullptr && above->fd_ < 0; above = above->parent_) {
+        closed.push_back(above);
+    }
+    int fd = -1;
+    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
+        const PosixListing& level = **it;
+        const int next = level.parent_ == nullptr
+                             ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                             : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildFlags);
+        if (fd >= 0) {
+            close(fd);
         }
+        fd = next;
+        if (fd >= 0 && !SameDirectory(fd, level.self_)) {
+            close(fd);
+            fd = -1;
+        }
+        if (fd < 0) {
+            return -1;
+        }
+    }
+    return fd;
+}
+
+bool PosixListing::FreeDescriptor(PosixListing& keep) {
+    // The open listings are the deepest levels in a row: looking further up finds none.
+    PosixListing* shallowest = nullptr;
+    for (PosixListing* l = keep.parent_; l != nullptr && l->fd_ >= 0; l = l->parent_) {
+        shallowest = l;
     }
     if (shallowest == nullptr) {
         return false;
     }
     shallowest->Spill();
     return true;
+}
+
+int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep) {
+    int fd = -1;
+    while ((fd = openat(dirFd, name, kChildFlags)) < 0) {
+        if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(keep)) {
+            return -1;
+        }
+    }
+    return fd;
 }
 
 }  // namespace zelk

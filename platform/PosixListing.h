@@ -1,9 +1,10 @@
 #pragma once
 // A directory listing over an open directory descriptor, opened relative to its parent's.
-// The listings of one walk form a single chain from the root; when the process runs out of
-// descriptors, the shallowest ancestor reads the rest of its entries into memory and gives its
-// descriptor back, and opens itself again (name by name, never following a link) when one of
-// its later sub-directories is entered.
+// The listings of one walk form a single chain from the root, of which only the deepest few
+// levels hold a descriptor: a level beyond that reads the rest of its shallowest open
+// ancestor's entries into memory and closes it. Going back up, a closed parent that still has
+// sub-directories to give is opened again through its child's "..", checked to be the same
+// directory, so the walk's descriptors stay bounded at any depth.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -20,9 +21,15 @@ namespace zelk {
 
 class PosixListing final : public DirectoryListing {
   public:
-    // nullptr when the directory cannot be opened.
-    static std::unique_ptr<PosixListing> OpenRoot(const std::string& path);
-    // nullptr when entry is on another device, is an open ancestor, or cannot be opened.
+    // Descriptors one walk keeps open at most, while the process has them.
+    static constexpr int kOpenLevels = 24;
+
+    // nullptr when the directory cannot be opened. mountPoints: every mount point the machine
+    // has (absolute, decoded); those below path are never looked up.
+    static std::unique_ptr<PosixListing> OpenRoot(const std::string& path,
+                                                  const std::vector<std::string>& mountPoints);
+    // nullptr when entry is out of the walk, on another device, an open ancestor, or cannot be
+    // opened.
     static std::unique_ptr<PosixListing> OpenChild(PosixListing& parent, const FindData& entry);
 
     ~PosixListing() override;
@@ -30,6 +37,7 @@ class PosixListing final : public DirectoryListing {
     PosixListing& operator=(const PosixListing&) = delete;
 
     bool Next(FindData& entry) override;
+    bool Failed() const override { return failed_; }
 
     // True once this listing holds its remaining entries in memory.
     bool Spilled() const { return spilled_; }
@@ -37,29 +45,44 @@ class PosixListing final : public DirectoryListing {
   private:
     struct Walk {
         dev_t device = 0;
-        std::unordered_set<ino_t> openInodes;  // the chain of open listings
+        std::unordered_set<ino_t> openInodes;  // the chain of listings
+        std::unordered_set<std::string> mountPoints;
+        std::unordered_set<std::string> holdingMounts;  // directories with a mount point below
+        int descriptors = 0;
     };
 
     PosixListing(PosixListing* parent, std::string name, Walk* walk);
 
     // Attaches an open descriptor; false (descriptor closed) when it cannot be listed.
     bool Attach(int fd);
+    void TakeDescriptor(int fd);
+    void CloseDescriptor();
     // False when the entry vanished between the listing and its look-up.
-    bool Fill(const char* name, unsigned char type, FindData& entry) const;
+    bool Fill(const char* name, unsigned char type, FindData& entry);
     void Spill();
-    bool EnsureOpen();
-    // Gives back one descriptor of an ancestor of keep (keep's own is in use); false if none.
+    // Opens this closed listing again from its child's descriptor (-1: none), or else from
+    // above; false when what is found is no longer this directory.
+    bool Reopen(int childFd);
+    // A new descriptor of this closed listing, opened name by name from the nearest open
+    // ancestor or the root's path; -1 when a step is no longer the directory it was.
+    int OpenFromAbove() const;
+    // Gives back the descriptor of the shallowest open ancestor of keep; false if none is.
     static bool FreeDescriptor(PosixListing& keep);
+    // openat that gives back descriptors of keep's ancestors while the process has none left.
+    static int OpenAt(int dirFd, const char* name, PosixListing& keep);
 
     PosixListing* parent_;
     std::unique_ptr<Walk> ownWalk_;  // the root's
     Walk* walk_;
     std::string name_;  // the root's is the path it was opened by
+    std::string path_;  // absolute, kept only while a mount point lies below
     int fd_ = -1;
     DIR* dir_ = nullptr;
     struct stat self_ {};
     struct stat parentStat_ {};
+    bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
     bool spilled_ = false;
+    bool failed_ = false;
     std::vector<FindData> rest_;
     std::size_t nextRest_ = 0;
 };

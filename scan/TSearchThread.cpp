@@ -1,6 +1,8 @@
 #include "scan/TSearchThread.h"
 
 #include <memory>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/LocalTime.h"
@@ -17,10 +19,10 @@ bool IsDotName(const std::string& name) {
 struct Level {
     TFileAttr* record;
     std::unique_ptr<DirectoryListing> listing;
+    std::size_t pathLength;  // of the directory's own path in CurrentPath
+    std::int32_t deepest;
     double size = 0;
     double compressed = 0;
-    std::int32_t deepest;
-    std::size_t pathLength;  // of the walk's path text while this level is listed
     bool started = false;
 };
 
@@ -48,6 +50,14 @@ void Abandon(std::vector<Level>& levels) {
     }
 }
 
+struct FileIdHash {
+    std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& id) const {
+        return std::hash<std::uint64_t>()(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
+    }
+};
+// Device and inode of the files with several links met so far: only the first meeting counts.
+using HardLinks = std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, FileIdHash>;
+
 }  // namespace
 
 TSearchThread::TSearchThread(bool createSuspended, TFileAttr* root)
@@ -74,11 +84,12 @@ void TSearchThread::Search(TFileAttr& record) {
     if (StopRequested()) {
         return;
     }
-    // The path of the directory being listed, grown and cut back as the walk goes down and up,
-    // so no path is built again from the records.
-    std::string path = record.Path();
+    // The one place that reads a record's path: below it, paths grow and shrink with the walk.
+    CurrentPath.assign(record.Path());
     std::vector<Level> levels;
-    levels.push_back(Level{&record, files_->OpenRoot(Drive), 0, 0, record.Level, path.size()});
+    levels.push_back(Level{&record, files_->OpenRoot(Drive), CurrentPath.size(), record.Level});
+    record.Unreadable = levels.back().listing == nullptr && Drive != 0;
+    HardLinks linked;
     FindData entry;
     while (!levels.empty()) {
         Level& level = levels.back();
@@ -99,24 +110,32 @@ void TSearchThread::Search(TFileAttr& record) {
             dir.CompressedSize = level.compressed;
             dir.Searched = true;
             dir.MaxLevel = level.deepest;
+            if (level.listing != nullptr && level.listing->Failed()) {
+                dir.Unreadable = true;
+            }
             levels.pop_back();
             if (!levels.empty()) {
                 FoldChild(levels.back(), dir);
-                path.resize(levels.back().pathLength);
             }
             continue;
         }
 
-        const double date = FileDateOf(entry);
-        CurrentPath.assign(path);
-        CurrentPath.push_back('\\');
-        CurrentPath.append(entry.Name);
-        level.size += FileSizeOf(entry);
-        level.compressed += CompressedSizeOf(CurrentPath, entry);
+        const double date = entry.LookedUp ? FileDateOf(entry) : 0;
         if (date > dir.LastWrite) {
             dir.LastWrite = date;
         }
-        if ((entry.Attributes & kFileAttributeDirectory) == 0 || IsDotName(entry.Name)) {
+        const bool directory = (entry.Attributes & kFileAttributeDirectory) != 0;
+        if (!directory && entry.Links > 1 && !linked.insert({entry.Device, entry.Inode}).second) {
+            continue;
+        }
+        CurrentPath.resize(level.pathLength);
+        if (directory || (entry.Attributes & kFileAttributeCompressed) != 0) {
+            CurrentPath.push_back('\\');
+            CurrentPath.append(entry.Name);
+        }
+        level.size += FileSizeOf(entry);
+        level.compressed += CompressedSizeOf(CurrentPath, entry);
+        if (!directory || IsDotName(entry.Name)) {
             continue;
         }
 
@@ -135,8 +154,9 @@ void TSearchThread::Search(TFileAttr& record) {
             return;
         }
         auto listing = files_->OpenChild(*level.listing, entry);
-        path = CurrentPath;
-        levels.push_back(Level{&child, std::move(listing), 0, 0, child.Level, path.size()});
+        // Not opened: unreadable, unless it was never meant to be read.
+        child.Unreadable = listing == nullptr && !entry.OutOfWalk;
+        levels.push_back(Level{&child, std::move(listing), CurrentPath.size(), child.Level});
     }
 }
 

@@ -1,5 +1,6 @@
 // Guards walks of trees deeper than any stack or descriptor budget: 10,000 levels scan, list and
-// free, and a walk that runs out of descriptors still counts every entry.
+// free, and a 3,000-level walk under a low open-file limit counts every entry while holding a
+// bounded number of descriptors.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -7,8 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
+#include <algorithm>
+
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
+#include "platform/PosixDirectoryService.h"
+#include "platform/PosixListing.h"
 
 namespace zelk::test {
 namespace {
@@ -20,18 +26,20 @@ void WriteAt(int dir, const char* name, const std::string& data) {
 }
 
 // A chain of depth directories "d" below root; every level holds a file of one byte, and each
-// level also a side directory "s" with a file of ten bytes, when withSides. Paths this long only
-// work relative to open directories.
+// level also side directories "s" and "t" with a file of ten bytes, when withSides. Paths this
+// long only work relative to open directories.
 void MakeChain(const std::string& root, int depth, bool withSides) {
     int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (int level = 0; level < depth; ++level) {
         ASSERT_EQ(mkdirat(fd, "d", 0755), 0);
         ASSERT_NO_FATAL_FAILURE(WriteAt(fd, "f", "1"));
-        if (withSides) {
-            ASSERT_EQ(mkdirat(fd, "s", 0755), 0);
-            const int side = openat(fd, "s", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            ASSERT_NO_FATAL_FAILURE(WriteAt(side, "f", "0123456789"));
-            close(side);
+        for (const char* name : {"s", "t"}) {
+            if (withSides) {
+                ASSERT_EQ(mkdirat(fd, name, 0755), 0);
+                const int side = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                ASSERT_NO_FATAL_FAILURE(WriteAt(side, "f", "0123456789"));
+                close(side);
+            }
         }
         const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_GE(next, 0);
@@ -64,34 +72,45 @@ TEST(DeepTree, TenThousandLevelsScanListAndFree) {
     EXPECT_EQ(TFileAttr::LiveCount(), before);
 }
 
-TEST(DeepTree, WalkOutOfDescriptorsStillCountsEveryEntry) {
-    TempTree tree;
-    constexpr int kDepth = 150;
-    ASSERT_NO_FATAL_FAILURE(MakeChain(tree.Root(), kDepth, true));
-    TestUiLoop loop;
-    ScriptedService files(false);
-    files.SortByName = false;
-    // New descriptors take the lowest free number: leave 40 above it.
-    const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    close(lowestFree);
-    rlimit saved{};
-    getrlimit(RLIMIT_NOFILE, &saved);
-    rlimit lowered = saved;
-    lowered.rlim_cur = lowestFree + 40;
-    setrlimit(RLIMIT_NOFILE, &lowered);
-    const auto root = Scan(loop, ScanOptions{'c', nullptr, &files});
-    setrlimit(RLIMIT_NOFILE, &saved);
-
-    EXPECT_TRUE(root->Searched);
-    EXPECT_EQ(root->MaxLevel, kDepth);
-    EXPECT_EQ(root->Size, kDepth * 11.0);
-    int sides = 0;
-    for (const TFileAttr* level = root.get(); level != nullptr;) {
-        const TFileAttr* side = Find(*level, "s");
-        sides += side != nullptr && side->Searched && side->Size == 10 ? 1 : 0;
-        level = Find(*level, "d");
+int OpenDescriptors() {
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (readdir(dir) != nullptr) {
+            ++count;
+        }
+        closedir(dir);
     }
-    EXPECT_EQ(sides, kDepth);
+    return count;
+}
+
+TEST(DeepTree, LowOpenFileLimitLosesNothingAndDescriptorsStayBounded) {
+    TempTree tree;
+    constexpr int kDepth = 3000;
+    ASSERT_NO_FATAL_FAILURE(MakeChain(tree.Root(), kDepth, true));
+    const FindSums find = SumWithFind(tree.Root());
+    ASSERT_EQ(find.entries, 3 * kDepth);
+    for (const rlim_t limit : {128, 1024}) {
+        SCOPED_TRACE(limit);
+        TestUiLoop loop;
+        PosixDirectoryService files(false);
+        RecordingStatusLine status;
+        const int before = OpenDescriptors();
+        int most = before;
+        status.OnText = [&] { most = std::max(most, OpenDescriptors()); };
+        rlimit saved{};
+        getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit lowered = saved;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        const auto root = Scan(loop, ScanOptions{'c', &status, &files});
+        setrlimit(RLIMIT_NOFILE, &saved);
+
+        EXPECT_TRUE(root->Searched);
+        EXPECT_EQ(root->MaxLevel, kDepth);
+        EXPECT_EQ(root->Size, find.size);
+        EXPECT_EQ(status.Texts.size(), 3u * kDepth);
+        EXPECT_LE(most - before, PosixListing::kOpenLevels + 2);
+    }
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
-// Guards the walk's totals against an independent count: GNU find's sizes and allocations of
+// Guards the walk's totals against independent counts: GNU find's sizes and allocations of
 // every non-directory entry of a generated tree with sparse files (one past 4 GiB), links and
-// FIFOs.
+// FIFOs; and du's totals of a tree of hard links, each file counted once.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <random>
 
 #include "ScanTestSupport.h"
@@ -47,29 +46,39 @@ TEST(FindCrossCheck, RootTotalsEqualFindsSumsOfNonDirectoryEntries) {
     TestUiLoop loop;
     const auto root = Scan(loop);
 
-    const std::string command = "find '" + tree.Root() + "' ! -type d -printf '%s %b %y\\n'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    double size = 0;
-    double compressed = 0;
-    unsigned long long bytes = 0;
-    unsigned long long blocks = 0;
-    char type = 0;
-    int entries = 0;
-    int sparse = 0;
-    while (std::fscanf(pipe, "%llu %llu %c", &bytes, &blocks, &type) == 3) {
-        ++entries;
-        size += static_cast<double>(bytes);
-        const bool holes = type == 'f' && blocks * 512 < bytes;
-        sparse += holes ? 1 : 0;
-        compressed += static_cast<double>(holes ? blocks * 512 : bytes);
-    }
-    ASSERT_EQ(pclose(pipe), 0);
-    ASSERT_EQ(entries, 401);
-    ASSERT_GT(sparse, 1) << "the file system made no file sparse";
+    const FindSums find = SumWithFind(tree.Root());
+    ASSERT_EQ(find.entries, 401);
+    ASSERT_GT(find.sparse, 1) << "the file system made no file sparse";
     EXPECT_TRUE(root->Searched);
-    EXPECT_EQ(root->Size, size);
-    EXPECT_EQ(root->CompressedSize, compressed);
+    EXPECT_EQ(root->Size, find.size);
+    EXPECT_EQ(root->CompressedSize, find.compressed);
+}
+
+TEST(FindCrossCheck, HardLinkedFilesCountOnceAsDuCountsThem) {
+    TempTree tree;
+    // Whole pages, so that allocation and size agree and both bases compare with du.
+    for (const char* dir : {"a", "b", "c", "snap1", "snap1/sub", "snap2", "snap2/sub"}) {
+        tree.MakeDir(dir);
+    }
+    tree.WriteFile("a/shared", 3 * 4096);
+    tree.WriteFile("snap1/one", 4096);
+    tree.WriteFile("snap1/sub/two", 5 * 4096);
+    tree.WriteFile("snap2/sub/changed", 7 * 4096);
+    for (const auto& [from, to] : {std::pair{"a/shared", "b/shared"},
+                                   {"a/shared", "c/again"},
+                                   {"snap1/one", "snap2/one"},
+                                   {"snap1/sub/two", "snap2/sub/two"}}) {
+        ASSERT_EQ(link(tree.PathOf(from).c_str(), tree.PathOf(to).c_str()), 0);
+    }
+    TestUiLoop loop;
+    const auto root = Scan(loop);
+
+    const auto [apparent, allocated] = DuOfFiles(tree.Root());
+    ASSERT_GE(apparent, 0) << "du or find failed";
+    EXPECT_EQ(root->Size, 16 * 4096);
+    EXPECT_EQ(root->Size, apparent);
+    EXPECT_EQ(root->CompressedSize, allocated);
+    EXPECT_EQ(Find(*root, "a")->Size + Find(*root, "b")->Size + Find(*root, "c")->Size, 3 * 4096);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
@@ -149,6 +150,51 @@ std::unique_ptr<TFileAttr> Scan(TestUiLoop& loop, const ScanOptions& options) {
     });
     thread.AwaitEnd();
     return root;
+}
+
+FindSums SumWithFind(const std::string& path) {
+    FindSums sums;
+    const std::string command = "find '" + path + "' ! -type d -printf '%s %b %y\\n'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return sums;
+    }
+    unsigned long long bytes = 0;
+    unsigned long long blocks = 0;
+    char type = 0;
+    sums.entries = 0;
+    while (std::fscanf(pipe, "%llu %llu %c", &bytes, &blocks, &type) == 3) {
+        ++sums.entries;
+        sums.size += static_cast<double>(bytes);
+        const bool holes = type == 'f' && blocks * 512 < bytes;
+        sums.sparse += holes ? 1 : 0;
+        sums.compressed += static_cast<double>(holes ? blocks * 512 : bytes);
+    }
+    if (pclose(pipe) != 0) {
+        sums.entries = -1;
+    }
+    return sums;
+}
+
+std::pair<double, double> DuOfFiles(const std::string& path) {
+    const std::string command = "du -sxb '" + path + "' | cut -f1; du -sx --block-size=1 '" + path +
+                                "' | cut -f1; find '" + path +
+                                "' -type d -printf '%s %b\\n' | awk '{s+=$1; b+=$2*512} END "
+                                "{printf \"%.0f %.0f\\n\", s, b}'";
+    FILE* pipe = popen(command.c_str(), "r");
+    double apparent = -1;
+    double allocated = -1;
+    double directories = -1;
+    double directoryBlocks = -1;
+    if (pipe == nullptr) {
+        return {-1, -1};
+    }
+    const int read =
+        std::fscanf(pipe, "%lf %lf %lf %lf", &apparent, &allocated, &directories, &directoryBlocks);
+    if (pclose(pipe) != 0 || read != 4) {
+        return {-1, -1};
+    }
+    return {apparent - directories, allocated - directoryBlocks};
 }
 
 const TFileAttr* Find(const TFileAttr& root, const std::string& names) {

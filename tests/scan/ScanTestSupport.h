@@ -78,6 +78,20 @@ struct ScanOptions {
 // Scans into a fresh root on a worker thread, serving its steps here, and returns the root.
 std::unique_ptr<TFileAttr> Scan(TestUiLoop& loop, const ScanOptions& options = {});
 
+// find's sums over the non-directory entries below path, on the walk's two bases: sizes, and
+// allocations where a regular file has holes (else sizes). entries < 0: find failed.
+struct FindSums {
+    double size = 0;
+    double compressed = 0;
+    int entries = -1;
+    int sparse = 0;
+};
+FindSums SumWithFind(const std::string& path);
+
+// du's totals of path (apparent, allocated bytes) less the directories' own, which the walk
+// counts as 0; negative when du or find failed.
+std::pair<double, double> DuOfFiles(const std::string& path);
+
 // The record at a path of names below root ("a/b"), or nullptr.
 const TFileAttr* Find(const TFileAttr& root, const std::string& names);
 

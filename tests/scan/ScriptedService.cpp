@@ -29,6 +29,8 @@ class ScriptedListing : public DirectoryListing {
         return found;
     }
 
+    bool Failed() const override { return inner_->Failed(); }
+
     DirectoryListing& Inner() { return *inner_; }
 
   private:

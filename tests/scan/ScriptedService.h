@@ -12,8 +12,6 @@ namespace zelk::test {
 
 class ScriptedService : public DirectoryService {
   public:
-    explicit ScriptedService(bool raiseDescriptorLimit = true) : real_(raiseDescriptorLimit) {}
-
     std::set<std::string> FailListingOf;         // directory names
     std::set<std::string> UnreadableCompressed;  // display paths
     // Runs on the worker after a directory returned an entry: (directory name, entry name).

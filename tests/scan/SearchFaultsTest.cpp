@@ -1,7 +1,10 @@
 // Guards that failures of the file system are facts about the tree, never the end of the walk:
-// a listing that cannot be opened, a compressed size that cannot be read, entries that vanish.
+// a listing that cannot be opened (marked unreadable), entries that cannot be looked up (no
+// size, no date), a compressed size that cannot be read, entries that vanish.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ScanTestSupport.h"
@@ -31,6 +34,8 @@ TEST_F(SearchFaults, ListingThatFailsIsSearchedEmptyAndSiblingsGoOn) {
     const TFileAttr* bad = Find(*root, "bad");
     ASSERT_NE(bad, nullptr);
     EXPECT_TRUE(bad->Searched);
+    EXPECT_TRUE(bad->Unreadable);
+    EXPECT_FALSE(Find(*root, "a")->Unreadable);
     EXPECT_EQ(bad->Size, 0);
     EXPECT_TRUE(bad->Children.empty());
     EXPECT_EQ(Find(*root, "z")->Size, 20);
@@ -68,6 +73,44 @@ TEST_F(SearchFaults, EntriesThatVanishWhileListedAreLeftOut) {
     EXPECT_LE(listed, 1);
     EXPECT_EQ(Find(*root, "v")->Size, 7 * listed);
     EXPECT_TRUE(root->Searched);
+}
+
+TEST_F(SearchFaults, ClosedDirectoriesAreMarkedForAnUnprivilegedUserAndReadByRoot) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to scan as root and as nobody: skipped";
+    }
+    ASSERT_EQ(chmod(tree.PathOf("..").c_str(), 0755), 0);
+    for (const char* dir : {"locked", "listable", "listable/sub"}) {
+        tree.MakeDir(dir);
+    }
+    tree.WriteFile("locked/f", 100);
+    tree.WriteFile("listable/f", 10);
+    tree.WriteFile("g", 1);
+    ASSERT_EQ(chmod(tree.PathOf("locked").c_str(), 0), 0);
+    ASSERT_EQ(chmod(tree.PathOf("listable").c_str(), 0644), 0);  // read, not searched
+
+    const auto asRoot = Scan(loop);
+    EXPECT_FALSE(Find(*asRoot, "locked")->Unreadable);
+    EXPECT_FALSE(Find(*asRoot, "listable/sub")->Unreadable);
+    EXPECT_EQ(asRoot->Size, 111);
+
+    // The child reports which expectations failed, one bit each.
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = setgid(65534) != 0 || setuid(65534) != 0 ? 1 : 0;
+        const auto root = Scan(loop);
+        const TFileAttr* locked = Find(*root, "locked");
+        const TFileAttr* sub = Find(*root, "listable/sub");
+        failed |= locked == nullptr || !locked->Unreadable || !locked->Searched ? 2 : 0;
+        failed |= sub == nullptr || !sub->Unreadable || sub->LastWrite != 0 ? 4 : 0;
+        failed |= Find(*root, "listable")->Unreadable || root->Unreadable ? 8 : 0;
+        failed |= root->Size != 1 ? 16 : 0;
+        _exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
