@@ -2,9 +2,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 #include "app/ErrorGuard.h"
@@ -21,6 +28,9 @@
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "drives/TDriveComboBox.h"
+#include "platform/VolumeTable.h"
+#include "scanfile/ScanFileReader.h"
+#include "scanfile/ScanFileWriter.h"
 
 namespace zelk {
 
@@ -53,6 +63,9 @@ void TfrmMain::WireEvents() {
     wire(rbFileSize, &TRadioButton::Click, &TfrmMain::rbFileSizeClick);
     wire(rbCompressedSize, &TRadioButton::Click, &TfrmMain::rbCompressedSizeClick);
     wire(TreeView1, &TTreeView::Click, &TfrmMain::TreeView1Click);
+    wire(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, &TfrmMain::SaveScanClick);
+    wire(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, &TfrmMain::OpenScanClick);
+    setAcceptDrops(true);
     // The surface guards its own paints: an error there is shown after the paint has ended.
     PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
 }
@@ -154,6 +167,8 @@ void TfrmMain::btnStopClick() {
 }
 
 void TfrmMain::SearchDone(TThread& /*sender*/) {
+    const Volume* volume = InstalledVolumeTable()->ByLetter(SearchThread->Drive);
+    ShownRootName = volume != nullptr ? volume->MountPoint : std::string("/");
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
@@ -186,6 +201,77 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 
 void TfrmMain::TreeView1Click() {
     StatusBar1->SetSimpleText(TreeView1->Hint());
+}
+
+// Scan files.
+
+namespace {
+
+const char* const kScanFileFilter =
+    "ncdu エクスポート (*.json *.json.gz *.json.zst *.gz *.zst);;すべてのファイル (*)";
+
+std::string FileNameBytes(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+}  // namespace
+
+void TfrmMain::SaveScanClick() {
+    if (SearchThread != nullptr || RootAttr == nullptr || !RootAttr->Searched) {
+        return;
+    }
+    const QString name = QFileDialog::getSaveFileName(
+        this, QString::fromUtf8("スキャンを保存"), QString(), QString::fromUtf8(kScanFileFilter));
+    if (!name.isEmpty()) {
+        SaveScanTo(FileNameBytes(name));
+    }
+}
+
+void TfrmMain::OpenScanClick() {
+    if (SearchThread != nullptr) {
+        return;
+    }
+    const QString name = QFileDialog::getOpenFileName(
+        this, QString::fromUtf8("スキャンを開く"), QString(), QString::fromUtf8(kScanFileFilter));
+    if (!name.isEmpty()) {
+        OpenScanFile(FileNameBytes(name));
+    }
+}
+
+void TfrmMain::SaveScanTo(const std::string& file) {
+    if (SearchThread != nullptr || RootAttr == nullptr || !RootAttr->Searched) {
+        return;
+    }
+    ScanFileWriter::Save(file, *RootAttr, ShownRootName,
+                         static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+void TfrmMain::OpenScanFile(const std::string& file) {
+    if (SearchThread != nullptr) {
+        return;
+    }
+    ScanFile opened = ScanFileReader::Read(file);
+    RootAttr = std::move(opened.Root);
+    ShownRootName = std::move(opened.RootName);
+    StatusBar1->SetSimpleText("読込完了: " + file);
+    RefreshTree();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) {
+        return;
+    }
+    event->acceptProposedAction();
+    const std::string file = FileNameBytes(urls.front().toLocalFile());
+    Guarded([this, &file] { OpenScanFile(file); });
 }
 
 // Sorting.

@@ -89,6 +89,17 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
+    // Scan files. The click handlers ask for a name in a file dialog. A save needs a finished
+    // scan; an open is refused while a scan runs, like a second start. A file that cannot be
+    // read or written raises EScanFileError, and the window keeps what it showed.
+    void SaveScanClick();
+    void OpenScanClick();
+    void SaveScanTo(const std::string& file);
+    void OpenScanFile(const std::string& file);
+    // The path a saved export names its root with: the scanned drive's mount point, or the
+    // root name of the opened export.
+    std::string ShownRootName;
+
     // Checked rbCompressedSize: sizes count compressed bytes.
     bool CompressedBasis() const override;
 
@@ -98,6 +109,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // A file dropped onto the window is opened as a scan file.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Tab and Shift+Tab: the band, the checked radio button, the tab strip and the tree of the
     // tree page, wrapping around.
     bool focusNextPrevChild(bool next) override;

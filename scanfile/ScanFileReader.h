@@ -1,0 +1,139 @@
+#pragma once
+// Reads an ncdu JSON export into records, exactly as a scan of the same tree would have made
+// them. Streams: memory grows with the directories read, not with the file's size; nesting of
+// any depth is read without recursion.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "scan/TFileAttr.h"
+
+namespace zelk {
+
+struct ScanFileLimits {
+    std::uint64_t MaxDirectories = DefaultMaxDirectories();
+    std::int32_t MaxDepth = 1'000'000;
+    // The longest text (a name, or any skipped string) plus the parser's nesting stack.
+    std::size_t MaxTextBytes = 64u << 20;
+    std::uint64_t MaxRatio = 1000;
+
+    // As many records as half the machine's memory holds.
+    static std::uint64_t DefaultMaxDirectories();
+};
+
+struct ScanFile {
+    std::unique_ptr<TFileAttr> Root;
+    std::string RootName;  // the scanned path, as the export names its root
+};
+
+class ScanFileReader {
+  public:
+    // Raises EScanFileError naming the file, with the reason, for anything it cannot read or
+    // refuses.
+    static ScanFile Read(const std::string& path, const ScanFileLimits& limits = {});
+    // Reads from an open descriptor; name is only used in messages.
+    static ScanFile Read(int fd, const std::string& name, const ScanFileLimits& limits = {});
+
+    // The parser's event protocol; each returns false to stop with the reason in Refusal().
+    bool Null();
+    bool Bool(bool value);
+    bool Int(int value) { return Int64(value); }
+    bool Uint(unsigned value) { return Uint64(value); }
+    bool Int64(std::int64_t value);
+    bool Uint64(std::uint64_t value);
+    bool Double(double value);
+    bool RawNumber(const char*, unsigned, bool) { return Refuse("数値を読めません"); }
+    bool String(const char* text, unsigned length, bool copy);
+    bool StartObject();
+    bool Key(const char* text, unsigned length, bool copy);
+    bool EndObject(unsigned members);
+    bool StartArray();
+    bool EndArray(unsigned elements);
+
+  private:
+    enum class Field {
+        None,
+        Name,
+        ASize,
+        DSize,
+        MTime,
+        Dev,
+        Ino,
+        HardLinked,
+        NLink,
+        ReadError,
+        Excluded,
+        Other
+    };
+    // One scalar value as the event gave it.
+    struct Value {
+        enum Kind { Bool, Signed, Unsigned, Fraction, Text, Null };
+        explicit Value(Kind k) : kind(k) {}
+        Kind kind;
+        bool flag = false;
+        std::int64_t signedValue = 0;
+        std::uint64_t unsignedValue = 0;
+        double fraction = 0;
+        std::string_view text;
+    };
+    // The information object being read.
+    struct Info {
+        std::string name;
+        bool hasName = false;
+        std::uint64_t asize = 0, dsize = 0, dev = 0, ino = 0;
+        bool hasDev = false, hasIno = false, hasMTime = false;
+        std::int64_t mtime = 0;
+        bool hardLinked = false, readError = false, excluded = false;
+    };
+    struct Open {
+        TFileAttr* record;
+        std::uint64_t dev;
+    };
+    struct Link {
+        std::uint64_t dev, ino;
+        bool operator==(const Link&) const = default;
+    };
+    struct LinkHash {
+        std::size_t operator()(const Link& l) const { return l.ino * 1000003u ^ l.dev; }
+    };
+
+    explicit ScanFileReader(const ScanFileLimits& limits) : limits_(limits) {}
+    bool Scalar(const Value& value);
+    bool SetField(const Value& value);
+    bool Size(const Value& value, std::uint64_t& out);
+    bool Whole(const Value& value, std::uint64_t& out);
+    // A container inside a skipped value or as the value of a field: skipped whole.
+    bool SkipContainer();
+    void LeaveSkipped();
+    bool CountDirectory();
+    bool OpenDirectory();
+    bool AddFile();
+    // The value at the current place of the top array is complete.
+    void TopValueDone() { ++topIndex_; }
+    bool Refuse(std::string reason);
+
+    ScanFileLimits limits_;
+    std::string refusal_;
+    ScanFile result_;
+    std::vector<Open> open_;
+    std::unordered_set<Link, LinkHash> links_;
+    std::uint64_t directories_ = 0;
+    int topState_ = 0;  // 0 before the top array, 1 inside it, 2 after it
+    int topIndex_ = 0;
+    bool rootDone_ = false;
+    std::size_t skipDepth_ = 0;  // containers being skipped
+    bool expectingInfo_ = false;
+    bool inInfo_ = false;
+    bool infoOfDirectory_ = false;
+    Field field_ = Field::None;
+    Info info_;
+    std::int64_t datedSeconds_ = 0;
+    double datedValue_ = 0;
+    bool dated_ = false;
+};
+
+}  // namespace zelk
