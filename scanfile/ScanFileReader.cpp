@@ -12,68 +12,26 @@
 #include <cstring>
 #include <utility>
 
+#include "scanfile/BoundedAllocator.h"
 #include "scanfile/DecompressingInput.h"
 #include "scanfile/EScanFileError.h"
 #include "scanfile/ScanRecords.h"
 
 namespace zelk {
-namespace {
-
-constexpr std::uint64_t kMaxSize = 1ull << 63;
-
-// The parser's stack (the text being read and the nesting) with a ceiling: past it the read is
-// refused instead of growing with a hostile file.
-struct BoundedAllocator {
-    static const bool kNeedFree = true;
-    static inline thread_local std::size_t ceiling = 64u << 20;
-    void* Malloc(std::size_t size) { return Realloc(nullptr, 0, size); }
-    void* Realloc(void* block, std::size_t, std::size_t size) {
-        if (size > ceiling) {
-            throw EScanFileError("名前などの文字列が長すぎるか、入れ子が深すぎます");
-        }
-        if (size == 0) {
-            std::free(block);
-            return nullptr;
-        }
-        void* grown = std::realloc(block, size);
-        if (grown == nullptr) {
-            throw std::bad_alloc();
-        }
-        return grown;
-    }
-    static void Free(void* block) { std::free(block); }
-};
-
-class FileCloser {
-  public:
-    explicit FileCloser(int fd) : fd_(fd) {}
-    ~FileCloser() { ::close(fd_); }
-    FileCloser(const FileCloser&) = delete;
-    FileCloser& operator=(const FileCloser&) = delete;
-
-  private:
-    int fd_;
-};
-
-}  // namespace
-
-std::uint64_t ScanFileLimits::DefaultMaxDirectories() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) {
-        return 100'000'000;
-    }
-    // A record with its name and its place in its parent's list is well under 512 bytes.
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2 / 512;
-}
 
 ScanFile ScanFileReader::Read(const std::string& path, const ScanFileLimits& limits) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw EScanFileError(false, path, std::strerror(errno));
     }
-    const FileCloser closer(fd);
-    return Read(fd, path, limits);
+    try {
+        ScanFile file = Read(fd, path, limits);
+        ::close(fd);
+        return file;
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
 }
 
 ScanFile ScanFileReader::Read(int fd, const std::string& name, const ScanFileLimits& limits) {
@@ -109,57 +67,13 @@ bool ScanFileReader::Refuse(std::string reason) {
     return false;
 }
 
-bool ScanFileReader::Null() {
-    return Scalar(Value(Value::Null));
-}
-
-bool ScanFileReader::Bool(bool value) {
-    Value v(Value::Bool);
-    v.flag = value;
-    return Scalar(v);
-}
-
-bool ScanFileReader::Int64(std::int64_t value) {
-    Value v(value < 0 ? Value::Signed : Value::Unsigned);
-    v.signedValue = value;
-    v.unsignedValue = static_cast<std::uint64_t>(value);
-    return Scalar(v);
-}
-
-bool ScanFileReader::Uint64(std::uint64_t value) {
-    Value v(Value::Unsigned);
-    v.unsignedValue = value;
-    v.signedValue = static_cast<std::int64_t>(value);
-    return Scalar(v);
-}
-
-bool ScanFileReader::Double(double value) {
-    Value v(Value::Fraction);
-    v.fraction = value;
-    return Scalar(v);
-}
-
 bool ScanFileReader::String(const char* text, unsigned length, bool /*copy*/) {
-    Value v(Value::Text);
-    v.text = std::string_view(text, length);
-    return Scalar(v);
+    return Scalar(Value(std::string_view(text, length)));
 }
 
 bool ScanFileReader::Key(const char* text, unsigned length, bool /*copy*/) {
-    if (skipDepth_ > 0 || !inInfo_) {
-        return true;
-    }
-    static constexpr std::pair<std::string_view, Field> kFields[] = {
-        {"name", Field::Name},        {"asize", Field::ASize}, {"dsize", Field::DSize},
-        {"mtime", Field::MTime},      {"dev", Field::Dev},     {"ino", Field::Ino},
-        {"hlnkc", Field::HardLinked}, {"nlink", Field::NLink}, {"read_error", Field::ReadError},
-        {"excluded", Field::Excluded}};
-    const std::string_view key(text, length);
-    field_ = Field::Other;
-    for (const auto& [name, field] : kFields) {
-        if (key == name) {
-            field_ = field;
-        }
+    if (skipDepth_ == 0 && inInfo_) {
+        info_.SelectKey(std::string_view(text, length));
     }
     return true;
 }
@@ -169,7 +83,8 @@ bool ScanFileReader::Scalar(const Value& value) {
         return true;
     }
     if (inInfo_) {
-        return SetField(value);
+        const char* refusal = info_.Set(value);
+        return refusal == nullptr || Refuse(refusal);
     }
     if (expectingInfo_) {
         return Refuse("ディレクトリの最初の要素が情報のオブジェクトではありません");
@@ -202,103 +117,11 @@ bool ScanFileReader::Scalar(const Value& value) {
     return true;
 }
 
-bool ScanFileReader::Size(const Value& value, std::uint64_t& out) {
-    if (value.kind == Value::Signed) {
-        return Refuse("サイズが負です");
-    }
-    if (value.kind == Value::Fraction) {
-        return Refuse(std::isfinite(value.fraction) && value.fraction == std::floor(value.fraction)
-                          ? "サイズが 2^63 を超えています"
-                          : "サイズが整数ではありません");
-    }
-    if (value.kind != Value::Unsigned) {
-        return Refuse("サイズが数値ではありません");
-    }
-    if (value.unsignedValue > kMaxSize) {
-        return Refuse("サイズが 2^63 を超えています");
-    }
-    out = value.unsignedValue;
-    return true;
-}
-
-bool ScanFileReader::Whole(const Value& value, std::uint64_t& out) {
-    if (value.kind != Value::Unsigned) {
-        return Refuse("dev、ino または nlink が 0 以上の整数ではありません");
-    }
-    out = value.unsignedValue;
-    return true;
-}
-
-bool ScanFileReader::SetField(const Value& value) {
-    const Field field = std::exchange(field_, Field::None);
-    switch (field) {
-        case Field::Name:
-            if (value.kind != Value::Text) {
-                return Refuse("名前が文字列ではありません");
-            }
-            if (value.text.find('\0') != std::string_view::npos) {
-                return Refuse("名前に NUL 文字 (\\u0000) があります");
-            }
-            info_.name.assign(value.text);
-            info_.hasName = true;
-            return true;
-        case Field::ASize:
-            return Size(value, info_.asize);
-        case Field::DSize:
-            return Size(value, info_.dsize);
-        case Field::MTime:
-            info_.hasMTime = true;
-            if (value.kind == Value::Fraction && std::isfinite(value.fraction) &&
-                std::fabs(value.fraction) < 1e15) {
-                info_.mtime = static_cast<std::int64_t>(std::floor(value.fraction));
-                return true;
-            }
-            if (value.kind != Value::Signed && value.kind != Value::Unsigned) {
-                return Refuse("mtime が数値ではありません");
-            }
-            info_.mtime = value.signedValue;
-            return true;
-        case Field::Dev:
-            info_.hasDev = true;
-            return Whole(value, info_.dev);
-        case Field::Ino:
-            info_.hasIno = true;
-            return Whole(value, info_.ino);
-        case Field::NLink: {
-            std::uint64_t links = 0;
-            if (!Whole(value, links)) {
-                return false;
-            }
-            info_.hardLinked = info_.hardLinked || links > 1;
-            return true;
-        }
-        case Field::HardLinked:
-            // ncdu 1 writes a flag, some writers a count.
-            info_.hardLinked = info_.hardLinked ||
-                               (value.kind == Value::Bool
-                                    ? value.flag
-                                    : value.kind == Value::Unsigned && value.unsignedValue > 0);
-            return true;
-        case Field::ReadError:
-            info_.readError = value.kind == Value::Bool && value.flag;
-            return true;
-        case Field::Excluded:
-            info_.excluded =
-                !(value.kind == Value::Bool && !value.flag) && value.kind != Value::Null;
-            return true;
-        case Field::None:
-        case Field::Other:
-            return true;
-    }
-    return true;
-}
-
 bool ScanFileReader::SkipContainer() {
     // The fields we read never hold containers.
-    if (inInfo_ && field_ != Field::Other && field_ != Field::None) {
+    if (inInfo_ && skipDepth_ == 0 && !info_.SkipsContainer()) {
         return Refuse("情報の項目の型が正しくありません");
     }
-    field_ = Field::None;
     ++skipDepth_;
     return true;
 }
@@ -320,7 +143,7 @@ bool ScanFileReader::StartObject() {
         infoOfDirectory_ = expectingInfo_;
         expectingInfo_ = false;
         inInfo_ = true;
-        info_ = Info{};
+        info_.Reset();
         return true;
     }
     if (topIndex_ == 2 || topIndex_ > 3) {

@@ -4,33 +4,20 @@
 // any depth is read without recursion.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "scan/TFileAttr.h"
+#include "scanfile/EntryInfo.h"
+#include "scanfile/ScanFile.h"
 
 namespace zelk {
 
-struct ScanFileLimits {
-    std::uint64_t MaxDirectories = DefaultMaxDirectories();
-    std::int32_t MaxDepth = 1'000'000;
-    // The longest text (a name, or any skipped string) plus the parser's nesting stack.
-    std::size_t MaxTextBytes = 64u << 20;
-    std::uint64_t MaxRatio = 1000;
-
-    // As many records as half the machine's memory holds.
-    static std::uint64_t DefaultMaxDirectories();
-};
-
-struct ScanFile {
-    std::unique_ptr<TFileAttr> Root;
-    std::string RootName;  // the scanned path, as the export names its root
-};
-
 class ScanFileReader {
+    using Value = EntryInfo::Value;
+
   public:
     // Raises EScanFileError naming the file, with the reason, for anything it cannot read or
     // refuses.
@@ -39,13 +26,13 @@ class ScanFileReader {
     static ScanFile Read(int fd, const std::string& name, const ScanFileLimits& limits = {});
 
     // The parser's event protocol; each returns false to stop with the reason in Refusal().
-    bool Null();
-    bool Bool(bool value);
-    bool Int(int value) { return Int64(value); }
-    bool Uint(unsigned value) { return Uint64(value); }
-    bool Int64(std::int64_t value);
-    bool Uint64(std::uint64_t value);
-    bool Double(double value);
+    bool Null() { return Scalar(Value(Value::Null)); }
+    bool Bool(bool value) { return Scalar(Value(value)); }
+    bool Int(int value) { return Scalar(Value(std::int64_t{value})); }
+    bool Uint(unsigned value) { return Scalar(Value(std::uint64_t{value})); }
+    bool Int64(std::int64_t value) { return Scalar(Value(value)); }
+    bool Uint64(std::uint64_t value) { return Scalar(Value(value)); }
+    bool Double(double value) { return Scalar(Value(value)); }
     bool RawNumber(const char*, unsigned, bool) { return Refuse("数値を読めません"); }
     bool String(const char* text, unsigned length, bool copy);
     bool StartObject();
@@ -55,40 +42,6 @@ class ScanFileReader {
     bool EndArray(unsigned elements);
 
   private:
-    enum class Field {
-        None,
-        Name,
-        ASize,
-        DSize,
-        MTime,
-        Dev,
-        Ino,
-        HardLinked,
-        NLink,
-        ReadError,
-        Excluded,
-        Other
-    };
-    // One scalar value as the event gave it.
-    struct Value {
-        enum Kind { Bool, Signed, Unsigned, Fraction, Text, Null };
-        explicit Value(Kind k) : kind(k) {}
-        Kind kind;
-        bool flag = false;
-        std::int64_t signedValue = 0;
-        std::uint64_t unsignedValue = 0;
-        double fraction = 0;
-        std::string_view text;
-    };
-    // The information object being read.
-    struct Info {
-        std::string name;
-        bool hasName = false;
-        std::uint64_t asize = 0, dsize = 0, dev = 0, ino = 0;
-        bool hasDev = false, hasIno = false, hasMTime = false;
-        std::int64_t mtime = 0;
-        bool hardLinked = false, readError = false, excluded = false;
-    };
     struct Open {
         TFileAttr* record;
         std::uint64_t dev;
@@ -103,9 +56,6 @@ class ScanFileReader {
 
     explicit ScanFileReader(const ScanFileLimits& limits) : limits_(limits) {}
     bool Scalar(const Value& value);
-    bool SetField(const Value& value);
-    bool Size(const Value& value, std::uint64_t& out);
-    bool Whole(const Value& value, std::uint64_t& out);
     // A container inside a skipped value or as the value of a field: skipped whole.
     bool SkipContainer();
     void LeaveSkipped();
@@ -129,8 +79,7 @@ class ScanFileReader {
     bool expectingInfo_ = false;
     bool inInfo_ = false;
     bool infoOfDirectory_ = false;
-    Field field_ = Field::None;
-    Info info_;
+    EntryInfo info_;
     std::int64_t datedSeconds_ = 0;
     double datedValue_ = 0;
     bool dated_ = false;
