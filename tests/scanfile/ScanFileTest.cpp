@@ -6,8 +6,6 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +21,7 @@ namespace zelk {
 namespace {
 
 using test::Describe;
+using test::ReadBytes;
 using test::Shell;
 using test::TempDir;
 
@@ -39,11 +38,6 @@ std::string Brief(const TFileAttr& r, bool withDates = true) {
         out += (i == 0 ? " {" : ", ") + Brief(*r.Children[i], withDates);
     }
     return out + (r.Children.empty() ? "" : "}");
-}
-
-std::string ReadBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::unique_ptr<TFileAttr> SampleTree() {

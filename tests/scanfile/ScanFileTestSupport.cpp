@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -46,6 +47,11 @@ std::string Describe(const TFileAttr& root) {
         }
     }
     return out;
+}
+
+std::string ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 int Shell(const std::string& command) {

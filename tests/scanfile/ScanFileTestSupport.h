@@ -27,6 +27,8 @@ class TempDir {
 // Every record in order: name, size, compressed size, levels, date and marks.
 std::string Describe(const TFileAttr& root);
 
+std::string ReadBytes(const std::string& file);
+
 // Runs a command through the shell; its exit code.
 int Shell(const std::string& command);
 
