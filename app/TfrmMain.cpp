@@ -2,22 +2,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFile>
-#include <QFileDialog>
-#include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabBar>
 #include <algorithm>
-#include <ctime>
 #include <vector>
 
 #include "app/ErrorGuard.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -28,9 +22,6 @@
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "drives/TDriveComboBox.h"
-#include "platform/VolumeTable.h"
-#include "scanfile/ScanFileReader.h"
-#include "scanfile/ScanFileWriter.h"
 
 namespace zelk {
 
@@ -63,11 +54,9 @@ void TfrmMain::WireEvents() {
     wire(rbFileSize, &TRadioButton::Click, &TfrmMain::rbFileSizeClick);
     wire(rbCompressedSize, &TRadioButton::Click, &TfrmMain::rbCompressedSizeClick);
     wire(TreeView1, &TTreeView::Click, &TfrmMain::TreeView1Click);
-    wire(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, &TfrmMain::SaveScanClick);
-    wire(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, &TfrmMain::OpenScanClick);
-    setAcceptDrops(true);
     // The surface guards its own paints: an error there is shown after the paint has ended.
     PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+    ScanFiles = std::make_unique<ScanFileControl>(*this);
 }
 
 void TfrmMain::SetBandHeights(int top, int bottom) {
@@ -143,7 +132,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::btnStartClick() {
-    if (SearchThread != nullptr) {
+    if (SearchThread != nullptr || ScanFiles->Opening()) {
         return;
     }
     // The old tree goes before the new one is made; the tree control keeps its own node texts.
@@ -167,8 +156,7 @@ void TfrmMain::btnStopClick() {
 }
 
 void TfrmMain::SearchDone(TThread& /*sender*/) {
-    const Volume* volume = InstalledVolumeTable()->ByLetter(SearchThread->Drive);
-    ShownRootName = volume != nullptr ? volume->MountPoint : std::string("/");
+    ScanFiles->ScanFinished(SearchThread->Drive);
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
@@ -201,77 +189,6 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
 
 void TfrmMain::TreeView1Click() {
     StatusBar1->SetSimpleText(TreeView1->Hint());
-}
-
-// Scan files.
-
-namespace {
-
-const char* const kScanFileFilter =
-    "ncdu エクスポート (*.json *.json.gz *.json.zst *.gz *.zst);;すべてのファイル (*)";
-
-std::string FileNameBytes(const QString& name) {
-    return QFile::encodeName(name).toStdString();
-}
-
-}  // namespace
-
-void TfrmMain::SaveScanClick() {
-    if (SearchThread != nullptr || RootAttr == nullptr || !RootAttr->Searched) {
-        return;
-    }
-    const QString name = QFileDialog::getSaveFileName(
-        this, QString::fromUtf8("スキャンを保存"), QString(), QString::fromUtf8(kScanFileFilter));
-    if (!name.isEmpty()) {
-        SaveScanTo(FileNameBytes(name));
-    }
-}
-
-void TfrmMain::OpenScanClick() {
-    if (SearchThread != nullptr) {
-        return;
-    }
-    const QString name = QFileDialog::getOpenFileName(
-        this, QString::fromUtf8("スキャンを開く"), QString(), QString::fromUtf8(kScanFileFilter));
-    if (!name.isEmpty()) {
-        OpenScanFile(FileNameBytes(name));
-    }
-}
-
-void TfrmMain::SaveScanTo(const std::string& file) {
-    if (SearchThread != nullptr || RootAttr == nullptr || !RootAttr->Searched) {
-        return;
-    }
-    ScanFileWriter::Save(file, *RootAttr, ShownRootName,
-                         static_cast<std::int64_t>(std::time(nullptr)));
-}
-
-void TfrmMain::OpenScanFile(const std::string& file) {
-    if (SearchThread != nullptr) {
-        return;
-    }
-    ScanFile opened = ScanFileReader::Read(file);
-    RootAttr = std::move(opened.Root);
-    ShownRootName = std::move(opened.RootName);
-    StatusBar1->SetSimpleText("読込完了: " + file);
-    RefreshTree();
-}
-
-void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.front().isLocalFile()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TfrmMain::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.front().isLocalFile()) {
-        return;
-    }
-    event->acceptProposedAction();
-    const std::string file = FileNameBytes(urls.front().toLocalFile());
-    Guarded([this, &file] { OpenScanFile(file); });
 }
 
 // Sorting.

@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace zelk {
 
+class ScanFileControl;
 class TDriveComboBox;
 class TImageList;
 class TPageControl;
@@ -56,6 +57,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     std::unique_ptr<TFileAttr> RootAttr;
     std::unique_ptr<TSearchThread> SearchThread;
     std::string SortKey;
+    // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window).
+    std::unique_ptr<ScanFileControl> ScanFiles;
 
     void btnStartClick();
     void btnStopClick();
@@ -89,17 +92,6 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
-    // Scan files. The click handlers ask for a name in a file dialog. A save needs a finished
-    // scan; an open is refused while a scan runs, like a second start. A file that cannot be
-    // read or written raises EScanFileError, and the window keeps what it showed.
-    void SaveScanClick();
-    void OpenScanClick();
-    void SaveScanTo(const std::string& file);
-    void OpenScanFile(const std::string& file);
-    // The path a saved export names its root with: the scanned drive's mount point, or the
-    // root name of the opened export.
-    std::string ShownRootName;
-
     // Checked rbCompressedSize: sizes count compressed bytes.
     bool CompressedBasis() const override;
 
@@ -109,9 +101,6 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    // A file dropped onto the window is opened as a scan file.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     // Tab and Shift+Tab: the band, the checked radio button, the tab strip and the tree of the
     // tree page, wrapping around.
     bool focusNextPrevChild(bool next) override;

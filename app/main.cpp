@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/ErrorGuard.h"
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TEventApplication.h"
 #include "app/TfrmMain.h"
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         if (argc >= 2 && frmMain != nullptr) {
             const std::string file = argv[1];
             QTimer::singleShot(0, frmMain, [frmMain, file] {
-                Guarded([frmMain, &file] { frmMain->OpenScanFile(file); });
+                Guarded([frmMain, &file] { frmMain->ScanFiles->Open(file); });
             });
         }
         return application.Run();

@@ -230,6 +230,9 @@ bool ScanFileReader::CountDirectory() {
 }
 
 bool ScanFileReader::OpenDirectory() {
+    if (limits_.Stopped && limits_.Stopped()) {
+        return Refuse("読み込みを中断しました");
+    }
     if (!CountDirectory()) {
         return false;
     }

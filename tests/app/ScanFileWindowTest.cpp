@@ -1,7 +1,7 @@
 // Guards scan files in the window: a scan saved and opened again shows the same node texts and
 // bars on both size bases and after sorting, in every format; every bad file dropped onto the
-// window ends in its error box and leaves what was shown; opening waits for no scan; and the
-// command line's export without a display equals the window's save.
+// window ends in its error box and leaves what was shown; opening and scanning exclude each
+// other; and the command line's export without a display equals the window's save.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TRadioButton.h"
 #include "app/TStatusBar.h"
@@ -96,13 +97,24 @@ class ScanFileWindow : public ::testing::Test {
         std::filesystem::remove_all(dir_);
     }
 
-    void ScanToTheEnd() {
-        form_->btnStartClick();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (form_->SearchThread != nullptr && std::chrono::steady_clock::now() < deadline) {
+    // Serves the event loop until neither a scan nor an open is running.
+    void Settle() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while ((form_->SearchThread != nullptr || form_->ScanFiles->Opening()) &&
+               std::chrono::steady_clock::now() < deadline) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
+    }
+
+    void ScanToTheEnd() {
+        form_->btnStartClick();
+        Settle();
         ASSERT_EQ(form_->StatusBar1->SimpleText(), "探索完了");
+    }
+
+    void Open(const std::string& file) {
+        form_->ScanFiles->Open(file);
+        Settle();
     }
 
     // What the window shows: every node text, then every bar height on both size bases.
@@ -135,6 +147,7 @@ class ScanFileWindow : public ::testing::Test {
         ASSERT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form_, &drop);
+        Settle();
     }
 
     TApplication application_;
@@ -153,8 +166,8 @@ TEST_F(ScanFileWindow, SavedScanOpensShowingTheSameTextsAndBarsInEveryFormat) {
     for (const char* name : {"/s.json", "/s.json.gz", "/s.json.zst"}) {
         form_->SortKey.clear();
         ScanToTheEnd();
-        form_->SaveScanTo(dir_ + name);
-        form_->OpenScanFile(dir_ + name);
+        form_->ScanFiles->SaveTo(dir_ + name);
+        Open(dir_ + name);
         EXPECT_EQ(form_->StatusBar1->SimpleText(), "読込完了: " + dir_ + name);
         EXPECT_EQ(Shown(), scanned) << name;
         form_->btnSortBySizeClick();
@@ -166,7 +179,7 @@ TEST_F(ScanFileWindow, SavedScanOpensShowingTheSameTextsAndBarsInEveryFormat) {
 TEST_F(ScanFileWindow, EveryBadFileEndsInItsErrorBoxAndTheWindowKeepsWhatItShowed) {
     ScanToTheEnd();
     const std::string good = dir_ + "/good.json.gz";
-    form_->SaveScanTo(good);
+    form_->ScanFiles->SaveTo(good);
     const std::string packed = ReadBytes(good);
     const std::string head = R"([1,2,{},[{"name":"/"},)";
     const std::string cut = dir_ + "/cut.gz";
@@ -224,30 +237,33 @@ TEST_F(ScanFileWindow, EveryBadFileEndsInItsErrorBoxAndTheWindowKeepsWhatItShowe
     }
 }
 
-TEST_F(ScanFileWindow, OpeningIsRefusedWhileAScanRunsAndSavingNeedsAFinishedScan) {
+TEST_F(ScanFileWindow, OpeningAndScanningRefuseEachOtherAndSavingNeedsAFinishedScan) {
     const std::string file = dir_ + "/s.json";
-    form_->SaveScanTo(file);  // nothing scanned yet
+    form_->ScanFiles->SaveTo(file);  // nothing scanned yet
     EXPECT_FALSE(std::filesystem::exists(file));
     ScanToTheEnd();
-    form_->SaveScanTo(file);
+    form_->ScanFiles->SaveTo(file);
     // The worker waits at its first status step until the loop serves it.
     form_->btnStartClick();
     const TFileAttr* scanning = form_->RootAttr.get();
-    form_->OpenScanFile(file);
-    EXPECT_EQ(form_->RootAttr.get(), scanning);
-    form_->SaveScanTo(dir_ + "/during.json");
+    form_->ScanFiles->Open(file);
+    EXPECT_FALSE(form_->ScanFiles->Opening());
+    form_->ScanFiles->SaveTo(dir_ + "/during.json");
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/during.json"));
-    while (form_->SearchThread != nullptr) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    form_->OpenScanFile(file);
+    Settle();
+    // And no scan starts while a file opens.
+    form_->ScanFiles->Open(file);
+    form_->btnStartClick();
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    Settle();
     EXPECT_NE(form_->RootAttr.get(), scanning);
+    EXPECT_EQ(form_->StatusBar1->SimpleText(), "読込完了: " + file);
     EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(ScanFileWindow, ExportWithoutADisplayEqualsTheWindowsSave) {
     ScanToTheEnd();
-    form_->SaveScanTo(dir_ + "/window.json");
+    form_->ScanFiles->SaveTo(dir_ + "/window.json");
     ASSERT_EQ(
         Shell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " ZELK_PROGRAM " --export " +
               dir_ + "/command.json " + root_ + " 2>" + dir_ + "/err"),
