@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -17,7 +16,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <string>
@@ -32,33 +30,20 @@
 #include "drives/TDriveComboBox.h"
 #include "platform/VolumeTable.h"
 #include "scanfile/CompressingOutput.h"
+#include "scanfile/ScanFileTestSupport.h"
 
 namespace zelk {
 namespace {
 
 constexpr char kLetter = 'q';
+using test::ReadBytes;
+using test::Shell;
 
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadBytes(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteCompressed(const std::string& file, CompressingOutput::Format format,
-                     const std::string& head, std::size_t blanks, const std::string& tail) {
+// A valid start, then blanks that unpack to far more than the packed file holds.
+void WriteBomb(const std::string& file, CompressingOutput::Format format) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     CompressingOutput out(fd, format);
-    for (char c : head) {
-        out.Put(c);
-    }
-    for (std::size_t i = 0; i < blanks; ++i) {
-        out.Put(' ');
-    }
-    for (char c : tail) {
+    for (const char c : std::string(R"([1,2,{},[{"name":"/"})") + std::string(80u << 20, ' ')) {
         out.Put(c);
     }
     out.Finish();
@@ -74,17 +59,7 @@ class ScanFileWindow : public ::testing::Test {
     }
 
     void SetUp() override {
-        char pattern[] = "/tmp/zelk-window-file-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        root_ = dir_ + "/vol";
-        const std::string make =
-            "set -e; cd " + dir_ +
-            "; mkdir -p vol/a/b/c vol/d vol/$(printf 'e\\377') &&"
-            " head -c 5000 /dev/zero > vol/a/f && head -c 123 /dev/zero > vol/a/b/c/g &&"
-            " head -c 70000 /dev/zero > vol/d/h && printf x > vol/top &&"
-            " truncate -s 3000000 vol/d/sparse && touch -d '2001-02-03 04:05:06' vol/a/b/c/g";
-        ASSERT_EQ(Shell(make), 0);
+        root_ = test::MakeSampleTree(dir_);
         InstallVolumeTable(std::make_shared<VolumeTable>(
             std::vector<Volume>{{kLetter, DriveKind::Fixed, root_, "test", "ext4"}}));
         application_.CreateMainWindow(form_);
@@ -92,10 +67,7 @@ class ScanFileWindow : public ::testing::Test {
         form_->DriveComboBox1->SelectDrive(kLetter);
     }
 
-    void TearDown() override {
-        InstallVolumeTable(std::make_shared<VolumeTable>());
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { InstallVolumeTable(std::make_shared<VolumeTable>()); }
 
     // Serves the event loop until neither a scan nor an open is running.
     void Settle() {
@@ -153,14 +125,15 @@ class ScanFileWindow : public ::testing::Test {
     TApplication application_;
     TfrmMain* form_ = nullptr;
     std::vector<std::string> boxes_;
-    std::string dir_;
+    const test::TempDir temp_;
+    const std::string dir_ = temp_.Path();
     std::string root_;
 };
 
 TEST_F(ScanFileWindow, SavedScanOpensShowingTheSameTextsAndBarsInEveryFormat) {
     ScanToTheEnd();
     const std::vector<std::string> scanned = Shown();
-    ASSERT_EQ(form_->TreeView1->Count(), 6);
+    ASSERT_EQ(form_->TreeView1->Count(), 7);
     form_->btnSortBySizeClick();
     const std::vector<std::string> sorted = Shown();
     for (const char* name : {"/s.json", "/s.json.gz", "/s.json.zst"}) {
@@ -189,8 +162,8 @@ TEST_F(ScanFileWindow, EveryBadFileEndsInItsErrorBoxAndTheWindowKeepsWhatItShowe
         << head << R"({"name":")" << std::string(65u << 20, 'a') << R"("}]])";
     const std::string gzipBomb = dir_ + "/bomb.gz";
     const std::string zstdBomb = dir_ + "/bomb.zst";
-    WriteCompressed(gzipBomb, CompressingOutput::Format::Gzip, head, 80u << 20, "]]");
-    WriteCompressed(zstdBomb, CompressingOutput::Format::Zstd, head, 80u << 20, "]]");
+    WriteBomb(gzipBomb, CompressingOutput::Format::Gzip);
+    WriteBomb(zstdBomb, CompressingOutput::Format::Zstd);
     const auto text = [&](const std::string& name, const std::string& content) {
         std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
         return dir_ + "/" + name;

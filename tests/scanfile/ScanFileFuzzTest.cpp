@@ -14,7 +14,6 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/ScanFileReader.h"
 #include "scanfile/ScanFileWriter.h"
-#include "scanfile/ScanRecords.h"
 
 namespace zelk {
 namespace {
@@ -38,21 +37,16 @@ std::string Outcome(const std::string& bytes) {
     return outcome;
 }
 
+// An export with each kind of entry, and our saves of it in every format.
 std::vector<std::string> Seeds(const test::TempDir& dir) {
-    TFileAttr root;
-    root.Name = "\\";
-    root.Searched = true;
-    TFileAttr& a = AddChildRecord(root, "a\xff\"");
-    AddChildRecord(a, "b").Unreadable = true;
-    a.Size = root.Size = 100, a.CompressedSize = root.CompressedSize = 50;
     std::vector<std::string> seeds{
         R"([1,2,{"progname":"ncdu"},[{"name":"/","dev":1},{"name":"f","asize":10,"dsize":4096,)"
         R"("ino":5,"hlnkc":true,"mtime":3},[{"name":"d","read_error":true},{"name":"x",)"
         R"("excluded":"pattern"}],{"name":"g\u00e9","asize":1,"nlink":2,"ino":5}]])"};
+    const ScanFile read = ScanFileReader::Read(dir.Write("seed.json", seeds[0]));
     for (const char* name : {"s.json", "s.json.gz", "s.json.zst"}) {
-        const std::string file = dir.Path() + "/" + name;
-        ScanFileWriter::Save(file, root, "/srv", 1);
-        seeds.push_back(test::ReadBytes(file));
+        ScanFileWriter::Save(dir.Path() + "/" + name, *read.Root, "/srv", 1);
+        seeds.push_back(test::ReadBytes(dir.Path() + "/" + name));
     }
     return seeds;
 }
@@ -64,21 +58,11 @@ TEST(ScanFileFuzz, RandomBytesAndMutatedExportsAreReadOrRefused) {
     const auto below = [&random](std::size_t n) {
         return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
-    const std::string tokens[] = {"[",
-                                  "]",
-                                  "{",
-                                  "}",
-                                  ",",
-                                  ":",
-                                  "\"",
-                                  "\\u0000",
-                                  "-1",
-                                  "1e999",
-                                  "9223372036854775809",
-                                  "\"name\"",
-                                  "\"asize\"",
-                                  "null",
-                                  "\x1f\x8b"};
+    // Pieces that reach the reader's own checks, not only the parser's.
+    const std::vector<std::string> tokens = {
+        "[",         "]",          "{",       "}",     ",",
+        "\"",        "\\u0000",    "-1",      "1e999", "9223372036854775809",
+        "\"name\":", "\"asize\":", "\x1f\x8b"};
     for (int round = 0; round < 4000; ++round) {
         std::string bytes;
         if (round % 8 == 0) {
@@ -95,7 +79,7 @@ TEST(ScanFileFuzz, RandomBytesAndMutatedExportsAreReadOrRefused) {
                         bytes.resize(at);
                         break;
                     case 1:
-                        bytes.insert(at, tokens[below(std::size(tokens))]);
+                        bytes.insert(at, tokens[below(tokens.size())]);
                         break;
                     case 2:
                         bytes.erase(at, below(8));

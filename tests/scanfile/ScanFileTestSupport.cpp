@@ -2,13 +2,10 @@
 
 #include <stdlib.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <utility>
-#include <vector>
 
 namespace zelk::test {
 
@@ -31,27 +28,23 @@ std::string TempDir::Write(const std::string& name, const std::string& text) con
     return file;
 }
 
-std::string Describe(const TFileAttr& root) {
-    std::string out;
-    std::vector<const TFileAttr*> pending{&root};
-    while (!pending.empty()) {
-        const TFileAttr& r = *pending.back();
-        pending.pop_back();
-        char numbers[160];
-        std::snprintf(numbers, sizeof numbers, " %.0f/%.0f L%d-%d @%.6f%s%s ", r.Size,
-                      r.CompressedSize, r.Level, r.MaxLevel, r.LastWrite, r.Searched ? "" : " !s",
-                      r.Unreadable ? " u" : "");
-        out += "[" + r.Name + numbers + std::to_string(r.Children.size()) + "]";
-        for (auto child = r.Children.rbegin(); child != r.Children.rend(); ++child) {
-            pending.push_back(child->get());
-        }
-    }
-    return out;
-}
-
 std::string ReadBytes(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string MakeSampleTree(const std::string& dir) {
+    const std::string make =
+        "set -e; cd " + dir +
+        "; mkdir -p vol/a/b/c vol/d vol/'odd \\ name' vol/$(printf 'n\\377') &&"
+        " head -c 5000 /dev/zero > vol/a/f && head -c 123 /dev/zero > vol/a/b/c/g &&"
+        " head -c 70000 /dev/zero > vol/d/h && printf x > vol/'odd \\ name'/i && printf y > vol/j "
+        "&&"
+        " truncate -s 3000000 vol/d/sparse && touch -d '2001-02-03 04:05:06' vol/a/b/c/g";
+    if (Shell(make) != 0) {
+        throw std::runtime_error("sample tree");
+    }
+    return dir + "/vol";
 }
 
 int Shell(const std::string& command) {

@@ -1,11 +1,9 @@
 #pragma once
-// Helpers of the scan-file tests: a fresh directory per test, files written from text, and a
-// one-line description of a record tree that two trees can be compared by.
+// Helpers of the scan-file tests (the window's too): a fresh directory per test, files written
+// from text and read back, and commands run through the shell.
 
 #include <cstdint>
 #include <string>
-
-#include "scan/TFileAttr.h"
 
 namespace zelk::test {
 
@@ -24,10 +22,11 @@ class TempDir {
     std::string path_;
 };
 
-// Every record in order: name, size, compressed size, levels, date and marks.
-std::string Describe(const TFileAttr& root);
-
 std::string ReadBytes(const std::string& file);
+
+// Seven directories under dir/vol, whose path it returns: odd name bytes, a sparse file, an old
+// date.
+std::string MakeSampleTree(const std::string& dir);
 
 // Runs a command through the shell; its exit code.
 int Shell(const std::string& command);
