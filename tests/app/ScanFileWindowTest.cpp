@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -243,9 +242,13 @@ TEST_F(ScanFileWindow, ExportWithoutADisplayEqualsTheWindowsSave) {
         0)
         << ReadBytes(dir_ + "/err");
     EXPECT_EQ(ReadBytes(dir_ + "/err"), "") << "progress only on a terminal";
-    const std::regex stamp("\"timestamp\":[0-9]+");
-    EXPECT_EQ(std::regex_replace(ReadBytes(dir_ + "/command.json"), stamp, ""),
-              std::regex_replace(ReadBytes(dir_ + "/window.json"), stamp, ""));
+    // The two differ only in when they were written.
+    const auto undated = [](std::string text) {
+        const std::size_t at = text.find("\"timestamp\":");
+        return at == std::string::npos ? text : text.erase(at, text.find('}', at) - at);
+    };
+    EXPECT_EQ(undated(ReadBytes(dir_ + "/command.json")),
+              undated(ReadBytes(dir_ + "/window.json")));
     EXPECT_EQ(Shell(ZELK_PROGRAM " --export " + dir_ + "/no/such/dir.json " + root_ + " 2>" + dir_ +
                     "/err"),
               1);
