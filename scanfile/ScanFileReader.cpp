@@ -7,8 +7,6 @@
 #include <rapidjson/reader.h>
 
 #include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 

@@ -25,7 +25,7 @@ class ScanFileReader {
     // Reads from an open descriptor; name is only used in messages.
     static ScanFile Read(int fd, const std::string& name, const ScanFileLimits& limits = {});
 
-    // The parser's event protocol; each returns false to stop with the reason in Refusal().
+    // The parser's event protocol; each returns false to stop the read, with its reason kept.
     bool Null() { return Scalar(Value(Value::Null)); }
     bool Bool(bool value) { return Scalar(Value(value)); }
     bool Int(int value) { return Scalar(Value(std::int64_t{value})); }
