@@ -15,6 +15,7 @@
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -77,6 +78,7 @@ void TfrmMain::WireEvents() {
     wire(TreeView1, &TTreeView::Click, &TfrmMain::TreeView1Click);
     // The surface guards its own paints: an error there is shown after the paint has ended.
     PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
+    ScanFiles = std::make_unique<ScanFileControl>(*this);
 }
 
 void TfrmMain::SetBandHeights(int top, int bottom) {
@@ -152,7 +154,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::btnStartClick() {
-    if (SearchThread != nullptr) {
+    if (SearchThread != nullptr || ScanFiles->Opening()) {
         return;
     }
     // The old tree goes before the new one is made, freed on another thread however large it
@@ -178,6 +180,7 @@ void TfrmMain::btnStopClick() {
 }
 
 void TfrmMain::SearchDone(TThread& /*sender*/) {
+    ScanFiles->ScanFinished(SearchThread->Drive);
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();

@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace zelk {
 
+class ScanFileControl;
 class TDriveComboBox;
 class TImageList;
 class TPageControl;
@@ -58,6 +59,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     std::unique_ptr<TFileAttr> RootAttr;
     std::unique_ptr<TSearchThread> SearchThread;
     std::string SortKey;
+    // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window).
+    std::unique_ptr<ScanFileControl> ScanFiles;
 
     void btnStartClick();
     void btnStopClick();

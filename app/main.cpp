@@ -1,24 +1,54 @@
 // ZELK: shows how the space of one drive is spread over its directory tree.
 
-#include <QApplication>
-#include <cstdio>
-#include <exception>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "app/ErrorGuard.h"
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TEventApplication.h"
 #include "app/TfrmMain.h"
 #include "runtime/LastChanceReport.h"
 #include "runtime/LocaleFormats.h"
+#include "scanfile/ScanExport.h"
+#include "scanfile/TerminalProgress.h"
 
 namespace {
 
 // An address inside the program, for a report made before the application object exists.
 void StartUp() {}
 
+// zelk --export FILE [DIRECTORY]: no window, no display; progress only on a terminal.
+int ExportMain(int argc, char** argv) {
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "zelk: 使い方: zelk --export FILE [DIRECTORY]\n");
+        return 1;
+    }
+    try {
+        zelk::TerminalProgress progress(stderr);
+        zelk::ExportScan(argv[2], argc == 4 ? argv[3] : "",
+                         ::isatty(STDERR_FILENO) != 0 ? &progress : nullptr);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zelk: %s\n", error.what());
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace zelk;
+    // Decided before any toolkit object exists: the export runs where there is no display.
+    if (argc >= 2 && std::strcmp(argv[1], "--export") == 0) {
+        return ExportMain(argc, argv);
+    }
     try {
         LoadSystemLocale();
         LoadLocaleNames();
@@ -37,6 +67,13 @@ int main(int argc, char** argv) {
     try {
         TfrmMain* frmMain = nullptr;
         application.CreateMainWindow(frmMain);
+        // The toolkit has taken its own options out of argv: what remains is a scan file.
+        if (argc >= 2 && frmMain != nullptr) {
+            const std::string file = argv[1];
+            QTimer::singleShot(0, frmMain, [frmMain, file] {
+                Guarded([frmMain, &file] { frmMain->ScanFiles->Open(file); });
+            });
+        }
         return application.Run();
     } catch (...) {
         application.ReportUnhandled(std::current_exception(), true);

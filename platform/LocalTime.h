@@ -17,4 +17,8 @@ struct LocalTime {
 // false when the time cannot be expressed as a local time.
 bool LocalTimeOf(std::int64_t secondsSinceEpoch, LocalTime& local);
 
+// The seconds since the epoch of a local calendar time; a time that occurs twice (the hour the
+// clocks go back) gives one of its two instants, which read back as the same local time.
+bool SecondsOfLocalTime(const LocalTime& local, std::int64_t& secondsSinceEpoch);
+
 }  // namespace zelk

@@ -1,0 +1,73 @@
+#include "scanfile/ScanExport.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "platform/DriveServices.h"
+#include "platform/SystemVolumeSource.h"
+#include "platform/VolumeTable.h"
+#include "platform/VolumeTableReader.h"
+#include "runtime/Exception.h"
+#include "scan/TSearchThread.h"
+#include "scanfile/ScanFileWriter.h"
+
+namespace zelk {
+namespace {
+
+// The walk starts at a drive letter; the directory to export gets one that no volume uses.
+constexpr char kExportLetter = 'a';
+
+std::string RootToScan(const std::string& directory, SystemVolumeSource& source,
+                       const VolumeTable& table) {
+    if (directory.empty()) {
+        const std::string current = GetCurrentDirectoryA(table, source.CurrentDirectory());
+        const Volume* volume = current.empty() ? nullptr : table.ByLetter(current[0]);
+        if (volume == nullptr || current[0] == '\\') {
+            throw Exception("現在のディレクトリはドライブの上にありません");
+        }
+        return volume->MountPoint;
+    }
+    char resolved[PATH_MAX];
+    struct stat st {};
+    if (::realpath(directory.c_str(), resolved) == nullptr || ::stat(resolved, &st) != 0) {
+        throw Exception("ディレクトリ「" + directory + "」を開けません: " + std::strerror(errno));
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        throw Exception("「" + directory + "」はディレクトリではありません");
+    }
+    return resolved;
+}
+
+}  // namespace
+
+void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress) {
+    SystemVolumeSource source;
+    const VolumeTable table = ReadVolumeTable(source);
+    const std::string root = RootToScan(directory, source, table);
+    std::vector<Volume> volumes = table.Volumes();
+    volumes.push_back(Volume{kExportLetter, DriveKind::Fixed, root, "", ""});
+    InstallVolumeTable(std::make_shared<VolumeTable>(std::move(volumes), table.OtherMountPoints()));
+
+    TThread::RecordUiThread();
+    auto record = std::make_unique<TFileAttr>();
+    {
+        TSearchThread walk(true, record.get());
+        walk.Drive = kExportLetter;
+        walk.StatusBar = progress;
+        walk.Start();
+        // Serves the walk's status steps until it has ended.
+        walk.AwaitEnd();
+    }
+    if (!record->Searched) {
+        throw Exception("「" + root + "」を探索できません");
+    }
+    ScanFileWriter::Save(file, *record, root, static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+}  // namespace zelk

@@ -1,0 +1,55 @@
+#include "ScanFileTestSupport.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace zelk::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelk-file-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp");
+    }
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& text) const {
+    const std::string file = path_ + "/" + name;
+    std::ofstream(file, std::ios::binary) << text;
+    return file;
+}
+
+std::string ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string MakeSampleTree(const std::string& dir) {
+    const std::string make =
+        "set -e; cd " + dir +
+        "; mkdir -p vol/a/b/c vol/d vol/'odd \\ name' vol/$(printf 'n\\377') &&"
+        " head -c 5000 /dev/zero > vol/a/f && head -c 123 /dev/zero > vol/a/b/c/g &&"
+        " head -c 70000 /dev/zero > vol/d/h && printf x > vol/'odd \\ name'/i && printf y > vol/j "
+        "&&"
+        " truncate -s 3000000 vol/d/sparse && touch -d '2001-02-03 04:05:06' vol/a/b/c/g";
+    if (Shell(make) != 0) {
+        throw std::runtime_error("sample tree");
+    }
+    return dir + "/vol";
+}
+
+int Shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace zelk::test

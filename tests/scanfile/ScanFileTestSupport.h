@@ -1,0 +1,34 @@
+#pragma once
+// Helpers of the scan-file tests (the window's too): a fresh directory per test, files written
+// from text and read back, and commands run through the shell.
+
+#include <cstdint>
+#include <string>
+
+namespace zelk::test {
+
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Writes text to the named file in the directory and returns its path.
+    std::string Write(const std::string& name, const std::string& text) const;
+
+  private:
+    std::string path_;
+};
+
+std::string ReadBytes(const std::string& file);
+
+// Seven directories under dir/vol, whose path it returns: odd name bytes, a sparse file, an old
+// date.
+std::string MakeSampleTree(const std::string& dir);
+
+// Runs a command through the shell; its exit code.
+int Shell(const std::string& command);
+
+}  // namespace zelk::test
