@@ -9,7 +9,6 @@
 #include <ctime>
 #include <memory>
 
-#include "platform/DriveServices.h"
 #include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTable.h"
 #include "platform/VolumeTableReader.h"
@@ -26,9 +25,8 @@ constexpr char kExportLetter = 'a';
 std::string RootToScan(const std::string& directory, SystemVolumeSource& source,
                        const VolumeTable& table) {
     if (directory.empty()) {
-        const std::string current = GetCurrentDirectoryA(table, source.CurrentDirectory());
-        const Volume* volume = current.empty() ? nullptr : table.ByLetter(current[0]);
-        if (volume == nullptr || current[0] == '\\') {
+        const Volume* volume = table.VolumeOf(source.CurrentDirectory());
+        if (volume == nullptr || volume->Letter == 0) {
             throw Exception("現在のディレクトリはドライブの上にありません");
         }
         return volume->MountPoint;

@@ -241,7 +241,7 @@ bool ScanFileReader::OpenDirectory() {
     std::uint64_t dev = info_.dev;
     if (open_.empty()) {
         result_.Root = std::make_unique<TFileAttr>();
-        result_.Root->Name.assign(1, '\\');
+        result_.Root->Name = "\\";
         result_.Root->Searched = true;
         result_.RootName = std::move(info_.name);
         record = result_.Root.get();

@@ -91,7 +91,7 @@ void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
             continue;
         }
         const TFileAttr& child = *dir->Children[next++];
-        OpenDirectory(json, child, child.Name);
+        OpenDirectory(json, child, child.Name.Str());
         pending.emplace_back(&child, 0);
     }
     json.EndArray();

@@ -26,7 +26,7 @@ using test::TempDir;
 
 // A record and its subtree as "name size/compressed [L<deepest>] [t<seconds>] [u] {children}".
 std::string Brief(const TFileAttr& r, bool withDates = true) {
-    std::string out = r.Name + " " + std::to_string(static_cast<long long>(r.Size)) + "/" +
+    std::string out = r.Name.Str() + " " + std::to_string(static_cast<long long>(r.Size)) + "/" +
                       std::to_string(static_cast<long long>(r.CompressedSize));
     out += r.MaxLevel > r.Level ? " L" + std::to_string(r.MaxLevel) : "";
     std::int64_t seconds = 0;
