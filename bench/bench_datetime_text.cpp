@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/BenchSetup.h"
 #include "platform/LocaleService.h"
 #include "runtime/DateTimeText.h"
 #include "runtime/LocaleFormats.h"
@@ -38,9 +39,7 @@ double BestNanosPerCall(F&& body) {
 int main() {
     using namespace zelk;
     LocaleService::Instance().SetThreadLocale(kLocaleJapanese);
-    LoadSystemLocale();
-    LoadLocaleNames();
-    LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
 
     // Whole seconds from 1970 to 2037; 25569 is 1 January 1970.
     std::mt19937_64 random(7);

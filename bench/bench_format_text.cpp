@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/BenchSetup.h"
 #include "platform/LocaleService.h"
 #include "runtime/FormatText.h"
 #include "runtime/LocaleFormats.h"
@@ -74,9 +75,7 @@ double NanosecondsPerCall(std::size_t count, Body body) {
 
 int main(int argc, char** argv) {
     const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
-    zelk::LoadSystemLocale();
-    zelk::LoadLocaleNames();
-    zelk::LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
     const std::vector<Node> nodes = MakeNodes(count);
     std::size_t sink = 0;
     char buffer[128];

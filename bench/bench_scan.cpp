@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/Baselines.h"
+#include "common/BenchSetup.h"
 #include "common/TreeGenerator.h"
 #include "platform/VolumeTable.h"
 #include "scan/TFileAttr.h"
@@ -106,11 +107,7 @@ int main(int argc, char** argv) {
     const std::string base = argc > 2 ? argv[2] : "";
     const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
-    zelk::Volume volume;
-    volume.Letter = 'c';
-    volume.MountPoint = dir;
-    zelk::InstallVolumeTable(
-        std::make_shared<zelk::VolumeTable>(std::vector<zelk::Volume>{volume}));
+    zelk::bench::InstallOneVolume('c', dir);
     UiLoop loop;
 
     // Memory of the records: heap in use and resident growth while one tree is held.

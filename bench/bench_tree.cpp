@@ -13,6 +13,7 @@
 
 #include "app/TTreeView.h"
 #include "common/Baselines.h"
+#include "common/BenchSetup.h"
 #include "runtime/FormatText.h"
 #include "runtime/LocaleFormats.h"
 
@@ -55,9 +56,7 @@ double Seconds(Clock::time_point start) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    zelk::LoadSystemLocale();
-    zelk::LoadLocaleNames();
-    zelk::LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
     const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
     const std::vector<int> parents = MakeShape(count);
 

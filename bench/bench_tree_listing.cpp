@@ -16,6 +16,7 @@
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
 #include "common/Baselines.h"
+#include "common/BenchSetup.h"
 #include "common/RecordTreeGenerator.h"
 #include "runtime/LocaleFormats.h"
 
@@ -86,9 +87,7 @@ void Run(zelk::TfrmMain& form, std::size_t count) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    zelk::LoadSystemLocale();
-    zelk::LoadLocaleNames();
-    zelk::LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
     zelk::TfrmMain form(0);
     form.resize(640, 400);
     form.show();

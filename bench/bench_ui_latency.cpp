@@ -27,6 +27,7 @@
 #include "app/TfrmMain.h"
 #include "app/UiRelay.h"
 #include "common/Baselines.h"
+#include "common/BenchSetup.h"
 #include "common/RecordTreeGenerator.h"
 #include "common/TreeGenerator.h"
 #include "drives/TDriveComboBox.h"
@@ -92,11 +93,7 @@ std::unique_ptr<zelk::TFileAttr> WideRoot(std::size_t children) {
 }
 
 void InstallDrive(zelk::TfrmMain& form, const std::string& dir) {
-    zelk::Volume volume;
-    volume.Letter = kLetter;
-    volume.MountPoint = dir;
-    zelk::InstallVolumeTable(
-        std::make_shared<zelk::VolumeTable>(std::vector<zelk::Volume>{volume}));
+    zelk::bench::InstallOneVolume(kLetter, dir);
     form.DriveComboBox1->SelectDrive(kLetter);
 }
 
@@ -167,9 +164,7 @@ long MemoryInChild(const char* self, const std::string& what, const std::string&
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    zelk::LoadSystemLocale();
-    zelk::LoadLocaleNames();
-    zelk::LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
     zelk::TThread::RecordUiThread();
     zelk::UiRelay relay;
     if (argc > 3 && std::string(argv[1]) == "--memory") {

@@ -18,6 +18,7 @@
 #include "app/TfrmMain.h"
 #include "app/UiRelay.h"
 #include "common/Baselines.h"
+#include "common/BenchSetup.h"
 #include "common/TreeGenerator.h"
 #include "drives/TDriveComboBox.h"
 #include "platform/VolumeTable.h"
@@ -54,9 +55,7 @@ int main(int argc, char** argv) {
     const std::string base = argc > 2 ? argv[2] : "";
     const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
-    zelk::LoadSystemLocale();
-    zelk::LoadLocaleNames();
-    zelk::LoadLocaleFormats();
+    zelk::bench::LoadDesktopLocale();
     zelk::TThread::RecordUiThread();
     zelk::UiRelay relay;
     zelk::TfrmMain form;
@@ -64,11 +63,7 @@ int main(int argc, char** argv) {
     form.show();
     // The drive list reads the machine's volumes when first shown; the scan then finds the
     // tree's letter in the table installed after that.
-    zelk::Volume volume;
-    volume.Letter = kLetter;
-    volume.MountPoint = dir;
-    zelk::InstallVolumeTable(
-        std::make_shared<zelk::VolumeTable>(std::vector<zelk::Volume>{volume}));
+    zelk::bench::InstallOneVolume(kLetter, dir);
     form.DriveComboBox1->SelectDrive(kLetter);
 
     ScanThroughWindow(form);  // warms the cache and the listing's first allocations

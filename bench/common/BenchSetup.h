@@ -1,0 +1,13 @@
+#pragma once
+// Start-up steps every benchmark of the window half repeats.
+
+#include <string>
+
+namespace zelk::bench {
+
+// The desktop's locale settings, read as the program reads them at start-up.
+void LoadDesktopLocale();
+// Makes dir the one volume of the table, under letter, so a scan of that letter walks it.
+void InstallOneVolume(char letter, const std::string& dir);
+
+}  // namespace zelk::bench
