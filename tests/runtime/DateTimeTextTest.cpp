@@ -36,8 +36,9 @@ class DateTimeTextTest : public DateTimeTest {
     const TDateTime march5 = At(2026, 3, 5, 7, 8, 9);  // a Thursday
 };
 
-// Before 1899 the time of day counts away from zero, as the days do.
-TEST_F(DateTimeTextTest, DesktopWritesShortDateAndLongTimeWithoutHourZeroOrTwelveHourMarkers) {
+// No hour zero, no time at midnight; before 1899 the time of day counts away from zero, as
+// the days do.
+TEST_F(DateTimeTextTest, DesktopWritesShortDateAndLongTimeAndTwelveHourLocalesTheMarkerAfter) {
     // clang-format off
     const std::pair<TDateTime, const char*> rows[] = {
         {At(2026, 12, 6, 9, 5, 7), "2026/12/06 9:05:07"}, {-1.25, "1899/12/29 6:00:00"},
