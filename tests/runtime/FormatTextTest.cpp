@@ -40,6 +40,7 @@ void ExpectEach(std::initializer_list<std::tuple<const char*, FormatArg, std::st
 TEST_F(FormatTextTest, WidthPadsWithoutCuttingAndPrecisionFitsEachConversion) {
     EXPECT_EQ(FormatText("100%% done", {}), "100% done");
     EXPECT_EQ(FormatText("trailing%", {}), "trailing");
+    EXPECT_EQ(FormatText("", {}), "");
     EXPECT_EQ(FormatText("%s %0.0f%%", {"text", 33.4}), "text 33%");
     EXPECT_EQ(FormatText("%d%s", {7, "x", 9}), "7x");
     // clang-format off
