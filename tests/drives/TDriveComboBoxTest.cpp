@@ -9,7 +9,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QTest>
-#include <set>
+#include <algorithm>
 
 #include "drives/TDriveComboBox.h"
 #include "platform/TextVolumeSource.h"
@@ -31,6 +31,7 @@ const std::string kRoot = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
 constexpr QRgb kBlue = 0xFF0000FF;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kNavy = 0xFF000080;
+constexpr QRgb kMagenta = 0xFFFF00FF;
 
 std::shared_ptr<TextVolumeSource> Source(const std::string& mounts = kMounts,
                                          const std::string& cwd = "/home/al") {
@@ -51,12 +52,19 @@ struct Chooser : TDriveComboBox {
         setPalette(palette);
         show();
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
+    // Each entry's picture, by the initial of its DriveImage name, and text.
+    std::string Listing() const {
+        std::string listing;
         for (const DriveEntry& entry : Entries()) {
-            texts.push_back(entry.Text);
+            listing += std::string(listing.empty() ? "" : " | ") +
+                       "FHNCR"[static_cast<int>(entry.Image)] + " " + entry.Text;
         }
-        return texts;
+        return listing;
+    }
+    // The chosen drive (- for none) and entry.
+    std::string Choice() const {
+        return std::string(1, SelectedDrive() != 0 ? SelectedDrive() : '-') + " " +
+               std::to_string(SelectedEntry());
     }
     QImage Draw(int index, bool selected, int width = 240, int clip = 240) const {
         QImage image(width, 20, QImage::Format_ARGB32);
@@ -69,76 +77,59 @@ struct Chooser : TDriveComboBox {
 
 // First and last column holding a pixel unlike the background, from column `from` on; -1 if none.
 std::pair<int, int> InkColumns(const QImage& image, QRgb background, int from) {
-    int first = -1;
-    int last = -1;
+    std::pair<int, int> ink{-1, -1};
     for (int x = from; x < image.width(); ++x) {
         for (int y = 0; y < image.height(); ++y) {
             if (image.pixel(x, y) != background) {
-                first = first < 0 ? x : first;
-                last = x;
-                break;
+                ink = {ink.first < 0 ? x : ink.first, x};
             }
         }
     }
-    return {first, last};
+    return ink;
 }
 
+// Mount points and sources keep their case: a Linux path is case-sensitive. A screen reader
+// names the list by the chosen drive.
 TEST(DriveEntries, ListedInLetterOrderWithLabelsNamesAndPictures) {
     EXPECT_TRUE(TDriveComboBox(nullptr, Source()).Entries().empty());  // filled when first shown
     Chooser combo;
-    // Mount points and sources keep their case: a Linux path is case-sensitive.
-    EXPECT_EQ(combo.Texts(),
-              (std::vector<std::string>{"c: [/]", "d: [/home]", "e:", "f: NAS.local:/Export",
-                                        "g: [/media/al/DVD]", "h: [/tmp]"}));
-    std::string pictures;  // by the initials of the DriveImage names
-    for (const DriveEntry& entry : combo.Entries()) {
-        pictures += "FHNCR"[static_cast<int>(entry.Image)];
-    }
-    EXPECT_EQ(pictures, "HHFNCR");
-    EXPECT_EQ(combo.SelectedDrive(), 'd');
+    EXPECT_EQ(combo.Listing(),
+              "H c: [/] | H d: [/home] | F e: | N f: NAS.local:/Export | "
+              "C g: [/media/al/DVD] | R h: [/tmp]");
+    EXPECT_EQ(combo.Choice(), "d 1");
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(InstalledVolumeTable()->ByLetter('d')->MountPoint, "/home");  // the scan's letters
-    // A screen reader names the list by the chosen drive.
     QAccessibleInterface* read = QAccessible::queryAccessibleInterface(&combo);
     EXPECT_EQ(read->text(QAccessible::Name), QString("d: [/home]"));
     combo.SelectDrive('f');
     EXPECT_EQ(read->text(QAccessible::Name), QString("f: NAS.local:/Export"));
+    const Chooser onProc(Source(kMounts, "/proc/self"));
+    const Chooser empty(Source(""));
+    EXPECT_EQ(onProc.Choice(), "- -1");
+    EXPECT_EQ(empty.Listing() + empty.Choice(), "- -1");
 }
 
+// An unlisted letter is kept while the entry stays; 0 chooses nothing.
 TEST(DriveEntries, ChoosingTheChosenDriveAgainRaisesNoChange) {
     Chooser combo;
     int changes = 0;
     combo.OnChange = [&] { ++changes; };
-    // Letter, changes so far, chosen drive, chosen entry. An unlisted letter is kept while the
-    // entry stays; 0 chooses nothing.
-    const std::tuple<char, int, char, int> steps[] = {
-        {'d', 0, 'd', 1}, {'D', 0, 'd', 1}, {'C', 1, 'c', 0}, {'q', 2, 'q', 0}, {0, 3, 0, -1}};
-    for (const auto& [letter, count, selected, entry] : steps) {
+    const std::tuple<char, int, const char*> steps[] = {
+        {'d', 0, "d 1"}, {'D', 0, "d 1"}, {'C', 1, "c 0"}, {'q', 2, "q 0"}, {0, 3, "- -1"}};
+    for (const auto& [letter, count, choice] : steps) {
         combo.SelectDrive(letter);
         EXPECT_EQ(changes, count) << letter;
-        EXPECT_EQ(combo.SelectedDrive(), selected) << letter;
-        EXPECT_EQ(combo.SelectedEntry(), entry) << letter;
+        EXPECT_EQ(combo.Choice(), choice) << letter;
     }
 }
 
 TEST(DriveEntries, UserPickRaisesClickThenChange) {
     Chooser combo;
-    std::vector<std::string> events;
-    combo.OnClick = [&] { events.push_back("click " + std::string(1, combo.SelectedDrive())); };
-    combo.OnChange = [&] { events.push_back("change " + std::string(1, combo.SelectedDrive())); };
+    std::string events;
+    combo.OnClick = [&] { events += "click " + std::string(1, combo.SelectedDrive()) + ", "; };
+    combo.OnChange = [&] { events += "change " + combo.Choice(); };
     QTest::keyClick(&combo, Qt::Key_Down);
-    EXPECT_EQ(events, (std::vector<std::string>{"click d", "change e"}));
-    EXPECT_EQ(combo.SelectedEntry(), 2);
-}
-
-TEST(DriveEntries, CurrentDirectoryOnNoDriveOrAnEmptyTableChoosesNothing) {
-    Chooser onProc(Source(kMounts, "/proc/self"));
-    EXPECT_EQ(onProc.SelectedDrive(), 0);
-    EXPECT_EQ(onProc.SelectedEntry(), -1);
-    EXPECT_EQ(onProc.Entries().size(), 6u);
-    Chooser empty(Source(""));
-    EXPECT_EQ(empty.count(), 0);
-    EXPECT_EQ(empty.SelectedDrive(), 0);
+    EXPECT_EQ(events, "click d, change e 2");
 }
 
 TEST(DriveEntries, ListRefreshesOnlyOnFontOrTextCaseChangeAndKeepsTheChoice) {
@@ -149,56 +140,30 @@ TEST(DriveEntries, ListRefreshesOnlyOnFontOrTextCaseChangeAndKeepsTheChoice) {
     combo.show();
     combo.SelectDrive('c');
     EXPECT_EQ(combo.Entries().size(), 6u);
-
     QFont font = combo.font();
     font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() + 3 : 15);
     combo.setFont(font);
-    ASSERT_EQ(combo.Entries().size(), 7u);
-    EXPECT_EQ(combo.Entries()[6].Text, "i: [/data]");
-    EXPECT_EQ(combo.SelectedEntry(), 0);  // re-selected after the rebuild
-
-    combo.SetTextCase(tcUpperCase);  // the letters only
-    EXPECT_EQ(combo.Texts()[3], "F: NAS.local:/Export");
-    EXPECT_EQ(combo.SelectedDrive(), 'C');
-    EXPECT_EQ(combo.SelectedEntry(), 0);
+    EXPECT_EQ(combo.Listing().substr(combo.Listing().rfind('|')), "| H i: [/data]");
+    EXPECT_EQ(combo.Choice(), "c 0");  // re-selected after the rebuild
+    combo.SetTextCase(tcUpperCase);    // the letters only
+    EXPECT_EQ(combo.Entries()[3].Text, "F: NAS.local:/Export");
+    EXPECT_EQ(combo.Choice(), "C 0");
 }
 
-TEST(DriveImages, AreDistinctSixteenByElevenPicturesWithBlueKeyRows) {
-    std::set<QByteArray> pictures;
-    for (int i = 0; i < kDriveImageCount; ++i) {
-        const QImage image = QImage(DriveImageXpm(static_cast<DriveImage>(i)))
-                                 .convertToFormat(QImage::Format_ARGB32);
-        ASSERT_EQ(image.size(), QSize(16, 11)) << i;
-        for (int y = 0; y < 11; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                EXPECT_EQ(image.pixel(x, y) == kBlue, y == 0 || y == 10)
-                    << i << " " << x << "," << y;
-            }
-        }
-        pictures.insert(
-            QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
-    }
-    EXPECT_EQ(pictures.size(), 5u);
-}
-
-TEST(DriveDrawing, EntryDropsTheKeyColourAndStartsItsTextAt22Pixels) {
-    const QImage image = Chooser().Draw(0, false);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            ASSERT_NE(image.pixel(x, y), kBlue) << x << "," << y;
-            ASSERT_NE(image.pixel(x, y), QColor(Qt::magenta).rgba()) << x << "," << y;
-        }
-    }
-    const auto [first, last] = InkColumns(image, kWhite, 18);
-    EXPECT_GE(first, 22);
-    EXPECT_LE(first, 24);
-    EXPECT_LT(last, 120);
-}
-
-TEST(DriveDrawing, SelectedEntryUsesHighlightColoursAndTheClosedFieldOnlyItsBackground) {
+// Every picture's key colour gives way to the background, the highlight where selected; the
+// closed field with nothing chosen gets only its background.
+TEST(DriveDrawing, EntriesDropTheKeyColourStartTheirTextAt22PixelsAndShowTheSelection) {
     const Chooser combo;
+    for (int index = 0; index < combo.count(); ++index) {
+        const QImage image = combo.Draw(index, false);
+        const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+        const auto* end = pixels + image.width() * image.height();
+        EXPECT_EQ(std::count(pixels, end, kBlue) + std::count(pixels, end, kMagenta), 0) << index;
+    }
+    const auto [first, last] = InkColumns(combo.Draw(0, false), kWhite, 18);
+    EXPECT_TRUE(first >= 22 && first <= 24 && last < 120) << first << " to " << last;
     const QImage selected = combo.Draw(1, true);
-    EXPECT_EQ(selected.pixel(2, 4), kNavy);  // key shows the highlight
+    EXPECT_EQ(selected.pixel(2, 4), kNavy);
     EXPECT_NE(InkColumns(selected, kNavy, 18).first, -1);
     EXPECT_EQ(InkColumns(combo.Draw(-1, true), kWhite, 0).first, -1);
 }
@@ -211,10 +176,11 @@ TEST(DriveDrawing, AmpersandIsDrawnAsItselfAndLongTextIsClipped) {
     const int without = InkColumns(combo.Draw(2, false), kWhite, 18).second;
     const int advance = QFontMetrics(combo.font()).horizontalAdvance(QStringLiteral("&"));
     EXPECT_NEAR(withAmpersand - without, advance, 2);
-    EXPECT_EQ(InkColumns(combo.Draw(1, false, 60, 40), QColor(Qt::magenta).rgba(), 40).first, -1);
+    EXPECT_EQ(InkColumns(combo.Draw(1, false, 60, 40), kMagenta, 40).first, -1);
 }
 
-TEST(DriveItemHeight, IsTheFontHeightButNeverBelowEleven) {
+// The closed field holds one entry; the open list one to eight whole rows.
+TEST(DriveItemHeight, IsTheFontHeightButNeverBelowElevenAndTheOpenListShowsOneToEightRows) {
     Chooser combo;
     QFont font = combo.font();
     font.setPixelSize(6);
@@ -223,22 +189,19 @@ TEST(DriveItemHeight, IsTheFontHeightButNeverBelowEleven) {
     font.setPixelSize(24);
     combo.setFont(font);
     EXPECT_EQ(combo.ItemHeight(), QFontMetrics(font).height());
-    EXPECT_GT(combo.height(), combo.ItemHeight());  // the closed field holds one entry
-}
-
-TEST(DriveOpenList, ShowsOneToEightRows) {
+    EXPECT_GT(combo.height(), combo.ItemHeight());
     for (const auto& [drives, rows] : {std::pair{12, 8}, {2, 2}, {1, 1}}) {
         std::string mounts = kRoot;
         for (int i = 1; i < drives; ++i) {
             mounts += "2 1 0:50 / /mnt/v" + std::to_string(i) + " rw - tmpfs tmpfs rw\n";
         }
-        Chooser combo(Source(mounts));
-        combo.showPopup();
+        Chooser list(Source(mounts));
+        list.showPopup();
         QApplication::processEvents();
-        const int height = combo.view()->viewport()->height();
-        EXPECT_EQ(height % combo.ItemHeight(), 0) << height;
-        EXPECT_EQ(height / combo.ItemHeight(), rows) << drives;
-        combo.hidePopup();
+        const int height = list.view()->viewport()->height();
+        EXPECT_EQ(height % list.ItemHeight(), 0) << height;
+        EXPECT_EQ(height / list.ItemHeight(), rows) << drives;
+        list.hidePopup();
     }
 }
 

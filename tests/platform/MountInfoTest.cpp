@@ -9,17 +9,14 @@ namespace zelk {
 namespace {
 
 TEST(MountInfo, EveryOctalEscapeIsDecodedAndNothingElse) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {R"(/mnt/My\040Disk)", "/mnt/My Disk"},
-        {R"(/a\011b\012c\134d)", "/a\tb\nc\\d"},
-        {R"(/\101\303\244)", "/A\xC3\xA4"},  // any byte, also halves of a UTF-8 character
-        {R"(/end\134)", "/end\\"},
-        {R"(/a\04)", R"(/a\04)"},
-        {R"(/a\089)", R"(/a\089)"},
-        {R"(/a\400)", R"(/a\400)"},  // past one byte
-        {R"(/a\)", R"(/a\)"},
-        {R"(/a\000b)", nullptr},  // no path holds a NUL
-    };
+    // Any byte, also halves of a UTF-8 character; nothing past one byte; no path holds a NUL.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {R"(/mnt/My\040Disk)", "/mnt/My Disk"}, {R"(/a\011b\012c\134d)", "/a\tb\nc\\d"},
+        {R"(/\101\303\244)", "/A\xC3\xA4"}, {R"(/end\134)", "/end\\"}, {R"(/a\04)", R"(/a\04)"},
+        {R"(/a\089)", R"(/a\089)"}, {R"(/a\400)", R"(/a\400)"}, {R"(/a\)", R"(/a\)"},
+        {R"(/a\000b)", nullptr}};
+    // clang-format on
     for (const auto& [field, expected] : cases) {
         std::string out;
         EXPECT_EQ(DecodeMountEscapes(field, out), expected != nullptr) << field;

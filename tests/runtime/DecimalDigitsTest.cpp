@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +18,13 @@
 namespace zelk {
 namespace {
 
-void DropTrailingZeros(std::string& digits) {
-    while (!digits.empty() && digits.back() == '0') {
-        digits.pop_back();
-    }
-}
-
 // "-0.123e4" for digits 123, exponent 4, negative.
 std::string Written(const std::string& digits, int exponent, bool negative) {
     return (negative ? "-0." : "0.") + digits + "e" + std::to_string(exponent);
+}
+
+void DropTrailingZeros(std::string& digits) {
+    digits.erase(digits.find_last_not_of('0') + 1);
 }
 
 std::string ReferenceDigits(long double v, int precision, int decimals) {
@@ -40,11 +37,11 @@ std::string ReferenceDigits(long double v, int precision, int decimals) {
     std::string digits = text[0] + std::string(text + 2, 17);
     int exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
     DropTrailingZeros(digits);
-    int cut = decimals == DecimalDigits::kNoLimit ? precision : exponent + decimals;
+    const int cut =
+        std::min(decimals == DecimalDigits::kNoLimit ? precision : exponent + decimals, precision);
     if (cut < 0) {
         return Written("", 0, false);
     }
-    cut = std::min(cut, precision);
     if (cut < static_cast<int>(digits.size())) {
         const bool up = digits[static_cast<std::size_t>(cut)] >= '5';
         digits.resize(static_cast<std::size_t>(cut));
@@ -66,43 +63,34 @@ std::string ReferenceDigits(long double v, int precision, int decimals) {
 void ExpectMatchesReference(long double v, int precision, int decimals) {
     const DecimalDigits actual(v, precision, decimals);
     const std::string digits(actual.Digits, actual.Count);
-    const std::string written = Written(digits, actual.Exponent, actual.Negative);
-    EXPECT_EQ(written, ReferenceDigits(v, precision, decimals))
+    EXPECT_EQ(Written(digits, actual.Exponent, actual.Negative),
+              ReferenceDigits(v, precision, decimals))
         << "value " << v << " precision " << precision << " decimals " << decimals;
     EXPECT_EQ(std::string(actual.Digits), digits);  // zero-terminated after the count
 }
 
-long double Compose(std::uint64_t mantissa, int exponent) {
-    return std::ldexp(static_cast<long double>(mantissa | (1ULL << 63)), exponent);
-}
-
-TEST(DecimalDigits, BoundaryValuesMatchTheExactExpansion) {
-    std::vector<long double> values = {1.0L, 0.5L, 0.1L, 2.5L, 12.5L, 99.5L, 2.4999L, 1.0L / 3};
+// Powers of ten and their neighbours, the double's integer limit, values just under 10^18
+// (ties on the last digit go to the even neighbour, the odd one carries into a 19th digit),
+// the limits of both types (the double's smallest subnormal is a normal long double), and
+// 2^-n, which ends in a 5 at decimal n and so meets exactly one half when cut after n - 1.
+TEST(DecimalDigits, BoundaryValuesAndHalvesMatchTheExactExpansion) {
+    using L = std::numeric_limits<long double>;
+    using D = std::numeric_limits<double>;
+    const long double two53 = 9007199254740992.0L;
+    // clang-format off
+    std::vector<long double> values = {
+        0.5L, 0.1L, 2.5L, 12.5L, 99.5L, 2.4999L, 1.0L / 3, two53 - 1, two53, two53 + 1, two53 + 2,
+        999999999999999999.0L, 999999999999999999.5L, 999999999999999998.5L,
+        999999999999999999.75L, 999999999999999999.25L, 99999999999999999.95L,
+        123456789012345678.5L, 123456789012345677.5L, 1000000000000000005.0L,
+        1000000000000000015.0L, L::max(), L::min(), D::max(), D::min(), D::denorm_min()};
+    // clang-format on
     long double power = 1;
     for (int k = 0; k <= 40; ++k, power *= 10) {
         for (const long double p : {power, 1 / power}) {
-            values.push_back(p);
-            values.push_back(std::nextafter(p, 0.0L));
-            values.push_back(std::nextafter(p, std::numeric_limits<long double>::infinity()));
+            values.insert(values.end(), {p, std::nextafter(p, 0.0L), std::nextafter(p, L::max())});
         }
     }
-    const long double two53 = 9007199254740992.0L;
-    for (const long double v : {two53 - 1, two53, two53 + 1, two53 + 2}) {
-        values.push_back(v);
-    }
-    // Just under 10^18: ties on the last digit go to the even neighbour, and the odd one
-    // carries into a 19th digit.
-    for (const long double v :
-         {999999999999999999.0L, 999999999999999999.5L, 999999999999999998.5L,
-          999999999999999999.75L, 999999999999999999.25L, 99999999999999999.95L,
-          std::nextafter(1e18L, 0.0L), 123456789012345678.5L, 123456789012345677.5L,
-          1000000000000000005.0L, 1000000000000000015.0L}) {
-        values.push_back(v);
-    }
-    // The double's smallest subnormal is a normal long double.
-    using L = std::numeric_limits<long double>;
-    using D = std::numeric_limits<double>;
-    values.insert(values.end(), {L::max(), L::min(), D::max(), D::min(), D::denorm_min()});
     for (const long double v : values) {
         ExpectMatchesReference(v, 18, DecimalDigits::kNoLimit);
         ExpectMatchesReference(-v, 18, DecimalDigits::kNoLimit);
@@ -110,10 +98,6 @@ TEST(DecimalDigits, BoundaryValuesMatchTheExactExpansion) {
         ExpectMatchesReference(v, 18, 2);
         ExpectMatchesReference(v, 7, DecimalDigits::kNoLimit);
     }
-}
-
-TEST(DecimalDigits, HalvesRoundUpAtEveryDecimalPosition) {
-    // 2^-n ends in a 5 at decimal n, so a cut after n - 1 decimals meets exactly one half.
     for (int n = 1; n <= 40; ++n) {
         const long double half = std::ldexp(1.0L, -n);
         for (const long double v : {half, 7 + half, 1234 + half, -half}) {
@@ -125,26 +109,20 @@ TEST(DecimalDigits, HalvesRoundUpAtEveryDecimalPosition) {
     }
 }
 
+// Full 64-bit mantissas near 1 and anywhere in the exponent range.
 TEST(DecimalDigits, RandomValuesMatchTheExactExpansion) {
     std::mt19937_64 random(20261207);
-    std::uniform_int_distribution<int> nearUnit(-130, 70);
-    std::uniform_int_distribution<int> anywhere(-16440, 16320);
-    std::uniform_int_distribution<int> decimals(-1, 20);
-    std::uniform_int_distribution<int> precision(2, 18);
+    const auto value = [&](int from, int to) {
+        return std::ldexp(static_cast<long double>(random() | (1ULL << 63)),
+                          std::uniform_int_distribution<int>(from, to)(random));
+    };
     for (int i = 0; i < 20000; ++i) {
-        const long double v = Compose(random(), nearUnit(random));
-        ExpectMatchesReference(v, 18, DecimalDigits::kNoLimit);
-        ExpectMatchesReference(v, precision(random), decimals(random));
+        ExpectMatchesReference(value(-130, 70), 18, DecimalDigits::kNoLimit);
+        ExpectMatchesReference(value(-130, 70), std::uniform_int_distribution<int>(2, 18)(random),
+                               std::uniform_int_distribution<int>(-1, 20)(random));
     }
     for (int i = 0; i < 300; ++i) {
-        ExpectMatchesReference(Compose(random(), anywhere(random)), 18, DecimalDigits::kNoLimit);
-    }
-    // Sizes and shares as the tree listing writes them.
-    std::uniform_int_distribution<std::uint64_t> sizes(0, 1ULL << 44);
-    for (int i = 0; i < 20000; ++i) {
-        const auto size = static_cast<long double>(static_cast<double>(sizes(random)));
-        ExpectMatchesReference(size, 18, 0);
-        ExpectMatchesReference(size / (1ULL << 44) * 100, 18, 0);
+        ExpectMatchesReference(value(-16440, 16320), 18, DecimalDigits::kNoLimit);
     }
 }
 

@@ -33,15 +33,13 @@ TEST_F(LocaleLoaderTest, TextAndCharacterItemsTakeTheDefaultOnlyWhenTheReadFails
     Install(LOCALE_SDATE, "-");
     Fail(LOCALE_STIME);
     LoadLocaleFormats();
-    const auto formats = CurrentLocaleFormats();
-    EXPECT_EQ(formats->CurrencySymbol, "");
-    EXPECT_EQ(formats->AmText, "am");
-    EXPECT_EQ(formats->PmText, std::string(255, 'p'));
-    EXPECT_EQ(formats->ShortDatePattern, "m/d/yy");
-    EXPECT_EQ(formats->GroupMark, '\0');
-    EXPECT_EQ(formats->DecimalMark, '.');
-    EXPECT_EQ(formats->DateMark, '-');
-    EXPECT_EQ(formats->TimeMark, ':');
+    const auto f = CurrentLocaleFormats();
+    EXPECT_EQ("[" + f->CurrencySymbol + "] " + f->AmText + " " + f->ShortDatePattern,
+              "[] am m/d/yy");
+    EXPECT_EQ(f->PmText, std::string(255, 'p'));
+    // The group, decimal, date and time marks.
+    EXPECT_EQ(std::string({f->GroupMark, f->DecimalMark, f->DateMark, f->TimeMark}),
+              std::string("\0.-:", 4));
     Install(LOCALE_STHOUSAND, "·");  // a two-byte character
     LoadLocaleFormats();
     EXPECT_EQ(CurrentLocaleFormats()->GroupMark, ',');
@@ -59,30 +57,25 @@ TEST_F(LocaleLoaderTest, NumberItemsReadDecimalsKeptInOneByte) {
     EXPECT_EQ(ReadNumberItem(LOCALE_ICURRDIGITS), 0);
 }
 
+// Reloading the other settings keeps the names.
 TEST_F(LocaleLoaderTest, EmptyNamesTakeTheEnglishNameOfTheSameMonthOrDay) {
     Install(LOCALE_SMONTHNAME1 + 4, "");
     Install(LOCALE_SABBREVMONTHNAME1 + 11, "");
     Fail(LOCALE_SDAYNAME1 + 6);           // Sunday
     Install(LOCALE_SABBREVDAYNAME1, "");  // Monday
     LoadLocaleNames();
-    const auto formats = CurrentLocaleFormats();
-    EXPECT_EQ(formats->MonthNames[4], "May");
-    EXPECT_EQ(formats->MonthNames[5], "6月");
-    EXPECT_EQ(formats->MonthAbbrevs[11], "Dec");
-    EXPECT_EQ(formats->DayNames[0], "Sunday");
-    EXPECT_EQ(formats->DayAbbrevs[1], "Mon");
-    EXPECT_EQ(formats->DayAbbrevs[2], "火");
-}
-
-TEST_F(LocaleLoaderTest, ReloadingFormatsKeepsTheNames) {
-    WithFormats([](LocaleFormats& f) { f.MonthNames[0] = "kept"; });
     Install(LOCALE_SCURRENCY, "€");
     LoadLocaleFormats();
-    EXPECT_EQ(CurrentLocaleFormats()->MonthNames[0], "kept");
-    EXPECT_EQ(CurrentLocaleFormats()->CurrencySymbol, "€");
+    const auto f = CurrentLocaleFormats();
+    EXPECT_EQ(f->MonthNames[4] + " " + f->MonthNames[5] + " " + f->MonthAbbrevs[11] + " " +
+                  f->DayNames[0] + " " + f->DayAbbrevs[1] + " " + f->DayAbbrevs[2] + " " +
+                  f->CurrencySymbol,
+              "May 6月 Dec Sunday Mon 火 €");
 }
 
-TEST_F(LocaleLoaderTest, EraCalendarsRewriteYearsAndEras) {
+// Calendars 3 to 5 write era years; the others drop the era letters, unless the language is
+// other than Chinese, Japanese and Korean (4, 17, 18).
+TEST_F(LocaleLoaderTest, CalendarTypeAndLanguageDecideWhatBecomesOfErasAndYears) {
     for (const char* calendar : {"3", "4", "5"}) {
         Install(LOCALE_ICALENDARTYPE, calendar);
         EXPECT_EQ(AdaptDatePattern("gg yyyy/MM/dd"), "ggg ee/MM/dd");
@@ -90,31 +83,27 @@ TEST_F(LocaleLoaderTest, EraCalendarsRewriteYearsAndEras) {
         EXPECT_EQ(AdaptDatePattern("yyy y Y"), "eee e e");
         EXPECT_EQ(AdaptDatePattern("g'年'YyyY"), "g'年'ee");
     }
-}
-
-TEST_F(LocaleLoaderTest, OtherCalendarsDropErasOnlyForTheirLanguages) {
     const std::string pattern = "gg yyyy/MM/dd G";
-    EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");  // Japanese is language 17
     for (const char* calendar : {"1", "2", "x", ""}) {
         Install(LOCALE_ICALENDARTYPE, calendar);
-        for (const std::uint16_t language : {4, 17, 18}) {
+        for (const std::uint16_t language : {4, 17, 18, 9}) {
             UseLanguage(language);
-            EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ") << calendar << " " << language;
+            EXPECT_EQ(AdaptDatePattern(pattern), language == 9 ? pattern : " yyyy/MM/dd ")
+                << calendar << " " << language;
         }
-        UseLanguage(9);
-        EXPECT_EQ(AdaptDatePattern(pattern), pattern) << calendar;
-        UseLanguage(17);
     }
+    UseLanguage(17);
     Fail(LOCALE_ICALENDARTYPE);
     EXPECT_EQ(AdaptDatePattern(pattern), " yyyy/MM/dd ");
 }
 
+// Leading zero, clock, marker position; the short and the long pattern built from them.
 TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
-    // Leading zero, clock, marker position; the short and the long pattern built from them.
-    const std::array<const char*, 5> cases[] = {{"0", "1", "1", "h:mm", "h:mm:ss"},
-                                                {"1", "1", "0", "hh:mm", "hh:mm:ss"},
-                                                {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"},
-                                                {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
+    // clang-format off
+    const std::array<const char*, 5> cases[] = {
+        {"0", "1", "1", "h:mm", "h:mm:ss"}, {"1", "1", "0", "hh:mm", "hh:mm:ss"},
+        {"0", "0", "0", "h:mm AMPM", "h:mm:ss AMPM"}, {"1", "0", "1", "AMPM hh:mm", "AMPM hh:mm:ss"}};
+    // clang-format on
     for (const auto& [zero, clock, mark, shortPattern, longPattern] : cases) {
         Install(LOCALE_ITLZERO, zero);
         Install(LOCALE_ITIME, clock);
@@ -125,13 +114,14 @@ TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
     }
 }
 
-// A thread locale of 0 reads as 0x0409; one whose low half is 0 keeps the default languages.
+// Thread locale, locale id, primary and sub-language: a thread locale of 0 reads as 0x0409; one
+// whose low half is 0 keeps the default languages.
 TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocale) {
     EXPECT_TRUE(CurrentSystemLocale().DoubleByteSystem);
-    const std::array<std::uint32_t, 4> cases[] = {{0x0411, 0x0411, 17, 1},
-                                                  {0, 0x0409, 9, 1},
-                                                  {0x50000, 0x50000, 9, 1},
-                                                  {0x0C0A, 0x0C0A, 10, 3}};
+    // clang-format off
+    const std::array<std::uint32_t, 4> cases[] = {
+        {0x0411, 0x0411, 17, 1}, {0, 0x0409, 9, 1}, {0x50000, 0x50000, 9, 1}, {0x0C0A, 0x0C0A, 10, 3}};
+    // clang-format on
     for (const auto& [thread, id, primary, sub] : cases) {
         LocaleService::Instance().SetThreadLocale(thread);
         LoadSystemLocale();

@@ -21,14 +21,12 @@ TEST_F(TThreadLifecycle, StartRunsTheBodyOnceAndANeverStartedWorkerIsReleasedUnt
     std::atomic<int> runs{0};
     {
         ScriptedWorker never([&](ScriptedWorker&) { ++runs; });
-        EXPECT_TRUE(never.WaitingToStart());
         EXPECT_EQ(TThread::WorkerCount(), 1);
     }
     EXPECT_EQ(runs, 0);
 
     ScriptedWorker worker([&](ScriptedWorker&) { ++runs; });
     worker.Start();
-    EXPECT_FALSE(worker.WaitingToStart());
     worker.Start();
     EXPECT_EQ(worker.AwaitEnd(), 0);
     EXPECT_EQ(worker.AwaitEnd(), 0);
