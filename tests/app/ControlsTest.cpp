@@ -69,33 +69,6 @@ int Count(const QImage& image, QRgb colour) {
     return count;
 }
 
-TEST(Canvas, RectangleLeavesOutTheRightAndBottomEdgesAndOutlinesWithThePenFillingOrNot) {
-    const QRgb background = 0xFFF0F0F0;
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(background);
-    {
-        QPainter painter(&image);
-        TCanvas canvas(painter, MainFormFont(96), Qt::gray);
-        canvas.SetPenColor(Qt::blue);
-        canvas.SetBrushColor(Qt::blue);
-        canvas.Rectangle(0, 0, 10, 5);
-        canvas.Rectangle(3, 13, 3, 20);  // empty: nothing
-        canvas.Rectangle(3, 17, 20, 17);
-        canvas.SetPenColor(Qt::red);
-        canvas.SetBrushColor(Qt::green);
-        canvas.Rectangle(10, 10, 5, 6);  // corners in any order
-        canvas.SetBrushStyle(TBrushStyle::Clear);
-        canvas.Rectangle(20, 20, 24, 24);
-    }
-    EXPECT_EQ(Count(image, qRgb(0, 0, 255)), 50);
-    EXPECT_EQ(image.pixel(9, 4), qRgb(0, 0, 255));
-    EXPECT_EQ(image.pixel(10, 4), background);
-    EXPECT_EQ(image.pixel(9, 5), background);
-    EXPECT_EQ(Count(image, qRgb(255, 0, 0)), 14 + 12);
-    EXPECT_EQ(Count(image, qRgb(0, 255, 0)), 3 * 2);
-    EXPECT_EQ(image.pixel(21, 21), background);
-}
-
 TEST(Canvas, ClearBrushTextChangesOnlyGlyphPixelsAndTextHeightIsTheLineHeight) {
     const QRgb bar = qRgb(128, 0, 128);
     QImage image(40, 30, QImage::Format_RGB32);

@@ -91,13 +91,12 @@ std::string Column(const QImage& image, int x, QColor background = kBackground) 
 
 // A tree of nameless records from their sizes (the same on both bases), "[" opening the
 // children of the record before it and "]" closing them: "1000 [300 500 [250 100]]".
-std::unique_ptr<TFileAttr> Tree(std::string sizes) {
-    for (std::size_t at = sizes.find_first_of("[]"); at != std::string::npos;
-         at = sizes.find_first_of("[]", at + 2)) {
-        sizes.insert(at + 1, " ").insert(at, " ");
-        ++at;
+std::unique_ptr<TFileAttr> Tree(const std::string& sizes) {
+    std::string spaced;
+    for (const char c : sizes) {
+        spaced += c == '[' || c == ']' ? std::string{' ', c, ' '} : std::string(1, c);
     }
-    std::istringstream in(sizes);
+    std::istringstream in(spaced);
     double size = 0;
     in >> size;
     auto root = MakeRoot(size, size);
@@ -209,37 +208,26 @@ TEST(GraphView, LabelsOnlyBarsTallerThanATextLineInOutlinedWhite) {
     EXPECT_EQ(PixelsWhere(image, QRect(301, 0, 300, limeTop), Dark), 0);
 }
 
-TEST(GraphView, ParentLabelWiderThanItsColumnOverlaysTheColumnToItsRight) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "とても長い名前のディレクトリ";  // about 160 pixels
-    root->MaxLevel = 5;                           // columns of 100 pixels
-    TFileAttr* record = root.get();
-    for (int level = 1; level <= 5; ++level) {
-        record = &AddRecord(*record, "", 1000, 0);  // white bars of full height
-    }
-    const QImage image = Paint(root.get());
+TEST(GraphView, ALabelWiderThanItsColumnOverlaysTheNextAndARootOfSizeZeroKeepsItsOwn) {
+    auto root = Tree("1000 [1000 [1000 [1000 [1000 [1000]]]]]");  // columns of 100 pixels
+    root->Name = "とても長い名前のディレクトリ";                  // about 160 pixels
+    QImage image = Paint(root.get());
     const int line = TextLine();
     EXPECT_GT(PixelsWhere(image, QRect(100, 0, 99, line + 3), Dark), 0);
     EXPECT_EQ(PixelsWhere(image, QRect(100, line + 3, 99, kHeight - line - 3), Dark), 0);
-}
-
-TEST(GraphView, RootOfSizeZeroKeepsItsLabel) {
-    auto root = MakeRoot(0, 0);
-    root->MaxLevel = 2;
-    AddRecord(AddRecord(*root, "a", 0, 0), "b", 0, 0);
-    const QImage image = Paint(root.get());
-    EXPECT_GT(PixelsWhere(image, QRect(0, 0, 20, TextLine() + 3), Dark), 0);
-    EXPECT_EQ(PixelsWhere(image, QRect(200, 0, 402, kHeight), Dark), 0);
+    root = Tree("0 [0 [0]]");
+    root->Name = "\\";
+    image = Paint(root.get());
+    EXPECT_GT(PixelsWhere(image, QRect(0, 0, 20, line + 3), Dark), 0);
 }
 
 TEST(GraphView, ChainOfAHundredThousandLevelsPaintsWithoutExhaustingTheStack) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "";
-    root->MaxLevel = 100000;  // columns of 0 pixels: every bar falls left of the surface
-    TFileAttr* record = root.get();
-    for (int level = 1; level <= root->MaxLevel; ++level) {
-        record = &AddRecord(*record, "", 1000, 1000);
+    // Columns of 0 pixels: every bar falls left of the surface.
+    std::string chain = "1000";
+    for (int level = 1; level <= 100000; ++level) {
+        chain += "[1000";
     }
+    const auto root = Tree(chain + std::string(100000, ']'));
     QImage blank(kWidth, kHeight, QImage::Format_RGB32);
     blank.fill(kBackground);
     EXPECT_EQ(Paint(root.get()), blank);
@@ -272,60 +260,43 @@ TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
     InstallSizeBasis(nullptr);
 }
 
-// The window's own surface at design size, painted by its paint handler.
-class GraphSurface : public ::testing::Test {
-  protected:
-    GraphSurface() : form_(12) {
-        form_.FormCreate();
-        form_.show();
-        form_.PageControl1->SetActivePage(form_.TabSheet2);
-        QCoreApplication::processEvents();
-    }
-    QImage Grab() const { return form_.PaintBox1->grab().toImage(); }
-    QColor Background() const { return form_.PaintBox1->palette().color(QPalette::Button); }
-    // A root with an empty first child and a second (magenta) one of half the uncompressed
-    // size and a fifth of the compressed size.
-    void Finish() {
-        form_.RootAttr = MakeRoot(1000, 100);
-        form_.RootAttr->Name = "";
-        form_.RootAttr->MaxLevel = 1;
-        AddRecord(*form_.RootAttr, "", 0, 0);
-        AddRecord(*form_.RootAttr, "", 500, 20);
-    }
-    int BlankPixels(const QImage& image) const {
-        return PixelsWhere(image, image.rect(), [this](QColor c) { return c == Background(); });
-    }
-    TfrmMain form_;
-};
-
-TEST_F(GraphSurface, ShowsNothingBeforeAScanHasFinishedOrAfterAnInterruptedOne) {
-    // Interrupted: the walk never closed the root's listing.
-    const int pixels = form_.PaintBox1->Width() * form_.PaintBox1->Height();
-    EXPECT_EQ(BlankPixels(Grab()), pixels);
-    Finish();
-    form_.RootAttr->Searched = false;
-    EXPECT_EQ(BlankPixels(Grab()), pixels);
-    form_.RootAttr->Searched = true;
-    EXPECT_EQ(Grab().pixelColor(0, 0), kWhite);
-}
-
-TEST_F(GraphSurface, FollowsTheSurfaceSizeAndTheSizeBasisAtTheNextPaint) {
-    Finish();
-    ASSERT_EQ(form_.PaintBox1->Height(), kHeight);
-    // The surface's width follows the page control's frame, a few pixels off the design's 602.
-    const auto columns = [this] {
-        const int x = form_.PaintBox1->Width() / 2;
-        const QImage image = Grab();
-        return Column(image, x - 2, Background()) + " | " + Column(image, x - 1, Background()) +
-               " | " + Column(image, x, Background());
-    };
-    EXPECT_EQ(columns(), "259w | 259. | 130. 129m");  // 129.5 rows
-    form_.rbCompressedSize->setChecked(true);
-    EXPECT_EQ(columns(), "259w | 259. | 208. 51m");  // 20 / 100 of 259 rows
-    form_.rbFileSize->setChecked(true);
-    form_.resize(form_.width() + 100, form_.height() + 100);
+TEST(GraphView, TheWindowsSurfaceIsBlankUntilAScanFinishesAndFollowsItsSizeAndTheBasis) {
+    TfrmMain form(12);  // at design size
+    form.FormCreate();
+    form.show();
+    form.PageControl1->SetActivePage(form.TabSheet2);
     QCoreApplication::processEvents();
-    ASSERT_EQ(form_.PaintBox1->Height(), kHeight + 100);
+    const QColor face = form.PaintBox1->palette().color(QPalette::Button);
+    const auto blank = [&] {
+        const QImage image = form.PaintBox1->grab().toImage();
+        return PixelsWhere(image, image.rect(), [&](QColor c) { return c != face; }) == 0;
+    };
+    // The surface's width follows the page control's frame, a few pixels off the design's 602.
+    const auto columns = [&] {
+        const int x = form.PaintBox1->Width() / 2;
+        const QImage image = form.PaintBox1->grab().toImage();
+        return Column(image, x - 2, face) + " | " + Column(image, x - 1, face) + " | " +
+               Column(image, x, face);
+    };
+    EXPECT_TRUE(blank());
+    // An empty first child, a second (magenta) one of half the size and a fifth of the
+    // compressed size.
+    form.RootAttr = MakeRoot(1000, 100);
+    form.RootAttr->Name = "";
+    form.RootAttr->MaxLevel = 1;
+    AddRecord(*form.RootAttr, "", 0, 0);
+    AddRecord(*form.RootAttr, "", 500, 20);
+    form.RootAttr->Searched = false;  // interrupted: the walk never closed the root's listing
+    EXPECT_TRUE(blank());
+    form.RootAttr->Searched = true;
+    ASSERT_EQ(form.PaintBox1->Height(), kHeight);
+    EXPECT_EQ(columns(), "259w | 259. | 130. 129m");  // 129.5 rows
+    form.rbCompressedSize->setChecked(true);
+    EXPECT_EQ(columns(), "259w | 259. | 208. 51m");  // 20 / 100 of 259 rows
+    form.rbFileSize->setChecked(true);
+    form.resize(form.width() + 100, form.height() + 100);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form.PaintBox1->Height(), kHeight + 100);
     EXPECT_EQ(columns(), "359w | 359. | 180. 179m");  // 179.5 rows
 }
 
