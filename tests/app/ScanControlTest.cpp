@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QPushButton>
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,21 +35,10 @@ const std::string kDone = "探索完了";
 const std::string kAborted = "探索中断";
 constexpr char kLetter = 'q';
 
-void WriteFile(const std::string& path, std::size_t bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0) << path;
-    const std::string data(bytes, 'x');
-    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    ::close(fd);
-}
-
 // width sub-directories per level down to depth, each holding one file.
 void MakeTree(const std::string& dir, int width, int depth) {
-    WriteFile(dir + "/f", 100 + static_cast<std::size_t>(depth));
-    if (depth == 0) {
-        return;
-    }
-    for (int i = 0; i < width; ++i) {
+    std::ofstream(dir + "/f") << std::string(100 + static_cast<std::size_t>(depth), 'x');
+    for (int i = 0; depth > 0 && i < width; ++i) {
         const std::string child = dir + "/d" + std::to_string(i);
         ASSERT_EQ(::mkdir(child.c_str(), 0755), 0);
         MakeTree(child, width, depth - 1);
@@ -86,15 +74,12 @@ class ScanControl : public ::testing::Test {
     }
 
     template <typename Condition>
-    static bool PumpUntil(Condition done, int seconds = 30) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
+    static bool PumpUntil(Condition done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
-        return true;
+        return done();
     }
 
     const std::string& Status() const { return form_->StatusBar1->SimpleText(); }
@@ -168,7 +153,6 @@ TEST_F(ScanControl, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtO
     EXPECT_EQ(form_->SearchThread.get(), stopped) << "start before the interruption is reported";
     ASSERT_TRUE(PumpUntil([&] { return form_->SearchThread == nullptr; }));
     EXPECT_EQ(Status(), kAborted);
-    EXPECT_EQ(form_->SearchThread, nullptr);
     ASSERT_NE(form_->RootAttr, nullptr);
     EXPECT_FALSE(form_->RootAttr->Searched);
     EXPECT_EQ(form_->RootAttr->Size, 0);
