@@ -1,6 +1,7 @@
 #pragma once
 // The layout of the main window: every control with its parent, place, size, text, tab order
-// and initial state, scaled once for the screen before the bands are aligned.
+// and initial state, scaled once for the screen before the bands are aligned; and the wiring of
+// its events to the window's handlers.
 
 #include <QFont>
 #include <QRect>
