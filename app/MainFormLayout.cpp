@@ -1,12 +1,17 @@
 #include "app/MainFormLayout.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "app/AccessibleFactory.h"
+#include "app/BandAlignment.h"
 #include "app/DesignScaling.h"
+#include "app/ErrorGuard.h"
 #include "app/Pictures.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -136,7 +141,44 @@ void BuildMainForm(TfrmMain& form, int textHeight) {
     const QRect top = ScaledDesignRect(QRect(0, 0, kDesignClientWidth, 73), t);
     const QRect bottom = ScaledDesignRect(QRect(0, 359, kDesignClientWidth, 19), t);
     form.resize(client.size());
-    form.SetBandHeights(top.height(), bottom.height());
+    new BandAlignment(form, *form.Panel1, top.height(), *form.PageControl1, *form.StatusBar1,
+                      bottom.height());
+}
+
+void WireMainForm(TfrmMain& form) {
+    const auto wire = [&form](auto* source, auto signal, void (TfrmMain::*handler)()) {
+        QObject::connect(source, signal, &form,
+                         [&form, handler] { Guarded([&form, handler] { (form.*handler)(); }); });
+    };
+    wire(form.btnStart, &QPushButton::clicked, &TfrmMain::btnStartClick);
+    wire(form.btnStop, &QPushButton::clicked, &TfrmMain::btnStopClick);
+    wire(form.btnSortBySize, &QPushButton::clicked, &TfrmMain::btnSortBySizeClick);
+    wire(form.btnSortByDate, &QPushButton::clicked, &TfrmMain::btnSortByDateClick);
+    wire(form.rbFileSize, &TRadioButton::Click, &TfrmMain::rbFileSizeClick);
+    wire(form.rbCompressedSize, &TRadioButton::Click, &TfrmMain::rbCompressedSizeClick);
+    wire(form.TreeView1, &TTreeView::Click, &TfrmMain::TreeView1Click);
+    // The surface guards its own paints: an error there is shown after the paint has ended.
+    form.PaintBox1->OnPaint = [&form] { form.PaintBox1Paint(); };
+}
+
+void MoveTabFocus(const TfrmMain& form, bool next) {
+    QWidget* const radio =
+        form.rbCompressedSize->isChecked() ? form.rbCompressedSize : form.rbFileSize;
+    std::vector<QWidget*> stops = {form.DriveComboBox1,        form.btnStart,      form.btnStop,
+                                   form.btnSortBySize,         form.btnSortByDate, radio,
+                                   form.PageControl1->tabBar()};
+    if (form.PageControl1->ActivePage() == form.TabSheet1) {
+        stops.push_back(form.TreeView1);
+    }
+    QWidget* focused = QApplication::focusWidget();
+    if (focused == form.rbFileSize || focused == form.rbCompressedSize) {
+        focused = radio;  // the unchecked one is no stop of its own: from its place in the band
+    }
+    const auto at = std::find(stops.begin(), stops.end(), focused);
+    const auto count = static_cast<long>(stops.size());
+    const long from = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
+    stops[static_cast<std::size_t>((from + (next ? 1 : -1) + count) % count)]->setFocus(
+        next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 }  // namespace zelk

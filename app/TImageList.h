@@ -1,7 +1,10 @@
 #pragma once
 // A list of same-sized pictures that controls refer to by index.
 
+#include <QIcon>
 #include <QPixmap>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace zelk {
@@ -14,6 +17,9 @@ class TImageList {
     int Count() const { return static_cast<int>(pictures_.size()); }
     // A null picture for an index that holds none.
     QPixmap Picture(int index) const;
+    // The picture at normal for an item drawn as it is and the one at selected while it is
+    // selected; made once per pair, since a tree asks for one on every row it paints.
+    QIcon Icon(int normal, int selected) const;
     int Width() const { return width_; }
     int Height() const { return height_; }
 
@@ -21,6 +27,7 @@ class TImageList {
     int width_;
     int height_;
     std::vector<QPixmap> pictures_;
+    mutable std::map<std::pair<int, int>, QIcon> icons_;
 };
 
 }  // namespace zelk

@@ -3,7 +3,7 @@
 // its pictures and its place among its siblings. A node listed from a record keeps the few
 // figures its text is made of and makes the text the first time anything asks for it, so a
 // listing of a million directories formats only what is looked at. Nodes are made and freed by
-// TreeNodeModel.
+// TreeNodeModel, in a TreeNodePool.
 
 #include <cstdint>
 #include <memory>
@@ -47,6 +47,7 @@ class TTreeNode {
 
   private:
     friend class TreeNodeModel;
+    friend class TreeNodePool;
     TTreeNode(const TreeNodeModel* owner, TTreeNode* parent, int row)
         : owner_(owner), parent_(parent), row_(row) {}
 

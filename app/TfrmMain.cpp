@@ -1,14 +1,9 @@
 #include "app/TfrmMain.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QPushButton>
-#include <QTabBar>
-#include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <thread>
-#include <vector>
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
@@ -16,6 +11,7 @@
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
 #include "app/ScanFileControl.h"
+#include "app/SteppedSort.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -25,7 +21,6 @@
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
-#include "app/TreeSort.h"
 #include "app/WideListIndex.h"
 #include "drives/TDriveComboBox.h"
 
@@ -47,9 +42,12 @@ bool AwaitBody(const TThread& thread) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(int textHeight) : graphIndex_(std::make_unique<WideListIndex>()) {
+TfrmMain::TfrmMain(int textHeight)
+    : sorting_(std::make_unique<SteppedSort>([this] { RefreshTree(); })),
+      graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
-    WireEvents();
+    WireMainForm(*this);
+    ScanFiles = std::make_unique<ScanFileControl>(*this);
     InstallSizeBasis(this);
 }
 
@@ -62,42 +60,6 @@ TfrmMain::~TfrmMain() {
     if (InstalledSizeBasis() == this) {
         InstallSizeBasis(nullptr);
     }
-}
-
-void TfrmMain::WireEvents() {
-    const auto wire = [this](auto* source, auto signal, void (TfrmMain::*handler)()) {
-        connect(source, signal, this,
-                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-    };
-    wire(btnStart, &QPushButton::clicked, &TfrmMain::btnStartClick);
-    wire(btnStop, &QPushButton::clicked, &TfrmMain::btnStopClick);
-    wire(btnSortBySize, &QPushButton::clicked, &TfrmMain::btnSortBySizeClick);
-    wire(btnSortByDate, &QPushButton::clicked, &TfrmMain::btnSortByDateClick);
-    wire(rbFileSize, &TRadioButton::Click, &TfrmMain::rbFileSizeClick);
-    wire(rbCompressedSize, &TRadioButton::Click, &TfrmMain::rbCompressedSizeClick);
-    wire(TreeView1, &TTreeView::Click, &TfrmMain::TreeView1Click);
-    // The surface guards its own paints: an error there is shown after the paint has ended.
-    PaintBox1->OnPaint = [this] { PaintBox1Paint(); };
-    ScanFiles = std::make_unique<ScanFileControl>(*this);
-}
-
-void TfrmMain::SetBandHeights(int top, int bottom) {
-    topBandHeight_ = top;
-    bottomBandHeight_ = bottom;
-    Align();
-}
-
-void TfrmMain::Align() {
-    const int w = width();
-    const int h = height();
-    Panel1->setGeometry(0, 0, w, topBandHeight_);
-    StatusBar1->setGeometry(0, h - bottomBandHeight_, w, bottomBandHeight_);
-    PageControl1->setGeometry(0, topBandHeight_, w,
-                              std::max(0, h - topBandHeight_ - bottomBandHeight_));
-}
-
-void TfrmMain::resizeEvent(QResizeEvent* /*event*/) {
-    Align();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -118,28 +80,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfrmMain::focusNextPrevChild(bool next) {
-    std::vector<QWidget*> stops = {DriveComboBox1,
-                                   btnStart,
-                                   btnStop,
-                                   btnSortBySize,
-                                   btnSortByDate,
-                                   rbCompressedSize->isChecked() ? rbCompressedSize : rbFileSize,
-                                   PageControl1->tabBar()};
-    if (PageControl1->ActivePage() == TabSheet1) {
-        stops.push_back(TreeView1);
-    }
-    QWidget* focused = QApplication::focusWidget();
-    auto at = std::find(stops.begin(), stops.end(), focused);
-    if (at == stops.end()) {
-        // Focus in a control that is no stop of its own (the unchecked radio button): from its
-        // place in the band.
-        at = std::find(stops.begin(), stops.end(),
-                       focused == rbFileSize || focused == rbCompressedSize ? stops[5] : nullptr);
-    }
-    const auto count = static_cast<long>(stops.size());
-    const long from = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
-    stops[static_cast<std::size_t>((from + (next ? 1 : -1) + count) % count)]->setFocus(
-        next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    MoveTabFocus(*this, next);
     return true;
 }
 
@@ -248,30 +189,15 @@ void TfrmMain::Resort() {
         return;
     }
     graphIndex_->Clear();
-    pendingSort_ = std::make_unique<TreeSort>(SortKey, *RootAttr);
-    ContinueSort();
+    sorting_->Start(SortKey, *RootAttr);
 }
 
-void TfrmMain::ContinueSort() {
-    sortStepPosted_ = false;
-    if (pendingSort_ == nullptr) {
-        return;
-    }
-    // Several milliseconds of sorting on our machines; a small tree is sorted and listed at once.
-    constexpr std::size_t kChildrenPerStep = 50000;
-    if (!pendingSort_->Step(kChildrenPerStep)) {
-        if (!sortStepPosted_) {
-            sortStepPosted_ = true;
-            QTimer::singleShot(0, this, [this] { Guarded([this] { ContinueSort(); }); });
-        }
-        return;
-    }
-    pendingSort_.reset();
-    RefreshTree();
+bool TfrmMain::SortPending() const {
+    return sorting_->Pending();
 }
 
 void TfrmMain::DropPendingSort() {
-    pendingSort_.reset();
+    sorting_->Drop();
     graphIndex_->Clear();
     TreeView1->Model().Finish();  // a listing still being added reads the records too
 }

@@ -18,6 +18,7 @@ class QPushButton;
 namespace zelk {
 
 class ScanFileControl;
+class SteppedSort;
 class TDriveComboBox;
 class TImageList;
 class TPageControl;
@@ -27,7 +28,6 @@ class TRadioButton;
 class TStatusBar;
 class TTreeNode;
 class TTreeView;
-class TreeSort;
 class WideListIndex;
 
 class TfrmMain : public QWidget, public SizeBasisProvider {
@@ -92,37 +92,25 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     // chosen and only for a finished scan.
     void Resort();
     // A large sort still going on in steps.
-    bool SortPending() const { return pendingSort_ != nullptr; }
+    bool SortPending() const;
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
     // Checked rbCompressedSize: sizes count compressed bytes.
     bool CompressedBasis() const override;
 
-    // The band heights after start-up scaling; alignment keeps them on every resize.
-    void SetBandHeights(int top, int bottom);
-
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    // Tab and Shift+Tab: the band, the checked radio button, the tab strip and the tree of the
-    // tree page, wrapping around.
+    // The window's own keyboard order (MoveTabFocus).
     bool focusNextPrevChild(bool next) override;
 
   private:
-    void WireEvents();
-    void Align();
-    // The rest of a large sort, a step at a time from the event loop, then the listing.
-    void ContinueSort();
     // A sort still in steps reads the records: dropped before they go.
     void DropPendingSort();
 
-    std::unique_ptr<TreeSort> pendingSort_;
+    std::unique_ptr<SteppedSort> sorting_;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
-    bool sortStepPosted_ = false;
-    int topBandHeight_ = 0;
-    int bottomBandHeight_ = 0;
 };
 
 }  // namespace zelk

@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QIcon>
 #include <climits>
-#include <memory>
 #include <new>
+#include <utility>
 
-#include "app/BackgroundReleaser.h"
 #include "app/ETreeViewError.h"
 #include "app/ErrorGuard.h"
 #include "app/TImageList.h"
@@ -15,34 +15,7 @@ namespace zelk {
 namespace {
 
 const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-constexpr std::size_t kNodesPerBlock = 4096;
 const char* const kUnreadableDescription = "このディレクトリは読み取れませんでした";
-
-// Calls end(node) for every node of a subtree, each after its children are known, so end may
-// destroy it. Iterative: directory trees can be deeper than the stack allows recursion.
-template <typename End>
-void EndSubtree(TTreeNode* node, End end) {
-    std::vector<TTreeNode*> pending{node};
-    while (!pending.empty()) {
-        TTreeNode* next = pending.back();
-        pending.pop_back();
-        for (int i = 0; i < next->Count(); ++i) {
-            pending.push_back(next->Item(i));
-        }
-        end(next);
-    }
-}
-
-// Nodes that nothing reaches any more, with the blocks they live in.
-struct NodeGraveyard {
-    std::vector<TTreeNode*> roots;
-    std::vector<std::unique_ptr<std::byte[]>> blocks;
-    ~NodeGraveyard() {
-        for (TTreeNode* root : roots) {
-            EndSubtree(root, [](TTreeNode* node) { node->~TTreeNode(); });
-        }
-    }
-};
 
 }  // namespace
 
@@ -53,41 +26,20 @@ TreeNodeModel::~TreeNodeModel() {
 }
 
 void TreeNodeModel::HandOverNodes() {
-    auto graveyard = std::make_shared<NodeGraveyard>();
-    graveyard->roots = std::move(roots_);
-    graveyard->blocks = std::move(blocks_);
+    pool_.ReleaseAll(std::move(roots_));
     roots_.clear();
-    blocks_.clear();
-    freeSlots_.clear();
-    usedInLastBlock_ = 0;
     count_ = 0;
-    BackgroundReleaser::Instance().Release(std::move(graveyard));
 }
 
-TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings) {
+TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent) {
     if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
     BeginChange();
+    auto& siblings = parent != nullptr ? parent->children_ : roots_;
     try {
         siblings.push_back(nullptr);
-        void* slot = nullptr;
-        if (!freeSlots_.empty()) {
-            slot = freeSlots_.back();
-        } else {
-            if (blocks_.empty() || usedInLastBlock_ == kNodesPerBlock) {
-                blocks_.push_back(
-                    std::make_unique<std::byte[]>(kNodesPerBlock * sizeof(TTreeNode)));
-                usedInLastBlock_ = 0;
-            }
-            slot = blocks_.back().get() + usedInLastBlock_ * sizeof(TTreeNode);
-        }
-        siblings.back() = new (slot) TTreeNode(this, parent, static_cast<int>(siblings.size() - 1));
-        if (!freeSlots_.empty()) {
-            freeSlots_.pop_back();
-        } else {
-            ++usedInLastBlock_;
-        }
+        siblings.back() = pool_.Make(this, parent, static_cast<int>(siblings.size() - 1));
     } catch (const std::bad_alloc&) {
         if (!siblings.empty() && siblings.back() == nullptr) {
             siblings.pop_back();
@@ -111,33 +63,14 @@ void TreeNodeModel::BeginChange() {
 void TreeNodeModel::Defer(std::function<bool()> step) {
     Finish();
     BeginChange();
-    deferred_ = std::move(step);
+    deferred_.Start(std::move(step));
     // The first step at once: a small tree is complete when the caller gets control back, and
-    // an error of the first nodes reaches the caller.
-    Step();
-}
-
-void TreeNodeModel::Step() const {
-    stepping_ = true;
-    bool done = true;
-    try {
-        done = deferred_();
-    } catch (...) {
-        // The nodes added so far stay; the rest is dropped with the error.
-        stepping_ = false;
-        deferred_ = nullptr;
-        throw;
-    }
-    stepping_ = false;
-    if (done) {
-        deferred_ = nullptr;
-    }
+    // an error of the first nodes reaches the caller. The nodes added before an error stay.
+    deferred_.Step();
 }
 
 void TreeNodeModel::Finish() const {
-    while (deferred_ && !stepping_) {
-        Step();
-    }
+    deferred_.Finish();
 }
 
 void TreeNodeModel::FlushChanges() {
@@ -153,9 +86,9 @@ void TreeNodeModel::customEvent(QEvent* event) {
     if (event->type() != kEndChangeEvent) {
         return;
     }
-    if (deferred_ && !stepping_) {
-        Guarded([this] { Step(); });
-        if (deferred_) {
+    if (deferred_.Pending() && !deferred_.Running()) {
+        Guarded([this] { deferred_.Step(); });
+        if (deferred_.Pending()) {
             // Next time round the loop, after the paints and input waiting now.
             QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::LowEventPriority);
             return;
@@ -170,14 +103,13 @@ const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent
 
 TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
     Finish();
-    auto& siblings = parent != nullptr ? parent->children_ : roots_;
     std::unique_ptr<std::string> owned;
     try {
         owned = std::make_unique<std::string>(std::move(text));
     } catch (const std::bad_alloc&) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
-    TTreeNode* node = NewNode(parent, siblings);
+    TTreeNode* node = NewNode(parent);
     node->text_ = std::move(owned);
     return node;
 }
@@ -185,8 +117,7 @@ TTreeNode* TreeNodeModel::Add(TTreeNode* parent, std::string text) {
 TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figures,
                                     std::size_t children) {
     Finish();
-    auto& siblings = parent != nullptr ? parent->children_ : roots_;
-    TTreeNode* node = NewNode(parent, siblings);
+    TTreeNode* node = NewNode(parent);
     node->figures_ = std::move(figures);
     try {
         node->children_.reserve(children);
@@ -198,16 +129,6 @@ TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figure
 
 std::string TreeNodeModel::MakeText(const TTreeNode::Figures& figures) const {
     return textMaker_ ? textMaker_(figures) : figures.Name.Str();
-}
-
-int TreeNodeModel::FreeSubtree(TTreeNode* node) {
-    int freed = 0;
-    EndSubtree(node, [&](TTreeNode* next) {
-        next->~TTreeNode();
-        freeSlots_.push_back(next);
-        ++freed;
-    });
-    return freed;
 }
 
 void TreeNodeModel::Delete(TTreeNode* node) {
@@ -224,11 +145,11 @@ void TreeNodeModel::Delete(TTreeNode* node) {
     for (auto i = static_cast<std::size_t>(node->row_); i < siblings.size(); ++i) {
         siblings[i]->row_ = static_cast<int>(i);
     }
-    count_ -= FreeSubtree(node);
+    count_ -= pool_.Free(node);
 }
 
 void TreeNodeModel::Clear() {
-    deferred_ = nullptr;
+    deferred_.Drop();
     if (roots_.empty()) {
         return;
     }
@@ -259,11 +180,6 @@ TTreeNode* TreeNodeModel::Item(int index) const {
         }
     }
     return node;
-}
-
-void TreeNodeModel::SetImages(const TImageList* images) {
-    images_ = images;
-    icons_.clear();
 }
 
 TTreeNode* TreeNodeModel::NodeOf(const QModelIndex& index) const {
@@ -314,27 +230,6 @@ int TreeNodeModel::columnCount(const QModelIndex& /*parent*/) const {
     return 1;
 }
 
-QIcon TreeNodeModel::IconOf(const TTreeNode& node) const {
-    if (images_ == nullptr) {
-        return {};
-    }
-    const auto key = std::make_pair(node.ImageIndex, node.SelectedIndex);
-    auto found = icons_.find(key);
-    if (found == icons_.end()) {
-        QIcon icon;
-        const QPixmap normal = images_->Picture(node.ImageIndex);
-        const QPixmap selected = images_->Picture(node.SelectedIndex);
-        if (!normal.isNull()) {
-            icon.addPixmap(normal, QIcon::Normal);
-        }
-        if (!selected.isNull()) {
-            icon.addPixmap(selected, QIcon::Selected);
-        }
-        found = icons_.emplace(key, icon).first;
-    }
-    return found->second;
-}
-
 QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
     const TTreeNode* node = NodeOf(index);
     if (node == nullptr) {
@@ -348,7 +243,8 @@ QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
             return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         }
         case Qt::DecorationRole:
-            return IconOf(*node);
+            return images_ != nullptr ? images_->Icon(node->ImageIndex, node->SelectedIndex)
+                                      : QIcon();
         case Qt::AccessibleDescriptionRole:
             return node->Unreadable ? QString::fromUtf8(kUnreadableDescription) : QVariant();
         default:

@@ -3,21 +3,18 @@
 // deleting nodes are plain data-structure operations; the view hears of them in one model reset
 // once control is back in the event loop, so a rebuild of a million nodes costs no more than
 // building them. Until that reset the model shows the view an empty tree and never touches a
-// node, so nothing the view still holds can reach a freed one. Nodes live in blocks of the
-// model's own, so that making a million of them costs few allocations, and a whole tree is freed
-// off the user-interface thread.
+// node, so nothing the view still holds can reach a freed one.
 
 #include <QAbstractItemModel>
-#include <QIcon>
 #include <cstddef>
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/SteppedJob.h"
 #include "app/TTreeNode.h"
+#include "app/TreeNodePool.h"
 
 namespace zelk {
 
@@ -52,15 +49,14 @@ class TreeNodeModel : public QAbstractItemModel {
         return static_cast<int>(roots_.size());
     }
 
-    // Adding done in bounded steps, each returning true once nothing is left: the steps run
-    // from the event loop, so a million nodes never hold it for long, and the view is told of
-    // the finished tree. Anything that reads or adds nodes through the model first finishes
-    // them; Clear and Delete of everything drop what is left.
+    // Adding done in steps from the event loop, so a million nodes never hold it for long; the
+    // view is told of the finished tree. Anything that reads or adds nodes through the model
+    // first finishes them; Clear and Delete of everything drop what is left.
     void Defer(std::function<bool()> step);
     void Finish() const;
-    bool Deferring() const { return static_cast<bool>(deferred_); }
+    bool Deferring() const { return deferred_.Pending(); }
 
-    void SetImages(const TImageList* images);
+    void SetImages(const TImageList* images) { images_ = images; }
     // Tells the view now of the changes made since the last time.
     void FlushChanges();
 
@@ -80,26 +76,18 @@ class TreeNodeModel : public QAbstractItemModel {
 
   private:
     void BeginChange();
-    void Step() const;
-    TTreeNode* NewNode(TTreeNode* parent, std::vector<TTreeNode*>& siblings);
-    // The node and its subtree back to the blocks, for the nodes added next.
-    int FreeSubtree(TTreeNode* node);
+    TTreeNode* NewNode(TTreeNode* parent);
     // Every node to the background releaser; the model is left empty.
     void HandOverNodes();
     const std::vector<TTreeNode*>& ChildrenOf(const TTreeNode* parent) const;
-    QIcon IconOf(const TTreeNode& node) const;
 
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
     bool changing_ = false;  // a reset has begun and its end is posted
-    mutable std::function<bool()> deferred_;
-    mutable bool stepping_ = false;
+    mutable SteppedJob deferred_;
     const TImageList* images_ = nullptr;
-    mutable std::map<std::pair<int, int>, QIcon> icons_;
     TextMaker textMaker_;
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
-    std::size_t usedInLastBlock_ = 0;
-    std::vector<void*> freeSlots_;
+    TreeNodePool pool_;
 };
 
 }  // namespace zelk

@@ -1,6 +1,7 @@
-// Guards how errors escaping handlers reach the user: the error box's caption and "." rule,
-// EAbort never shown, foreign objects reported without ending the program, and an error in a
-// paint shown after the paint while the next paint tries again.
+// Guards how errors escaping handlers reach the user: the error box's caption (the title made
+// from the program file's name) and "." rule, multi-byte characters counted whole, EAbort never
+// shown, foreign objects reported without ending the program, an error in a paint
+// shown after the paint while the next paint tries again, and closing the main window.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "app/AppTexts.h"
 #include "app/ErrorGuard.h"
 #include "app/TApplication.h"
 #include "app/TPageControl.h"
@@ -17,6 +19,34 @@
 
 namespace zelk {
 namespace {
+
+TEST(AppTexts, TitleKeepsTheFirstCharacterAndLowersTheRestOfTheNameBeforeItsFirstDot) {
+    const std::pair<const char*, const char*> rows[] = {{"/usr/local/bin/zelk", "zelk"},
+                                                        {"/usr/local/bin/ZELK", "Zelk"},
+                                                        {"/mnt/c/TOOLS/DISKVIEW.EXE", "Diskview"},
+                                                        {"a.b.exe", "a"},
+                                                        {"/opt/zELK", "zelk"},
+                                                        {"/opt/ＺEＬK.bin", "ＺeＬk"}};
+    for (const auto& [file, title] : rows) {
+        EXPECT_EQ(AppTitleOf(file), title) << file;
+    }
+}
+
+TEST(AppTexts, ErrorBoxAppendsADotAfterAJapaneseLetterOrDigitButNotAfterAClosingMark) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"ﾒﾓﾘが足りません", "ﾒﾓﾘが足りません."},
+        {"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)", "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"},
+        {"disk full", "disk full."},
+        {"3", "3."},
+        {"done.", "done."},
+        {"stop!", "stop!"},
+        {"trailing ", "trailing "},
+        {"a-", "a-"},
+        {"", ""}};
+    for (const auto& [message, shown] : rows) {
+        EXPECT_EQ(ErrorBoxText(message), shown) << message;
+    }
+}
 
 struct Box {
     QWidget* owner;
@@ -37,40 +67,28 @@ class ErrorHandlingTest : public ::testing::Test {
     std::vector<Box> boxes_;
 };
 
-TEST_F(ErrorHandlingTest, AHandlerErrorIsShownCaptionedWithTheTitleAndOwnedByTheMainWindow) {
+TEST_F(ErrorHandlingTest, OursAreBoxedUnderTheTitleAbortIsSilentAndForeignOnesGoOn) {
     TfrmMain* frmMain = nullptr;
     application_.CreateMainWindow(frmMain);
     ASSERT_NE(frmMain, nullptr);
-    EXPECT_EQ(application_.MainWindow(), frmMain);
     Guarded([] { throw EOutOfMemory(); });
+    Guarded([] { throw EAbort(); });
+    Guarded([] { throw std::runtime_error("not ours"); });
     Guarded([] { throw EConvertError("ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"); });
-    ASSERT_EQ(boxes_.size(), 2u);
+    ASSERT_EQ(boxes_.size(), 3u);
     EXPECT_EQ(boxes_[0].caption, "Diskview");
     EXPECT_EQ(boxes_[0].text, "ﾒﾓﾘが足りません.");
     EXPECT_EQ(boxes_[0].owner, frmMain);
-    EXPECT_EQ(boxes_[1].text, "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)");
-}
-
-TEST_F(ErrorHandlingTest, AbortIsNeverShown) {
-    Guarded([] { throw EAbort(); });
-    EXPECT_TRUE(boxes_.empty());
-}
-
-TEST_F(ErrorHandlingTest, AForeignObjectGetsTheLastChanceBoxAndTheProgramGoesOn) {
-    Guarded([] { throw std::runtime_error("not ours"); });
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
-    EXPECT_EQ(boxes_[0].owner, nullptr);
-    Guarded([] { throw EOutOfMemory(); });
-    EXPECT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1].caption, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ");
+    EXPECT_EQ(boxes_[1].owner, nullptr);
+    EXPECT_EQ(boxes_[2].text, "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)");
 }
 
 TEST_F(ErrorHandlingTest, APaintErrorIsShownAfterThePaintAndTheNextPaintTriesAgain) {
     TfrmMain form(12);
     int paints = 0;
     form.PaintBox1->OnPaint = [&] {
-        ++paints;
-        if (paints == 1) {
+        if (++paints == 1) {
             throw EInvalidOp();
         }
     };

@@ -10,9 +10,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
@@ -53,13 +56,64 @@ QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
     return image;
 }
 
-// The rows of column x from y1 up to y2 (exclusive) that do not have the colour.
-int RowsNotOf(const QImage& image, int x, int y1, int y2, QColor colour) {
-    int count = 0;
-    for (int y = y1; y < y2; ++y) {
-        count += image.pixelColor(x, y) != colour ? 1 : 0;
+// Column x from top to bottom as runs of colours, such as "53. 77w 129m": "." the background,
+// then the eight bar colours w m l o b g r n, ? any other colour.
+std::string Column(const QImage& image, int x, QColor background = kBackground) {
+    const QColor bars[] = {kWhite,
+                           kMagenta,
+                           kLime,
+                           QColor(128, 128, 0),
+                           QColor(0, 0, 255),
+                           QColor(0, 128, 0),
+                           QColor(128, 0, 0),
+                           QColor(0, 0, 128)};
+    std::string runs;
+    char last = 0;
+    int length = 0;
+    for (int y = 0; y <= image.height(); ++y) {
+        char name = y == image.height() ? 0 : '?';
+        if (y < image.height()) {
+            const QColor c = image.pixelColor(x, y);
+            for (int i = 0; i < 8; ++i) {
+                name = c == bars[i] ? "wmlobgrn"[i] : name;
+            }
+            name = c == background ? '.' : name;
+        }
+        if (name != last && length > 0) {
+            runs += (runs.empty() ? "" : " ") + std::to_string(length) + last;
+            length = 0;
+        }
+        last = name;
+        ++length;
     }
-    return count;
+    return runs;
+}
+
+// A tree of nameless records from their sizes (the same on both bases), "[" opening the
+// children of the record before it and "]" closing them: "1000 [300 500 [250 100]]".
+std::unique_ptr<TFileAttr> Tree(const std::string& sizes) {
+    std::string spaced;
+    for (const char c : sizes) {
+        spaced += c == '[' || c == ']' ? std::string{' ', c, ' '} : std::string(1, c);
+    }
+    std::istringstream in(spaced);
+    double size = 0;
+    in >> size;
+    auto root = MakeRoot(size, size);
+    root->Name = "";
+    TFileAttr* last = root.get();
+    TFileAttr* parent = nullptr;
+    for (std::string token; in >> token;) {
+        if (token == "[") {
+            parent = last;
+        } else if (token == "]") {
+            parent = parent->Parent;
+        } else {
+            last = &AddRecord(*parent, "", std::stod(token), std::stod(token));
+            root->MaxLevel = std::max(root->MaxLevel, last->Level);
+        }
+    }
+    return root;
 }
 
 int PixelsWhere(const QImage& image, QRect area, const std::function<bool(QColor)>& test) {
@@ -80,92 +134,44 @@ bool Bright(QColor c) {
     return c.red() > 235 && c.green() > 235 && c.blue() > 235;
 }
 
-TEST(GraphView, TreeWithoutSubDirectoriesFillsOneFullWidthColumnInWhite) {
-    auto root = MakeRoot(1000, 400);
-    root->Name = "";
-    const QImage image = Paint(root.get());
-    for (const int y : {0, 1, 130, kHeight - 1}) {
-        EXPECT_EQ(image.pixelColor(0, y), kWhite) << y;
-        EXPECT_EQ(image.pixelColor(kWidth - 2, y), kWhite) << y;
-        EXPECT_EQ(image.pixelColor(kWidth - 1, y), kBackground) << y;  // right edge left out
-    }
-}
-
-TEST(GraphView, ChildrenStackFromTheBottomWithTruncatedHeightsAndColumnGaps) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "";
-    root->MaxLevel = 2;
-    AddRecord(*root, "", 300, 0);                 // 77.7 px: rows 53..129, white
-    TFileAttr& b = AddRecord(*root, "", 500, 0);  // 129.5 px: rows 130..258, magenta
-    AddRecord(b, "", 250, 0);                     // 64.75 px: rows 170..233, magenta
-    AddRecord(b, "", 100, 0);                     // 25.9 px: rows 234..258, lime
-    const QImage image = Paint(root.get());
-    // Columns of 602 / 3 = 200 pixels, the last pixel of each left as a gap.
-    EXPECT_EQ(RowsNotOf(image, 0, 0, kHeight, kWhite), 0);
-    EXPECT_EQ(RowsNotOf(image, 198, 0, kHeight, kWhite), 0);
-    EXPECT_EQ(RowsNotOf(image, 199, 0, kHeight, kBackground), 0);
-    EXPECT_EQ(RowsNotOf(image, 399, 0, kHeight, kBackground), 0);
-    EXPECT_EQ(RowsNotOf(image, 599, 0, kHeight, kBackground), 0);
-
-    for (const int x : {200, 398}) {
-        EXPECT_EQ(RowsNotOf(image, x, 0, 53, kBackground), 0);
-        EXPECT_EQ(RowsNotOf(image, x, 53, 130, kWhite), 0);
-        EXPECT_EQ(RowsNotOf(image, x, 130, kHeight, kMagenta), 0);
-    }
-    EXPECT_EQ(RowsNotOf(image, 400, 130, 170, kBackground), 0);
-    EXPECT_EQ(RowsNotOf(image, 400, 170, 234, kMagenta), 0);
-    EXPECT_EQ(RowsNotOf(image, 400, 234, kHeight, kLime), 0);
-}
-
-TEST(GraphView, ColoursFollowThePathModuloEight) {
-    auto root = MakeRoot(900, 900);
-    root->Name = "";
-    root->MaxLevel = 2;
-    for (int i = 0; i < 9; ++i) {
-        AddRecord(*root, "", 100, 0);  // 28 px each, from the bottom: child i at 7 + 28 i
-    }
-    AddRecord(*root->Children[3], "", 100, 0);  // index 3 + 0
-    AddRecord(*root->Children[3], "", 0, 0);
-    AddRecord(*root->Children[5], "", 0, 0);
-    AddRecord(*root->Children[5], "", 0, 0);
-    AddRecord(*root->Children[5], "", 0, 0);
-    AddRecord(*root->Children[5], "", 100, 0);  // index 5 + 3 = 8: white again
-    const QColor expected[] = {kWhite,
-                               kMagenta,
-                               kLime,
-                               QColor(128, 128, 0),
-                               QColor(0, 0, 255),
-                               QColor(0, 128, 0),
-                               QColor(128, 0, 0),
-                               QColor(0, 0, 128),
-                               kWhite};
-    const QImage image = Paint(root.get());
-    for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(image.pixelColor(250, 20 + 28 * i), expected[i]) << i;
-    }
-    EXPECT_EQ(image.pixelColor(450, 20 + 28 * 3), expected[3]);
-    EXPECT_EQ(image.pixelColor(450, 20 + 28 * 5), kWhite);
-    EXPECT_EQ(image.pixelColor(450, 20 + 28 * 4), kBackground);
-}
-
-TEST(GraphView, StackedChildrenNeverRiseAboveTheirParentsTop) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "";
-    root->MaxLevel = 3;  // columns of 150 pixels
-    for (int i = 0; i < 3; ++i) {
-        AddRecord(*root, "", 1000.0 / 3, 0);  // 86.33 px each: 258 rows, the top row left over
-    }
-    // A parent smaller than its children (no scan makes one) still keeps them inside it.
-    TFileAttr& small = AddRecord(*root->Children[0], "", 100, 0);  // 25.9 px: rows 62..86
-    AddRecord(small, "", 80, 0);                                   // 20 px, cut to 5: 62..66
-    AddRecord(small, "", 80, 0);                                   // 20 px: rows 67..86
-    const QImage image = Paint(root.get());
-    EXPECT_EQ(image.pixelColor(200, 0), kBackground);
-    EXPECT_EQ(RowsNotOf(image, 200, 1, kHeight, kBackground), kHeight - 1);
-    for (const int x : {350, 500}) {
-        EXPECT_EQ(RowsNotOf(image, x, 0, 62, kBackground), 0) << x;
-        EXPECT_EQ(RowsNotOf(image, x, 62, 87, kBackground), 25) << x;
-        EXPECT_EQ(RowsNotOf(image, x, 87, kHeight, kBackground), 0) << x;
+TEST(GraphView, BarsStackInColumnsPerLevelWithGapsTruncatedHeightsAndThePathsColours) {
+    const std::string third = std::to_string(1000.0 / 3);
+    const struct {
+        const char* what;
+        std::string tree;
+        std::vector<std::pair<int, const char*>> columns;
+    } rows[] = {
+        {"no sub-directories: one full-width column, its right edge left out",
+         "1000",
+         {{0, "259w"}, {kWidth - 2, "259w"}, {kWidth - 1, "259."}}},
+        // Columns of 602 / 3 = 200 pixels, the last pixel of each left as a gap; 77.7, 129.5,
+        // 64.75 and 25.9 rows.
+        {"children from the top of their parent, truncated",
+         "1000 [300 500 [250 100]]",
+         {{0, "259w"},
+          {198, "259w"},
+          {199, "259."},
+          {200, "53. 77w 129m"},
+          {398, "53. 77w 129m"},
+          {399, "259."},
+          {400, "170. 64m 25l"},
+          {599, "259."}}},
+        {"colours follow the path's index sum modulo eight",
+         "900 [100 100 100 100 [100 0] 100 100 [0 0 0 100] 100 100 100]",
+         {{250, "7. 28w 28m 28l 28o 28b 28g 28r 28n 28w"}, {450, "91. 28o 28. 28w 84."}}},
+        // A parent smaller than its children (no scan makes one) still keeps them inside it.
+        {"children never rise above their parent's top",
+         "1000 [" + third + " [100 [80 80]] " + third + " " + third + "]",
+         {{100, "259w"}, {200, "1. 86w 86m 86l"}, {350, "62. 25w 172."}, {500, "62. 5w 20m 172."}}},
+        {"a root of size 0 draws its own bar alone",
+         "0 [0 [0]]",
+         {{150, "259w"}, {199, "259."}, {250, "259."}, {450, "259."}}},
+    };
+    for (const auto& row : rows) {
+        const QImage image = Paint(Tree(row.tree).get());
+        for (const auto& [x, runs] : row.columns) {
+            EXPECT_EQ(Column(image, x), runs) << row.what << ", x " << x;
+        }
     }
 }
 
@@ -202,42 +208,26 @@ TEST(GraphView, LabelsOnlyBarsTallerThanATextLineInOutlinedWhite) {
     EXPECT_EQ(PixelsWhere(image, QRect(301, 0, 300, limeTop), Dark), 0);
 }
 
-TEST(GraphView, ParentLabelWiderThanItsColumnOverlaysTheColumnToItsRight) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "とても長い名前のディレクトリ";  // about 160 pixels
-    root->MaxLevel = 5;                           // columns of 100 pixels
-    TFileAttr* record = root.get();
-    for (int level = 1; level <= 5; ++level) {
-        record = &AddRecord(*record, "", 1000, 0);  // white bars of full height
-    }
-    const QImage image = Paint(root.get());
+TEST(GraphView, ALabelWiderThanItsColumnOverlaysTheNextAndARootOfSizeZeroKeepsItsOwn) {
+    auto root = Tree("1000 [1000 [1000 [1000 [1000 [1000]]]]]");  // columns of 100 pixels
+    root->Name = "とても長い名前のディレクトリ";                  // about 160 pixels
+    QImage image = Paint(root.get());
     const int line = TextLine();
     EXPECT_GT(PixelsWhere(image, QRect(100, 0, 99, line + 3), Dark), 0);
     EXPECT_EQ(PixelsWhere(image, QRect(100, line + 3, 99, kHeight - line - 3), Dark), 0);
-}
-
-TEST(GraphView, RootOfSizeZeroDrawsItsOwnBarAloneWithItsLabel) {
-    auto root = MakeRoot(0, 0);
-    root->MaxLevel = 2;
-    TFileAttr& a = AddRecord(*root, "a", 0, 0);
-    AddRecord(a, "b", 0, 0);
-    const QImage image = Paint(root.get());
-    EXPECT_EQ(RowsNotOf(image, 150, 0, kHeight, kWhite), 0);
-    EXPECT_EQ(RowsNotOf(image, 199, 0, kHeight, kBackground), 0);
-    EXPECT_EQ(
-        PixelsWhere(image, QRect(200, 0, 402, kHeight), [](QColor c) { return c != kBackground; }),
-        0);
-    EXPECT_GT(PixelsWhere(image, QRect(0, 0, 20, TextLine() + 3), Dark), 0);
+    root = Tree("0 [0 [0]]");
+    root->Name = "\\";
+    image = Paint(root.get());
+    EXPECT_GT(PixelsWhere(image, QRect(0, 0, 20, line + 3), Dark), 0);
 }
 
 TEST(GraphView, ChainOfAHundredThousandLevelsPaintsWithoutExhaustingTheStack) {
-    auto root = MakeRoot(1000, 1000);
-    root->Name = "";
-    root->MaxLevel = 100000;  // columns of 0 pixels: every bar falls left of the surface
-    TFileAttr* record = root.get();
-    for (int level = 1; level <= root->MaxLevel; ++level) {
-        record = &AddRecord(*record, "", 1000, 1000);
+    // Columns of 0 pixels: every bar falls left of the surface.
+    std::string chain = "1000";
+    for (int level = 1; level <= 100000; ++level) {
+        chain += "[1000";
     }
+    const auto root = Tree(chain + std::string(100000, ']'));
     QImage blank(kWidth, kHeight, QImage::Format_RGB32);
     blank.fill(kBackground);
     EXPECT_EQ(Paint(root.get()), blank);
@@ -270,75 +260,44 @@ TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
     InstallSizeBasis(nullptr);
 }
 
-// The window's own surface at design size, painted by its paint handler.
-class GraphSurface : public ::testing::Test {
-  protected:
-    GraphSurface() : form_(12) {
-        form_.FormCreate();
-        form_.show();
-        form_.PageControl1->SetActivePage(form_.TabSheet2);
-        QCoreApplication::processEvents();
-    }
-    QImage Grab() const { return form_.PaintBox1->grab().toImage(); }
-    QColor Background() const { return form_.PaintBox1->palette().color(QPalette::Button); }
-    // A root with an empty first child and a second (magenta) one of half the uncompressed
-    // size and a fifth of the compressed size.
-    void Finish() {
-        form_.RootAttr = MakeRoot(1000, 100);
-        form_.RootAttr->Name = "";
-        form_.RootAttr->MaxLevel = 1;
-        AddRecord(*form_.RootAttr, "", 0, 0);
-        AddRecord(*form_.RootAttr, "", 500, 20);
-    }
-    int BlankPixels(const QImage& image) const {
-        return PixelsWhere(image, image.rect(), [this](QColor c) { return c == Background(); });
-    }
-    TfrmMain form_;
-};
-
-// The surface's width follows the page control's frame, a few pixels off the design's 602.
-TEST_F(GraphSurface, ShowsNothingBeforeAScanHasFinishedOrAfterAnInterruptedOne) {
-    // Interrupted: the walk never closed the root's listing.
-    const int pixels = form_.PaintBox1->Width() * form_.PaintBox1->Height();
-    EXPECT_EQ(BlankPixels(Grab()), pixels);
-    Finish();
-    form_.RootAttr->Searched = false;
-    EXPECT_EQ(BlankPixels(Grab()), pixels);
-    form_.RootAttr->Searched = true;
-    EXPECT_EQ(Grab().pixelColor(0, 0), kWhite);
-}
-
-TEST_F(GraphSurface, FollowsTheSurfaceSizeAtTheNextPaint) {
-    Finish();
-    ASSERT_EQ(form_.PaintBox1->Height(), kHeight);
-    int column = form_.PaintBox1->Width() / 2;
-    QImage image = Grab();
-    EXPECT_EQ(RowsNotOf(image, column - 2, 0, kHeight, kWhite), 0);
-    EXPECT_EQ(RowsNotOf(image, column - 1, 0, kHeight, Background()), 0);
-    EXPECT_EQ(RowsNotOf(image, column, 0, 130, Background()), 0);  // 129.5 rows
-    EXPECT_EQ(RowsNotOf(image, column, 130, kHeight, kMagenta), 0);
-
-    form_.resize(form_.width() + 100, form_.height() + 100);
+TEST(GraphView, TheWindowsSurfaceIsBlankUntilAScanFinishesAndFollowsItsSizeAndTheBasis) {
+    TfrmMain form(12);  // at design size
+    form.FormCreate();
+    form.show();
+    form.PageControl1->SetActivePage(form.TabSheet2);
     QCoreApplication::processEvents();
-    ASSERT_EQ(form_.PaintBox1->Height(), kHeight + 100);
-    column = form_.PaintBox1->Width() / 2;
-    image = Grab();
-    EXPECT_EQ(RowsNotOf(image, column - 2, 0, kHeight + 100, kWhite), 0);
-    EXPECT_EQ(RowsNotOf(image, column - 1, 0, kHeight + 100, Background()), 0);
-    EXPECT_EQ(RowsNotOf(image, column, 0, 180, Background()), 0);  // 179.5 rows
-    EXPECT_EQ(RowsNotOf(image, column, 180, kHeight + 100, kMagenta), 0);
-}
-
-TEST_F(GraphSurface, CompressedBasisChangesTheHeightsAtTheNextPaint) {
-    Finish();
-    form_.rbCompressedSize->setChecked(true);
-    const int column = form_.PaintBox1->Width() / 2;
-    const QImage image = Grab();
-    EXPECT_EQ(RowsNotOf(image, column, 0, 208, Background()), 0);  // 20 / 100 of 259: 51 rows
-    EXPECT_EQ(RowsNotOf(image, column, 208, kHeight, kMagenta), 0);
-    EXPECT_EQ(form_.BarHeight(*form_.RootAttr->Children[1]), 51);
-    form_.rbFileSize->setChecked(true);
-    EXPECT_EQ(form_.BarHeight(*form_.RootAttr->Children[1]), 129);
+    const QColor face = form.PaintBox1->palette().color(QPalette::Button);
+    const auto blank = [&] {
+        const QImage image = form.PaintBox1->grab().toImage();
+        return PixelsWhere(image, image.rect(), [&](QColor c) { return c != face; }) == 0;
+    };
+    // The surface's width follows the page control's frame, a few pixels off the design's 602.
+    const auto columns = [&] {
+        const int x = form.PaintBox1->Width() / 2;
+        const QImage image = form.PaintBox1->grab().toImage();
+        return Column(image, x - 2, face) + " | " + Column(image, x - 1, face) + " | " +
+               Column(image, x, face);
+    };
+    EXPECT_TRUE(blank());
+    // An empty first child, a second (magenta) one of half the size and a fifth of the
+    // compressed size.
+    form.RootAttr = MakeRoot(1000, 100);
+    form.RootAttr->Name = "";
+    form.RootAttr->MaxLevel = 1;
+    AddRecord(*form.RootAttr, "", 0, 0);
+    AddRecord(*form.RootAttr, "", 500, 20);
+    form.RootAttr->Searched = false;  // interrupted: the walk never closed the root's listing
+    EXPECT_TRUE(blank());
+    form.RootAttr->Searched = true;
+    ASSERT_EQ(form.PaintBox1->Height(), kHeight);
+    EXPECT_EQ(columns(), "259w | 259. | 130. 129m");  // 129.5 rows
+    form.rbCompressedSize->setChecked(true);
+    EXPECT_EQ(columns(), "259w | 259. | 208. 51m");  // 20 / 100 of 259 rows
+    form.rbFileSize->setChecked(true);
+    form.resize(form.width() + 100, form.height() + 100);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form.PaintBox1->Height(), kHeight + 100);
+    EXPECT_EQ(columns(), "359w | 359. | 180. 179m");  // 179.5 rows
 }
 
 }  // namespace

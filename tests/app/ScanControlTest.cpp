@@ -1,26 +1,21 @@
 // Guards scanning from the main window: start, stop, the completion texts, what the window keeps
 // of the previous scan (its listing still readable once its records are freed), the status line
-// during a walk, closing while a walk runs, and a tree of 10,000 levels from scan to paint. The
-// worker is held at its first status step simply by not serving the event loop.
+// during a walk, and closing while a walk runs. The worker is held at its first status step
+// simply by not serving the event loop.
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QPushButton>
 #include <chrono>
-#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "app/BackgroundReleaser.h"
-#include "app/TPageControl.h"
-#include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
@@ -31,6 +26,7 @@
 #include "runtime/TThread.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
+#include "scanfile/ScanFileTestSupport.h"
 
 namespace zelk {
 namespace {
@@ -39,21 +35,10 @@ const std::string kDone = "探索完了";
 const std::string kAborted = "探索中断";
 constexpr char kLetter = 'q';
 
-void WriteFile(const std::string& path, std::size_t bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0) << path;
-    const std::string data(bytes, 'x');
-    ASSERT_EQ(::write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    ::close(fd);
-}
-
 // width sub-directories per level down to depth, each holding one file.
 void MakeTree(const std::string& dir, int width, int depth) {
-    WriteFile(dir + "/f", 100 + static_cast<std::size_t>(depth));
-    if (depth == 0) {
-        return;
-    }
-    for (int i = 0; i < width; ++i) {
+    std::ofstream(dir + "/f") << std::string(100 + static_cast<std::size_t>(depth), 'x');
+    for (int i = 0; depth > 0 && i < width; ++i) {
         const std::string child = dir + "/d" + std::to_string(i);
         ASSERT_EQ(::mkdir(child.c_str(), 0755), 0);
         MakeTree(child, width, depth - 1);
@@ -75,9 +60,6 @@ class ScanControl : public ::testing::Test {
         relay_ = std::make_unique<UiRelay>();
         // Workers released from their own completion handler end on their own.
         ASSERT_TRUE(PumpUntil([] { return TThread::WorkerCount() == 0; }));
-        char pattern[] = "/tmp/zelk-scan-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         InstallVolumeTable(std::make_shared<VolumeTable>(
             std::vector<Volume>{{kLetter, DriveKind::Fixed, root_, "test", "ext4"}}));
         form_ = std::make_unique<TfrmMain>();
@@ -89,19 +71,15 @@ class ScanControl : public ::testing::Test {
         form_.reset();
         InstallVolumeTable(std::make_shared<VolumeTable>());
         relay_.reset();
-        std::filesystem::remove_all(root_);
     }
 
     template <typename Condition>
-    static bool PumpUntil(Condition done, int seconds = 30) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
+    static bool PumpUntil(Condition done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
-        return true;
+        return done();
     }
 
     const std::string& Status() const { return form_->StatusBar1->SimpleText(); }
@@ -118,14 +96,21 @@ class ScanControl : public ::testing::Test {
         return root;
     }
 
-    std::string root_;
+    const test::TempDir temp_;
+    const std::string root_ = temp_.Path();
     std::unique_ptr<UiRelay> relay_;
     std::unique_ptr<TfrmMain> form_;
 };
 
-TEST_F(ScanControl, FullScanEndsFinishedWithTheEngineTotalsAndListsTheTree) {
+TEST_F(ScanControl, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     MakeTree(root_, 3, 3);
     form_->btnStart->click();
+    const TSearchThread* thread = form_->SearchThread.get();
+    const TFileAttr* started = form_->RootAttr.get();
+    form_->btnStartClick();  // the worker still waits for its first status step
+    EXPECT_EQ(form_->SearchThread.get(), thread);
+    EXPECT_EQ(form_->RootAttr.get(), started);
+    EXPECT_EQ(TThread::WorkerCount(), 1);
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
     EXPECT_EQ(Status(), kDone);
     EXPECT_EQ(form_->SearchThread, nullptr);
@@ -139,19 +124,6 @@ TEST_F(ScanControl, FullScanEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     EXPECT_EQ(root.Path(), "q:");
     EXPECT_EQ(root.Children.size(), 3u);
     EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
-}
-
-TEST_F(ScanControl, SecondStartDuringAScanStartsNothing) {
-    MakeTree(root_, 2, 2);
-    form_->btnStartClick();
-    const TSearchThread* thread = form_->SearchThread.get();
-    const TFileAttr* root = form_->RootAttr.get();
-    form_->btnStartClick();
-    EXPECT_EQ(form_->SearchThread.get(), thread);
-    EXPECT_EQ(form_->RootAttr.get(), root);
-    EXPECT_EQ(TThread::WorkerCount(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
-    EXPECT_EQ(Status(), kDone);
 }
 
 TEST_F(ScanControl, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOnce) {
@@ -181,7 +153,6 @@ TEST_F(ScanControl, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtO
     EXPECT_EQ(form_->SearchThread.get(), stopped) << "start before the interruption is reported";
     ASSERT_TRUE(PumpUntil([&] { return form_->SearchThread == nullptr; }));
     EXPECT_EQ(Status(), kAborted);
-    EXPECT_EQ(form_->SearchThread, nullptr);
     ASSERT_NE(form_->RootAttr, nullptr);
     EXPECT_FALSE(form_->RootAttr->Searched);
     EXPECT_EQ(form_->RootAttr->Size, 0);
@@ -209,18 +180,12 @@ TEST_F(ScanControl, StopAfterTheWalkEndedStillReportsTheInterruption) {
     EXPECT_EQ(Status(), kAborted);
 }
 
-TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndTheLegendOnATreeClick) {
+TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndATreeClickTheLegend) {
     MakeTree(root_, 6, 4);  // 1554 directories
-    const std::string legend =
-        "名前 "
-        "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き込み";
-    form_->TreeView1Click();
-    EXPECT_EQ(Status(), legend);
-
     form_->btnStartClick();
     bool sawPath = false;
     ASSERT_TRUE(PumpUntil([&] {
-        if (!ScanEnded() && Status() != legend) {
+        if (!ScanEnded() && !Status().empty()) {
             EXPECT_EQ(Status().rfind("q:\\d", 0), 0u) << Status();
             sawPath = true;
         }
@@ -229,7 +194,7 @@ TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndTheLegendOnATre
     EXPECT_TRUE(sawPath);
     EXPECT_EQ(Status(), kDone);
     form_->TreeView1Click();
-    EXPECT_EQ(Status(), legend);
+    EXPECT_EQ(Status(), form_->TreeView1->Hint());
 }
 
 TEST_F(ScanControl, ClosingDuringAScanEndsTheWorkerWithoutAnyCompletionText) {
@@ -260,46 +225,6 @@ TEST_F(ScanControl, ClosingWhileTheFirstStatusStepWaitsServesItAndShowsNothing) 
     EXPECT_EQ(form_->SearchThread, nullptr);
     EXPECT_EQ(TThread::WorkerCount(), 0);
     EXPECT_EQ(Status(), legend) << "the pending step found the status line detached";
-}
-
-// Paths this deep work only relative to open directories: made one level at a time, and taken
-// apart by moving the level below the top one up each time.
-void MakeChain(const std::string& root, int depth) {
-    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < depth; ++level) {
-        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
-        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-    }
-    ::close(fd);
-}
-
-void RemoveChain(const std::string& root) {
-    const std::string top = root + "/d";
-    while (::rename((top + "/d").c_str(), (root + "/x").c_str()) == 0) {
-        ASSERT_EQ(::rmdir(top.c_str()), 0);
-        ASSERT_EQ(::rename((root + "/x").c_str(), top.c_str()), 0);
-    }
-    ::rmdir(top.c_str());
-}
-
-TEST_F(ScanControl, TenThousandLevelsScanListSortAndPaint) {
-    ASSERT_NO_FATAL_FAILURE(MakeChain(root_, 10000));
-    form_->btnStartClick();
-    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }, 120));
-    EXPECT_EQ(Status(), kDone);
-    ASSERT_EQ(form_->TreeView1->Count(), 10001);
-    EXPECT_EQ(form_->RootAttr->MaxLevel, 10000);
-    form_->btnSortBySizeClick();
-    form_->btnSortByDateClick();
-    ASSERT_EQ(form_->TreeView1->Count(), 10001);
-    EXPECT_EQ(form_->TreeView1->Item(10000)->Text().substr(0, 2), "d ");
-    form_->PageControl1->SetActivePage(form_->TabSheet2);
-    form_->show();
-    EXPECT_FALSE(form_->PaintBox1->grab().isNull());
-    form_.reset();
-    RemoveChain(root_);
 }
 
 }  // namespace
