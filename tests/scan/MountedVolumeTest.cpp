@@ -7,29 +7,21 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "ScanTestSupport.h"
 #include "platform/VolumeTable.h"
 
 namespace zelk::test {
 namespace {
 
-// Reads the mount table only: anything that looks at a hung mount point would hang.
-bool Mounted(const std::string& path) {
-    return !NumbersOf("grep -cF ' " + path + " ' /proc/self/mountinfo").empty();
-}
-
-// The hung file system on a directory, for as long as the object lives.
+// The hung file system on a directory, for as long as the object lives. Only the mount table
+// is read while it comes up: anything that looks at the mount point would hang.
 class HungMount {
   public:
-    explicit HungMount(const std::string& program, std::string path) : path_(std::move(path)) {
-        const auto pid = NumbersOf(program + " '" + path_ + "' >/dev/null 2>&1 & echo $!");
+    HungMount(const std::string& program, std::string path) : path_(std::move(path)) {
+        const auto pid = NumbersOf(
+            program + " '" + path_ + "' >/dev/null 2>&1 & for i in $(seq 500); do grep -qF ' " +
+            path_ + " ' /proc/self/mountinfo && echo $! && exit; " + "sleep 0.01; done; kill $!");
         pid_ = pid.empty() ? -1 : static_cast<pid_t>(pid[0]);
-        for (int i = 0; pid_ > 0 && i < 500 && !Mounted(path_); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
     }
     ~HungMount() {
         if (pid_ > 0) {
@@ -37,7 +29,7 @@ class HungMount {
             umount2(path_.c_str(), MNT_DETACH);
         }
     }
-    bool Up() const { return pid_ > 0 && Mounted(path_); }
+    bool Up() const { return pid_ > 0; }
 
   private:
     std::string path_;
