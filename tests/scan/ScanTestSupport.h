@@ -66,7 +66,7 @@ std::vector<double> NumbersOf(const std::string& command);
 // find's sums over the non-directory entries below path, on the walk's two bases: sizes, and
 // allocations where a regular file has holes (else sizes).
 struct FindSums {
-    int entries = -1;  // -1: find failed
+    int entries = -1;  // -1: no count
     double size = 0;
     double compressed = 0;
     int sparse = 0;

@@ -42,16 +42,16 @@ class ScriptedListing : public DirectoryListing {
     std::vector<FindData> sorted_;
 };
 
-}  // namespace
-
-std::unique_ptr<DirectoryListing> ScriptedService::Wrap(std::unique_ptr<DirectoryListing> inner,
-                                                        const std::string& name) {
+std::unique_ptr<DirectoryListing> Wrap(std::unique_ptr<DirectoryListing> inner,
+                                       const std::string& name, const ScriptedService& script) {
     return inner == nullptr ? nullptr
-                            : std::make_unique<ScriptedListing>(std::move(inner), name, *this);
+                            : std::make_unique<ScriptedListing>(std::move(inner), name, script);
 }
 
+}  // namespace
+
 std::unique_ptr<DirectoryListing> ScriptedService::OpenRoot(char letter) {
-    return Wrap(real_.OpenRoot(letter), "\\");
+    return Wrap(real_.OpenRoot(letter), "\\", *this);
 }
 
 std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& parent,
@@ -59,7 +59,8 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& p
     if (FailListingOf.count(entry.Name) != 0) {
         return nullptr;
     }
-    return Wrap(real_.OpenChild(static_cast<ScriptedListing&>(parent).Inner(), entry), entry.Name);
+    return Wrap(real_.OpenChild(static_cast<ScriptedListing&>(parent).Inner(), entry), entry.Name,
+                *this);
 }
 
 std::uint32_t ScriptedService::GetCompressedFileSize(const std::string& path, const FindData& entry,

@@ -14,13 +14,6 @@
 namespace zelk::test {
 namespace {
 
-void PreorderPaths(const TFileAttr& record, std::vector<std::string>& out) {
-    for (const auto& child : record.Children) {
-        out.push_back(child->Path());
-        PreorderPaths(*child, out);
-    }
-}
-
 class SearchControl : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -78,8 +71,8 @@ TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnse
 
     EXPECT_EQ(Brief(*root),
               "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
-    std::vector<std::string> walked;
-    PreorderPaths(*root, walked);
+    const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
+                                             "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
     EXPECT_EQ(status.Texts, walked);
 }
 
