@@ -39,9 +39,8 @@ class HungMount {
 class MountedVolume : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::int64_t future = 4102444800 * 2;  // past the year 2200
-        tree.SetTime("", future);
-        tree.SetTime("..", future);
+        tree.SetTime("", "2230-01-01");
+        tree.SetTime("..", "2230-01-01");
         if (geteuid() != 0 || mount("zelk-test", tree.Root().c_str(), "tmpfs", 0, "size=4m") != 0) {
             GTEST_SKIP() << "mounting a tmpfs volume is refused here: skipped";
         }
@@ -49,9 +48,9 @@ class MountedVolume : public ::testing::Test {
         tree.MakeDir("a");
         tree.WriteFile("a/f", 300);
         tree.WriteFile("g", 20);
-        tree.SetTime("a/f", LocalSeconds(2022, 3, 4, 5, 6, 7));
-        tree.SetTime("g", LocalSeconds(2019, 1, 1, 0, 0, 0));
-        tree.SetTime("a", LocalSeconds(2021, 1, 1, 0, 0, 0));
+        tree.SetTime("a/f", "2022-03-04 05:06:07");
+        tree.SetTime("g", "2019-01-01");
+        tree.SetTime("a", "2021-01-01");
     }
     void TearDown() override {
         if (mounted) {
@@ -64,9 +63,9 @@ class MountedVolume : public ::testing::Test {
 };
 
 TEST_F(MountedVolume, RootIsDatedFromInsideTheVolume) {
-    tree.SetTime("", LocalSeconds(2020, 1, 1, 0, 0, 0));
+    tree.SetTime("", "2020-01-01");
     const auto root = Scan();
-    EXPECT_EQ(root->LastWrite, DateOf(LocalSeconds(2022, 3, 4, 5, 6, 7)));
+    EXPECT_EQ(root->LastWrite, LocalDate("2022-03-04 05:06:07"));
     EXPECT_EQ(root->Size, 320);
 }
 
@@ -84,7 +83,7 @@ TEST_F(MountedVolume, HungMountInsideIsAnEmptyDirectoryNeverAsked) {
     if (!hung.Up()) {
         GTEST_SKIP() << "the hung file system did not come up: skipped";
     }
-    tree.SetTime("", LocalSeconds(2023, 1, 1, 0, 0, 0));
+    tree.SetTime("", "2023-01-01");
     Volume volume;
     volume.Letter = 'c';
     volume.MountPoint = tree.Root();
@@ -93,7 +92,7 @@ TEST_F(MountedVolume, HungMountInsideIsAnEmptyDirectoryNeverAsked) {
     const auto root = Scan();
 
     EXPECT_EQ(Brief(*root), "\\ 320/320 L1 {a 300/300, hung 0/0}");
-    EXPECT_EQ(Find(*root, "hung")->LastWrite, DateOf(LocalSeconds(2023, 1, 1, 0, 0, 0)));
+    EXPECT_EQ(Find(*root, "hung")->LastWrite, LocalDate("2023-01-01"));
 }
 
 }  // namespace

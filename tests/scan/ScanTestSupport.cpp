@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,6 +20,10 @@ void Check(bool ok, const std::string& what) {
     if (!ok) {
         throw std::runtime_error(what + ": " + std::to_string(errno));
     }
+}
+
+std::int64_t LocalSeconds(const std::string& when) {
+    return static_cast<std::int64_t>(NumbersOf("date -d '" + when + "' +%s").at(0));
 }
 
 }  // namespace
@@ -62,35 +65,17 @@ void TempTree::WriteSparse(const std::string& relative, std::uint64_t size,
     Check(truncate(PathOf(relative).c_str(), static_cast<off_t>(size)) == 0, "truncate");
 }
 
-void TempTree::SetTime(const std::string& relative, std::int64_t seconds) const {
+void TempTree::SetTime(const std::string& relative, const std::string& when) const {
+    const std::int64_t seconds = LocalSeconds(when);
     const timespec times[2] = {{seconds, 0}, {seconds, 0}};
     const std::string path = relative.empty() ? root_ : PathOf(relative);
     Check(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat");
 }
 
-std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return static_cast<std::int64_t>(std::mktime(&tm));
-}
-
-double DateOf(std::int64_t seconds) {
+double LocalDate(const std::string& when) {
     FindData entry;
-    entry.LastWriteTime = seconds;
+    entry.LastWriteTime = LocalSeconds(when);
     return TSearchThread::FileDateOf(entry);
-}
-
-void RecordingStatusLine::SetSimpleText(const std::string& text) {
-    Texts.push_back(text);
-    if (OnText) {
-        OnText();
-    }
 }
 
 std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {

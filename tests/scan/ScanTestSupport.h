@@ -31,20 +31,25 @@ class TempTree {
     void WriteFile(const std::string& relative, std::size_t size) const;
     // A file of size bytes of which only the first written bytes are allocated.
     void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
-    void SetTime(const std::string& relative, std::int64_t seconds) const;  // "" is the root
+    // The last-write time as a local time text ("2020-01-31 12:00:00"); "" is the root.
+    void SetTime(const std::string& relative, const std::string& when) const;
 
   private:
     std::string base_;
     std::string root_;
 };
 
-// The seconds since the epoch of a local calendar time, and the walk's date of such seconds.
-std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second);
-double DateOf(std::int64_t seconds);
+// The walk's date of a local time text.
+double LocalDate(const std::string& when);
 
 class RecordingStatusLine : public StatusLine {
   public:
-    void SetSimpleText(const std::string& text) override;
+    void SetSimpleText(const std::string& text) override {
+        Texts.push_back(text);
+        if (OnText) {
+            OnText();
+        }
+    }
     std::vector<std::string> Texts;
     std::function<void()> OnText;  // runs after each text is recorded
 };

@@ -46,22 +46,21 @@ TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYea
     }
     tree.WriteFile("b/sub/new", 1);
     tree.WriteFile("e/f", 1);
-    const auto old = LocalSeconds(1990, 1, 1, 0, 0, 0);
     for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
-        tree.SetTime(path, old);
+        tree.SetTime(path, "1990-01-01");
     }
-    tree.SetTime("a", LocalSeconds(2020, 1, 1, 0, 0, 0));  // a/deep's ".." is its newest entry
-    tree.SetTime("b/sub/new", LocalSeconds(1998, 6, 15, 13, 45, 30));
-    tree.SetTime("e", LocalSeconds(2015, 1, 1, 0, 0, 0));  // e's "." is its newest entry
+    tree.SetTime("a", "2020-01-01");  // a/deep's ".." is its newest entry
+    tree.SetTime("b/sub/new", "1998-06-15 13:45:30");
+    tree.SetTime("e", "2015-01-01");  // e's "." is its newest entry
     const auto root = Scan();
 
     // 1998-06-15 is day 35961 counted from 1899-12-30.
     const double y1998 = 35961 + (13 * 3600 + 45 * 60 + 30) / 86400.0;
-    const double y2020 = DateOf(LocalSeconds(2020, 1, 1, 0, 0, 0));
+    const double y2020 = LocalDate("2020-01-01");
     EXPECT_EQ(Find(*root, "a/deep")->LastWrite, y2020);
     EXPECT_DOUBLE_EQ(Find(*root, "b/sub")->LastWrite, y1998);
     EXPECT_DOUBLE_EQ(Find(*root, "b")->LastWrite, y1998);
-    EXPECT_EQ(Find(*root, "e")->LastWrite, DateOf(LocalSeconds(2015, 1, 1, 0, 0, 0)));
+    EXPECT_EQ(Find(*root, "e")->LastWrite, LocalDate("2015-01-01"));
     EXPECT_EQ(root->LastWrite, y2020);
 }
 
