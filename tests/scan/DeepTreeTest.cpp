@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 
 #include "ScanTestSupport.h"
@@ -22,31 +22,24 @@ namespace {
 
 constexpr int kDirectory = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-bool Put(int dir, const char* name, const char* data) {
-    const int fd = openat(dir, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    const auto length = static_cast<ssize_t>(std::strlen(data));
-    const bool ok = fd >= 0 && write(fd, data, static_cast<std::size_t>(length)) == length;
-    close(fd);
-    return ok;
-}
-
 // A chain of depth directories "d" below root; every level holds a file of one byte and, with
 // sides, directories "s" and "t" holding a file of ten bytes. Paths this long only work
-// relative to open directories.
+// relative to open directories, here through their descriptors' names.
 bool MakeChain(const std::string& root, int depth, bool withSides) {
     int fd = open(root.c_str(), kDirectory);
     for (int level = 0; fd >= 0 && level < depth; ++level) {
-        bool ok = mkdirat(fd, "d", 0755) == 0 && Put(fd, "f", "1");
+        const std::string here = "/proc/self/fd/" + std::to_string(fd) + "/";
+        std::ofstream(here + "f") << "1";
         for (const char* side : {"s", "t"}) {
-            ok = ok && (!withSides || (mkdirat(fd, side, 0755) == 0 &&
-                                       Put(fd, (side + std::string("/f")).c_str(), "0123456789")));
+            if (withSides && mkdirat(fd, side, 0755) == 0) {
+                std::ofstream(here + side + "/f") << "0123456789";
+            }
         }
-        const int next = ok ? openat(fd, "d", kDirectory) : -1;
+        const int next = mkdirat(fd, "d", 0755) == 0 ? openat(fd, "d", kDirectory) : -1;
         close(fd);
         fd = next;
     }
-    close(fd);
-    return fd >= 0;
+    return fd >= 0 && close(fd) == 0;
 }
 
 long OpenDescriptors() {

@@ -142,17 +142,13 @@ TEST(ScanFiles, DirectoryAndDepthBoundsRefuseTheFileWithTheReason) {
     few.MaxDirectories = 3;
     ScanFileLimits shallow;
     shallow.MaxDepth = 1;
-    const struct {
-        ScanFileLimits limits;
-        std::string reason;
-    } rows[] = {{few, "ディレクトリが多すぎます (3 個まで)"},
-                {shallow, "階層が深すぎます (1 階層まで)"}};
-    for (const auto& row : rows) {
+    for (const auto& [limits, reason] : {std::pair{few, "ディレクトリが多すぎます (3 個まで)"},
+                                         {shallow, "階層が深すぎます (1 階層まで)"}}) {
         try {
-            ScanFileReader::Read(file, row.limits);
-            ADD_FAILURE() << row.reason;
+            ScanFileReader::Read(file, limits);
+            ADD_FAILURE() << reason;
         } catch (const EScanFileError& error) {
-            EXPECT_EQ(error.Reason().substr(0, row.reason.size()), row.reason);
+            EXPECT_EQ(error.Reason().substr(0, std::string(reason).size()), reason);
             EXPECT_NE(error.Message().find(file), std::string::npos);
         }
     }
