@@ -111,11 +111,9 @@ std::vector<double> NumbersOf(const std::string& command) {
 }
 
 FindSums SumWithFind(const std::string& path) {
-    const auto sums = NumbersOf(
-        "find '" + path +
-        "' ! -type d -printf '%s %b %y\\n' | awk '{h = $3 == \"f\" && $2 * 512 < $1; n++; "
-        "s += $1; c += h ? $2 * 512 : $1; k += h} END {printf \"%d %.0f %.0f %d\\n\", n, s, c, "
-        "k}'");
+    const auto sums = NumbersOf("find '" + path + R"(' ! -type d -printf '%s %b %y\n' | awk '
+        {h = $3 == "f" && $2 * 512 < $1; n++; s += $1; c += h ? $2 * 512 : $1; k += h}
+        END {printf "%d %.0f %.0f %d\n", n, s, c, k}')");
     if (sums.size() != 4) {
         return {};
     }

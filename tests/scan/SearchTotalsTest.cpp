@@ -124,10 +124,9 @@ TEST_F(SearchTotals, HardLinkedFilesCountOnceAsDuCountsThem) {
     const auto root = Scan();
 
     // du's totals, less the directories' own, which the walk counts as 0.
-    const auto du = NumbersOf("cd '" + tree.Root() +
-                              "' && du -sxb . | cut -f1 && du -sx --block-size=1 . | cut -f1 && "
-                              "find . -type d -printf '%s %b\\n' | awk '{s += $1; b += $2 * 512} "
-                              "END {printf \"%.0f %.0f\\n\", s, b}'");
+    const auto du = NumbersOf("cd '" + tree.Root() + R"(' && du -sxb . | cut -f1 &&
+        du -sx --block-size=1 . | cut -f1 && find . -type d -printf '%s %b\n' |
+        awk '{s += $1; b += $2 * 512} END {printf "%.0f %.0f\n", s, b}')");
     ASSERT_EQ(du.size(), 4u) << "du or find failed";
     EXPECT_EQ(root->Size, 16 * 4096);
     EXPECT_EQ(root->Size, du[0] - du[2]);
