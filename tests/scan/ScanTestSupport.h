@@ -1,12 +1,10 @@
 #pragma once
-// Helpers of the scan tests: a fresh directory tree per test mapped as drive c, a stand-in for
-// the user-interface thread's event loop, and a recording status line.
+// Helpers of the scan tests: a fresh directory tree per test mapped as drive c, a scan on a
+// worker thread, a recording status line, and counts made by other tools.
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -33,36 +31,25 @@ class TempTree {
     void WriteFile(const std::string& relative, std::size_t size) const;
     // A file of size bytes of which only the first written bytes are allocated.
     void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
-    void SetTime(const std::string& relative, std::int64_t seconds) const;  // "" is the root
+    // The last-write time as a local time text ("2020-01-31 12:00:00"); "" is the root.
+    void SetTime(const std::string& relative, const std::string& when) const;
 
   private:
     std::string base_;
     std::string root_;
 };
 
-// The seconds since the epoch of a local calendar time.
-std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second);
-
-// Serves the frame's steps on the calling thread, which becomes the user-interface thread.
-class TestUiLoop {
-  public:
-    TestUiLoop();
-    ~TestUiLoop();
-    void RunUntil(const std::function<bool()>& done);
-    // Any thread: makes the loop look at its condition again.
-    void Wake();
-    int WakeUps() const;
-
-  private:
-    mutable std::mutex mutex_;
-    std::condition_variable woken_;
-    bool pending_ = false;
-    int wakeUps_ = 0;
-};
+// The walk's date of a local time text.
+double LocalDate(const std::string& when);
 
 class RecordingStatusLine : public StatusLine {
   public:
-    void SetSimpleText(const std::string& text) override;
+    void SetSimpleText(const std::string& text) override {
+        Texts.push_back(text);
+        if (OnText) {
+            OnText();
+        }
+    }
     std::vector<std::string> Texts;
     std::function<void()> OnText;  // runs after each text is recorded
 };
@@ -71,26 +58,29 @@ struct ScanOptions {
     char Drive = 'c';
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
-    // Runs here before each served batch of steps while the walk goes on.
-    std::function<void(TSearchThread&)> EachTurn = nullptr;
+    std::function<void(TSearchThread&)> BeforeStart = nullptr;
 };
 
-// Scans into a fresh root on a worker thread, serving its steps here, and returns the root.
-std::unique_ptr<TFileAttr> Scan(TestUiLoop& loop, const ScanOptions& options = {});
+// Scans into a fresh root on a worker thread and returns the root. The calling thread becomes
+// the user-interface thread and serves the walk's steps while it waits.
+std::unique_ptr<TFileAttr> Scan(const ScanOptions& options = {});
+
+// The numbers a shell command prints; none when it fails.
+std::vector<double> NumbersOf(const std::string& command);
 
 // find's sums over the non-directory entries below path, on the walk's two bases: sizes, and
-// allocations where a regular file has holes (else sizes). entries < 0: find failed.
+// allocations where a regular file has holes (else sizes).
 struct FindSums {
+    int entries = -1;  // -1: no count
     double size = 0;
     double compressed = 0;
-    int entries = -1;
     int sparse = 0;
 };
 FindSums SumWithFind(const std::string& path);
 
-// du's totals of path (apparent, allocated bytes) less the directories' own, which the walk
-// counts as 0; negative when du or find failed.
-std::pair<double, double> DuOfFiles(const std::string& path);
+// A record and its subtree as "name size/compressed [L<deepest>] [u] [?] [undated] {children}",
+// children in name order: u marks an unreadable record, ? one not searched.
+std::string Brief(const TFileAttr& record);
 
 // The record at a path of names below root ("a/b"), or nullptr.
 const TFileAttr* Find(const TFileAttr& root, const std::string& names);

@@ -14,14 +14,16 @@ class ScriptedListing : public DirectoryListing {
         for (FindData entry; script_.SortByName && inner_->Next(entry);) {
             sorted_.push_back(entry);
         }
+        // Last first: entries are taken from the back.
         std::sort(sorted_.begin(), sorted_.end(),
-                  [](const FindData& a, const FindData& b) { return a.Name < b.Name; });
+                  [](const FindData& a, const FindData& b) { return a.Name > b.Name; });
     }
 
     bool Next(FindData& entry) override {
-        const bool found = script_.SortByName ? next_ < sorted_.size() : inner_->Next(entry);
+        const bool found = script_.SortByName ? !sorted_.empty() : inner_->Next(entry);
         if (found && script_.SortByName) {
-            entry = sorted_[next_++];
+            entry = std::move(sorted_.back());
+            sorted_.pop_back();
         }
         if (found && script_.AfterEntry) {
             script_.AfterEntry(name_, entry.Name);
@@ -38,21 +40,18 @@ class ScriptedListing : public DirectoryListing {
     std::string name_;
     const ScriptedService& script_;
     std::vector<FindData> sorted_;
-    std::size_t next_ = 0;
 };
+
+std::unique_ptr<DirectoryListing> Wrap(std::unique_ptr<DirectoryListing> inner,
+                                       const std::string& name, const ScriptedService& script) {
+    return inner == nullptr ? nullptr
+                            : std::make_unique<ScriptedListing>(std::move(inner), name, script);
+}
 
 }  // namespace
 
-std::unique_ptr<DirectoryListing> ScriptedService::Wrap(std::unique_ptr<DirectoryListing> inner,
-                                                        const std::string& name) {
-    if (inner == nullptr) {
-        return nullptr;
-    }
-    return std::make_unique<ScriptedListing>(std::move(inner), name, *this);
-}
-
 std::unique_ptr<DirectoryListing> ScriptedService::OpenRoot(char letter) {
-    return Wrap(real_.OpenRoot(letter), "\\");
+    return Wrap(real_.OpenRoot(letter), "\\", *this);
 }
 
 std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& parent,
@@ -60,16 +59,14 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& p
     if (FailListingOf.count(entry.Name) != 0) {
         return nullptr;
     }
-    auto& scripted = static_cast<ScriptedListing&>(parent);
-    return Wrap(real_.OpenChild(scripted.Inner(), entry), entry.Name);
+    return Wrap(real_.OpenChild(static_cast<ScriptedListing&>(parent).Inner(), entry), entry.Name,
+                *this);
 }
 
 std::uint32_t ScriptedService::GetCompressedFileSize(const std::string& path, const FindData& entry,
                                                      std::uint32_t& high) {
-    if (UnreadableCompressed.count(path) != 0) {
-        return 0xFFFFFFFFu;
-    }
-    return real_.GetCompressedFileSize(path, entry, high);
+    return UnreadableCompressed.count(path) != 0 ? 0xFFFFFFFFu
+                                                 : real_.GetCompressedFileSize(path, entry, high);
 }
 
 }  // namespace zelk::test

@@ -25,8 +25,6 @@ class ScriptedService : public DirectoryService {
                                         std::uint32_t& high) override;
 
   private:
-    std::unique_ptr<DirectoryListing> Wrap(std::unique_ptr<DirectoryListing> inner,
-                                           const std::string& name);
     PosixDirectoryService real_;
 };
 

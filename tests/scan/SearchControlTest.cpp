@@ -14,13 +14,6 @@
 namespace zelk::test {
 namespace {
 
-void PreorderPaths(const TFileAttr& record, std::vector<std::string>& out) {
-    for (const auto& child : record.Children) {
-        out.push_back(child->Path());
-        PreorderPaths(*child, out);
-    }
-}
-
 class SearchControl : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -31,94 +24,64 @@ class SearchControl : public ::testing::Test {
         }
     }
     TempTree tree;
-    TestUiLoop loop;
 };
 
-TEST_F(SearchControl, StatusStepsComeOncePerSubDirectoryInWalkOrder) {
-    RecordingStatusLine status;
-    const auto root = Scan(loop, ScanOptions{'c', &status});
-
-    std::vector<std::string> walked;
-    PreorderPaths(*root, walked);
-    EXPECT_EQ(walked.size(), 7u);
-    EXPECT_EQ(status.Texts, walked);
-}
-
-TEST_F(SearchControl, NoStepsWithoutAStatusLine) {
+TEST_F(SearchControl, NoStepsWithoutAStatusLineNorOnceItIsCleared) {
+    std::atomic<int> wakeUps{0};
+    TThread::SetWakeUpHook([&wakeUps] { ++wakeUps; });
+    TThread::RecordUiThread();
     TFileAttr root;
     TSearchThread thread(true, &root);
     thread.Drive = 'c';
     thread.Start();
+    // Not serving: a step asked for wakes this thread and holds the worker until it is served.
+    while (!thread.BodyDone() && wakeUps == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(wakeUps, 0);
     thread.AwaitEnd();
+    TThread::SetWakeUpHook(nullptr);
     EXPECT_TRUE(root.Searched);
-    EXPECT_EQ(loop.WakeUps(), 0);
-}
 
-TEST_F(SearchControl, StatusLineClearedMidWalkGetsNoFurtherTexts) {
     RecordingStatusLine status;
-    TFileAttr root;
-    TSearchThread thread(true, &root);
-    thread.Drive = 'c';
-    thread.StatusBar = &status;
-    status.OnText = [&] {
-        if (status.Texts.size() == 2) {
-            thread.StatusBar = nullptr;
-        }
+    ScanOptions options{'c', &status};
+    options.BeforeStart = [&status](TSearchThread& running) {
+        status.OnText = [&status, &running] {
+            if (status.Texts.size() == 2) {
+                running.StatusBar = nullptr;
+            }
+        };
     };
-    thread.Start();
-    thread.AwaitEnd();
-    EXPECT_TRUE(root.Searched);
+    EXPECT_TRUE(Scan(options)->Searched);
     EXPECT_EQ(status.Texts.size(), 2u);
 }
 
-TEST_F(SearchControl, StopDuringThirdLevelListingLeavesItAndItsAncestorsUnsearched) {
+TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnsearched) {
     ScriptedService files;  // name order: a, m, z
-    std::atomic<bool> reached{false};
-    std::atomic<bool> stopped{false};
-    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
-        if (dir == "o" && name == "file1") {
-            reached = true;
-            loop.Wake();
-            while (!stopped) {
-                std::this_thread::yield();
+    RecordingStatusLine status;
+    ScanOptions options{'c', &status, &files};
+    options.BeforeStart = [&files](TSearchThread& thread) {
+        files.AfterEntry = [&thread](const std::string& dir, const std::string& name) {
+            if (dir == "o" && name == "file1") {
+                thread.RequestStop();
             }
-        }
+        };
     };
-    ScanOptions options{'c', nullptr, &files};
-    options.EachTurn = [&](TSearchThread& thread) {
-        if (reached && !stopped) {
-            thread.RequestStop();
-            stopped = true;
-        }
-    };
-    const auto root = Scan(loop, options);
+    const auto root = Scan(options);
 
-    for (const char* path : {"m/n/o", "m/n", "m"}) {
-        const TFileAttr* record = Find(*root, path);
-        ASSERT_NE(record, nullptr) << path;
-        EXPECT_FALSE(record->Searched) << path;
-        EXPECT_EQ(record->Size, 0) << path;
-        EXPECT_EQ(record->CompressedSize, 0) << path;
-    }
-    EXPECT_FALSE(root->Searched);
-    EXPECT_EQ(root->Size, 0);
-    const TFileAttr* done = Find(*root, "a");
-    EXPECT_TRUE(done->Searched);
-    EXPECT_EQ(done->Size, 330);
-    EXPECT_EQ(done->MaxLevel, 2);
-    EXPECT_EQ(Find(*root, "z"), nullptr);
+    EXPECT_EQ(Brief(*root),
+              "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
+    const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
+                                             "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
+    EXPECT_EQ(status.Texts, walked);
 }
 
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
-    TFileAttr root;
-    TSearchThread thread(true, &root);
-    thread.Drive = 'c';
-    thread.RequestStop();
-    thread.Start();
-    thread.AwaitEnd();
-    EXPECT_FALSE(root.Searched);
-    EXPECT_TRUE(root.Children.empty());
-    EXPECT_EQ(root.Path(), "c:");
+    ScanOptions options;
+    options.BeforeStart = [](TSearchThread& thread) { thread.RequestStop(); };
+    const auto root = Scan(options);
+    EXPECT_EQ(Brief(*root), "\\ 0/0 ? undated");
+    EXPECT_EQ(root->Path(), "c:");
 }
 
 }  // namespace

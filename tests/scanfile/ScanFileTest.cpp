@@ -1,12 +1,14 @@
 // Guards scan files: a save reads back as the same records in every format, unusual but valid
 // exports read as a scan would have counted them, any depth reads and writes without
-// recursion, the reader's bounds, and the exports of ncdu and gdu against our own scan.
+// recursion, the reader's bounds, the exports of ncdu and gdu against our own scan, and any
+// input either read or refused.
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -140,64 +142,105 @@ TEST(ScanFiles, DirectoryAndDepthBoundsRefuseTheFileWithTheReason) {
     few.MaxDirectories = 3;
     ScanFileLimits shallow;
     shallow.MaxDepth = 1;
-    const struct {
-        ScanFileLimits limits;
-        std::string reason;
-    } rows[] = {{few, "ディレクトリが多すぎます (3 個まで)"},
-                {shallow, "階層が深すぎます (1 階層まで)"}};
-    for (const auto& row : rows) {
+    for (const auto& [limits, reason] : {std::pair{few, "ディレクトリが多すぎます (3 個まで)"},
+                                         {shallow, "階層が深すぎます (1 階層まで)"}}) {
         try {
-            ScanFileReader::Read(file, row.limits);
-            ADD_FAILURE() << row.reason;
+            ScanFileReader::Read(file, limits);
+            ADD_FAILURE() << reason;
         } catch (const EScanFileError& error) {
-            EXPECT_EQ(error.Reason().substr(0, row.reason.size()), row.reason);
+            EXPECT_EQ(error.Reason().substr(0, std::string(reason).size()), reason);
             EXPECT_NE(error.Message().find(file), std::string::npos);
         }
     }
 }
 
 // The peers' own scans and reads of one tree, against ours.
-class PeerExports : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (Shell("command -v ncdu >/dev/null && command -v gdu >/dev/null") != 0) {
-            GTEST_SKIP() << "ncdu or gdu not installed";
-        }
-        tree_ = test::MakeSampleTree(dir_.Path());
-        ExportScan(ours_, tree_, nullptr);
+TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
+    if (Shell("command -v ncdu >/dev/null && command -v gdu >/dev/null") != 0) {
+        GTEST_SKIP() << "ncdu or gdu not installed";
     }
-
-    const TempDir dir_;
-    std::string tree_;
-    const std::string ours_ = dir_.Path() + "/ours.json";
-};
-
-TEST_F(PeerExports, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
-    const ScanFile ours = ScanFileReader::Read(ours_);
-    const std::string again = dir_.Path() + "/again.json";
-    ASSERT_EQ(Shell("ncdu -f " + ours_ + " -o " + again + " 2>/dev/null"), 0);
+    const TempDir dir;
+    const std::string tree = test::MakeSampleTree(dir.Path());
+    const std::string exported = dir.Path() + "/ours.json";
+    ExportScan(exported, tree, nullptr);
+    const ScanFile ours = ScanFileReader::Read(exported);
+    const std::string again = dir.Path() + "/again.json";
+    ASSERT_EQ(Shell("ncdu -f " + exported + " -o " + again + " 2>/dev/null"), 0);
     EXPECT_EQ(Brief(*ScanFileReader::Read(again).Root, false), Brief(*ours.Root, false));
     // gdu adds 4,096 bytes of its own for each directory it reads.
     const double dirs = 7 * 4096;
     for (const auto& [option, total] : {std::pair{"-a", ours.Root->Size + dirs},
                                         std::pair{"", ours.Root->CompressedSize + dirs}}) {
         const std::string text = std::to_string(static_cast<long long>(total));
-        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + ours_ +
+        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + exported +
                         " | grep -q '^ *" + text + " '"),
                   0)
             << option << " " << text;
     }
 
-    const std::string ncdu = dir_.Path() + "/ncdu.json";
-    const std::string gdu = dir_.Path() + "/gdu.json";
-    ASSERT_EQ(Shell("ncdu -x -e -0 -o " + ncdu + " " + tree_), 0);
-    ASSERT_EQ(Shell("gdu -n -p -o " + gdu + " " + tree_ + " >/dev/null"), 0);
+    const std::string ncdu = dir.Path() + "/ncdu.json";
+    const std::string gdu = dir.Path() + "/gdu.json";
+    ASSERT_EQ(Shell("ncdu -x -e -0 -o " + ncdu + " " + tree), 0);
+    ASSERT_EQ(Shell("gdu -n -p -o " + gdu + " " + tree + " >/dev/null"), 0);
     for (const std::string& theirs : {ncdu, gdu}) {
         const ScanFile read = ScanFileReader::Read(theirs);
         EXPECT_EQ(read.Root->Size, ours.Root->Size) << theirs;
         EXPECT_EQ(read.Root->CompressedSize, ours.Root->CompressedSize) << theirs;
         EXPECT_EQ(read.Root->MaxLevel, 3) << theirs;
-        EXPECT_EQ(read.RootName, tree_);
+        EXPECT_EQ(read.RootName, tree);
+    }
+}
+
+// Random bytes and random mutations of valid exports (plain, gzip and zstd) either read or are
+// refused with EScanFileError, never anything else.
+TEST(ScanFiles, RandomBytesAndMutatedExportsAreReadOrRefused) {
+    const TempDir dir;
+    // An export with each kind of entry, and our saves of it in every format.
+    std::vector<std::string> seeds{
+        R"([1,2,{"progname":"ncdu"},[{"name":"/","dev":1},{"name":"f","asize":10,"dsize":4096,)"
+        R"("ino":5,"hlnkc":true,"mtime":3},[{"name":"d","read_error":true},{"name":"x",)"
+        R"("excluded":"pattern"}],{"name":"g\u00e9","asize":1,"nlink":2,"ino":5}]])"};
+    const ScanFile read = ScanFileReader::Read(dir.Write("seed.json", seeds[0]));
+    for (const char* name : {"s.json", "s.json.gz", "s.json.zst"}) {
+        ScanFileWriter::Save(dir.Path() + "/" + name, *read.Root, "/srv", 1);
+        seeds.push_back(ReadBytes(dir.Path() + "/" + name));
+    }
+    std::mt19937 random(20);
+    const auto below = [&random](std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    // Pieces that reach the reader's own checks, not only the parser's.
+    const std::vector<std::string> tokens = {
+        "[",         "]",          "{",       "}",     ",",
+        "\"",        "\\u0000",    "-1",      "1e999", "9223372036854775809",
+        "\"name\":", "\"asize\":", "\x1f\x8b"};
+    for (int round = 0; round < 4000; ++round) {
+        std::string bytes;
+        if (round % 8 == 0) {
+            std::generate_n(std::back_inserter(bytes), below(300),
+                            [&below] { return static_cast<char>(below(256)); });
+        } else {
+            bytes = seeds[below(seeds.size())];
+            for (std::size_t edits = 1 + below(4); edits > 0; --edits) {
+                const std::size_t at = below(bytes.size() + 1);
+                const std::size_t kind = below(4);
+                if (kind == 0) {
+                    bytes.resize(at);
+                } else if (kind == 1) {
+                    bytes.insert(at, tokens[below(tokens.size())]);
+                } else if (kind == 2) {
+                    bytes.erase(at, below(8));
+                } else if (at < bytes.size()) {
+                    bytes[at] = static_cast<char>(bytes[at] ^ (1 << below(8)));
+                }
+            }
+        }
+        try {
+            ScanFileReader::Read(dir.Write("fuzz", bytes));
+        } catch (const EScanFileError&) {
+        } catch (const std::exception& other) {
+            ADD_FAILURE() << other.what() << " at round " << round;
+        }
     }
 }
 

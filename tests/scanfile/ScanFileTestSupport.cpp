@@ -34,13 +34,10 @@ std::string ReadBytes(const std::string& file) {
 }
 
 std::string MakeSampleTree(const std::string& dir) {
-    const std::string make =
-        "set -e; cd " + dir +
-        "; mkdir -p vol/a/b/c vol/d vol/'odd \\ name' vol/$(printf 'n\\377') &&"
-        " head -c 5000 /dev/zero > vol/a/f && head -c 123 /dev/zero > vol/a/b/c/g &&"
-        " head -c 70000 /dev/zero > vol/d/h && printf x > vol/'odd \\ name'/i && printf y > vol/j "
-        "&&"
-        " truncate -s 3000000 vol/d/sparse && touch -d '2001-02-03 04:05:06' vol/a/b/c/g";
+    const std::string make = "set -e; cd " + dir + R"sh(; mkdir -p vol/a/b/c vol/d 'vol/odd \ name'
+mkdir "vol/$(printf 'n\377')"; printf x > 'vol/odd \ name/i'; printf y > vol/j
+head -c 5000 /dev/zero > vol/a/f; head -c 123 /dev/zero > vol/a/b/c/g
+head -c 70000 /dev/zero > vol/d/h; truncate -s 3000000 vol/d/sparse; touch -d '2001-02-03 04:05:06' vol/a/b/c/g)sh";
     if (Shell(make) != 0) {
         throw std::runtime_error("sample tree");
     }
