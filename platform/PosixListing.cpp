@@ -74,13 +74,14 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     ReadAhead::Result ahead;
     const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
                            walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
-    if (parent.fd_ < 0 && !parent.Reopen(-1)) {
+    // A descriptor kept by the read-ahead spares opening the child again.
+    int fd = readAhead ? ahead.fd : -1;
+    if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
     while (walk.descriptors >= kOpenLevels && FreeDescriptor(parent)) {
     }
-    const int fd = OpenAt(parent.fd_, entry.Name.c_str(), parent);
-    if (fd < 0) {
+    if (fd < 0 && (fd = OpenAt(parent.fd_, entry.Name.c_str(), parent)) < 0) {
         return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
@@ -99,7 +100,9 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
 
 bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
     TakeDescriptor(fd);
-    if (fstat(fd, &self_) != 0) {
+    if (ahead != nullptr && ahead->fd == fd) {
+        self_ = ahead->self;
+    } else if (fstat(fd, &self_) != 0) {
         return false;
     }
     if (ahead != nullptr && ahead->self.st_dev == self_.st_dev &&

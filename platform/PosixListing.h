@@ -47,9 +47,6 @@ class PosixListing final : public DirectoryListing {
     bool Next(FindData& entry) override;
     bool Failed() const override { return failed_; }
 
-    // True once this listing holds all its remaining entries in memory.
-    bool Spilled() const { return spilled_; }
-
   private:
     struct Walk {
         explicit Walk(MountFence f) : fence(std::move(f)) {}
@@ -97,7 +94,7 @@ class PosixListing final : public DirectoryListing {
     struct stat self_ {};
     struct stat parentStat_ {};
     bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
-    bool spilled_ = false;
+    bool spilled_ = false;  // every remaining entry is in rest_
     bool failed_ = false;
     std::vector<FindData> rest_;  // served before the descriptor is read further
     std::size_t nextRest_ = 0;

@@ -18,6 +18,9 @@ constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Best measured on two cores, warm and cold (see the benchmark table).
 constexpr int kAutomaticThreads = 2;
 constexpr int kMostThreads = 16;
+// About 20 microseconds of looking for work before a thread sleeps.
+constexpr int kIdleYields = 50;
+constexpr std::size_t kBufferBytes = 32 * 1024;
 
 std::size_t BytesOf(const FindData& entry) {
     // A name past the short-string buffer has its own block.
@@ -31,6 +34,7 @@ struct ReadAhead::Job {
     Target target;
     State state = State::Pending;
     std::unique_ptr<Result> result;
+    int fd = -1;  // kept for the walk
     std::size_t bytes = 0;
 };
 
@@ -46,7 +50,8 @@ struct ReadAhead::Source {
     std::atomic<bool> dropped{false};
 };
 
-ReadAhead::ReadAhead(int threads, const MountFence& fence) : fence_(fence) {
+ReadAhead::ReadAhead(int threads, const MountFence& fence)
+    : fence_(fence), walkBuffer_(kBufferBytes) {
     for (int i = 0; i < threads; ++i) {
         threads_.emplace_back([this] { Work(); });
     }
@@ -76,6 +81,7 @@ ReadAhead::Source* ReadAhead::Register(int fd, const struct stat& self,
     {
         const std::lock_guard lock(mutex_);
         sources_.push_back(std::move(source));
+        generation_.fetch_add(1, std::memory_order_relaxed);
     }
     work_.notify_all();
     return registered;
@@ -92,9 +98,13 @@ void ReadAhead::Unregister(Source* source) {
     std::unique_lock lock(mutex_);
     source->fd = -1;
     done_.wait(lock, [source] { return source->opening == 0 && source->listing == 0; });
+    for (Job& job : source->jobs) {
+        Drop(job);
+    }
     const auto it = std::find_if(sources_.rbegin(), sources_.rend(),
                                  [source](const auto& s) { return s.get() == source; });
     sources_.erase(std::next(it).base());
+    generation_.fetch_add(1, std::memory_order_relaxed);
     lock.unlock();
     // Its waiting results no longer count against the budget.
     work_.notify_all();
@@ -107,6 +117,7 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
          ++source->taken) {
         Job& passed = jobs[source->taken];
         done_.wait(lock, [&passed] { return passed.state != Job::State::Listing; });
+        Drop(passed);
         source->bytes -= passed.bytes;
         passed.bytes = 0;
         passed.result.reset();
@@ -116,7 +127,15 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
         return false;
     }
     Job& job = jobs[source->taken++];
-    done_.wait(lock, [&job] { return job.state != Job::State::Listing; });
+    // Rather than sleep while a thread lists it, the walk lists what comes after.
+    while (job.state == Job::State::Listing) {
+        Source* other = nullptr;
+        if (Job* next = Pick(other)) {
+            Run(lock, *other, *next, walkBuffer_);
+        } else {
+            done_.wait(lock);
+        }
+    }
     const bool done = job.state == Job::State::Done;
     job.state = Job::State::Left;
     if (!done) {
@@ -126,6 +145,12 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     job.bytes = 0;
     result = std::move(*job.result);
     job.result.reset();
+    result.fd = job.fd;
+    if (job.fd >= 0) {
+        job.fd = -1;
+        --kept_;
+    }
+    generation_.fetch_add(1, std::memory_order_relaxed);
     lock.unlock();
     work_.notify_all();
     return true;
@@ -152,66 +177,93 @@ ReadAhead::Job* ReadAhead::Pick(Source*& from) {
     return nullptr;
 }
 
-void ReadAhead::Work() {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        Source* source = nullptr;
-        Job* job = Pick(source);
-        if (job == nullptr) {
-            work_.wait(lock);
-            continue;
-        }
-        job->state = Job::State::Listing;
-        ++source->opening;
-        ++source->listing;
-        const int parentFd = source->fd;
-        lock.unlock();
-        const int fd = openat(parentFd, job->target.name.c_str(), kChildFlags);
-        lock.lock();
-        --source->opening;
-        done_.notify_all();
-        lock.unlock();
-        const bool listed = fd >= 0 && List(fd, *source, *job);
-        lock.lock();
-        --source->listing;
-        job->state = listed ? Job::State::Done : Job::State::Left;
-        source->bytes += job->bytes;
-        done_.notify_all();
+void ReadAhead::Drop(Job& job) {
+    if (job.fd >= 0) {
+        close(job.fd);
+        job.fd = -1;
+        --kept_;
     }
 }
 
-bool ReadAhead::List(int fd, const Source& source, Job& job) {
+void ReadAhead::Work() {
+    std::vector<char> buffer(kBufferBytes);
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        Source* source = nullptr;
+        if (Job* job = Pick(source)) {
+            Run(lock, *source, *job, buffer);
+            continue;
+        }
+        // The walk adds jobs a directory at a time: a thread asleep would often wake too late.
+        const unsigned seen = generation_.load(std::memory_order_relaxed);
+        lock.unlock();
+        for (int i = 0; i < kIdleYields && generation_.load(std::memory_order_relaxed) == seen;
+             ++i) {
+            std::this_thread::yield();
+        }
+        lock.lock();
+        if (generation_.load(std::memory_order_relaxed) == seen && !stopping_) {
+            work_.wait(lock);
+        }
+    }
+}
+
+void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
+                    std::vector<char>& buffer) {
+    job.state = Job::State::Listing;
+    ++source.opening;
+    ++source.listing;
+    const int parentFd = source.fd;
+    lock.unlock();
+    const int fd = openat(parentFd, job.target.name.c_str(), kChildFlags);
+    lock.lock();
+    --source.opening;
+    done_.notify_all();
+    lock.unlock();
+    const bool listed = fd >= 0 && List(fd, source, job, buffer);
+    lock.lock();
+    if (listed && kept_ < threads_.size()) {
+        job.fd = fd;
+        ++kept_;
+    } else if (fd >= 0) {
+        close(fd);
+    }
+    --source.listing;
+    job.state = listed ? Job::State::Done : Job::State::Left;
+    source.bytes += job.bytes;
+    done_.notify_all();
+}
+
+bool ReadAhead::List(int fd, const Source& source, Job& job, std::vector<char>& buffer) {
     auto result = std::make_unique<Result>();
     const Target& target = job.target;
     // The entry may have been replaced since it was listed: the walk judges what it opens.
     if (fstat(fd, &result->self) != 0 || result->self.st_dev != target.device ||
         result->self.st_ino != target.inode) {
-        close(fd);
-        return false;
-    }
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) {
-        close(fd);
         return false;
     }
     const ListedDirectory listed{fd, &result->self, &source.self, &target.path, &fence_};
     std::size_t bytes = 0;
     FindData entry;
-    errno = 0;
-    while (const dirent* d = readdir(dir)) {
-        if (result->entries.size() == kMostEntries ||
-            source.dropped.load(std::memory_order_relaxed)) {
-            closedir(dir);
-            return false;
+    // Read straight into a buffer of its own, so that the descriptor stays free for the walk.
+    for (ssize_t got; (got = getdents64(fd, buffer.data(), buffer.size())) != 0;) {
+        if (got < 0) {
+            result->failed = true;
+            break;
         }
-        if (LookUpEntry(listed, d->d_name, d->d_type, entry)) {
-            bytes += BytesOf(entry);
-            result->entries.push_back(std::move(entry));
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            at += d->d_reclen;
+            if (result->entries.size() == kMostEntries ||
+                source.dropped.load(std::memory_order_relaxed)) {
+                return false;
+            }
+            if (LookUpEntry(listed, d->d_name, d->d_type, entry)) {
+                bytes += BytesOf(entry);
+                result->entries.push_back(std::move(entry));
+            }
         }
-        errno = 0;
     }
-    result->failed = errno != 0;
-    closedir(dir);
     job.result = std::move(result);
     job.bytes = bytes;
     return true;

@@ -3,10 +3,12 @@
 // each listing it holds in memory with the sub-directories it will enter from it, in order;
 // the threads open those through the listing's own descriptor, nearest first, and list them
 // into memory, so that the walk finds the entries waiting. Each thread holds one descriptor of
-// its own at a time; what is kept is bounded by a byte budget, whatever the tree.
+// its own at a time, and as many are kept open for the walk to take over; what is kept in memory
+// is bounded by a byte budget, whatever the tree.
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
@@ -33,8 +35,10 @@ class ReadAhead {
     };
     struct Source;
 
-    // A directory listed ahead: its own look-up and entries, and whether the listing failed.
+    // A directory listed ahead: its own look-up and entries, whether the listing failed, and
+    // its descriptor when one was kept for the walk (the taker's to close), else -1.
     struct Result {
+        int fd = -1;
         struct stat self {};
         std::vector<FindData> entries;
         bool failed = false;
@@ -74,14 +78,22 @@ class ReadAhead {
     // The nearest job to start within the budget, or nullptr; called locked.
     Job* Pick(Source*& from);
     // Lists the job's directory into it; false when it is left to the walk.
-    bool List(int fd, const Source& source, Job& job);
+    // Opens and lists the job's directory, unlocked meanwhile; called locked.
+    void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
+             std::vector<char>& buffer);
+    bool List(int fd, const Source& source, Job& job, std::vector<char>& buffer);
+    // Closes a job's kept descriptor; called locked.
+    void Drop(Job& job);
 
     const MountFence& fence_;
     std::mutex mutex_;
     std::condition_variable work_;  // the threads wait for jobs
     std::condition_variable done_;  // the walk waits for a job or a closing descriptor
     std::vector<std::unique_ptr<Source>> sources_;
+    std::size_t kept_ = 0;  // descriptors kept for the walk: at most one per thread
     bool stopping_ = false;
+    std::atomic<unsigned> generation_{0};  // changes whenever there may be more to pick
+    std::vector<char> walkBuffer_;
     std::vector<std::thread> threads_;
 };
 
