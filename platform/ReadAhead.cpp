@@ -18,7 +18,7 @@ constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Best measured on two cores, warm and cold (see the benchmark table).
 constexpr int kAutomaticThreads = 2;
 constexpr int kMostThreads = 16;
-// About 20 microseconds of looking for work before a thread sleeps.
+// Turns a thread looks for work before it sleeps: tens of microseconds.
 constexpr int kIdleYields = 50;
 constexpr std::size_t kBufferBytes = 32 * 1024;
 
