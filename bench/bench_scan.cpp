@@ -1,11 +1,15 @@
 // The scan's wall time against du -sxb on the same generated tree in the same run (warm cache,
-// median of several runs): (a) without a status line, (b) with a status step per directory
-// served by a user-interface loop on the main thread; and the memory each record costs.
+// median of alternated runs): (a) without a status line, (b) with a status step per directory
+// served by a user-interface loop on the main thread, each with read-ahead off and on; the
+// memory each record costs; and, as root, cold-cache runs against du -sxb and gdu -n -p.
 //
 // Usage: bench_scan [runs] [base directory for the tree]
+// ZELK_READ_AHEAD sets the thread count of the "on" rows (unset: the automatic count);
+// ZELK_BENCH_TREE names a tree to scan instead of a fresh one (generated there if missing, kept).
 
 #include <immintrin.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,13 +17,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/Baselines.h"
 #include "common/BenchSetup.h"
 #include "common/TreeGenerator.h"
+#include "platform/ReadAhead.h"
 #include "platform/VolumeTable.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
@@ -100,17 +107,54 @@ ScanRun RunScan(UiLoop& loop, zelk::StatusLine* status) {
     return run;
 }
 
+void SetReadAhead(int threads) {
+    setenv("ZELK_READ_AHEAD", std::to_string(threads).c_str(), 1);
+}
+
+// Empties the page, dentry and inode caches; false when this process may not.
+bool DropCaches() {
+    sync();
+    std::ofstream drop("/proc/sys/vm/drop_caches");
+    drop << "3\n";
+    drop.flush();
+    return drop.good();
+}
+
+zelk::bench::GeneratedTree TreeToScan(const std::string& base, bool& keep) {
+    const char* named = std::getenv("ZELK_BENCH_TREE");
+    keep = named != nullptr && *named != '\0';
+    if (!keep) {
+        return zelk::bench::GenerateReportedTree(base);
+    }
+    zelk::bench::GeneratedTree tree{named, {}};
+    if (mkdir(named, 0755) == 0) {
+        std::printf("generating the tree in %s ...\n", named);
+        tree.Counts = zelk::bench::GenerateTree(named);
+    } else {
+        tree.Counts.Directories = 40000;
+    }
+    return tree;
+}
+
+void Row(const char* what, const std::vector<double>& times, double baseline, const char* target) {
+    std::printf("%-34s %.3f s = %.3f x (target %s)\n", what, Median(times),
+                Median(times) / baseline, target);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
     const std::string base = argc > 2 ? argv[2] : "";
-    const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
+    bool keep = false;
+    const auto [dir, counts] = TreeToScan(base, keep);
+    const int on = zelk::ReadAhead::ThreadsFromEnvironment(std::thread::hardware_concurrency());
 
     zelk::bench::InstallOneVolume('c', dir);
     UiLoop loop;
 
     // Memory of the records: heap in use and resident growth while one tree is held.
+    SetReadAhead(0);
     const std::size_t heapBefore = mallinfo2().uordblks;
     const long rssBefore = zelk::bench::ResidentBytes();
     ScanRun held = RunScan(loop, nullptr);
@@ -124,26 +168,58 @@ int main(int argc, char** argv) {
         return 1;
     }
     held.root.reset();
-    RunDu(dir);  // warm the cache for both
+    RunDu(dir);  // warm the cache for all
 
     std::vector<double> du;
-    std::vector<double> quiet;
-    std::vector<double> shown;
+    std::vector<double> quiet[2];
+    std::vector<double> shown[2];
     LatestText status;
     for (int i = 0; i < runs; ++i) {
         du.push_back(RunDu(dir));
-        quiet.push_back(RunScan(loop, nullptr).seconds);
-        shown.push_back(RunScan(loop, &status).seconds);
+        for (int ahead = 0; ahead < 2; ++ahead) {
+            SetReadAhead(ahead * on);
+            quiet[ahead].push_back(RunScan(loop, nullptr).seconds);
+            shown[ahead].push_back(RunScan(loop, &status).seconds);
+        }
     }
     const double duMedian = Median(du);
-    std::printf("du -sxb median       %.3f s (%d runs)\n", duMedian, runs);
-    std::printf("(a) no status line   %.3f s = %.3f x du (target <= 1.05)\n", Median(quiet),
-                Median(quiet) / duMedian);
-    std::printf("(b) status per dir   %.3f s = %.3f x du (target <= 1.25), %zu steps a run\n",
-                Median(shown), Median(shown) / duMedian, status.steps / runs);
+    std::printf("warm cache, %d alternated runs, read-ahead on = %d threads\n", runs, on);
+    std::printf("%-34s %.3f s\n", "du -sxb", duMedian);
+    Row("(a) no status line, read-ahead off", quiet[0], duMedian, "<= 0.9");
+    Row("(a) no status line, read-ahead on", quiet[1], duMedian, "<= 0.6");
+    Row("(b) status per dir, read-ahead off", shown[0], duMedian, "-");
+    Row("(b) status per dir, read-ahead on", shown[1], duMedian, "<= 0.65");
+    std::printf("%zu status steps a run\n", status.steps / (2 * runs));
     std::printf("record: sizeof %zu bytes, heap %.0f bytes, resident %.0f bytes per record\n",
                 sizeof(TFileAttr), heapPerRecord, rssPerRecord);
 
-    zelk::bench::RemoveTree(dir);
+    // The disk's own speed: every run starts from empty caches.
+    if (!DropCaches()) {
+        std::printf("cold cache: skipped (the caches cannot be dropped here)\n");
+    } else {
+        const int coldRuns = 3;
+        std::vector<double> coldDu, gdu, cold[2];
+        for (int i = 0; i < coldRuns; ++i) {
+            DropCaches();
+            coldDu.push_back(RunDu(dir));
+            DropCaches();
+            gdu.push_back(zelk::bench::RunProgram({"gdu", "-n", "-p", dir}));
+            for (int ahead = 0; ahead < 2; ++ahead) {
+                SetReadAhead(ahead * on);
+                DropCaches();
+                cold[ahead].push_back(RunScan(loop, nullptr).seconds);
+            }
+        }
+        const double coldMedian = Median(coldDu);
+        std::printf("cold cache, %d alternated runs\n", coldRuns);
+        std::printf("%-34s %.3f s\n", "du -sxb", coldMedian);
+        Row("gdu -n -p", gdu, coldMedian, "-");
+        Row("(a) read-ahead off", cold[0], coldMedian, "-");
+        Row("(a) read-ahead on", cold[1], coldMedian, "<= gdu, <= 0.6");
+    }
+
+    if (!keep) {
+        zelk::bench::RemoveTree(dir);
+    }
     return 0;
 }

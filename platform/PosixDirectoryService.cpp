@@ -2,6 +2,8 @@
 
 #include <sys/resource.h>
 
+#include <thread>
+
 #include "platform/PosixListing.h"
 #include "platform/VolumeTable.h"
 
@@ -31,7 +33,9 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
     for (const Volume& other : table->Volumes()) {
         mountPoints.push_back(other.MountPoint);
     }
-    return PosixListing::OpenRoot(volume->MountPoint, mountPoints);
+    // Read once a scan, so that a scan in progress keeps the count it started with.
+    const int readAhead = ReadAhead::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+    return PosixListing::OpenRoot(volume->MountPoint, mountPoints, readAhead);
 }
 
 std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenChild(DirectoryListing& parent,

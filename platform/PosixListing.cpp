@@ -10,50 +10,9 @@ namespace zelk {
 namespace {
 
 constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 
-void FillFromStat(const struct stat& st, FindData& entry) {
-    const bool directory = S_ISDIR(st.st_mode);
-    const std::uint64_t allocation = static_cast<std::uint64_t>(st.st_blocks) * 512u;
-    const std::uint64_t size = directory ? 0 : static_cast<std::uint64_t>(st.st_size);
-    entry.Attributes = directory ? kFileAttributeDirectory : 0;
-    if (S_ISREG(st.st_mode) && allocation < size) {
-        entry.Attributes |= kFileAttributeCompressed;
-    }
-    entry.SizeHigh = static_cast<std::uint32_t>(size >> 32);
-    entry.SizeLow = static_cast<std::uint32_t>(size);
-    entry.LastWriteTime = st.st_mtim.tv_sec;
-    entry.Allocation = allocation;
-    entry.AllocationKnown = true;
-    entry.Device = st.st_dev;
-    entry.Inode = st.st_ino;
-    entry.Links = S_ISREG(st.st_mode) ? st.st_nlink : 1;
-}
-
-// An entry known without any look-up: a directory of no size with the given date.
-void FillUnlooked(FindData& entry, bool directory, std::int64_t date) {
-    entry.Attributes = directory ? kFileAttributeDirectory : 0;
-    entry.SizeHigh = entry.SizeLow = 0;
-    entry.LastWriteTime = date;
-    entry.Allocation = 0;
-    entry.AllocationKnown = false;
-    entry.Device = entry.Inode = 0;
-}
-
-bool IsDot(const char* name) {
-    return name[0] == '.' && name[1] == '\0';
-}
-bool IsDotDot(const char* name) {
-    return name[0] == '.' && name[1] == '.' && name[2] == '\0';
-}
-
-std::string Join(const std::string& directory, const char* name) {
-    std::string path = directory;
-    if (path != "/") {
-        path.push_back('/');
-    }
-    path.append(name);
-    return path;
+bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
 }
 
 bool SameDirectory(int fd, const struct stat& expected) {
@@ -72,6 +31,10 @@ PosixListing::~PosixListing() {
     if (inChain_ && parent_ != nullptr && parent_->fd_ < 0) {
         parent_->Reopen(fd_);
     }
+    if (source_ != nullptr) {
+        walk_->readAhead->Unregister(source_);
+        source_ = nullptr;
+    }
     CloseDescriptor();
     if (inChain_) {
         walk_->openInodes.erase(self_.st_ino);
@@ -79,41 +42,26 @@ PosixListing::~PosixListing() {
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
-                                                     const std::vector<std::string>& mountPoints) {
+                                                     const std::vector<std::string>& mountPoints,
+                                                     int readAheadThreads) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return nullptr;
     }
-    auto walk = std::make_unique<Walk>();
-    std::string root = path;
-    while (root.size() > 1 && root.back() == '/') {
-        root.pop_back();
-    }
-    for (const std::string& mount : mountPoints) {
-        if (mount == root) {
-            continue;
-        }
-        walk->mountPoints.insert(mount);
-        for (std::size_t cut = mount.rfind('/'); cut != std::string::npos && cut > 0;
-             cut = mount.rfind('/', cut - 1)) {
-            walk->holdingMounts.insert(mount.substr(0, cut));
-        }
-        walk->holdingMounts.insert("/");
+    auto walk = std::make_unique<Walk>(MountFence(path, mountPoints));
+    if (readAheadThreads > 0) {
+        walk->readAhead = std::make_unique<ReadAhead>(readAheadThreads, walk->fence);
     }
     std::unique_ptr<PosixListing> listing(new PosixListing(nullptr, path, walk.get()));
     listing->ownWalk_ = std::move(walk);
     if (!listing->Attach(fd)) {
         return nullptr;
     }
-    Walk& w = *listing->walk_;
     // Its ".." would be the directory the volume is mounted on, outside the volume.
     listing->parentStat_ = listing->self_;
-    w.device = listing->self_.st_dev;
-    w.openInodes.insert(listing->self_.st_ino);
-    listing->inChain_ = true;
-    if (w.holdingMounts.count(root) != 0) {
-        listing->path_ = root;
-    }
+    listing->walk_->device = listing->self_.st_dev;
+    listing->path_ = listing->walk_->fence.KeptRoot();
+    listing->Enter();
     return listing;
 }
 
@@ -123,42 +71,91 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
         walk.openInodes.count(entry.Inode) != 0) {
         return nullptr;
     }
-    if (parent.fd_ < 0 && !parent.Reopen(-1)) {
+    ReadAhead::Result ahead;
+    const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
+                           walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
+    // A descriptor kept by the read-ahead spares opening the child again.
+    int fd = readAhead ? ahead.fd : -1;
+    if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
     while (walk.descriptors >= kOpenLevels && FreeDescriptor(parent)) {
     }
-    const int fd = OpenAt(parent.fd_, entry.Name.c_str(), parent);
-    if (fd < 0) {
+    if (fd < 0 && (fd = OpenAt(parent.fd_, entry.Name.c_str(), parent)) < 0) {
         return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
-    if (!child->Attach(fd)) {
+    if (!child->Attach(fd, readAhead ? &ahead : nullptr)) {
         return nullptr;
     }
     // The entry may have been replaced since it was listed: judge what was really opened.
     if (child->self_.st_dev != walk.device || walk.openInodes.count(child->self_.st_ino) != 0) {
         return nullptr;
     }
-    child->inChain_ = true;
     child->parentStat_ = parent.self_;
-    walk.openInodes.insert(child->self_.st_ino);
-    if (!parent.path_.empty()) {
-        std::string path = Join(parent.path_, entry.Name.c_str());
-        if (walk.holdingMounts.count(path) != 0) {
-            child->path_ = std::move(path);
-        }
-    }
+    child->path_ = walk.fence.KeptChild(parent.path_, entry.Name);
+    child->Enter();
     return child;
 }
 
-bool PosixListing::Attach(int fd) {
+bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
     TakeDescriptor(fd);
-    if (fstat(fd, &self_) != 0) {
+    if (ahead != nullptr && ahead->fd == fd) {
+        self_ = ahead->self;
+    } else if (fstat(fd, &self_) != 0) {
         return false;
+    }
+    if (ahead != nullptr && ahead->self.st_dev == self_.st_dev &&
+        ahead->self.st_ino == self_.st_ino) {
+        rest_ = std::move(ahead->entries);
+        failed_ = ahead->failed;
+        spilled_ = true;
+        return true;
     }
     dir_ = fdopendir(fd);
     return dir_ != nullptr;
+}
+
+void PosixListing::Enter() {
+    inChain_ = true;
+    walk_->openInodes.insert(self_.st_ino);
+    if (walk_->readAhead == nullptr) {
+        return;
+    }
+    if (!spilled_) {
+        ReadRest(ReadAhead::kMostEntries);
+    }
+    if (spilled_) {
+        RegisterTargets();
+    }
+}
+
+ListedDirectory PosixListing::Listed() const {
+    return ListedDirectory{fd_, &self_, &parentStat_, &path_, &walk_->fence};
+}
+
+void PosixListing::Judge(FindData& entry) const {
+    if (entry.LookedUp && (entry.Attributes & kFileAttributeDirectory) != 0 &&
+        !IsDotName(entry.Name)) {
+        entry.OutOfWalk = entry.OutOfWalk || entry.Device != walk_->device ||
+                          walk_->openInodes.count(entry.Inode) != 0;
+    }
+}
+
+void PosixListing::RegisterTargets() {
+    std::vector<ReadAhead::Target> targets;
+    for (std::size_t i = nextRest_; i < rest_.size() && targets.size() < kMostTargets; ++i) {
+        const FindData& entry = rest_[i];
+        if ((entry.Attributes & kFileAttributeDirectory) != 0 && !entry.OutOfWalk &&
+            entry.LookedUp && !IsDotName(entry.Name) && entry.Device == walk_->device &&
+            walk_->openInodes.count(entry.Inode) == 0) {
+            targets.push_back(ReadAhead::Target{i, entry.Name, entry.Device, entry.Inode,
+                                                walk_->fence.KeptChild(path_, entry.Name)});
+        }
+    }
+    if (!targets.empty()) {
+        source_ = walk_->readAhead->Register(fd_, self_, std::move(targets));
+    }
 }
 
 void PosixListing::TakeDescriptor(int fd) {
@@ -167,6 +164,9 @@ void PosixListing::TakeDescriptor(int fd) {
 }
 
 void PosixListing::CloseDescriptor() {
+    if (source_ != nullptr && fd_ >= 0) {
+        walk_->readAhead->Close(source_);
+    }
     if (dir_ != nullptr) {
         closedir(dir_);
         dir_ = nullptr;
@@ -180,19 +180,18 @@ void PosixListing::CloseDescriptor() {
 }
 
 bool PosixListing::Next(FindData& entry) {
-    if (spilled_) {
-        if (nextRest_ == rest_.size()) {
-            return false;
-        }
+    if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
+        Judge(entry);
         return true;
     }
-    if (dir_ == nullptr) {
+    if (spilled_ || dir_ == nullptr) {
         return false;
     }
     errno = 0;
     while (const dirent* d = readdir(dir_)) {
-        if (Fill(d->d_name, d->d_type, entry)) {
+        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
+            Judge(entry);
             return true;
         }
         errno = 0;
@@ -201,48 +200,28 @@ bool PosixListing::Next(FindData& entry) {
     return false;
 }
 
-bool PosixListing::Fill(const char* name, unsigned char type, FindData& entry) {
-    entry.Name.assign(name);
-    entry.LookedUp = true;
-    entry.OutOfWalk = false;
-    entry.Links = 1;
-    if (IsDot(name)) {
-        FillFromStat(self_, entry);
-        return true;
+void PosixListing::ReadRest(std::size_t limit) {
+    if (spilled_ || dir_ == nullptr) {
+        return;
     }
-    if (IsDotDot(name)) {
-        FillFromStat(parentStat_, entry);
-        return true;
+    FindData entry;
+    errno = 0;
+    while (rest_.size() - nextRest_ < limit) {
+        const dirent* d = readdir(dir_);
+        if (d == nullptr) {
+            failed_ = failed_ || errno != 0;
+            spilled_ = true;
+            return;
+        }
+        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
+            rest_.push_back(std::move(entry));
+        }
+        errno = 0;
     }
-    // A look-up there would ask the mounted file system, which may hang.
-    if (!path_.empty() && walk_->mountPoints.count(Join(path_, name)) != 0) {
-        FillUnlooked(entry, true, self_.st_mtim.tv_sec);
-        entry.OutOfWalk = true;
-        return true;
-    }
-    struct stat st;
-    if (fstatat(fd_, name, &st, kStatFlags) == 0) {
-        FillFromStat(st, entry);
-        entry.OutOfWalk = S_ISDIR(st.st_mode) &&
-                          (st.st_dev != walk_->device || walk_->openInodes.count(st.st_ino) != 0);
-        return true;
-    }
-    if (errno == ENOENT) {
-        return false;
-    }
-    FillUnlooked(entry, type == DT_DIR, 0);
-    entry.LookedUp = false;
-    return true;
 }
 
 void PosixListing::Spill() {
-    if (!spilled_) {
-        FindData entry;
-        while (Next(entry)) {
-            rest_.push_back(std::move(entry));
-        }
-        spilled_ = true;
-    }
+    ReadRest(static_cast<std::size_t>(-1));
     CloseDescriptor();
 }
 

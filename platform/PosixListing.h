@@ -4,7 +4,8 @@
 // levels hold a descriptor: a level beyond that reads the rest of its shallowest open
 // ancestor's entries into memory and closes it. Going back up, a closed parent that still has
 // sub-directories to give is opened again through its child's "..", checked to be the same
-// directory, so the walk's descriptors stay bounded at any depth.
+// directory, so the walk's descriptors stay bounded at any depth. With read-ahead, a listing
+// is held in memory whole and its sub-directories are listed ahead by the walk's ReadAhead.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -16,6 +17,8 @@
 #include <vector>
 
 #include "platform/DirectoryService.h"
+#include "platform/EntryLookup.h"
+#include "platform/ReadAhead.h"
 
 namespace zelk {
 
@@ -24,10 +27,15 @@ class PosixListing final : public DirectoryListing {
     // Descriptors one walk keeps open at most, while the process has them.
     static constexpr int kOpenLevels = 24;
 
+    // Sub-directories of one listing that are read ahead at most.
+    static constexpr std::size_t kMostTargets = 512;
+
     // nullptr when the directory cannot be opened. mountPoints: every mount point the machine
-    // has (absolute, decoded); those below path are never looked up.
+    // has (absolute, decoded); those below path are never looked up. readAheadThreads: 0 for
+    // none.
     static std::unique_ptr<PosixListing> OpenRoot(const std::string& path,
-                                                  const std::vector<std::string>& mountPoints);
+                                                  const std::vector<std::string>& mountPoints,
+                                                  int readAheadThreads = 0);
     // nullptr when entry is out of the walk, on another device, an open ancestor, or cannot be
     // opened.
     static std::unique_ptr<PosixListing> OpenChild(PosixListing& parent, const FindData& entry);
@@ -39,26 +47,31 @@ class PosixListing final : public DirectoryListing {
     bool Next(FindData& entry) override;
     bool Failed() const override { return failed_; }
 
-    // True once this listing holds its remaining entries in memory.
-    bool Spilled() const { return spilled_; }
-
   private:
     struct Walk {
+        explicit Walk(MountFence f) : fence(std::move(f)) {}
         dev_t device = 0;
         std::unordered_set<ino_t> openInodes;  // the chain of listings
-        std::unordered_set<std::string> mountPoints;
-        std::unordered_set<std::string> holdingMounts;  // directories with a mount point below
+        MountFence fence;
         int descriptors = 0;
+        std::unique_ptr<ReadAhead> readAhead;  // last, so that it ends first
     };
 
     PosixListing(PosixListing* parent, std::string name, Walk* walk);
 
-    // Attaches an open descriptor; false (descriptor closed) when it cannot be listed.
-    bool Attach(int fd);
+    // Attaches an open descriptor; false (descriptor closed) when it cannot be listed. ahead:
+    // its entries as read ahead, taken when they are of the directory opened.
+    bool Attach(int fd, ReadAhead::Result* ahead = nullptr);
+    // Joins the walk's chain of open directories, and with read-ahead holds its entries.
+    void Enter();
+    ListedDirectory Listed() const;
+    // The walk alone knows its device and ancestors: a directory out of them is not entered.
+    void Judge(FindData& entry) const;
+    // Reads what remains of the listing into memory, up to limit entries.
+    void ReadRest(std::size_t limit);
+    void RegisterTargets();
     void TakeDescriptor(int fd);
     void CloseDescriptor();
-    // False when the entry vanished between the listing and its look-up.
-    bool Fill(const char* name, unsigned char type, FindData& entry);
     void Spill();
     // Opens this closed listing again from its child's descriptor (-1: none), or else from
     // above; false when what is found is no longer this directory.
@@ -75,16 +88,17 @@ class PosixListing final : public DirectoryListing {
     std::unique_ptr<Walk> ownWalk_;  // the root's
     Walk* walk_;
     std::string name_;  // the root's is the path it was opened by
-    std::string path_;  // absolute, kept only while a mount point lies below
+    std::string path_;  // absolute, kept only while a mount point lies below (MountFence)
     int fd_ = -1;
     DIR* dir_ = nullptr;
     struct stat self_ {};
     struct stat parentStat_ {};
     bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
-    bool spilled_ = false;
+    bool spilled_ = false;  // every remaining entry is in rest_
     bool failed_ = false;
-    std::vector<FindData> rest_;
+    std::vector<FindData> rest_;  // served before the descriptor is read further
     std::size_t nextRest_ = 0;
+    ReadAhead::Source* source_ = nullptr;
 };
 
 }  // namespace zelk

@@ -14,16 +14,19 @@ extern char** environ;
 
 namespace zelk::bench {
 
-double RunDu(const std::string& directory) {
+double RunProgram(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>("du"), const_cast<char*>("-sxb"),
-                    const_cast<char*>(directory.c_str()), nullptr};
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "du", &actions, nullptr, argv, environ) != 0) {
-        std::fprintf(stderr, "cannot run du\n");
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot run %s\n", args[0]);
         std::exit(1);
     }
     int status = 0;
@@ -31,6 +34,10 @@ double RunDu(const std::string& directory) {
     const auto end = std::chrono::steady_clock::now();
     posix_spawn_file_actions_destroy(&actions);
     return std::chrono::duration<double>(end - start).count();
+}
+
+double RunDu(const std::string& directory) {
+    return RunProgram({"du", "-sxb", directory});
 }
 
 double Median(std::vector<double> values) {

@@ -7,7 +7,10 @@
 
 namespace zelk::bench {
 
-// Wall time in seconds of `du -sxb directory`, its output discarded. Exits when du cannot run.
+// Wall time in seconds of a program found on PATH, its output discarded. Exits when it cannot
+// run.
+double RunProgram(const std::vector<std::string>& argv);
+// RunProgram of `du -sxb directory`.
 double RunDu(const std::string& directory);
 
 double Median(std::vector<double> values);

@@ -1,0 +1,30 @@
+#pragma once
+// How one listed entry becomes a FindData: the walk's own listings and the read-ahead threads
+// fill entries through this one rule, so an entry read ahead is the entry the walk would read.
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/FindData.h"
+#include "platform/MountFence.h"
+
+namespace zelk {
+
+// What an entry's look-up needs of the directory that lists it; all of it outlives the call.
+struct ListedDirectory {
+    int fd = -1;
+    const struct stat* self = nullptr;
+    const struct stat* parent = nullptr;  // what its ".." stands for
+    const std::string* path = nullptr;    // its kept path
+    const MountFence* fence = nullptr;
+};
+
+void FillFromStat(const struct stat& st, FindData& entry);
+
+// Fills entry for the listed name (type: the listing's d_type); false when the entry vanished
+// between the listing and its look-up. A directory's OutOfWalk is left to the walk, which alone
+// knows its device and its chain of ancestors; a mount point of the table is never looked up.
+bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry);
+
+}  // namespace zelk
