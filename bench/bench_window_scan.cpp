@@ -1,11 +1,14 @@
 // A whole scan through the window: the start button's handler, the status line shown live on an
 // offscreen window, the completion handler and the listing it builds, until the status line
-// reads the completion text; against du -sxb of the same generated tree in the same run.
+// reads the completion text; beside it the engine alone with its status steps served by the same
+// event loop. Each with read-ahead off and on, against du -sxb of the same generated tree in the
+// same run, the runs alternated.
 //
-// Usage: bench_window_scan [runs] [base directory for the tree]
+// Usage: bench_window_scan [runs] [base directory for the tree] [--read-ahead=threads (2)]
 
 #include <QApplication>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,15 +24,22 @@
 #include "common/BenchSetup.h"
 #include "common/TreeGenerator.h"
 #include "drives/TDriveComboBox.h"
-#include "platform/VolumeTable.h"
-#include "runtime/LocaleFormats.h"
-#include "runtime/SystemLocale.h"
 #include "runtime/TThread.h"
+#include "scan/TSearchThread.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr char kLetter = 'c';
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Read by the listing service each time a scan opens its root.
+void SetReadAhead(int threads) {
+    setenv("ZELK_READ_AHEAD", std::to_string(threads).c_str(), 1);
+}
 
 // Seconds from the click to the completion text, with the event loop serving the window.
 double ScanThroughWindow(zelk::TfrmMain& form) {
@@ -43,7 +53,51 @@ double ScanThroughWindow(zelk::TfrmMain& form) {
         std::fprintf(stderr, "the scan did not complete\n");
         std::exit(1);
     }
-    return std::chrono::duration<double>(Clock::now() - start).count();
+    return SecondsSince(start);
+}
+
+// Keeps the newest text, as the window's status line does, and paints nothing.
+class LatestText : public zelk::StatusLine {
+  public:
+    void SetSimpleText(const std::string& text) override { text_ = text; }
+
+  private:
+    std::string text_;
+};
+
+// The engine alone, its status steps served by the event loop; the records are freed untimed.
+double ScanWithEngine(zelk::StatusLine& status) {
+    auto root = std::make_unique<zelk::TFileAttr>();
+    std::atomic<bool> finished{false};
+    const auto start = Clock::now();
+    zelk::TSearchThread thread(true, root.get());
+    thread.Drive = kLetter;
+    thread.StatusBar = &status;
+    thread.SetOnFinished([&finished](zelk::TThread&) { finished.store(true); });
+    thread.Start();
+    while (!finished.load()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    thread.AwaitEnd();
+    return SecondsSince(start);
+}
+
+int ReadAheadOption(int argc, char** argv) {
+    const std::string prefix = "--read-ahead=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind(prefix, 0) == 0) {
+            return std::max(1, std::atoi(arg.c_str() + prefix.size()));
+        }
+    }
+    return 2;
+}
+
+void Report(const char* row, int readAhead, const std::vector<double>& runs, double du,
+            const char* target) {
+    const double median = zelk::bench::Median(runs);
+    std::printf("%-32s read-ahead %d  %.3f s = %.3f x du%s\n", row, readAhead, median, median / du,
+                target);
 }
 
 }  // namespace
@@ -51,8 +105,15 @@ double ScanThroughWindow(zelk::TfrmMain& form) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 5;
-    const std::string base = argc > 2 ? argv[2] : "";
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]).rfind("--", 0) != 0) {
+            positional.emplace_back(argv[i]);
+        }
+    }
+    const int runs = positional.size() > 0 ? std::max(5, std::atoi(positional[0].c_str())) : 5;
+    const std::string base = positional.size() > 1 ? positional[1] : "";
+    const int readAhead = ReadAheadOption(argc, argv);
     const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
     zelk::bench::LoadDesktopLocale();
@@ -66,6 +127,7 @@ int main(int argc, char** argv) {
     zelk::bench::InstallOneVolume(kLetter, dir);
     form.DriveComboBox1->SelectDrive(kLetter);
 
+    SetReadAhead(0);
     ScanThroughWindow(form);  // warms the cache and the listing's first allocations
     if (form.TreeView1->Count() != static_cast<int>(counts.Directories + 1)) {
         std::fprintf(stderr, "listed %d nodes, expected %zu\n", form.TreeView1->Count(),
@@ -75,16 +137,24 @@ int main(int argc, char** argv) {
     zelk::bench::RunDu(dir);
 
     std::vector<double> du;
-    std::vector<double> window;
+    std::vector<double> engine[2];
+    std::vector<double> window[2];
+    LatestText status;
     for (int i = 0; i < runs; ++i) {
         du.push_back(zelk::bench::RunDu(dir));
-        window.push_back(ScanThroughWindow(form));
+        for (int on = 0; on < 2; ++on) {
+            SetReadAhead(on != 0 ? readAhead : 0);
+            engine[on].push_back(ScanWithEngine(status));
+            window[on].push_back(ScanThroughWindow(form));
+        }
     }
+    unsetenv("ZELK_READ_AHEAD");
     const double duMedian = zelk::bench::Median(du);
-    const double windowMedian = zelk::bench::Median(window);
-    std::printf("du -sxb median            %.3f s (%d runs)\n", duMedian, runs);
-    std::printf("window scan to completion %.3f s = %.3f x du (target <= 1.3)\n", windowMedian,
-                windowMedian / duMedian);
+    std::printf("du -sxb median %.3f s (%d runs)\n", duMedian, runs);
+    Report("(b) engine with status steps", 0, engine[0], duMedian, "");
+    Report("(b) engine with status steps", readAhead, engine[1], duMedian, " (target <= 0.65)");
+    Report("(c) window scan to completion", 0, window[0], duMedian, "");
+    Report("(c) window scan to completion", readAhead, window[1], duMedian, " (target <= 0.7)");
 
     zelk::bench::RemoveTree(dir);
     return 0;

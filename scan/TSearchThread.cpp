@@ -81,6 +81,11 @@ void TSearchThread::Run() {
 }
 
 void TSearchThread::Search(TFileAttr& record) {
+    Walk(record);
+    HandStatus(true);
+}
+
+void TSearchThread::Walk(TFileAttr& record) {
     if (StopRequested()) {
         return;
     }
@@ -91,6 +96,7 @@ void TSearchThread::Search(TFileAttr& record) {
     record.Unreadable = levels.back().listing == nullptr && Drive != 0;
     HardLinks linked;
     FindData entry;
+    unsigned entriesSinceCheck = 0;
     while (!levels.empty()) {
         Level& level = levels.back();
         TFileAttr& dir = *level.record;
@@ -103,6 +109,10 @@ void TSearchThread::Search(TFileAttr& record) {
             if (StopRequested()) {
                 Abandon(levels);
                 return;
+            }
+            // A long listing still lets the path entered before it reach the status line.
+            if (!status_.Empty() && (++entriesSinceCheck & 63) == 0) {
+                HandStatus(false);
             }
         }
         if (!found) {
@@ -140,7 +150,8 @@ void TSearchThread::Search(TFileAttr& record) {
         }
 
         if (StatusBar.load(std::memory_order_acquire) != nullptr) {
-            CallOnUiThread(updateStep_);
+            status_.Add(CurrentPath);
+            HandStatus(false);
         }
         auto owned = std::make_unique<TFileAttr>();
         TFileAttr& child = *owned;
@@ -161,8 +172,22 @@ void TSearchThread::Search(TFileAttr& record) {
 }
 
 void TSearchThread::UpdateStatus() {
-    if (StatusLine* bar = StatusBar.load(std::memory_order_acquire)) {
-        bar->SetSimpleText(CurrentPath);
+    status_.ShowOn(StatusBar);
+}
+
+void TSearchThread::HandStatus(bool force) {
+    if (status_.Empty()) {
+        return;
+    }
+    // Cleared by the close handler: nobody is left to show them.
+    if (StatusBar.load(std::memory_order_acquire) == nullptr) {
+        status_.Clear();
+        return;
+    }
+    const StatusBatch::Clock::time_point now = StatusBatch::Clock::now();
+    if (force || status_.Due(now)) {
+        CallOnUiThread(updateStep_);
+        status_.Handed(now);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "platform/DirectoryService.h"
 #include "platform/FindData.h"
 #include "runtime/TThread.h"
+#include "scan/StatusBatch.h"
 #include "scan/StatusLine.h"
 #include "scan/TFileAttr.h"
 
@@ -28,9 +29,10 @@ class TSearchThread : public TThread {
     std::string CurrentPath;
 
     // Fills record, the root of the walk, and its subtree. The walk keeps its own stack of
-    // levels instead of recursing, in the same order and with the same results.
+    // levels instead of recursing, in the same order and with the same results. Every path
+    // gathered for the status line has been shown when it returns.
     void Search(TFileAttr& record);
-    // The status step, on the user-interface thread.
+    // The status step, on the user-interface thread: shows the paths entered since the last one.
     void UpdateStatus();
 
     static double MakeSize(std::uint32_t high, std::uint32_t low);
@@ -46,7 +48,12 @@ class TSearchThread : public TThread {
     void Run() override;
 
   private:
+    void Walk(TFileAttr& record);
+    // Runs the status step when the gathered paths are due, or whenever any wait if force.
+    void HandStatus(bool force);
+
     DirectoryService* files_;
+    StatusBatch status_;
     const TThreadStep updateStep_;
 };
 
