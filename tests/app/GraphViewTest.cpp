@@ -59,14 +59,8 @@ QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
 // Column x from top to bottom as runs of colours, such as "53. 77w 129m": "." the background,
 // then the eight bar colours w m l o b g r n, ? any other colour.
 std::string Column(const QImage& image, int x, QColor background = kBackground) {
-    const QColor bars[] = {kWhite,
-                           kMagenta,
-                           kLime,
-                           QColor(128, 128, 0),
-                           QColor(0, 0, 255),
-                           QColor(0, 128, 0),
-                           QColor(128, 0, 0),
-                           QColor(0, 0, 128)};
+    const QRgb bars[] = {0xffffff, 0xff00ff, 0x00ff00, 0x808000,
+                         0x0000ff, 0x008000, 0x800000, 0x000080};
     std::string runs;
     char last = 0;
     int length = 0;
@@ -75,7 +69,7 @@ std::string Column(const QImage& image, int x, QColor background = kBackground) 
         if (y < image.height()) {
             const QColor c = image.pixelColor(x, y);
             for (int i = 0; i < 8; ++i) {
-                name = c == bars[i] ? "wmlobgrn"[i] : name;
+                name = (c.rgb() & 0xffffff) == bars[i] ? "wmlobgrn"[i] : name;
             }
             name = c == background ? '.' : name;
         }
@@ -141,21 +135,14 @@ TEST(GraphView, BarsStackInColumnsPerLevelWithGapsTruncatedHeightsAndThePathsCol
         std::string tree;
         std::vector<std::pair<int, const char*>> columns;
     } rows[] = {
-        {"no sub-directories: one full-width column, its right edge left out",
-         "1000",
+        // clang-format off
+        {"no sub-directories: one full-width column, its right edge left out", "1000",
          {{0, "259w"}, {kWidth - 2, "259w"}, {kWidth - 1, "259."}}},
         // Columns of 602 / 3 = 200 pixels, the last pixel of each left as a gap; 77.7, 129.5,
         // 64.75 and 25.9 rows.
-        {"children from the top of their parent, truncated",
-         "1000 [300 500 [250 100]]",
-         {{0, "259w"},
-          {198, "259w"},
-          {199, "259."},
-          {200, "53. 77w 129m"},
-          {398, "53. 77w 129m"},
-          {399, "259."},
-          {400, "170. 64m 25l"},
-          {599, "259."}}},
+        {"children from the top of their parent, truncated", "1000 [300 500 [250 100]]",
+         {{0, "259w"}, {198, "259w"}, {199, "259."}, {200, "53. 77w 129m"}, {398, "53. 77w 129m"},
+          {399, "259."}, {400, "170. 64m 25l"}, {599, "259."}}},
         {"colours follow the path's index sum modulo eight",
          "900 [100 100 100 100 [100 0] 100 100 [0 0 0 100] 100 100 100]",
          {{250, "7. 28w 28m 28l 28o 28b 28g 28r 28n 28w"}, {450, "91. 28o 28. 28w 84."}}},
@@ -163,9 +150,9 @@ TEST(GraphView, BarsStackInColumnsPerLevelWithGapsTruncatedHeightsAndThePathsCol
         {"children never rise above their parent's top",
          "1000 [" + third + " [100 [80 80]] " + third + " " + third + "]",
          {{100, "259w"}, {200, "1. 86w 86m 86l"}, {350, "62. 25w 172."}, {500, "62. 5w 20m 172."}}},
-        {"a root of size 0 draws its own bar alone",
-         "0 [0 [0]]",
+        {"a root of size 0 draws its own bar alone", "0 [0 [0]]",
          {{150, "259w"}, {199, "259."}, {250, "259."}, {450, "259."}}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         const QImage image = Paint(Tree(row.tree).get());

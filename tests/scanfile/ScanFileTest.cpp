@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "ScanFileTestSupport.h"
+#include "scanfile/CompressingOutput.h"
 #include "scanfile/EScanFileError.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/ScanFileReader.h"
@@ -134,22 +138,66 @@ TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     EXPECT_EQ(again.Root->Size, 1);
 }
 
-TEST(ScanFiles, DirectoryAndDepthBoundsRefuseTheFileWithTheReason) {
+// A valid start, then blanks that unpack to far more than the packed file holds.
+std::string Bomb(const std::string& file, CompressingOutput::Format format) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    CompressingOutput out(fd, format);
+    for (const char c : std::string(R"([1,2,{},[{"name":"/"})") + std::string(80u << 20, ' ')) {
+        out.Put(c);
+    }
+    out.Finish();
+    ::close(fd);
+    return file;
+}
+
+TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     const TempDir dir;
-    const std::string file = dir.Write(
-        "b.json", R"([1,2,{},[{"name":"/"},[{"name":"a"},[{"name":"b"}]],[{"name":"c"}]]])");
+    const std::string head = R"([1,2,{},[{"name":"/"},)";
+    const std::string good = dir.Path() + "/good.json.gz";
+    ScanFileWriter::Save(good, *ScanFileReader::Read(dir.Write("s.json", kSample)).Root, "/", 0);
+    const std::string packed = ReadBytes(good);
     ScanFileLimits few;
     few.MaxDirectories = 3;
     ScanFileLimits shallow;
     shallow.MaxDepth = 1;
-    for (const auto& [limits, reason] : {std::pair{few, "ディレクトリが多すぎます (3 個まで)"},
-                                         {shallow, "階層が深すぎます (1 階層まで)"}}) {
+    const std::string nested = R"([{"name":"a"},[{"name":"b"}]],[{"name":"c"}]]])";
+    using Format = CompressingOutput::Format;
+    // clang-format off
+    const struct {
+        std::string file;
+        std::string reason;
+        ScanFileLimits limits = {};
+    } rows[] = {
+        {dir.Path() + "/missing.json", "No such file or directory"},
+        {dir.Write("empty.json", ""), "ファイルが途中で終わっています"},
+        {dir.Write("malformed.json", head + "}]]"), "JSON の構文が正しくありません"},
+        {dir.Write("truncated.json", head + R"([{"name":"a"})"), "ファイルが途中で終わっています"},
+        {dir.Write("cut.gz", packed.substr(0, packed.size() / 2)), "圧縮データが途中で終わっています"},
+        {dir.Write("corrupt.zst", "\x28\xb5\x2f\xfd" + std::string(64, 'x')), "zstd データが壊れています"},
+        {dir.Write("major.json", R"([2,0,{},[{"name":"/"}]])"), "対応していない形式の版です"},
+        {dir.Write("negative.json", head + R"({"name":"f","asize":-1}]])"), "サイズが負です"},
+        {dir.Write("fraction.json", head + R"({"name":"f","dsize":1.5}]])"), "サイズが整数ではありません"},
+        {dir.Write("huge.json", head + R"({"name":"f","asize":9223372036854775809}]])"), "サイズが 2^63 を超えています"},
+        {dir.Write("exponent.json", head + R"({"name":"f","asize":1e30}]])"), "サイズが 2^63 を超えています"},
+        {dir.Write("file-root.json", R"([1,2,{},{"name":"/"}])"), "ルートがディレクトリではありません"},
+        {dir.Write("nul.json", head + R"({"name":"a\u0000b"}]])"), "名前に NUL 文字 (\\u0000) があります"},
+        {dir.Write("nameless.json", head + R"({"asize":1}]])"), "名前のない項目があります"},
+        {dir.Write("long.json", head + R"({"name":")" + std::string(65u << 20, 'a') + R"("}]])"), "名前などの文字列が長すぎるか、入れ子が深すぎます"},
+        {Bomb(dir.Path() + "/bomb.gz", Format::Gzip), "展開後の大きさが圧縮前の 1000 倍を超えます"},
+        {Bomb(dir.Path() + "/bomb.zst", Format::Zstd), "展開後の大きさが圧縮前の 1000 倍を超えます"},
+        {dir.Write("many.json", head + nested), "ディレクトリが多すぎます (3 個まで)", few},
+        {dir.Write("deep.json", head + nested), "階層が深すぎます (1 階層まで)", shallow},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
         try {
-            ScanFileReader::Read(file, limits);
-            ADD_FAILURE() << reason;
+            ScanFileReader::Read(row.file, row.limits);
+            ADD_FAILURE() << row.file;
         } catch (const EScanFileError& error) {
-            EXPECT_EQ(error.Reason().substr(0, std::string(reason).size()), reason);
-            EXPECT_NE(error.Message().find(file), std::string::npos);
+            EXPECT_EQ(
+                error.Message().rfind("ファイル「" + row.file + "」を読めません: " + row.reason, 0),
+                0u)
+                << error.Message();
         }
     }
 }
