@@ -48,16 +48,13 @@ TEST(MountInfo, FieldsAreTakenAroundOptionalFieldsAndMalformedLinesLeftOut) {
     EXPECT_EQ(mounts[1].MountPoint + " " + mounts[1].Source, "/no-newline-at-end server:/export");
 }
 
+// Run under the sanitizers, where a read past a field's end fails.
 TEST(MountInfo, ArbitraryBytesNeverCrash) {
     std::string noise;
     for (int i = 0; i < 4096; ++i) {
-        noise += static_cast<char>((i * 7919 + 13) % 256);
-        if (i % 97 == 0) {
-            noise += " - ";
-        }
+        noise += i % 97 == 0 ? std::string(" - ") : std::string(1, char((i * 7919 + 13) % 256));
     }
-    EXPECT_NO_FATAL_FAILURE(ParseMountInfo(noise));
-    EXPECT_TRUE(ParseMountInfo("").empty());
+    ParseMountInfo(noise);
 }
 
 }  // namespace

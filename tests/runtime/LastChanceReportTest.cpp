@@ -12,11 +12,11 @@
 namespace zelk {
 namespace {
 
-TEST(LastChanceReport, NamesClassModuleAddressAndEndsTheMessageWithAFullStop) {
-    EXPECT_EQ(LastChanceText(std::make_exception_ptr(EOutOfMemory()), "zelk", 0x1A2B),
-              "EOutOfMemoryがﾓｼﾞｭｰﾙ zelk の 00001A2B で発生しました。\nﾒﾓﾘが足りません.");
-    EXPECT_EQ(LastChanceText(std::make_exception_ptr(EConvertError("done.")), "z", 0),
-              "EConvertErrorがﾓｼﾞｭｰﾙ z の 00000000 で発生しました。\ndone.");
+// The worker tests pin the whole report through a dying process; here a message that already
+// ends with a full stop gets none added.
+TEST(LastChanceReport, MessageEndingWithAFullStopGetsNoOther) {
+    EXPECT_EQ(LastChanceText(std::make_exception_ptr(EConvertError("done.")), "z", 0x1A2B),
+              "EConvertErrorがﾓｼﾞｭｰﾙ z の 00001A2B で発生しました。\ndone.");
 }
 
 TEST(LastChanceReport, ForeignObjectsGetTheirTypeNameAndNoMessage) {
@@ -34,10 +34,8 @@ TEST(LastChanceReport, LongReportIsCutAt1024BytesBetweenCharacters) {
     const std::string head = "EConvertErrorがﾓｼﾞｭｰﾙ zelk の 00000000 で発生しました。\n";
     const std::string text =
         LastChanceText(std::make_exception_ptr(EConvertError(message)), "zelk", 0);
-    ASSERT_LE(text.size(), kLastChanceTextLimit);
-    EXPECT_GT(text.size(), kLastChanceTextLimit - 3);
-    EXPECT_EQ(text.compare(0, head.size(), head), 0);
-    EXPECT_EQ((text.size() - head.size()) % 3, 0u);
+    // The most whole characters that fit.
+    EXPECT_EQ(text, head + message.substr(0, (kLastChanceTextLimit - head.size()) / 3 * 3));
 }
 
 }  // namespace
