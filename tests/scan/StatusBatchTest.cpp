@@ -20,7 +20,6 @@ TEST(StatusBatch, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
     for (int i = 1000; i < 1300; ++i) {
         tree.WriteFile("b/f" + std::to_string(i), 1);
     }
-    TestUiLoop loop;
     RecordingStatusLine status;
     ScriptedService files;  // name order: "c:\a" is shown at once, "c:\b" waits
     bool shownWhileListing = false;
@@ -36,7 +35,7 @@ TEST(StatusBatch, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
             shownWhileListing = status.Texts.size() == 2;
         }
     };
-    Scan(loop, ScanOptions{'c', &status, &files});
+    Scan(ScanOptions{'c', &status, &files});
 
     EXPECT_TRUE(shownWhileListing);
     EXPECT_EQ(status.Texts, (std::vector<std::string>{"c:\\a", "c:\\b"}));
