@@ -109,8 +109,9 @@ TEST_F(LocaleLoaderTest, TimePatternsFollowLeadingZeroClockAndMarkPosition) {
         Install(LOCALE_ITIME, clock);
         Install(LOCALE_ITIMEMARKPOSN, mark);
         LoadLocaleFormats();
-        EXPECT_EQ(CurrentLocaleFormats()->ShortTimePattern, shortPattern);
-        EXPECT_EQ(CurrentLocaleFormats()->LongTimePattern, longPattern);
+        const auto f = CurrentLocaleFormats();
+        EXPECT_EQ(f->ShortTimePattern + " | " + f->LongTimePattern,
+                  std::string(shortPattern) + " | " + longPattern);
     }
 }
 
@@ -125,10 +126,10 @@ TEST_F(LocaleLoaderTest, SystemFactsComeFromTheLocale) {
     for (const auto& [thread, id, primary, sub] : cases) {
         LocaleService::Instance().SetThreadLocale(thread);
         LoadSystemLocale();
-        const SystemLocale system = CurrentSystemLocale();
-        EXPECT_EQ(system.LocaleId, id) << thread;
-        EXPECT_EQ(system.PrimaryLanguage, primary) << thread;
-        EXPECT_EQ(system.SubLanguage, sub) << thread;
+        const SystemLocale s = CurrentSystemLocale();
+        EXPECT_EQ((std::array<std::uint32_t, 3>{s.LocaleId, s.PrimaryLanguage, s.SubLanguage}),
+                  (std::array<std::uint32_t, 3>{id, primary, sub}))
+            << thread;
     }
     LocaleService::Instance().InstallSystemMetric(SM_DBCSENABLED, 0);
     LoadSystemLocale();
