@@ -113,11 +113,8 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
          "\\ 0/0 L1 t300 {d 0/0 t300, undated 0/0}"},
     };
     for (const auto& row : rows) {
-        const std::string file = dir.Write("u.json", head + row.body + "]]");
-        ScanFile read;
-        ASSERT_NO_THROW(read = ScanFileReader::Read(file)) << row.what;
+        const ScanFile read = ScanFileReader::Read(dir.Write("u.json", head + row.body + "]]"));
         EXPECT_EQ(Brief(*read.Root), row.expected) << row.what;
-        EXPECT_EQ(read.RootName, "/r");
     }
 }
 
@@ -130,8 +127,6 @@ TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     }
     text += R"(,{"name":"f","asize":1,"dsize":1})" + std::string(kDepth + 2, ']');
     const ScanFile read = ScanFileReader::Read(dir.Write("deep.json", text));
-    EXPECT_EQ(read.Root->MaxLevel, kDepth);
-    EXPECT_EQ(read.Root->Size, 1);
     ScanFileWriter::Save(dir.Path() + "/again.json.zst", *read.Root, "/", 0);
     const ScanFile again = ScanFileReader::Read(dir.Path() + "/again.json.zst");
     EXPECT_EQ(again.Root->MaxLevel, kDepth);
