@@ -128,16 +128,5 @@ TEST(DecimalDigits, RandomValuesMatchTheExactExpansion) {
     }
 }
 
-// Infinity keeps its sign, not-a-number none.
-TEST(DecimalDigits, InfinityAndNotANumberCarryTheirMarks) {
-    using L = std::numeric_limits<long double>;
-    for (const long double v : {L::infinity(), -L::infinity(), L::quiet_NaN(), -L::quiet_NaN()}) {
-        const DecimalDigits digits(v, 18, 0);
-        EXPECT_EQ(digits.IsInfinite(), std::isinf(v)) << v;
-        EXPECT_EQ(digits.IsNotANumber(), std::isnan(v)) << v;
-        EXPECT_EQ(digits.Negative, std::isinf(v) && v < 0) << v;
-    }
-}
-
 }  // namespace
 }  // namespace zelk

@@ -1,6 +1,11 @@
-// Guards which mounts become drives, their letters and kinds, on the mount tables of an Ubuntu
-// desktop and of a container; that reading them asks nothing of a source and of a mount point
-// only its cached type; and which volume holds a directory.
+// Guards the reading of the kernel's mount table (every octal escape decoded, optional fields
+// skipped, a malformed line left out without harming the lines around it); which mounts become
+// drives, their letters and kinds, on the mount tables of an Ubuntu desktop and of a container;
+// that reading them asks nothing of a source and of a mount point only its cached type; which
+// volume holds a directory; and that the walk never leaves its volume: a sub-directory that is
+// another volume's mount point is listed as an out-of-walk directory, dated with its parent, and
+// never opened, whether the mount table names it (then it is not even looked up) or only its
+// device tells.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,12 +13,59 @@
 #include <set>
 
 #include "platform/MountInfo.h"
+#include "platform/PosixListing.h"
 #include "platform/SystemVolumeSource.h"
 #include "platform/TextVolumeSource.h"
 #include "platform/VolumeTableReader.h"
 
 namespace zelk {
 namespace {
+
+TEST(MountInfo, EveryOctalEscapeIsDecodedAndNothingElse) {
+    // Any byte, also halves of a UTF-8 character; nothing past one byte; no path holds a NUL.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {R"(/mnt/My\040Disk)", "/mnt/My Disk"}, {R"(/a\011b\012c\134d)", "/a\tb\nc\\d"},
+        {R"(/\101\303\244)", "/A\xC3\xA4"}, {R"(/end\134)", "/end\\"}, {R"(/a\04)", R"(/a\04)"},
+        {R"(/a\089)", R"(/a\089)"}, {R"(/a\400)", R"(/a\400)"}, {R"(/a\)", R"(/a\)"},
+        {R"(/a\000b)", "(refused)"}};
+    // clang-format on
+    for (const auto& [field, expected] : cases) {
+        std::string out;
+        EXPECT_EQ(DecodeMountEscapes(field, out) ? out : "(refused)", expected) << field;
+    }
+}
+
+TEST(MountInfo, FieldsAreTakenAroundOptionalFieldsAndMalformedLinesLeftOut) {
+    const auto mounts = ParseMountInfo(
+        "\n"
+        "garbage\n"
+        "1 2 8:1 / /no-separator rw shared:1 ext4 /dev/sda1 rw\n"
+        "x 2 8:1 / /bad-id rw - ext4 /dev/sda1 rw\n"
+        "1 2 81 / /bad-device rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:99999999999 / /overflow rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / relative rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / /nul\\000byte rw - ext4 /dev/sda1 rw\n"
+        "1 2 8:1 / /cut-short rw - ext4\n"
+        "36 35 98:7 /mnt1 /mnt/two\\040words rw,noatime master:1 shared:7 propagate_from:2 - "
+        "ext3 /dev/root rw,errors=continue\n"
+        "1 2 0:40 / /no-newline-at-end rw - nfs4 server:/export rw");
+    ASSERT_EQ(mounts.size(), 2u);
+    const MountEntry& m = mounts[0];
+    EXPECT_EQ(std::to_string(m.Major) + ":" + std::to_string(m.Minor) + " " + m.Root + " " +
+                  m.MountPoint + " " + m.FsType + " " + m.Source,
+              "98:7 /mnt1 /mnt/two words ext3 /dev/root");
+    EXPECT_EQ(mounts[1].MountPoint + " " + mounts[1].Source, "/no-newline-at-end server:/export");
+}
+
+// Run under the sanitizers, where a read past a field's end fails.
+TEST(MountInfo, ArbitraryBytesNeverCrash) {
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) {
+        noise += i % 97 == 0 ? std::string(" - ") : std::string(1, char((i * 7919 + 13) % 256));
+    }
+    ParseMountInfo(noise);
+}
 
 // / on ext4, /home, /boot/efi, /tmp, /run, a snap, a Docker container's shm, a rootless
 // container layer, a squashfs image, a bind-mounted directory and file, a USB stick, an NFS and
@@ -41,19 +93,6 @@ const std::string kDesktopMountInfo =
     "50 22 8:33 / /mnt/Old\\040Disk rw,relatime shared:29 - ext4 /dev/sdc1 rw\n"
     "51 22 11:0 / /media/al/UBUNTU\\04024_04 ro shared:30 - iso9660 /dev/sr0 ro\n";
 
-// The disks as /sys shows them (partitions carry no flag, their disk does), and the bind-mounted
-// file.
-TextVolumeSource DesktopSource() {
-    TextVolumeSource source(kDesktopMountInfo);
-    for (const char* partition : {"8:1", "8:2", "8:3", "8:33"}) {
-        source.SetFile(std::string("/sys/dev/block/") + partition + "/../removable", "0\n");
-    }
-    source.SetFile("/sys/dev/block/8:17/../removable", "1\n");
-    source.SetFile("/sys/dev/block/11:0/removable", "1\n");
-    source.SetNotDirectory("/etc/hosts");
-    return source;
-}
-
 // "c fixed / /dev/sda2" per volume, in table order.
 std::vector<std::string> Drives(const VolumeTable& table) {
     static const char* const kKinds[] = {"removable", "fixed", "network", "cdrom", "ram"};
@@ -66,7 +105,15 @@ std::vector<std::string> Drives(const VolumeTable& table) {
 }
 
 TEST(VolumeTableReader, DesktopGivesLettersOnlyToRealDrivesAndEachDirectoryItsVolume) {
-    TextVolumeSource source = DesktopSource();
+    // The disks as /sys shows them (partitions carry no flag, their disk does), and the
+    // bind-mounted file.
+    TextVolumeSource source(kDesktopMountInfo);
+    for (const char* partition : {"8:1", "8:2", "8:3", "8:33"}) {
+        source.SetFile(std::string("/sys/dev/block/") + partition + "/../removable", "0\n");
+    }
+    source.SetFile("/sys/dev/block/8:17/../removable", "1\n");
+    source.SetFile("/sys/dev/block/11:0/removable", "1\n");
+    source.SetNotDirectory("/etc/hosts");
     const VolumeTable table = ReadVolumeTable(source);
     // clang-format off
     EXPECT_EQ(Drives(table), (std::vector<std::string>{
@@ -116,22 +163,19 @@ TEST(VolumeTableReader, ContainerRootIsItsLayerAndTheLaterOfTwoMountsOnOnePointC
 
 TEST(VolumeTableReader, KindFollowsTheFileSystemThenTheDisksRemovableFlag) {
     // Device, file system and source of a mount on /x; the removable flag file set: a flag on
-    // the disk itself, none at all, a device that is no block device (major 0), the file system
-    // before the flag, a network file system by its FUSE subtype.
-    const std::tuple<const char*, const char*, DriveKind> cases[] = {
-        {"8:16 ext4 /dev/sdb", "/sys/dev/block/8:16/removable", DriveKind::Removable},
-        {"8:49 ext4 /dev/sdd1", "", DriveKind::Fixed},
-        {"0:44 btrfs /dev/sde1", "/sys/dev/block/0:44/removable", DriveKind::Fixed},
-        {"8:16 iso9660 /dev/sdb", "/sys/dev/block/8:16/removable", DriveKind::CdRom},
-        {"0:52 fuse.sshfs al@box:/home/al", "", DriveKind::Network}};
-    for (const auto& [line, flagFile, kind] : cases) {
+    // the disk itself, none at all, a device that is no block device (major 0), a network file
+    // system by its FUSE subtype (the desktop's DVD shows the file system before the flag).
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"8:16 ext4 /dev/sdb", "/sys/dev/block/8:16/removable", "d removable /x /dev/sdb"},
+        {"8:49 ext4 /dev/sdd1", "", "d fixed /x /dev/sdd1"},
+        {"0:44 btrfs /dev/sde1", "/sys/dev/block/0:44/removable", "d fixed /x /dev/sde1"},
+        {"0:52 fuse.sshfs al@box:/home/al", "", "d network /x al@box:/home/al"}};
+    for (const auto& [line, flagFile, drive] : cases) {
         std::string mount = line;
         mount.insert(mount.find(' '), " / /x rw -");
         TextVolumeSource source("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 " + mount + " rw\n");
         source.SetFile(flagFile, "1\n");
-        const VolumeTable table = ReadVolumeTable(source);
-        ASSERT_EQ(table.Volumes().size(), 2u) << line;
-        EXPECT_EQ(table.Volumes()[1].Kind, kind) << line;
+        EXPECT_EQ(Drives(ReadVolumeTable(source)).back(), drive) << line;
     }
 }
 
@@ -150,14 +194,41 @@ TEST(VolumeTableReader, VolumesPastZGetNoLetterAndLieOnNoDrive) {
 TEST(VolumeTableReader, RunningSystemHasItsRootAsCAndOnlyDirectoriesAsDrives) {
     SystemVolumeSource source;
     const VolumeTable table = ReadVolumeTable(source);
-    ASSERT_NE(table.ByLetter('C'), nullptr);
-    EXPECT_EQ(table.ByLetter('C')->MountPoint, "/");
+    EXPECT_EQ(table.ByLetter('C') != nullptr ? table.ByLetter('C')->MountPoint : "", "/");
     for (const Volume& volume : table.Volumes()) {
         struct stat st {};
         EXPECT_TRUE(lstat(volume.MountPoint.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
             << volume.MountPoint;
     }
     EXPECT_NE(table.VolumeOf(source.CurrentDirectory()), nullptr);
+}
+
+TEST(PosixListing, MountPointOfAnotherVolumeIsNotOpened) {
+    struct stat dev {};
+    struct stat shm {};
+    if (stat("/dev", &dev) != 0 || stat("/dev/shm", &shm) != 0 || dev.st_dev == shm.st_dev) {
+        GTEST_SKIP() << "/dev/shm is not a mount point here";
+    }
+    for (const std::vector<std::string>& mounts :
+         {std::vector<std::string>{}, std::vector<std::string>{"/", "/dev/shm"}}) {
+        SCOPED_TRACE(mounts.size());
+        auto root = PosixListing::OpenRoot("/dev", mounts);
+        ASSERT_NE(root, nullptr);
+        FindData entry;
+        bool seen = false;
+        while (root->Next(entry)) {
+            if (entry.Name == "shm") {
+                seen = true;
+                EXPECT_NE(entry.Attributes & kFileAttributeDirectory, 0u);
+                EXPECT_TRUE(entry.OutOfWalk);
+                if (!mounts.empty()) {
+                    EXPECT_EQ(entry.LastWriteTime, dev.st_mtim.tv_sec);
+                }
+                EXPECT_EQ(PosixListing::OpenChild(*root, entry), nullptr);
+            }
+        }
+        EXPECT_TRUE(seen);
+    }
 }
 
 }  // namespace

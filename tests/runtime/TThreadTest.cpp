@@ -1,0 +1,324 @@
+// Guards the worker-thread frame. A worker's life: starting once, release from inside its own
+// completion handler, release of a running worker (stopped and waited for, its handler no longer
+// called), the relay that each run of workers gets afresh, and errors that escape the body ending
+// the process with exit code 1 and the last-chance report. The steps it hands to the
+// user-interface thread: they run there, in order, while the worker waits; an error they raise
+// comes back to the worker as the same object; the completion handler is the one in the slot when
+// its step runs; and the wait for a worker's end keeps serving, so that a worker blocked on a step
+// can finish.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <latch>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "runtime/Errors.h"
+#include "runtime/TStepServer.h"
+#include "runtime/TThread.h"
+
+namespace zelk {
+namespace {
+
+// A stand-in for the application's event loop: the test's own thread is the user-interface
+// thread, and the frame's wake-up hook makes the loop serve the waiting steps.
+class TestUiLoop {
+  public:
+    TestUiLoop() {
+        TThread::RecordUiThread();
+        TThread::SetWakeUpHook([this] {
+            const std::lock_guard<std::mutex> guard(mutex_);
+            due_ = true;
+            ++wakes_;
+            woken_.notify_one();
+        });
+    }
+    ~TestUiLoop() { TThread::SetWakeUpHook({}); }
+
+    // Blocks until the frame has woken the loop, without serving anything.
+    void WaitForWake() {
+        std::unique_lock<std::mutex> guard(mutex_);
+        woken_.wait(guard, [this] { return due_; });
+        due_ = false;
+    }
+    void RunUntil(const std::function<bool()>& done) {
+        while (!done()) {
+            WaitForWake();
+            TThread::ServePendingSteps();
+        }
+    }
+    // Serves once if a wake-up is due; never blocks.
+    void RunPending() {
+        std::unique_lock<std::mutex> guard(mutex_);
+        if (std::exchange(due_, false)) {
+            guard.unlock();
+            TThread::ServePendingSteps();
+        }
+    }
+    int Wakes() {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        return wakes_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool due_ = false;
+    int wakes_ = 0;
+};
+
+// Every worker of a test is gone by its end; the last serving carries out the relay's close.
+class FrameTest : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        EXPECT_EQ(TThread::WorkerCount(), 0);
+        loop.RunPending();
+    }
+    TestUiLoop loop;
+};
+
+class ScriptedWorker : public TThread {
+  public:
+    using Body = std::function<void(ScriptedWorker&)>;
+    explicit ScriptedWorker(Body body) : TThread(true), body_(std::move(body)) {}
+    ~ScriptedWorker() override { StopAndAwaitForRelease(); }
+    using TThread::CallOnUiThread;
+    using TThread::SetResultCode;
+
+  protected:
+    void Run() override { body_(*this); }
+
+  private:
+    Body body_;
+};
+
+using TThreadLifecycle = FrameTest;
+
+TEST_F(TThreadLifecycle, StartRunsTheBodyOnceAndANeverStartedWorkerIsReleasedUntouched) {
+    std::atomic<int> runs{0};
+    {
+        ScriptedWorker never([&](ScriptedWorker&) { ++runs; });
+        EXPECT_EQ(TThread::WorkerCount(), 1);
+    }
+    EXPECT_EQ(runs, 0);
+
+    ScriptedWorker worker([&](ScriptedWorker&) { ++runs; });
+    worker.Start();
+    worker.Start();
+    EXPECT_EQ(worker.AwaitEnd(), 0);
+    EXPECT_EQ(worker.AwaitEnd(), 0);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(TThreadLifecycle, CompletionHandlerReleasingTheWorkerLeavesTheThreadToEndAlone) {
+    bool released = false;
+    auto* worker = new ScriptedWorker([](ScriptedWorker& self) { self.CallOnUiThread([] {}); });
+    worker->SetOnFinished([&](TThread& sender) {
+        delete &sender;
+        released = true;
+    });
+    worker->Start();
+    loop.RunUntil([&] { return released; });
+    // The relay closes once the loop serves again, not at once.
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
+    loop.RunPending();
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 0);
+}
+
+TEST_F(TThreadLifecycle, WorkerSetToReleaseItselfIsReleasedOnTheUserInterfaceThread) {
+    bool handled = false;
+    auto* worker = new ScriptedWorker([](ScriptedWorker&) {});
+    worker->SetReleaseWhenDone(true);
+    worker->SetOnFinished([&](TThread&) { handled = true; });
+    worker->Start();
+    loop.RunUntil([] { return TThread::WorkerCount() == 0; });
+    EXPECT_TRUE(handled);
+}
+
+TEST_F(TThreadLifecycle, ReleasingARunningWorkerStopsItServesItsStepsAndWaits) {
+    std::latch running(1);
+    std::atomic<bool> bodyLeft{false};
+    int handlerCalls = 0;
+    {
+        ScriptedWorker worker([&](ScriptedWorker& self) {
+            running.count_down();
+            while (!self.StopRequested()) {
+                self.CallOnUiThread([] {});
+            }
+            bodyLeft = true;
+        });
+        worker.SetOnFinished([&](TThread&) { ++handlerCalls; });
+        worker.Start();
+        running.wait();
+    }
+    EXPECT_TRUE(bodyLeft);
+    EXPECT_EQ(handlerCalls, 0);
+}
+
+TEST_F(TThreadLifecycle, TwoWorkersInSequenceGetAFreshRelayWhileTheFirstCloseIsPending) {
+    {
+        ScriptedWorker first([](ScriptedWorker& self) { self.CallOnUiThread([] {}); });
+        first.Start();
+        first.AwaitEnd();
+    }
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);  // its close not carried out yet
+
+    bool stepRan = false;
+    bool finished = false;
+    ScriptedWorker second(
+        [&](ScriptedWorker& self) { self.CallOnUiThread([&] { stepRan = true; }); });
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 2);
+    second.SetOnFinished([&](TThread&) { finished = true; });
+    second.Start();
+    // The pending close is carried out by this serving and must spare the new relay.
+    loop.RunUntil([&] { return finished; });
+    EXPECT_TRUE(stepRan);
+    EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
+}
+
+class TThreadLastChance : public ::testing::Test {
+  protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+void RunToEnd(TThread& worker) {
+    TestUiLoop loop;
+    worker.Start();
+    loop.RunUntil([] { return false; });
+}
+
+TEST_F(TThreadLastChance, ErrorEscapingTheBodyEndsTheProcessWithTheReport) {
+    EXPECT_EXIT(
+        {
+            ScriptedWorker worker([](ScriptedWorker&) { throw EConvertError("値が壊れています"); });
+            RunToEnd(worker);
+        },
+        ::testing::ExitedWithCode(1),
+        "EConvertErrorがﾓｼﾞｭｰﾙ runtime_tests の [0-9A-F]{8} で発生しました。\n"
+        "値が壊れています\\.");
+}
+
+TEST_F(TThreadLastChance, TheBaseBodyRaisesTheAbstractError) {
+    EXPECT_EXIT(
+        {
+            TThread worker(true);
+            RunToEnd(worker);
+        },
+        ::testing::ExitedWithCode(1),
+        "EAbstractErrorがﾓｼﾞｭｰﾙ .* で発生しました。\nAbstract ｴﾗｰ\\.");
+}
+
+TEST_F(TThreadLastChance, CompletionHandlerErrorReachesTheInstalledHookAndStillEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            TThread::SetLastChanceHook([](std::exception_ptr error) {
+                try {
+                    std::rethrow_exception(error);
+                } catch (const Exception& e) {
+                    std::fprintf(stderr, "hook: %s %s\n", e.ClassName(), e.Message().c_str());
+                }
+            });
+            ScriptedWorker worker([](ScriptedWorker&) {});
+            worker.SetOnFinished([](TThread&) { throw EOutOfMemory(); });
+            RunToEnd(worker);
+        },
+        ::testing::ExitedWithCode(1), "hook: EOutOfMemory ﾒﾓﾘが足りません");
+}
+
+using TThreadSteps = FrameTest;
+
+TEST_F(TThreadSteps, StepsRunOnTheUserInterfaceThreadInOrderWhileTheWorkerWaits) {
+    std::vector<int> seen;
+    bool workerSawEveryStepDone = true;
+    const auto ui = std::this_thread::get_id();
+    ScriptedWorker worker([&](ScriptedWorker& self) {
+        for (int i = 0; i < 2000; ++i) {
+            self.CallOnUiThread([&, i] {
+                EXPECT_EQ(std::this_thread::get_id(), ui);
+                seen.push_back(i);
+            });
+            workerSawEveryStepDone = workerSawEveryStepDone && seen.size() == std::size_t(i) + 1;
+        }
+    });
+    bool finished = false;
+    worker.SetOnFinished([&](TThread&) { finished = true; });
+    worker.Start();
+    loop.RunUntil([&] { return finished; });
+    // Each step found the ones before it done, so seen holds 0 to 1999 in order.
+    EXPECT_TRUE(workerSawEveryStepDone);
+    EXPECT_EQ(seen.size(), 2000u);
+}
+
+TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
+    const void* thrown = nullptr;
+    const void* caught = nullptr;
+    ScriptedWorker worker([&](ScriptedWorker& self) {
+        try {
+            self.CallOnUiThread([&] {
+                const std::exception_ptr error = std::make_exception_ptr(EConvertError("壊れた値"));
+                try {
+                    std::rethrow_exception(error);
+                } catch (const EConvertError& original) {
+                    thrown = &original;
+                }
+                std::rethrow_exception(error);
+            });
+        } catch (const Exception& error) {
+            caught = &error;
+        }
+    });
+    worker.Start();
+    worker.AwaitEnd();
+    EXPECT_NE(thrown, nullptr);
+    EXPECT_EQ(caught, thrown);
+}
+
+TEST_F(TThreadSteps, OnFinishedReplacedAfterTheBodyReturnedIsTheHandlerThatRuns) {
+    int first = 0;
+    int second = 0;
+    ScriptedWorker worker([](ScriptedWorker&) {});
+    worker.SetOnFinished([&](TThread&) { ++first; });
+    worker.Start();
+    loop.WaitForWake();  // the completion step is waiting now
+    worker.SetOnFinished([&](TThread& sender) {
+        EXPECT_EQ(&sender, &worker);
+        ++second;
+    });
+    TThread::ServePendingSteps();
+    worker.AwaitEnd();
+    EXPECT_EQ(std::pair(first, second), std::pair(0, 1));
+}
+
+TEST_F(TThreadSteps, OnFinishedEmptiedWhileItsStepIsPendingCallsNothingAndAwaitEndServesIt) {
+    int calls = 0;
+    ScriptedWorker worker([](ScriptedWorker& self) { self.SetResultCode(7); });
+    worker.SetOnFinished([&](TThread&) { ++calls; });
+    worker.Start();
+    loop.WaitForWake();
+    worker.SetOnFinished({});
+    EXPECT_EQ(worker.AwaitEnd(), 7);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(TThreadSteps, AwaitEndServesAWorkerBlockedOnAStepAndNothingElse) {
+    std::atomic<int> steps{0};
+    ScriptedWorker worker([&](ScriptedWorker& self) {
+        for (int i = 0; i < 500; ++i) {
+            self.CallOnUiThread([&] { ++steps; });
+        }
+    });
+    worker.Start();
+    loop.WaitForWake();  // blocked in its first step
+    EXPECT_EQ(worker.AwaitEnd(), 0);
+    EXPECT_EQ(steps, 500);
+    // The wait served every step itself: the event loop was not asked to.
+    EXPECT_EQ(loop.Wakes(), 1);
+}
+
+}  // namespace
+}  // namespace zelk
