@@ -1,6 +1,6 @@
 // Guards the control contracts the window's logic relies on: the radio group's click rule, the
-// status line's cheap text, the canvas's rectangle and transparent text, the painting surface's
-// invalidate, and the tree control's nodes, errors and rebuilds under the view.
+// status line's cheap text, the canvas's rectangle and transparent text, and the tree control's
+// nodes, errors and rebuilds under the view.
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,9 @@
 #include "app/ETreeViewError.h"
 #include "app/MainFormLayout.h"
 #include "app/TCanvas.h"
-#include "app/TPageControl.h"
-#include "app/TPaintBox.h"
 #include "app/TRadioButton.h"
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
-#include "app/TfrmMain.h"
 
 namespace zelk {
 namespace {
@@ -59,16 +56,6 @@ TEST(StatusLine, KeepsTheNewestTextAtOnceAndRepaintsOnceForManyTexts) {
     EXPECT_EQ(status.PaintCount(), paints + 1) << "an equal text does nothing";
 }
 
-int Count(const QImage& image, QRgb colour) {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += image.pixel(x, y) == colour ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 TEST(Canvas, ClearBrushTextChangesOnlyGlyphPixelsAndTextHeightIsTheLineHeight) {
     const QRgb bar = qRgb(128, 0, 128);
     QImage image(40, 30, QImage::Format_RGB32);
@@ -86,36 +73,15 @@ TEST(Canvas, ClearBrushTextChangesOnlyGlyphPixelsAndTextHeightIsTheLineHeight) {
         EXPECT_EQ(canvas.TextHeight("W"), canvas.TextHeight("0"));
         EXPECT_EQ(canvas.TextHeight("ｱﾌﾟﾘ"), canvas.TextHeight("0"));
     }
-    EXPECT_LT(Count(image, bar), 40 * 30) << "the glyphs were drawn";
+    int inked = 0;
     for (int y = 0; y < 30; ++y) {
         for (int x = 0; x < 40; ++x) {
-            if (!glyphs.contains(x, y)) {
-                ASSERT_EQ(image.pixel(x, y), bar) << x << "," << y;
-            }
+            inked += image.pixel(x, y) != bar;
+            ASSERT_TRUE(glyphs.contains(x, y) || image.pixel(x, y) == bar) << x << "," << y;
         }
     }
+    EXPECT_GT(inked, 0) << "the glyphs were drawn";
     EXPECT_EQ(image.pixel(5, 5), bar) << "the top-left of the cell, above the glyphs";
-}
-
-TEST(PaintingSurface, InvalidateBeforeTheGraphPageWasShownDoesNothingAndOpeningItPaints) {
-    TfrmMain form(12);
-    form.show();
-    QTest::qWait(50);
-    int paints = 0;
-    form.PaintBox1->OnPaint = [&] { ++paints; };
-    form.PaintBox1->Invalidate();
-    QTest::qWait(50);
-    EXPECT_EQ(paints, 0);
-    form.PageControl1->SetActivePage(form.TabSheet2);
-    QTest::qWait(50);
-    EXPECT_GE(paints, 1);
-    paints = 0;
-    for (int i = 0; i < 10; ++i) {
-        form.PaintBox1->Invalidate();
-    }
-    EXPECT_EQ(paints, 0) << "no drawing inside the call";
-    QTest::qWait(50);
-    EXPECT_EQ(paints, 1);
 }
 
 TEST(TreeControl, NumbersNodesDepthFirstDeletesWholeSubtreesAndRaisesItsErrors) {
@@ -125,21 +91,21 @@ TEST(TreeControl, NumbersNodesDepthFirstDeletesWholeSubtreesAndRaisesItsErrors) 
     tree.Add(a, "a1");
     tree.Add(root, "b");
     TTreeNode* second = tree.Add(nullptr, "second");
-    EXPECT_EQ(tree.Count(), 5);
-    std::vector<std::string> order;
-    for (int i = 0; i < tree.Count(); ++i) {
-        order.push_back(tree.Item(i)->Text());
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"root", "a", "a1", "b", "second"}));
+    const auto listed = [&] {
+        std::string texts;
+        for (int i = 0; i < tree.Count(); ++i) {
+            texts += tree.Item(i)->Text() + ";";
+        }
+        return texts;
+    };
+    EXPECT_EQ(listed(), "root;a;a1;b;second;");
     EXPECT_THROW(tree.Item(-1), ETreeViewError);
     tree.Delete(a);
-    EXPECT_EQ(tree.Count(), 3);
-    EXPECT_EQ(tree.Item(1)->Text(), "b");
+    EXPECT_EQ(listed(), "root;b;second;");
     EXPECT_EQ(tree.Item(1)->Index(), 0);
     tree.Delete(root);
-    EXPECT_EQ(tree.Item(0), second);
     tree.Add(second, "in a freed place");
-    EXPECT_EQ(tree.Item(1)->Text(), "in a freed place");
+    EXPECT_EQ(listed(), "second;in a freed place;");
     tree.Delete(tree.Item(0));
     EXPECT_EQ(tree.Count(), 0);
     const auto message = [](auto call) {

@@ -26,7 +26,6 @@
 #include "app/TRadioButton.h"
 #include "app/TfrmMain.h"
 #include "app/WideListIndex.h"
-#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
@@ -34,16 +33,10 @@ namespace {
 constexpr int kWidth = 602;
 constexpr int kHeight = 259;
 const QColor kBackground(200, 200, 200);
-const QColor kWhite(255, 255, 255);
 const QColor kMagenta(255, 0, 255);
-const QColor kLime(0, 255, 0);
-
-QFont WindowFont() {
-    return MainFormFont(96);
-}
 
 int TextLine() {
-    return QFontMetrics(WindowFont()).height();
+    return QFontMetrics(MainFormFont(96)).height();
 }
 
 QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
@@ -51,7 +44,7 @@ QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(kBackground);
     QPainter painter(&image);
-    TCanvas canvas(painter, WindowFont(), kBackground);
+    TCanvas canvas(painter, MainFormFont(96), kBackground);
     PaintGraph(canvas, width, height, root, index);
     return image;
 }
@@ -221,11 +214,7 @@ TEST(GraphView, ChainOfAHundredThousandLevelsPaintsWithoutExhaustingTheStack) {
 }
 
 TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
-    struct Basis : SizeBasisProvider {
-        bool compressed = false;
-        bool CompressedBasis() const override { return compressed; }
-    } basis;
-    InstallSizeBasis(&basis);
+    FixedBasis basis;
     // 20,000 children of one byte, every 997th of a megabyte (on one basis or the other), each
     // of those with a child of its own.
     auto root = MakeRoot(0, 0);
@@ -244,7 +233,6 @@ TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
         basis.compressed = compressed;
         EXPECT_EQ(Paint(root.get(), kWidth, kHeight, &index), Paint(root.get())) << compressed;
     }
-    InstallSizeBasis(nullptr);
 }
 
 TEST(GraphView, TheWindowsSurfaceIsBlankUntilAScanFinishesAndFollowsItsSizeAndTheBasis) {
