@@ -157,13 +157,11 @@ TEST(GraphView, BarsStackInColumnsPerLevelWithGapsTruncatedHeightsAndThePathsCol
 
 TEST(GraphView, LabelsOnlyBarsTallerThanATextLineInOutlinedWhite) {
     const int line = TextLine();
-    auto root = MakeRoot(kHeight, kHeight);  // one byte per pixel row
-    root->Name = "";
-    root->MaxLevel = 1;
-    AddRecord(*root, "", 100, 0);
-    AddRecord(*root, "ＷＷＷ", line, 0);      // magenta, exactly one line: no label
-    AddRecord(*root, "ＷＷＷ", line + 1, 0);  // lime, one pixel more: labelled
-    AddRecord(*root, "ＷＷＷ", 0, 0);
+    // One byte per pixel row: magenta exactly one line high (no label), lime one pixel more.
+    auto root = Tree("259 [100 " + std::to_string(line) + " " + std::to_string(line + 1) + " 0]");
+    for (int i = 1; i < 4; ++i) {
+        root->Children[static_cast<std::size_t>(i)]->Name = "ＷＷＷ";
+    }
     const QImage image = Paint(root.get());
     const int limeTop = kHeight - (line + 1);
     const int magentaTop = limeTop - line;

@@ -1,10 +1,11 @@
-// Guards the main window: its initial state, the window font, the start-up scaling of every
-// control, the bands on resize, the keyboard order and the legend a tree click shows; what
-// assistive technology learns from it (a name and a fitting role for every control, the buttons
-// read by their texts, the listing's node texts as the names of its items, an unreadable
-// directory described as such beside its marked picture, the status line's current text and the
-// graph surface's description); and how errors escaping handlers reach the user (the error box's
-// caption made from the program file's name and its "." rule, multi-byte characters counted
+// Guards the main window and its controls: the radio group's click rule, the status line's cheap
+// text, the canvas's rectangle and transparent text; the window's initial state, the window font,
+// the start-up scaling of every control, the bands on resize, the keyboard order and the legend a
+// tree click shows; what assistive technology learns from it (a name and a fitting role for every
+// control, the buttons read by their texts, the listing's node texts as the names of its items, an
+// unreadable directory described as such beside its marked picture, the status line's current text
+// and the graph surface's description); and how errors escaping handlers reach the user (the error
+// box's caption made from the program file's name and its "." rule, multi-byte characters counted
 // whole, EAbort never shown, foreign objects reported without ending the program, an error in a
 // paint shown after the paint while the next paint tries again) and the graph surface's paints.
 
@@ -13,6 +14,7 @@
 #include <QAccessible>
 #include <QImage>
 #include <QMap>
+#include <QPainter>
 #include <QPushButton>
 #include <QSet>
 #include <QTabBar>
@@ -25,6 +27,7 @@
 #include "app/MainFormLayout.h"
 #include "app/RecordTrees.h"
 #include "app/TApplication.h"
+#include "app/TCanvas.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
@@ -45,7 +48,6 @@ TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis)
     EXPECT_EQ(form.windowTitle(), "ZELK");
     EXPECT_EQ(form.PageControl1->ActivePage(), form.TabSheet1);
     EXPECT_TRUE(form.rbFileSize->isChecked());
-    EXPECT_FALSE(form.CompressedBasis());
     EXPECT_EQ(form.TreeView1->Count(), 0);
     EXPECT_EQ(form.StatusBar1->SimpleText(), "");
     EXPECT_EQ(MainFormFont(96).pixelSize(), 12);
@@ -121,6 +123,71 @@ TEST(MainForm, ClickingTheTreeShowsTheLegendInTheStatusLine) {
               "名前 "
               "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き"
               "込み");
+}
+
+TEST(RadioGroup, ClickOnTheCheckedButtonRunsNothingAndOnTheOtherOnlyItsOwnAfterTheCheckMoved) {
+    QWidget band;
+    TRadioButton first("first", &band);
+    TRadioButton second("second", &band);
+    first.setChecked(true);
+    std::vector<std::string> runs;
+    QObject::connect(&first, &TRadioButton::Click, [&] { runs.push_back("first"); });
+    QObject::connect(&second, &TRadioButton::Click, [&] {
+        runs.push_back(first.isChecked() || !second.isChecked() ? "second too early" : "second");
+    });
+    first.click();
+    EXPECT_TRUE(runs.empty());
+    second.click();
+    EXPECT_EQ(runs, std::vector<std::string>{"second"});
+    second.click();
+    first.setChecked(true);  // from code: no event
+    EXPECT_EQ(runs, std::vector<std::string>{"second"});
+}
+
+TEST(StatusLine, KeepsTheNewestTextAtOnceAndRepaintsOnceForManyTexts) {
+    TStatusBar status;
+    status.resize(300, 20);
+    status.show();
+    QTest::qWait(50);
+    const int paints = status.PaintCount();
+    for (int i = 0; i < 1000; ++i) {
+        status.SetSimpleText("c:\\dir" + std::to_string(i));
+    }
+    EXPECT_EQ(status.SimpleText(), "c:\\dir999");
+    EXPECT_EQ(status.PaintCount(), paints) << "no synchronous repaint";
+    QTest::qWait(100);
+    EXPECT_EQ(status.PaintCount(), paints + 1);
+    status.SetSimpleText("c:\\dir999");
+    QTest::qWait(100);
+    EXPECT_EQ(status.PaintCount(), paints + 1) << "an equal text does nothing";
+}
+
+TEST(Canvas, ClearBrushTextChangesOnlyGlyphPixelsAndTextHeightIsTheLineHeight) {
+    const QRgb bar = qRgb(128, 0, 128);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(bar);
+    QRect glyphs;
+    {
+        QPainter painter(&image);
+        TCanvas canvas(painter, MainFormFont(96), Qt::gray);
+        canvas.SetBrushStyle(TBrushStyle::Clear);
+        canvas.SetFontColor(Qt::white);
+        canvas.TextOut(5, 5, "ab");
+        const QFontMetrics metrics(canvas.Font());
+        glyphs =
+            metrics.boundingRect("ab").translated(5, 5 + metrics.ascent()).adjusted(-1, -1, 1, 1);
+        EXPECT_EQ(canvas.TextHeight("W"), canvas.TextHeight("0"));
+        EXPECT_EQ(canvas.TextHeight("ｱﾌﾟﾘ"), canvas.TextHeight("0"));
+    }
+    int inked = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            inked += image.pixel(x, y) != bar;
+            ASSERT_TRUE(glyphs.contains(x, y) || image.pixel(x, y) == bar) << x << "," << y;
+        }
+    }
+    EXPECT_GT(inked, 0) << "the glyphs were drawn";
+    EXPECT_EQ(image.pixel(5, 5), bar) << "the top-left of the cell, above the glyphs";
 }
 
 QAccessibleInterface* Of(QObject* object) {
@@ -231,26 +298,24 @@ TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMar
 }
 
 TEST(AppTexts, TitleKeepsTheFirstCharacterAndLowersTheRestOfTheNameBeforeItsFirstDot) {
-    const std::pair<const char*, const char*> rows[] = {{"/usr/local/bin/ZELK", "Zelk"},
-                                                        {"/mnt/c/TOOLS/DISKVIEW.EXE", "Diskview"},
-                                                        {"a.b.exe", "a"},
-                                                        {"/opt/zELK", "zelk"},
-                                                        {"/opt/ＺEＬK.bin", "ＺeＬk"}};
+    // clang-format off
+    const std::pair<const char*, const char*> rows[] = {
+        {"/usr/local/bin/ZELK", "Zelk"}, {"/mnt/c/TOOLS/DISKVIEW.EXE", "Diskview"},
+        {"a.b.exe", "a"}, {"/opt/zELK", "zelk"}, {"/opt/ＺEＬK.bin", "ＺeＬk"}};
+    // clang-format on
     for (const auto& [file, title] : rows) {
         EXPECT_EQ(AppTitleOf(file), title) << file;
     }
 }
 
 TEST(AppTexts, ErrorBoxAppendsADotAfterAJapaneseLetterOrDigitButNotAfterAClosingMark) {
+    // clang-format off
     const std::pair<const char*, const char*> rows[] = {
         {"ﾒﾓﾘが足りません", "ﾒﾓﾘが足りません."},
         {"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)", "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"},
-        {"disk full", "disk full."},
-        {"3", "3."},
-        {"done.", "done."},
-        {"trailing ", "trailing "},
-        {"a-", "a-"},
-        {"", ""}};
+        {"disk full", "disk full."}, {"3", "3."}, {"done.", "done."}, {"trailing ", "trailing "},
+        {"a-", "a-"}, {"", ""}};
+    // clang-format on
     for (const auto& [message, shown] : rows) {
         EXPECT_EQ(ErrorBoxText(message), shown) << message;
     }

