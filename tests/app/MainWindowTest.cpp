@@ -276,19 +276,14 @@ TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMar
     for (QAccessibleInterface* item : found) {
         described.insert(item->text(QAccessible::Name), item->text(QAccessible::Description));
     }
-    ASSERT_EQ(tree.Count(), 4);
+    std::string seen;  // per node: its pictures, closed and open, and its item's description
     for (int i = 0; i < tree.Count(); ++i) {
         const TTreeNode& node = *tree.Item(i);
         const QString shown = QString::fromStdString(node.Text());
-        const bool unreadable = i == 3;
-        ASSERT_TRUE(described.contains(shown)) << node.Text();
-        EXPECT_EQ(
-            described[shown],
-            unreadable ? QString::fromUtf8("このディレクトリは読み取れませんでした") : QString())
-            << node.Text();
-        EXPECT_EQ(node.ImageIndex, unreadable ? 2 : 0);
-        EXPECT_EQ(node.SelectedIndex, unreadable ? 2 : 1);
+        seen += std::to_string(node.ImageIndex) + std::to_string(node.SelectedIndex) + " " +
+                (described.contains(shown) ? described[shown].toStdString() : "unnamed") + "|";
     }
+    EXPECT_EQ(seen, "01 |01 |01 |22 このディレクトリは読み取れませんでした|");
     // The third picture is the closed folder with a red mark in its lower right corner.
     const QImage closed = form.ImageList1->Picture(0).toImage();
     const QImage marked = form.ImageList1->Picture(2).toImage();
