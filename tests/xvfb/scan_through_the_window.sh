@@ -47,6 +47,7 @@ sleep 1
 cmp -s "$work/window-tree.png" "$work/window-graph.png" && { echo "the graph page did not open"; exit 1; }
 if [ -n "${SHOT_DIR:-}" ]; then cp "$work/window-tree.png" "$work/window-graph.png" "$SHOT_DIR/"; fi
 xdotool mousemove --window "$window" 40 92 click 1
+sleep 1
 if "$tool" shows "$window" "探索完了" >/dev/null; then
   echo "the completion text shows before any scan"; exit 1
 fi
