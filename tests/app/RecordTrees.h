@@ -1,9 +1,10 @@
 #pragma once
-// Record trees built by hand for the listing and sorting tests.
+// Record trees built by hand for the listing, sorting and graph tests, and a size basis they set.
 
 #include <memory>
 #include <string>
 
+#include "scan/SizeBasis.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -32,5 +33,13 @@ inline std::unique_ptr<TFileAttr> MakeRoot(double size, double compressed, doubl
     root->Searched = true;
     return root;
 }
+
+// Installed for its lifetime.
+struct FixedBasis : SizeBasisProvider {
+    FixedBasis() { InstallSizeBasis(this); }
+    ~FixedBasis() override { InstallSizeBasis(nullptr); }
+    bool CompressedBasis() const override { return compressed; }
+    bool compressed = false;
+};
 
 }  // namespace zelk

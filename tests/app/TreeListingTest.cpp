@@ -1,22 +1,32 @@
-// Guards the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
-// ratio, date), an empty drive listing without an error, the nodes' nesting and order, a rebuild
+// Guards the tree control (nodes numbered depth first, its errors, rebuilds under the view) and
+// the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
+// ratio, date) in their nesting and order, an empty drive listing without an error, a rebuild
 // discarding every earlier node and label edit, a large listing added in steps, and a deep one;
-// and the rows against being cut off: a long text and a row two hundred levels deep reached with
-// the horizontal scroll bar and drawn whole, a name holding control characters on one line.
+// the rows against being cut off: a long text and a row two hundred levels deep reached with the
+// horizontal scroll bar and drawn whole, a name holding control characters on one line; and
+// sorting: by size on either basis with basis changes re-sorting once a key is chosen, by date,
+// the stable sort putting larger keys first and equal keys in their earlier order, and nothing
+// sorted or rebuilt before a key is chosen, during a scan or after an interrupted one.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QImage>
 #include <QScrollBar>
 #include <algorithm>
+#include <map>
+#include <random>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "app/ETreeViewError.h"
+#include "app/RecordSorter.h"
 #include "app/RecordTrees.h"
+#include "app/TRadioButton.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
-#include "app/TreeListing.h"
 #include "runtime/DateTimeTestSupport.h"
 
 namespace zelk {
@@ -25,23 +35,47 @@ namespace {
 class TreeListingTest : public DateTimeTest {
   protected:
     std::string TextAt(int index) const { return form_.TreeView1->Item(index)->Text(); }
+    // The names below the root as listed, depth first; empty while nothing is listed.
+    std::string Listed() const {
+        std::string names;
+        for (int i = 1; i < form_.TreeView1->Count(); ++i) {
+            names += TextAt(i).substr(0, 1);
+        }
+        return names;
+    }
+    void SortSample() {
+        form_.RootAttr = MakeRoot(60, 60, 5);
+        TFileAttr& a = AddRecord(*form_.RootAttr, "a", 10, 30, 3);
+        AddRecord(a, "x", 1, 1, 1);
+        AddRecord(a, "y", 9, 29, 3);
+        AddRecord(*form_.RootAttr, "b", 20, 10, 5);
+        AddRecord(*form_.RootAttr, "c", 30, 20, 4);
+    }
     TfrmMain form_{0};
 };
 
-TEST_F(TreeListingTest, NodeTextsReadByteForByteUnderTheJapaneseSettings) {
+TEST_F(TreeListingTest, NodeTextsReadByteForByteUnderTheJapaneseSettingsInTheirNesting) {
     form_.RootAttr = MakeRoot(1e9, 9e8, At(2026, 12, 6, 9, 5, 7));
     TFileAttr& root = *form_.RootAttr;
     AddRecord(root, "Windows", 2.5e8, 2e8, At(2026, 12, 6, 9, 5, 7));
+    AddRecord(*root.Children[0], "grown", 100, 103, At(2026, 1, 1, 0, 0, 1));
     AddRecord(root, "plain", 1e8, 1e8, At(2026, 1, 1));
-    AddRecord(root, "grown", 100, 103, At(2026, 1, 1, 0, 0, 1));
     AddRecord(root, "eighth", 1.25e8, 1.125e8, At(2026, 1, 1));
     form_.RefreshTree();
-    ASSERT_EQ(form_.TreeView1->Count(), 5);
-    EXPECT_EQ(TextAt(0), "\\ 100%:100% (1,000,000,000)(900,000,000 10%) 2026/12/06 9:05:07");
-    EXPECT_EQ(TextAt(1), "Windows 25%:22% (250,000,000)(200,000,000 20%) 2026/12/06 9:05:07");
-    EXPECT_EQ(TextAt(2), "plain 10%:11% (100,000,000)(-) 2026/01/01");
-    EXPECT_EQ(TextAt(3), "grown 0%:0% (100)(103 -3%) 2026/01/01 0:00:01");
-    EXPECT_EQ(TextAt(4), "eighth 13%:13% (125,000,000)(112,500,000 10%) 2026/01/01");
+    std::string listed;  // one line per node, indented by its depth
+    for (int i = 0; i < form_.TreeView1->Count(); ++i) {
+        for (const TTreeNode* up = form_.TreeView1->Item(i)->Parent(); up; up = up->Parent()) {
+            listed += "  ";
+        }
+        listed += TextAt(i) + "\n";
+    }
+    EXPECT_EQ(form_.TreeView1->Model().TopCount(), 1);
+    EXPECT_EQ(listed,
+              "\\ 100%:100% (1,000,000,000)(900,000,000 10%) 2026/12/06 9:05:07\n"
+              "  Windows 25%:22% (250,000,000)(200,000,000 20%) 2026/12/06 9:05:07\n"
+              "    grown 0%:0% (100)(103 -3%) 2026/01/01 0:00:01\n"
+              "  plain 10%:11% (100,000,000)(-) 2026/01/01\n"
+              "  eighth 13%:13% (125,000,000)(112,500,000 10%) 2026/01/01\n");
 }
 
 TEST_F(TreeListingTest, SizesKeepEveryDigitAndAnEmptyTotalGivesAShareOfZero) {
@@ -58,24 +92,6 @@ TEST_F(TreeListingTest, SizesKeepEveryDigitAndAnEmptyTotalGivesAShareOfZero) {
         EXPECT_NE(TextAt(0).find(text), std::string::npos) << TextAt(0);
         EXPECT_EQ(TextAt(1), "e 0%:0% (0)(-) 1899/12/30");
     }
-}
-
-TEST_F(TreeListingTest, NodesNestInChildrenOrder) {
-    form_.RootAttr = MakeRoot(60, 60);
-    TFileAttr& a = AddRecord(*form_.RootAttr, "a", 10, 10);
-    AddRecord(a, "a1", 5, 5);
-    AddRecord(a, "a2", 5, 5);
-    AddRecord(*form_.RootAttr, "b", 50, 50);
-    form_.RefreshTree();
-    TTreeView& tree = *form_.TreeView1;
-    ASSERT_EQ(tree.Count(), 5);
-    TTreeNode* top = tree.Item(0);
-    EXPECT_EQ(tree.Model().TopCount(), 1);
-    ASSERT_EQ(top->Count(), 2);
-    EXPECT_EQ(top->Item(0)->Text().substr(0, 2), "a ");
-    EXPECT_EQ(top->Item(1)->Text().substr(0, 2), "b ");
-    EXPECT_EQ(top->Item(0)->Item(1)->Text().substr(0, 3), "a2 ");
-    EXPECT_EQ(top->Item(1)->Count(), 0);
 }
 
 TEST_F(TreeListingTest, ARebuildRemovesEveryEarlierNodeAndLabelEdit) {
@@ -176,7 +192,6 @@ TEST(TreeScrolling, ControlCharactersInANameStayOnOneLineAndInTheText) {
     TTreeNode* plain = tree.Add(nullptr, "ab");
     TTreeNode* broken = tree.Add(nullptr, "a\nb\tc\x7f");
     tree.Model().FlushChanges();
-    EXPECT_EQ(broken->Text(), "a\nb\tc\x7f");
     EXPECT_EQ(tree.Model().IndexOf(broken).data().toString(), QString("a\nb\tc\x7f"));
     QStyleOptionViewItem option;
     option.initFrom(&tree);
@@ -184,6 +199,163 @@ TEST(TreeScrolling, ControlCharactersInANameStayOnOneLineAndInTheText) {
         return tree.itemDelegate()->sizeHint(option, tree.Model().IndexOf(node)).height();
     };
     EXPECT_EQ(heightOf(broken), heightOf(plain));
+}
+
+TEST_F(TreeListingTest, SortsBySizeOnTheBasisResortingOnASwitchOnceAKeyIsChosenAndByDate) {
+    SortSample();
+    form_.rbCompressedSize->setChecked(true);
+    form_.rbCompressedSizeClick();
+    EXPECT_EQ(Listed(), "") << "no key yet: nothing sorted or listed";
+    form_.btnSortBySizeClick();
+    EXPECT_EQ(Listed(), "ayxcb");
+    form_.rbFileSize->setChecked(true);
+    form_.rbFileSizeClick();
+    EXPECT_EQ(Listed(), "cbayx");
+    form_.btnSortByDateClick();
+    EXPECT_EQ(Listed(), "bcayx") << "the newest file below first";
+}
+
+TEST_F(TreeListingTest, NothingIsSortedDuringOrAfterAnInterruptedScanAndTheKeyStays) {
+    SortSample();
+    form_.RootAttr->Searched = false;
+    form_.btnSortBySizeClick();
+    EXPECT_EQ(form_.RootAttr->Children[0]->Name.Str(), "a");
+    EXPECT_EQ(Listed(), "");
+    form_.RootAttr->Searched = true;
+    form_.rbFileSizeClick();
+    EXPECT_EQ(Listed(), "cbayx");
+    form_.RootAttr.reset();
+    EXPECT_NO_THROW(form_.btnSortByDateClick());
+}
+
+TEST(Sorting, StableSortOrdersKeysFromTheLargestAndKeepsEqualKeysInTheirEarlierOrder) {
+    FixedBasis basis;
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        // Three levels of lists of up to 30 children, each key one of four values.
+        auto root = MakeRoot(0, 0);
+        std::vector<TFileAttr*> lists{root.get()};
+        for (std::size_t at = 0; at < lists.size() && lists.size() < 400; ++at) {
+            for (auto n = random() % 30; n > 0; --n) {
+                lists.push_back(
+                    &AddRecord(*lists[at], "", random() % 4, random() % 4, random() % 4));
+            }
+        }
+        for (const char* key : {"Size", "Size", "Date"}) {
+            basis.compressed = !basis.compressed;
+            std::map<const TFileAttr*, std::size_t> earlier;  // a child's place before
+            for (const TFileAttr* list : lists) {
+                for (std::size_t i = 0; i < list->Children.size(); ++i) {
+                    earlier[list->Children[i].get()] = i;
+                }
+            }
+            SortAttr(key, *root);
+            for (const TFileAttr* list : lists) {
+                std::vector<double> keys;
+                for (std::size_t i = 0; i < list->Children.size(); ++i) {
+                    const TFileAttr* child = list->Children[i].get();
+                    keys.push_back(std::string(key) == "Date" ? child->LastWrite
+                                                              : child->GetSize());
+                    if (i > 0 && keys[i] == keys[i - 1]) {
+                        ASSERT_LT(earlier[list->Children[i - 1].get()], earlier[child])
+                            << "round " << round << " " << key;
+                    }
+                }
+                ASSERT_TRUE(std::is_sorted(keys.rbegin(), keys.rend()))
+                    << "round " << round << " " << key;
+            }
+        }
+    }
+}
+
+TEST_F(TreeListingTest, ALargeTreeIsSortedInStepsThenListed) {
+    form_.RootAttr = MakeRoot(0, 0);
+    for (int list = 0; list < 3; ++list) {
+        TFileAttr& wide = AddRecord(*form_.RootAttr, std::to_string(list), list, list);
+        for (int i = 0; i < 60000; ++i) {
+            AddRecord(wide, "", i % 7, 0);
+        }
+    }
+    form_.btnSortBySizeClick();
+    ASSERT_TRUE(form_.SortPending());
+    EXPECT_EQ(form_.TreeView1->Count(), 0);
+    while (form_.SortPending()) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(form_.RootAttr->Children[0]->Name.Str(), "2");
+    EXPECT_EQ(form_.RootAttr->Children[2]->Name.Str(), "0");
+    EXPECT_EQ(form_.RootAttr->Children[1]->Children.front()->Size, 6);
+    EXPECT_EQ(form_.TreeView1->Count(), 1 + 3 + 3 * 60000);
+}
+
+TEST(TreeControl, NumbersNodesDepthFirstDeletesWholeSubtreesAndRaisesItsErrors) {
+    TTreeView tree;
+    TTreeNode* root = tree.Add(nullptr, "root");
+    TTreeNode* a = tree.Add(root, "a");
+    tree.Add(a, "a1");
+    tree.Add(root, "b");
+    TTreeNode* second = tree.Add(nullptr, "second");
+    const auto listed = [&] {
+        std::string texts;
+        for (int i = 0; i < tree.Count(); ++i) {
+            texts += tree.Item(i)->Text() + ";";
+        }
+        return texts;
+    };
+    EXPECT_EQ(listed(), "root;a;a1;b;second;");
+    EXPECT_THROW(tree.Item(-1), ETreeViewError);
+    tree.Delete(a);
+    EXPECT_EQ(listed(), "root;b;second;");
+    EXPECT_EQ(tree.Item(1)->Index(), 0);
+    tree.Delete(root);
+    tree.Add(second, "in a freed place");
+    EXPECT_EQ(listed(), "second;in a freed place;");
+    tree.Delete(tree.Item(0));
+    EXPECT_EQ(tree.Count(), 0);
+    const auto message = [](auto call) {
+        try {
+            call();
+        } catch (const ETreeViewError& error) {
+            return error.Message();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { tree.Item(0); }), "不正なｲﾝﾃﾞｯｸｽ");
+    TTreeView other;
+    TTreeNode* foreign = other.Add(nullptr, "x");
+    EXPECT_EQ(message([&] { tree.Add(foreign, "y"); }), "ｱｲﾃﾑの挿入ができません");
+    EXPECT_EQ(tree.Count(), 0) << "nothing added for a parent of another tree";
+}
+
+TEST(TreeControl, ShowsTheFinishedTreeCollapsedOnceControlReturnsToTheLoop) {
+    TTreeView tree;
+    tree.resize(300, 200);
+    tree.show();
+    QAbstractItemModelTester tester(&tree.Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    TTreeNode* root = tree.Add(nullptr, "\\ 100%:100%");
+    root->ImageIndex = 0;
+    root->SelectedIndex = 1;
+    for (int i = 0; i < 50; ++i) {
+        TTreeNode* child = tree.Add(root, "dir" + std::to_string(i));
+        tree.Add(child, "leaf");
+    }
+    QCoreApplication::processEvents();
+    const QModelIndex top = tree.model()->index(0, 0);
+    EXPECT_EQ(top.data().toString(), QString::fromUtf8("\\ 100%:100%"));
+    EXPECT_EQ(tree.model()->rowCount(top), 50);
+    EXPECT_FALSE(tree.isExpanded(top));
+    tree.expand(top);
+    tree.setCurrentIndex(tree.model()->index(3, 0, top));
+    // A rebuild while the view holds an expanded, selected node.
+    while (tree.Count() > 0) {
+        tree.Delete(tree.Item(0));
+    }
+    tree.Add(nullptr, "new root");
+    tree.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree.model()->rowCount(), 1);
+    EXPECT_EQ(tree.model()->index(0, 0).data().toString(), "new root");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -53,16 +52,6 @@ int Close(xcb_window_t window) {
     return 0;
 }
 
-int Grab(int argc, char** argv, WId window, const char* file) {
-    QGuiApplication application(argc, argv);
-    const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(window);
-    if (picture.isNull() || !picture.save(file, "PNG")) {
-        std::fprintf(stderr, "cannot grab window %llu\n", static_cast<unsigned long long>(window));
-        return 1;
-    }
-    return 0;
-}
-
 // Which pixels of a picture are ink: darker than half the background.
 std::vector<bool> InkOf(const QImage& image, QRect area, int threshold) {
     std::vector<bool> ink;
@@ -77,15 +66,9 @@ std::vector<bool> InkOf(const QImage& image, QRect area, int threshold) {
 
 // Draws text as the status line does and slides it over the window's bottom band; the text
 // shows when some place agrees with its ink on nearly every pixel. Prints the best agreement.
-int Shows(int argc, char** argv, WId window, const char* text) {
-    QGuiApplication application(argc, argv);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QImage shot = screen->grabWindow(window).toImage().convertToFormat(QImage::Format_RGB32);
-    if (shot.isNull()) {
-        std::fprintf(stderr, "cannot grab window %llu\n", static_cast<unsigned long long>(window));
-        return 2;
-    }
-    const QFont font = zelk::MainFormFont(static_cast<int>(screen->logicalDotsPerInchY()));
+int Shows(const QImage& shot, const char* text) {
+    const QFont font = zelk::MainFormFont(
+        static_cast<int>(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
     const QString string = QString::fromUtf8(text);
     const QFontMetrics metrics(font);
     QImage sample(metrics.horizontalAdvance(string) + 8, metrics.height() + 8,
@@ -110,20 +93,16 @@ int Shows(int argc, char** argv, WId window, const char* text) {
         std::printf("0.000\n");
         return 1;
     }
-    QHash<QRgb, int> counts;
+    // The band is nearly all background, so half its mean grey parts ink from background.
+    long grey = 0;
     for (int y = band.top(); y <= band.bottom(); ++y) {
         for (int x = band.left(); x <= band.right(); ++x) {
-            ++counts[shot.pixel(x, y)];
-        }
-    }
-    QRgb background = 0;
-    for (auto at = counts.cbegin(); at != counts.cend(); ++at) {
-        if (at.value() > counts.value(background)) {
-            background = at.key();
+            grey += qGray(shot.pixel(x, y));
         }
     }
     const std::vector<bool> want = InkOf(sample, inked, 128);
-    const std::vector<bool> have = InkOf(shot, band, qGray(background) / 2);
+    const std::vector<bool> have =
+        InkOf(shot, band, static_cast<int>(grey / (band.width() * band.height()) / 2));
     double best = 0;
     for (int top = 0; top + inked.height() <= band.height(); ++top) {
         for (int left = 0; left + inked.width() <= band.width(); ++left) {
@@ -145,16 +124,23 @@ int Shows(int argc, char** argv, WId window, const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 4 && std::strcmp(argv[1], "grab") == 0) {
-        return Grab(argc, argv, std::stoull(argv[2]), argv[3]);
-    }
-    if (argc >= 4 && std::strcmp(argv[1], "shows") == 0) {
-        return Shows(argc, argv, std::stoull(argv[2]), argv[3]);
-    }
-    if (argc >= 3 && std::strcmp(argv[1], "close") == 0) {
+    const std::string command = argc >= 3 ? argv[1] : "";
+    if (command == "close") {
         return Close(static_cast<xcb_window_t>(std::stoul(argv[2])));
     }
-    std::fprintf(stderr,
-                 "usage: window_tool grab <id> <file.png> | shows <id> <text> | close <id>\n");
-    return 2;
+    if (argc < 4 || (command != "grab" && command != "shows")) {
+        std::fprintf(stderr,
+                     "usage: window_tool grab <id> <file.png> | shows <id> <text> | close <id>\n");
+        return 2;
+    }
+    QGuiApplication application(argc, argv);
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(std::stoull(argv[2]));
+    if (shot.isNull()) {
+        std::fprintf(stderr, "cannot grab window %s\n", argv[2]);
+        return 2;
+    }
+    if (command == "grab") {
+        return shot.save(argv[3], "PNG") ? 0 : 1;
+    }
+    return Shows(shot.toImage().convertToFormat(QImage::Format_RGB32), argv[3]);
 }

@@ -41,13 +41,8 @@ if "$tools/window_tool" shows "$window" "探索完了" >/dev/null 2>&1; then
 fi
 
 "$tools/window_tool" close "$window"
-start=$(date +%s%N)
-gone=""
-while [ $(( ($(date +%s%N) - start) / 1000000 )) -lt 2000 ]; do
-  if ! xdotool search --name '^ZELK$' >/dev/null 2>&1; then gone=yes; break; fi
-  sleep 0.05
-done
-[ -n "$gone" ] || { echo "the window is still there 2 s after the close"; exit 1; }
+timeout 2 bash -c "while xdotool search --name '^ZELK\$' >/dev/null 2>&1; do sleep 0.05; done" ||
+  { echo "the window is still there 2 s after the close"; exit 1; }
 
 kill -9 "$fs"
 fs=""

@@ -1,0 +1,388 @@
+// Guards the main window and its controls: the radio group's click rule, the status line's cheap
+// text, the canvas's rectangle and transparent text; the window's initial state, the window font,
+// the start-up scaling of every control, the bands on resize, the keyboard order and the legend a
+// tree click shows; what assistive technology learns from it (a name and a fitting role for every
+// control, the buttons read by their texts, the listing's node texts as the names of its items, an
+// unreadable directory described as such beside its marked picture, the status line's current text
+// and the graph surface's description); and how errors escaping handlers reach the user (the error
+// box's caption made from the program file's name and its "." rule, multi-byte characters counted
+// whole, EAbort never shown, foreign objects reported without ending the program, an error in a
+// paint shown after the paint while the next paint tries again) and the graph surface's paints.
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QImage>
+#include <QMap>
+#include <QPainter>
+#include <QPushButton>
+#include <QSet>
+#include <QTabBar>
+#include <QTest>
+#include <stdexcept>
+
+#include "app/AppTexts.h"
+#include "app/DesignScaling.h"
+#include "app/ErrorGuard.h"
+#include "app/MainFormLayout.h"
+#include "app/RecordTrees.h"
+#include "app/TApplication.h"
+#include "app/TCanvas.h"
+#include "app/TImageList.h"
+#include "app/TPageControl.h"
+#include "app/TPaintBox.h"
+#include "app/TPanel.h"
+#include "app/TRadioButton.h"
+#include "app/TStatusBar.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "drives/TDriveComboBox.h"
+#include "runtime/Errors.h"
+
+namespace zelk {
+namespace {
+
+TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis) {
+    TfrmMain form;
+    form.FormCreate();
+    EXPECT_EQ(form.windowTitle(), "ZELK");
+    EXPECT_EQ(form.PageControl1->ActivePage(), form.TabSheet1);
+    EXPECT_TRUE(form.rbFileSize->isChecked());
+    EXPECT_EQ(form.TreeView1->Count(), 0);
+    EXPECT_EQ(form.StatusBar1->SimpleText(), "");
+    EXPECT_EQ(MainFormFont(96).pixelSize(), 12);
+    EXPECT_EQ(MainFormFont(144).pixelSize(), 18);
+}
+
+TEST(MainForm, ScalesEveryPlaceByTheMeasuredTextHeightRoundingToTheNearestPixel) {
+    TfrmMain form;  // measured from the window font: 13 against the design's 12
+    EXPECT_EQ(form.size(), QSize(661, 410));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 661, 79));
+    EXPECT_EQ(form.btnSortByDate->geometry(), QRect(529, 43, 122, 27));
+    EXPECT_EQ(MulDivRounded(-378, 13, 12), -410) << "-409.5 rounds away from zero";
+}
+
+TEST(MainForm, BandsKeepTheirHeightsAndTheTopBandItsControlsOnResize) {
+    TfrmMain form(12);
+    const QRect start = form.btnStop->geometry();
+    form.show();
+    form.resize(900, 600);
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 900, 73));
+    EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, 581, 900, 19));
+    EXPECT_EQ(form.PageControl1->geometry(), QRect(0, 73, 900, 508));
+    EXPECT_EQ(form.btnStop->geometry(), start);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.TreeView1->size(), form.TabSheet1->size());
+}
+
+class Keyboard : public ::testing::Test {
+  protected:
+    Keyboard() {
+        form_.show();
+        QApplication::setActiveWindow(&form_);
+    }
+    QWidget* Press(QWidget* from, int key, Qt::KeyboardModifiers modifiers = {}) {
+        from->setFocus();
+        QTest::keyClick(from, static_cast<Qt::Key>(key), modifiers);
+        return QApplication::focusWidget();
+    }
+    TfrmMain form_;
+};
+
+TEST_F(Keyboard, TabVisitsTheBandTheCheckedRadioTheTabStripAndTheTreeThenWraps) {
+    const std::vector<QWidget*> order = {
+        form_.DriveComboBox1,         form_.btnStart,      form_.btnStop,
+        form_.btnSortBySize,          form_.btnSortByDate, form_.rbFileSize,
+        form_.PageControl1->tabBar(), form_.TreeView1,     form_.DriveComboBox1};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+        EXPECT_EQ(Press(order[i], Qt::Key_Tab), order[i + 1]) << i;
+        EXPECT_EQ(Press(order[i + 1], Qt::Key_Backtab), order[i]) << i;
+    }
+    form_.rbCompressedSize->click();
+    EXPECT_EQ(Press(form_.btnSortByDate, Qt::Key_Tab), form_.rbCompressedSize)
+        << "the tab stop follows the check";
+    EXPECT_EQ(Press(form_.rbFileSize, Qt::Key_Tab), form_.PageControl1->tabBar());
+}
+
+TEST_F(Keyboard, ArrowsMoveThroughTheBandAndWrapExceptInTheDriveListAndCtrlTabTurnsPages) {
+    EXPECT_EQ(Press(form_.btnStart, Qt::Key_Right), form_.btnStop);
+    EXPECT_EQ(Press(form_.btnStop, Qt::Key_Up), form_.btnStart);
+    EXPECT_EQ(Press(form_.rbCompressedSize, Qt::Key_Down), form_.DriveComboBox1);
+    EXPECT_EQ(Press(form_.DriveComboBox1, Qt::Key_Left), form_.DriveComboBox1);
+    Press(form_.TreeView1, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form_.PageControl1->ActivePage(), form_.TabSheet2);
+    Press(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form_.PageControl1->ActivePage(), form_.TabSheet1);
+}
+
+TEST(MainForm, ClickingTheTreeShowsTheLegendInTheStatusLine) {
+    TfrmMain form(12);
+    form.show();
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(form.StatusBar1->SimpleText(),
+              "名前 "
+              "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き"
+              "込み");
+}
+
+TEST(RadioGroup, ClickOnTheCheckedButtonRunsNothingAndOnTheOtherOnlyItsOwnAfterTheCheckMoved) {
+    QWidget band;
+    TRadioButton first("first", &band);
+    TRadioButton second("second", &band);
+    first.setChecked(true);
+    std::vector<std::string> runs;
+    QObject::connect(&first, &TRadioButton::Click, [&] { runs.push_back("first"); });
+    QObject::connect(&second, &TRadioButton::Click, [&] {
+        runs.push_back(first.isChecked() || !second.isChecked() ? "second too early" : "second");
+    });
+    first.click();
+    EXPECT_TRUE(runs.empty());
+    second.click();
+    EXPECT_EQ(runs, std::vector<std::string>{"second"});
+    second.click();
+    first.setChecked(true);  // from code: no event
+    EXPECT_EQ(runs, std::vector<std::string>{"second"});
+}
+
+TEST(StatusLine, KeepsTheNewestTextAtOnceAndRepaintsOnceForManyTexts) {
+    TStatusBar status;
+    status.resize(300, 20);
+    status.show();
+    QTest::qWait(50);
+    const int paints = status.PaintCount();
+    for (int i = 0; i < 1000; ++i) {
+        status.SetSimpleText("c:\\dir" + std::to_string(i));
+    }
+    EXPECT_EQ(status.SimpleText(), "c:\\dir999");
+    EXPECT_EQ(status.PaintCount(), paints) << "no synchronous repaint";
+    QTest::qWait(100);
+    EXPECT_EQ(status.PaintCount(), paints + 1);
+    status.SetSimpleText("c:\\dir999");
+    QTest::qWait(100);
+    EXPECT_EQ(status.PaintCount(), paints + 1) << "an equal text does nothing";
+}
+
+TEST(Canvas, ClearBrushTextChangesOnlyGlyphPixelsAndTextHeightIsTheLineHeight) {
+    const QRgb bar = qRgb(128, 0, 128);
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(bar);
+    QRect glyphs;
+    {
+        QPainter painter(&image);
+        TCanvas canvas(painter, MainFormFont(96), Qt::gray);
+        canvas.SetBrushStyle(TBrushStyle::Clear);
+        canvas.SetFontColor(Qt::white);
+        canvas.TextOut(5, 5, "ab");
+        const QFontMetrics metrics(canvas.Font());
+        glyphs =
+            metrics.boundingRect("ab").translated(5, 5 + metrics.ascent()).adjusted(-1, -1, 1, 1);
+        EXPECT_EQ(canvas.TextHeight("W"), canvas.TextHeight("0"));
+        EXPECT_EQ(canvas.TextHeight("ｱﾌﾟﾘ"), canvas.TextHeight("0"));
+    }
+    int inked = 0;
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            inked += image.pixel(x, y) != bar;
+            ASSERT_TRUE(glyphs.contains(x, y) || image.pixel(x, y) == bar) << x << "," << y;
+        }
+    }
+    EXPECT_GT(inked, 0) << "the glyphs were drawn";
+    EXPECT_EQ(image.pixel(5, 5), bar) << "the top-left of the cell, above the glyphs";
+}
+
+QAccessibleInterface* Of(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+// Every interface below root, depth first, items of item views included.
+void Walk(QAccessibleInterface* root, QList<QAccessibleInterface*>& found, int depth = 0) {
+    if (root == nullptr || depth > 32) {
+        return;
+    }
+    found.append(root);
+    for (int i = 0; i < root->childCount(); ++i) {
+        Walk(root->child(i), found, depth + 1);
+    }
+}
+
+TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
+    TfrmMain form;
+    form.FormCreate();
+    form.show();
+    const struct {
+        QWidget* control;
+        QAccessible::Role role;  // NoRole: any role
+        const char* name;        // nullptr: any name
+    } rows[] = {
+        {form.btnStart, QAccessible::Button, "検索開始"},
+        {form.btnStop, QAccessible::Button, "検索中断"},
+        {form.btnSortBySize, QAccessible::Button, "サイズでソート"},
+        {form.btnSortByDate, QAccessible::Button, "日付でソート"},
+        {form.rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
+        {form.rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
+        {form.TabSheet1, QAccessible::NoRole, "ツリー表示"},
+        {form.TabSheet2, QAccessible::NoRole, "グラフ表示"},
+        {form.DriveComboBox1, QAccessible::ComboBox, nullptr},
+        {form.StatusBar1, QAccessible::StatusBar, nullptr},
+        {form.PaintBox1, QAccessible::Graphic, nullptr},
+        {form.Panel1, QAccessible::NoRole, nullptr},
+        {form.PageControl1, QAccessible::NoRole, nullptr},
+        {form.PageControl1->tabBar(), QAccessible::NoRole, nullptr},
+        {form.TreeView1, QAccessible::NoRole, nullptr},
+    };
+    QList<QAccessibleInterface*> reachable;
+    Walk(Of(&form), reachable);
+    QSet<QObject*> named;
+    for (QAccessibleInterface* item : reachable) {
+        named.insert(item->text(QAccessible::Name).isEmpty() ? nullptr : item->object());
+    }
+    for (const auto& row : rows) {
+        const char* kind = row.control->metaObject()->className();
+        EXPECT_TRUE(named.contains(row.control)) << kind;
+        if (row.name != nullptr) {
+            EXPECT_EQ(Of(row.control)->text(QAccessible::Name), QString::fromUtf8(row.name))
+                << kind;
+        }
+        if (row.role != QAccessible::NoRole) {
+            EXPECT_EQ(Of(row.control)->role(), row.role) << kind;
+        }
+    }
+    EXPECT_FALSE(Of(form.PaintBox1)->text(QAccessible::Description).isEmpty());
+
+    // The status line is named by its text, and by its own name while it has none.
+    const QString idle = Of(form.StatusBar1)->text(QAccessible::Name);
+    form.StatusBar1->SetSimpleText("/home/ﾃｽﾄ を検索中");
+    EXPECT_EQ(Of(form.StatusBar1)->text(QAccessible::Name),
+              QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
+    form.StatusBar1->SetSimpleText("");
+    EXPECT_EQ(Of(form.StatusBar1)->text(QAccessible::Name), idle);
+}
+
+TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMark) {
+    TfrmMain form;
+    form.FormCreate();
+    form.show();
+    form.RootAttr = MakeRoot(100, 80);
+    TFileAttr& usr = AddRecord(*form.RootAttr, "usr", 60, 50);
+    AddRecord(usr, "line\nbreak", 10, 10);
+    AddRecord(*form.RootAttr, "ﾎｰﾑ", 40, 30).Unreadable = true;
+    form.RefreshTree();
+    TTreeView& tree = *form.TreeView1;
+    tree.Model().FlushChanges();
+    tree.expandAll();
+    QMap<QString, QString> described;  // item name to description
+    QList<QAccessibleInterface*> found;
+    Walk(Of(&tree), found);
+    for (QAccessibleInterface* item : found) {
+        described.insert(item->text(QAccessible::Name), item->text(QAccessible::Description));
+    }
+    std::string seen;  // per node: its pictures, closed and open, and its item's description
+    for (int i = 0; i < tree.Count(); ++i) {
+        const TTreeNode& node = *tree.Item(i);
+        const QString shown = QString::fromStdString(node.Text());
+        seen += std::to_string(node.ImageIndex) + std::to_string(node.SelectedIndex) + " " +
+                (described.contains(shown) ? described[shown].toStdString() : "unnamed") + "|";
+    }
+    EXPECT_EQ(seen, "01 |01 |01 |22 このディレクトリは読み取れませんでした|");
+    // The third picture is the closed folder with a red mark in its lower right corner.
+    const QImage closed = form.ImageList1->Picture(0).toImage();
+    const QImage marked = form.ImageList1->Picture(2).toImage();
+    EXPECT_EQ(marked.copy(0, 0, 16, 9), closed.copy(0, 0, 16, 9));
+    EXPECT_EQ(marked.pixel(12, 10), qRgb(255, 0, 0));
+    EXPECT_NE(marked.copy(10, 9, 6, 6), closed.copy(10, 9, 6, 6));
+}
+
+TEST(AppTexts, TitleKeepsTheFirstCharacterAndLowersTheRestOfTheNameBeforeItsFirstDot) {
+    // clang-format off
+    const std::pair<const char*, const char*> rows[] = {
+        {"/usr/local/bin/ZELK", "Zelk"}, {"/mnt/c/TOOLS/DISKVIEW.EXE", "Diskview"},
+        {"a.b.exe", "a"}, {"/opt/zELK", "zelk"}, {"/opt/ＺEＬK.bin", "ＺeＬk"}};
+    // clang-format on
+    for (const auto& [file, title] : rows) {
+        EXPECT_EQ(AppTitleOf(file), title) << file;
+    }
+}
+
+TEST(AppTexts, ErrorBoxAppendsADotAfterAJapaneseLetterOrDigitButNotAfterAClosingMark) {
+    // clang-format off
+    const std::pair<const char*, const char*> rows[] = {
+        {"ﾒﾓﾘが足りません", "ﾒﾓﾘが足りません."},
+        {"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)", "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"},
+        {"disk full", "disk full."}, {"3", "3."}, {"done.", "done."}, {"trailing ", "trailing "},
+        {"a-", "a-"}, {"", ""}};
+    // clang-format on
+    for (const auto& [message, shown] : rows) {
+        EXPECT_EQ(ErrorBoxText(message), shown) << message;
+    }
+}
+
+struct Box {
+    QWidget* owner;
+    std::string caption;
+    std::string text;
+};
+
+class ErrorHandlingTest : public ::testing::Test {
+  protected:
+    ErrorHandlingTest() : application_("/opt/tools/DISKVIEW.EXE") {
+        application_.SetBoxPresenter(
+            [this](QWidget* owner, const QString& caption, const QString& text) {
+                boxes_.push_back({owner, caption.toStdString(), text.toStdString()});
+            });
+    }
+
+    TApplication application_;
+    std::vector<Box> boxes_;
+};
+
+TEST_F(ErrorHandlingTest, OursAreBoxedUnderTheTitleAbortIsSilentAndForeignOnesGoOn) {
+    TfrmMain* frmMain = nullptr;
+    application_.CreateMainWindow(frmMain);
+    ASSERT_NE(frmMain, nullptr);
+    Guarded([] { throw EOutOfMemory(); });
+    Guarded([] { throw EAbort(); });
+    Guarded([] { throw std::runtime_error("not ours"); });
+    Guarded([] { throw EConvertError("ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"); });
+    // Caption, and the text of a box owned by the main window; the foreign report names an
+    // address.
+    std::string shown;
+    for (const Box& box : boxes_) {
+        shown += box.caption + (box.owner == frmMain ? " " + box.text : " -") + "\n";
+    }
+    EXPECT_EQ(shown,
+              "Diskview ﾒﾓﾘが足りません.\n"
+              "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ -\n"
+              "Diskview ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)\n");
+}
+
+// The painting surface: invalidate draws nothing before the graph page was shown, and nothing
+// inside the call.
+TEST_F(ErrorHandlingTest, GraphPaintsOnceShownAndOncePerBurstAndAPaintErrorShowsAfterThePaint) {
+    TfrmMain form(12);
+    form.show();
+    QTest::qWait(50);
+    int paints = 0;
+    form.PaintBox1->OnPaint = [&] {
+        if (++paints == 1) {
+            throw EInvalidOp();
+        }
+    };
+    form.PaintBox1->Invalidate();
+    QTest::qWait(50);
+    EXPECT_EQ(paints, 0);
+    form.PageControl1->SetActivePage(form.TabSheet2);
+    QTest::qWait(50);
+    ASSERT_EQ(paints, 1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "不正な浮動小数点数演算命令.");
+    for (int i = 0; i < 10; ++i) {
+        form.PaintBox1->Invalidate();
+    }
+    EXPECT_EQ(paints, 1);
+    QTest::qWait(50);
+    EXPECT_EQ(paints, 2) << "the next paint tries again";
+    EXPECT_EQ(boxes_.size(), 1u);
+}
+
+}  // namespace
+}  // namespace zelk

@@ -1,0 +1,345 @@
+// Guards scanning from the main window: start, stop, the completion texts, what the window keeps
+// of the previous scan (its listing still readable once its records are freed), the status line
+// during a walk, and closing while a walk runs; and scan files in the window: a scan saved and
+// opened again shows the same node texts and bars on both size bases and after sorting, a bad
+// file dropped onto the window ends in its error box and leaves what was shown, opening and
+// scanning exclude each other, and the command line's export without a display equals the
+// window's save. The worker is held at its first status step simply by not serving the loop.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/BackgroundReleaser.h"
+#include "app/ScanFileControl.h"
+#include "app/TApplication.h"
+#include "app/TRadioButton.h"
+#include "app/TStatusBar.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/TreeListing.h"
+#include "drives/TDriveComboBox.h"
+#include "platform/VolumeTable.h"
+#include "runtime/TThread.h"
+#include "scan/TFileAttr.h"
+#include "scan/TSearchThread.h"
+#include "scanfile/ScanFileTestSupport.h"
+
+namespace zelk {
+namespace {
+
+const std::string kDone = "探索完了";
+const std::string kAborted = "探索中断";
+constexpr char kLetter = 'q';
+using test::ReadBytes;
+using test::Shell;
+
+// width sub-directories per level down to depth, each holding one file.
+void MakeTree(const std::string& dir, int width, int depth) {
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/f") << std::string(100 + static_cast<std::size_t>(depth), 'x');
+    for (int i = 0; depth > 0 && i < width; ++i) {
+        MakeTree(dir + "/d" + std::to_string(i), width, depth - 1);
+    }
+}
+
+// The listing's texts of record's subtree, depth first.
+void ListedTexts(const TFileAttr& record, const TFileAttr& root, std::vector<std::string>& out) {
+    out.push_back(NodeText(record, root));
+    for (const auto& child : record.Children) {
+        ListedTexts(*child, root, out);
+    }
+}
+
+template <typename Condition>
+bool PumpUntil(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return done();
+}
+
+// The main window over drive q:, a fresh directory that each test fills; error boxes recorded.
+class WindowScan : public ::testing::Test {
+  protected:
+    WindowScan() : application_("/usr/bin/zelk") {
+        application_.SetBoxPresenter([this](QWidget*, const QString&, const QString& text) {
+            boxes_.push_back(text.toStdString());
+        });
+    }
+
+    void SetUp() override {
+        // Workers released from their own completion handler end on their own.
+        ASSERT_TRUE(PumpUntil([] { return TThread::WorkerCount() == 0; }));
+        InstallVolumeTable(std::make_shared<VolumeTable>(
+            std::vector<Volume>{{kLetter, DriveKind::Fixed, root_, "test", "ext4"}}));
+        application_.CreateMainWindow(form_);
+        form_->DriveComboBox1->SelectDrive(kLetter);
+    }
+
+    void TearDown() override { InstallVolumeTable(std::make_shared<VolumeTable>()); }
+
+    const std::string& Status() const { return form_->StatusBar1->SimpleText(); }
+    // Only where the status line held neither completion text before the start.
+    bool ScanEnded() const { return Status() == kDone || Status() == kAborted; }
+
+    // Serves the event loop until neither a scan nor an open is running.
+    void Settle() {
+        PumpUntil([&] { return form_->SearchThread == nullptr && !form_->ScanFiles->Opening(); });
+    }
+
+    void ScanToTheEnd() {
+        form_->btnStartClick();
+        Settle();
+        ASSERT_EQ(Status(), kDone);
+    }
+
+    // What the window shows: every node text, then every bar height on both size bases.
+    std::vector<std::string> Shown() {
+        std::vector<std::string> shown;
+        for (int i = 0; i < form_->TreeView1->Count(); ++i) {
+            shown.push_back(form_->TreeView1->Item(i)->Text());
+        }
+        for (TRadioButton* basis : {form_->rbCompressedSize, form_->rbFileSize}) {
+            basis->setChecked(true);
+            std::vector<const TFileAttr*> pending{form_->RootAttr.get()};
+            while (!pending.empty()) {
+                const TFileAttr* record = pending.back();
+                pending.pop_back();
+                shown.push_back(std::to_string(form_->BarHeight(*record)));
+                for (const auto& child : record->Children) {
+                    pending.push_back(child.get());
+                }
+            }
+        }
+        return shown;
+    }
+
+    void Drop(const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &drop);
+        Settle();
+    }
+
+    TApplication application_;
+    TfrmMain* form_ = nullptr;
+    std::vector<std::string> boxes_;
+    const test::TempDir temp_;
+    const std::string dir_ = temp_.Path();
+    const std::string root_ = dir_ + "/vol";
+};
+
+// The engine alone over the same drive gives the totals a window scan must reach.
+std::string Totals(const TFileAttr& root) {
+    return root.Path() + (root.Searched ? " searched " : " unsearched ") +
+           std::to_string(root.Size) + " " + std::to_string(root.CompressedSize) + " levels " +
+           std::to_string(root.MaxLevel);
+}
+
+TEST_F(WindowScan, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
+    MakeTree(root_, 3, 3);
+    form_->btnStart->click();
+    const TSearchThread* thread = form_->SearchThread.get();
+    const TFileAttr* started = form_->RootAttr.get();
+    form_->btnStartClick();  // the worker still waits for its first status step
+    EXPECT_EQ(form_->SearchThread.get(), thread);
+    EXPECT_EQ(form_->RootAttr.get(), started);
+    EXPECT_EQ(TThread::WorkerCount(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kDone);
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    TFileAttr engine;
+    TSearchThread alone(true, &engine);
+    alone.Drive = kLetter;
+    alone.Start();
+    alone.AwaitEnd();
+    EXPECT_EQ(Totals(*form_->RootAttr), Totals(engine));
+    EXPECT_EQ(form_->TreeView1->Count(), 1 + 3 + 9 + 27);
+}
+
+TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOnce) {
+    MakeTree(root_, 2, 3);
+    form_->btnStartClick();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    const int finishedNodes = form_->TreeView1->Count();  // 15
+    std::vector<std::string> listed;
+    ListedTexts(*form_->RootAttr, *form_->RootAttr, listed);
+
+    const long before = TFileAttr::LiveCount();
+    form_->btnStartClick();
+    // The walk waits at its first status step, so only the new root stays once the old tree is
+    // freed (on another thread); the nodes, none of whose texts was asked for yet, still give
+    // the finished scan's texts.
+    BackgroundReleaser::Instance().AwaitIdle();
+    EXPECT_EQ(TFileAttr::LiveCount(), before - finishedNodes + 1);
+    ASSERT_EQ(form_->TreeView1->Count(), finishedNodes);
+    for (int i = 0; i < finishedNodes; ++i) {
+        EXPECT_EQ(form_->TreeView1->Item(i)->Text(), listed[static_cast<std::size_t>(i)]);
+    }
+
+    const TSearchThread* stopped = form_->SearchThread.get();
+    form_->btnStopClick();
+    form_->btnStartClick();
+    EXPECT_EQ(form_->SearchThread.get(), stopped) << "start before the interruption is reported";
+    ASSERT_TRUE(PumpUntil([&] { return form_->SearchThread == nullptr; }));
+    EXPECT_EQ(Status(), kAborted);
+    EXPECT_EQ(Totals(*form_->RootAttr), "q: unsearched 0.000000 0.000000 levels 0");
+    EXPECT_EQ(form_->TreeView1->Count(), finishedNodes);
+
+    form_->btnStopClick();  // no scan: nothing
+    EXPECT_EQ(Status(), kAborted);
+    ScanToTheEnd();
+}
+
+TEST_F(WindowScan, StopAfterTheWalkEndedStillReportsTheInterruption) {
+    // The walk of an empty drive ends before the completion is delivered; the swapped handler
+    // wins because both run on this thread.
+    std::filesystem::create_directory(root_);
+    form_->btnStartClick();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!form_->SearchThread->BodyDone()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+        std::this_thread::yield();
+    }
+    form_->btnStopClick();
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kAborted);
+}
+
+TEST_F(WindowScan, ClosingDuringAScanEndsTheWorkerWithoutAnyCompletionText) {
+    MakeTree(root_, 6, 4);  // 1554 directories
+    form_->btnStartClick();
+    // Scanning for a while, showing directory paths, then closed with a status step possibly
+    // pending.
+    ASSERT_TRUE(PumpUntil([&] { return Status().rfind("q:\\d", 0) == 0; }));
+    form_->close();  // the main window: it stays until the (here idle) loop ends
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    EXPECT_EQ(form_->RootAttr, nullptr);
+    EXPECT_EQ(TThread::WorkerCount(), 0);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_EQ(Status().rfind("q:\\d", 0), 0u) << Status();
+}
+
+TEST_F(WindowScan, ClosingWhileTheFirstStatusStepWaitsServesItAndShowsNothing) {
+    MakeTree(root_, 2, 2);
+    form_->TreeView1Click();
+    const std::string legend = Status();
+    form_->btnStartClick();  // the worker now waits for its first status step
+    bool canClose = false;
+    form_->FormCloseQuery(canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    EXPECT_EQ(TThread::WorkerCount(), 0);
+    EXPECT_EQ(Status(), legend) << "the pending step found the status line detached";
+}
+
+// Every format reads back the same records (the scan-file tests); the window shows them alike.
+TEST_F(WindowScan, SavedScanOpensShowingTheSameTextsAndBarsBeforeAndAfterSorting) {
+    test::MakeSampleTree(dir_);
+    ScanToTheEnd();
+    const std::vector<std::string> scanned = Shown();
+    ASSERT_EQ(form_->TreeView1->Count(), 7);
+    form_->btnSortBySizeClick();
+    const std::vector<std::string> sorted = Shown();
+    form_->SortKey.clear();
+    ScanToTheEnd();
+    const std::string file = dir_ + "/s.json.zst";
+    form_->ScanFiles->SaveTo(file);
+    form_->ScanFiles->Open(file);
+    Settle();
+    EXPECT_EQ(Status(), "読込完了: " + file);
+    EXPECT_EQ(Shown(), scanned);
+    form_->btnSortBySizeClick();
+    EXPECT_EQ(Shown(), sorted);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// The reasons themselves are the reader's tests; here a missing and a malformed file.
+TEST_F(WindowScan, ABadFileEndsInItsErrorBoxAndTheWindowKeepsWhatItShowed) {
+    test::MakeSampleTree(dir_);
+    ScanToTheEnd();
+    const std::string malformed = temp_.Write("malformed.json", R"([1,2,{},[{"name":"/"},}]])");
+    const std::vector<std::string> before = Shown();
+    const TFileAttr* shownRoot = form_->RootAttr.get();
+    for (const std::string& file : {dir_ + "/missing.json", malformed}) {
+        boxes_.clear();
+        Drop(file);
+        ASSERT_EQ(boxes_.size(), 1u) << file;
+        EXPECT_EQ(boxes_[0].rfind("ファイル「" + file + "」を読めません: ", 0), 0u) << boxes_[0];
+        EXPECT_EQ(form_->RootAttr.get(), shownRoot) << file;
+        EXPECT_EQ(Status(), kDone) << file;
+        EXPECT_EQ(Shown(), before) << file;
+    }
+}
+
+TEST_F(WindowScan, OpeningAndScanningRefuseEachOtherAndSavingNeedsAFinishedScan) {
+    test::MakeSampleTree(dir_);
+    const std::string file = dir_ + "/s.json";
+    form_->ScanFiles->SaveTo(file);  // nothing scanned yet
+    EXPECT_FALSE(std::filesystem::exists(file));
+    ScanToTheEnd();
+    form_->ScanFiles->SaveTo(file);
+    form_->btnStartClick();
+    const TFileAttr* scanning = form_->RootAttr.get();
+    form_->ScanFiles->Open(file);
+    EXPECT_FALSE(form_->ScanFiles->Opening());
+    form_->ScanFiles->SaveTo(dir_ + "/during.json");
+    EXPECT_FALSE(std::filesystem::exists(dir_ + "/during.json"));
+    Settle();
+    // And no scan starts while a file opens.
+    form_->ScanFiles->Open(file);
+    form_->btnStartClick();
+    EXPECT_EQ(form_->SearchThread, nullptr);
+    Settle();
+    EXPECT_NE(form_->RootAttr.get(), scanning);
+    EXPECT_EQ(Status(), "読込完了: " + file);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(WindowScan, ExportWithoutADisplayEqualsTheWindowsSave) {
+    test::MakeSampleTree(dir_);
+    ScanToTheEnd();
+    form_->ScanFiles->SaveTo(dir_ + "/window.json");
+    ASSERT_EQ(
+        Shell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " ZELK_PROGRAM " --export " +
+              dir_ + "/command.json " + root_ + " 2>" + dir_ + "/err"),
+        0)
+        << ReadBytes(dir_ + "/err");
+    EXPECT_EQ(ReadBytes(dir_ + "/err"), "") << "progress only on a terminal";
+    // The two differ only in when they were written.
+    const auto undated = [](std::string text) {
+        const std::size_t at = text.find("\"timestamp\":");
+        return at == std::string::npos ? text : text.erase(at, text.find('}', at) - at);
+    };
+    EXPECT_EQ(undated(ReadBytes(dir_ + "/command.json")),
+              undated(ReadBytes(dir_ + "/window.json")));
+    EXPECT_EQ(Shell(ZELK_PROGRAM " --export " + dir_ + "/no/such/dir.json " + root_ + " 2>" + dir_ +
+                    "/err"),
+              1);
+    const std::string message = ReadBytes(dir_ + "/err");
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+}
+
+}  // namespace
+}  // namespace zelk
