@@ -5,11 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace zelk {
 namespace {
-
-constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool IsDotName(const std::string& name) {
     return name == "." || name == "..";
@@ -54,7 +53,7 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
     }
     std::unique_ptr<PosixListing> listing(new PosixListing(nullptr, path, walk.get()));
     listing->ownWalk_ = std::move(walk);
-    if (!listing->Attach(fd)) {
+    if (!listing->Attach(fd, nullptr, nullptr)) {
         return nullptr;
     }
     // Its ".." would be the directory the volume is mounted on, outside the volume.
@@ -74,8 +73,16 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     ReadAhead::Result ahead;
     const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
                            walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
-    // A descriptor kept by the read-ahead spares opening the child again.
+    // A descriptor kept by the read-ahead, or opened as the entry was listed, spares opening
+    // the child again.
     int fd = readAhead ? ahead.fd : -1;
+    struct stat opened = ahead.self;
+    if (!readAhead && parent.opened_.fd >= 0 && parent.opened_.self.st_ino == entry.Inode &&
+        parent.opened_.self.st_dev == entry.Device) {
+        opened = parent.opened_.self;
+        fd = std::exchange(parent.opened_.fd, -1);
+    }
+    const bool known = fd >= 0;
     if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
@@ -85,7 +92,7 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
         return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
-    if (!child->Attach(fd, readAhead ? &ahead : nullptr)) {
+    if (!child->Attach(fd, known ? &opened : nullptr, readAhead ? &ahead : nullptr)) {
         return nullptr;
     }
     // The entry may have been replaced since it was listed: judge what was really opened.
@@ -98,10 +105,10 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     return child;
 }
 
-bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
+bool PosixListing::Attach(int fd, const struct stat* self, ReadAhead::Result* ahead) {
     TakeDescriptor(fd);
-    if (ahead != nullptr && ahead->fd == fd) {
-        self_ = ahead->self;
+    if (self != nullptr) {
+        self_ = *self;
     } else if (fstat(fd, &self_) != 0) {
         return false;
     }
@@ -112,8 +119,8 @@ bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
         spilled_ = true;
         return true;
     }
-    dir_ = fdopendir(fd);
-    return dir_ != nullptr;
+    reading_ = true;
+    return true;
 }
 
 void PosixListing::Enter() {
@@ -163,60 +170,62 @@ void PosixListing::TakeDescriptor(int fd) {
     ++walk_->descriptors;
 }
 
+void PosixListing::CloseOpened() {
+    if (opened_.fd >= 0) {
+        close(opened_.fd);
+        opened_.fd = -1;
+    }
+}
+
 void PosixListing::CloseDescriptor() {
+    CloseOpened();
     if (source_ != nullptr && fd_ >= 0) {
         walk_->readAhead->Close(source_);
     }
-    if (dir_ != nullptr) {
-        closedir(dir_);
-        dir_ = nullptr;
-    } else if (fd_ >= 0) {
-        close(fd_);
-    }
     if (fd_ >= 0) {
+        close(fd_);
         --walk_->descriptors;
     }
     fd_ = -1;
+    reading_ = false;
+    reader_.Release();
 }
 
 bool PosixListing::Next(FindData& entry) {
+    CloseOpened();
     if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
         Judge(entry);
         return true;
     }
-    if (spilled_ || dir_ == nullptr) {
+    if (spilled_ || !reading_) {
         return false;
     }
-    errno = 0;
-    while (const dirent* d = readdir(dir_)) {
-        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
+    while (const dirent64* d = reader_.Next(fd_)) {
+        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry, &opened_)) {
             Judge(entry);
             return true;
         }
-        errno = 0;
     }
-    failed_ = failed_ || errno != 0;
+    failed_ = failed_ || reader_.Failed();
     return false;
 }
 
 void PosixListing::ReadRest(std::size_t limit) {
-    if (spilled_ || dir_ == nullptr) {
+    if (spilled_ || !reading_) {
         return;
     }
     FindData entry;
-    errno = 0;
     while (rest_.size() - nextRest_ < limit) {
-        const dirent* d = readdir(dir_);
+        const dirent64* d = reader_.Next(fd_);
         if (d == nullptr) {
-            failed_ = failed_ || errno != 0;
+            failed_ = failed_ || reader_.Failed();
             spilled_ = true;
             return;
         }
         if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
             rest_.push_back(std::move(entry));
         }
-        errno = 0;
     }
 }
 
@@ -250,9 +259,10 @@ int PosixListing::OpenFromAbove() const {
     int fd = -1;
     for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
         const PosixListing& level = **it;
-        const int next = level.parent_ == nullptr
-                             ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                             : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildFlags);
+        const int next =
+            level.parent_ == nullptr
+                ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildOpenFlags);
         if (fd >= 0) {
             close(fd);
         }
@@ -283,7 +293,7 @@ bool PosixListing::FreeDescriptor(PosixListing& keep) {
 
 int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep) {
     int fd = -1;
-    while ((fd = openat(dirFd, name, kChildFlags)) < 0) {
+    while ((fd = openat(dirFd, name, kChildOpenFlags)) < 0) {
         if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(keep)) {
             return -1;
         }

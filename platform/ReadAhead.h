@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DirectoryReader.h"
 #include "platform/FindData.h"
 #include "platform/MountFence.h"
 
@@ -79,9 +80,8 @@ class ReadAhead {
     Job* Pick(Source*& from);
     // Lists the job's directory into it; false when it is left to the walk.
     // Opens and lists the job's directory, unlocked meanwhile; called locked.
-    void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
-             std::vector<char>& buffer);
-    bool List(int fd, const Source& source, Job& job, std::vector<char>& buffer);
+    void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job, DirectoryReader& reader);
+    bool List(int fd, const Source& source, Job& job, DirectoryReader& reader);
     // Closes a job's kept descriptor; called locked.
     void Drop(Job& job);
 
@@ -93,7 +93,7 @@ class ReadAhead {
     std::size_t kept_ = 0;  // descriptors kept for the walk: at most one per thread
     bool stopping_ = false;
     std::atomic<unsigned> generation_{0};  // changes whenever there may be more to pick
-    std::vector<char> walkBuffer_;
+    DirectoryReader walkReader_;
     std::vector<std::thread> threads_;
 };
 
