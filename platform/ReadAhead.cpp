@@ -1,6 +1,7 @@
 #include "platform/ReadAhead.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,7 +48,15 @@ struct ReadAhead::Source {
     std::atomic<bool> dropped{false};
 };
 
-ReadAhead::ReadAhead(int threads, const MountFence& fence) : fence_(fence) {
+std::size_t ReadAhead::MostKept(int threads) {
+    rlimit limit{};
+    const rlim_t soft = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+    return std::max<std::size_t>(static_cast<std::size_t>(threads),
+                                 std::min<rlim_t>(kMostKept, soft / 16));
+}
+
+ReadAhead::ReadAhead(int threads, const MountFence& fence)
+    : fence_(fence), mostKept_(MostKept(threads)) {
     for (int i = 0; i < threads; ++i) {
         threads_.emplace_back([this] { Work(); });
     }
@@ -218,7 +227,7 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     lock.unlock();
     const bool listed = fd >= 0 && List(fd, source, job, reader);
     lock.lock();
-    if (listed && kept_ < threads_.size()) {
+    if (listed && kept_ < mostKept_) {
         job.fd = fd;
         ++kept_;
     } else if (fd >= 0) {
