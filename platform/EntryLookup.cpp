@@ -28,14 +28,18 @@ bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened) {
     if (opened.fd >= 0 && fstat(opened.fd, &opened.self) == 0) {
         return true;
     }
-    if (opened.fd >= 0) {
-        close(opened.fd);
-        opened.fd = -1;
-    }
+    opened.Close();
     return false;
 }
 
 }  // namespace
+
+void OpenedDirectory::Close() {
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+}
 
 void FillFromStat(const struct stat& st, FindData& entry) {
     const bool directory = S_ISDIR(st.st_mode);

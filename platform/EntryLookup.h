@@ -30,6 +30,7 @@ void FillFromStat(const struct stat& st, FindData& entry);
 struct OpenedDirectory {
     int fd = -1;
     struct stat self {};
+    void Close();
 };
 
 // Fills entry for the listed name (type: the listing's d_type); false when the entry vanished

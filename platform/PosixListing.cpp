@@ -4,15 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace zelk {
 namespace {
-
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
 
 bool SameDirectory(int fd, const struct stat& expected) {
     struct stat st;
@@ -66,8 +61,7 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
 
 std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, const FindData& entry) {
     Walk& walk = *parent.walk_;
-    if (entry.OutOfWalk || !entry.LookedUp || entry.Device != walk.device ||
-        walk.openInodes.count(entry.Inode) != 0) {
+    if (entry.OutOfWalk || !entry.LookedUp || !parent.InWalk(entry.Device, entry.Inode)) {
         return nullptr;
     }
     ReadAhead::Result ahead;
@@ -76,13 +70,12 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     // A descriptor kept by the read-ahead, or opened as the entry was listed, spares opening
     // the child again.
     int fd = readAhead ? ahead.fd : -1;
-    struct stat opened = ahead.self;
+    const struct stat* self = fd >= 0 ? &ahead.self : nullptr;
     if (!readAhead && parent.opened_.fd >= 0 && parent.opened_.self.st_ino == entry.Inode &&
         parent.opened_.self.st_dev == entry.Device) {
-        opened = parent.opened_.self;
         fd = std::exchange(parent.opened_.fd, -1);
+        self = &parent.opened_.self;
     }
-    const bool known = fd >= 0;
     if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
@@ -92,11 +85,11 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
         return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
-    if (!child->Attach(fd, known ? &opened : nullptr, readAhead ? &ahead : nullptr)) {
+    if (!child->Attach(fd, self, readAhead ? &ahead : nullptr)) {
         return nullptr;
     }
     // The entry may have been replaced since it was listed: judge what was really opened.
-    if (child->self_.st_dev != walk.device || walk.openInodes.count(child->self_.st_ino) != 0) {
+    if (!parent.InWalk(child->self_.st_dev, child->self_.st_ino)) {
         return nullptr;
     }
     child->parentStat_ = parent.self_;
@@ -117,9 +110,7 @@ bool PosixListing::Attach(int fd, const struct stat* self, ReadAhead::Result* ah
         rest_ = std::move(ahead->entries);
         failed_ = ahead->failed;
         spilled_ = true;
-        return true;
     }
-    reading_ = true;
     return true;
 }
 
@@ -141,11 +132,14 @@ ListedDirectory PosixListing::Listed() const {
     return ListedDirectory{fd_, &self_, &parentStat_, &path_, &walk_->fence};
 }
 
+bool PosixListing::InWalk(std::uint64_t device, std::uint64_t inode) const {
+    return device == walk_->device && walk_->openInodes.count(inode) == 0;
+}
+
 void PosixListing::Judge(FindData& entry) const {
     if (entry.LookedUp && (entry.Attributes & kFileAttributeDirectory) != 0 &&
         !IsDotName(entry.Name)) {
-        entry.OutOfWalk = entry.OutOfWalk || entry.Device != walk_->device ||
-                          walk_->openInodes.count(entry.Inode) != 0;
+        entry.OutOfWalk = entry.OutOfWalk || !InWalk(entry.Device, entry.Inode);
     }
 }
 
@@ -154,8 +148,7 @@ void PosixListing::RegisterTargets() {
     for (std::size_t i = nextRest_; i < rest_.size() && targets.size() < kMostTargets; ++i) {
         const FindData& entry = rest_[i];
         if ((entry.Attributes & kFileAttributeDirectory) != 0 && !entry.OutOfWalk &&
-            entry.LookedUp && !IsDotName(entry.Name) && entry.Device == walk_->device &&
-            walk_->openInodes.count(entry.Inode) == 0) {
+            entry.LookedUp && !IsDotName(entry.Name) && InWalk(entry.Device, entry.Inode)) {
             targets.push_back(ReadAhead::Target{i, entry.Name, entry.Device, entry.Inode,
                                                 walk_->fence.KeptChild(path_, entry.Name)});
         }
@@ -170,15 +163,8 @@ void PosixListing::TakeDescriptor(int fd) {
     ++walk_->descriptors;
 }
 
-void PosixListing::CloseOpened() {
-    if (opened_.fd >= 0) {
-        close(opened_.fd);
-        opened_.fd = -1;
-    }
-}
-
 void PosixListing::CloseDescriptor() {
-    CloseOpened();
+    opened_.Close();
     if (source_ != nullptr && fd_ >= 0) {
         walk_->readAhead->Close(source_);
     }
@@ -187,18 +173,17 @@ void PosixListing::CloseDescriptor() {
         --walk_->descriptors;
     }
     fd_ = -1;
-    reading_ = false;
     reader_.Release();
 }
 
 bool PosixListing::Next(FindData& entry) {
-    CloseOpened();
+    opened_.Close();  // unless the walk has taken it
     if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
         Judge(entry);
         return true;
     }
-    if (spilled_ || !reading_) {
+    if (spilled_ || fd_ < 0) {
         return false;
     }
     while (const dirent64* d = reader_.Next(fd_)) {
@@ -212,7 +197,7 @@ bool PosixListing::Next(FindData& entry) {
 }
 
 void PosixListing::ReadRest(std::size_t limit) {
-    if (spilled_ || !reading_) {
+    if (spilled_ || fd_ < 0) {
         return;
     }
     FindData entry;

@@ -59,22 +59,20 @@ class PosixListing final : public DirectoryListing {
 
     PosixListing(PosixListing* parent, std::string name, Walk* walk);
 
-    // Attaches an open descriptor; false (descriptor closed) when it cannot be listed. self:
-    // its look-up when known, ahead: its entries as read ahead, taken when they are of the
-    // directory opened.
+    // Attaches an open descriptor (self: its look-up, when known); false when it cannot be
+    // listed. ahead: its entries as read ahead, taken when they are of the directory opened.
     bool Attach(int fd, const struct stat* self, ReadAhead::Result* ahead);
     // Joins the walk's chain of open directories, and with read-ahead holds its entries.
     void Enter();
     ListedDirectory Listed() const;
     // The walk alone knows its device and ancestors: a directory out of them is not entered.
+    bool InWalk(std::uint64_t device, std::uint64_t inode) const;
     void Judge(FindData& entry) const;
     // Reads what remains of the listing into memory, up to limit entries.
     void ReadRest(std::size_t limit);
     void RegisterTargets();
     void TakeDescriptor(int fd);
     void CloseDescriptor();
-    // Closes the sub-directory opened as it was listed, unless the walk has taken it.
-    void CloseOpened();
     void Spill();
     // Opens this closed listing again from its child's descriptor (-1: none), or else from
     // above; false when what is found is no longer this directory.
@@ -93,8 +91,7 @@ class PosixListing final : public DirectoryListing {
     std::string name_;  // the root's is the path it was opened by
     std::string path_;  // absolute, kept only while a mount point lies below (MountFence)
     int fd_ = -1;
-    DirectoryReader reader_;
-    bool reading_ = false;  // entries are read from fd_
+    DirectoryReader reader_;  // of fd_, until spilled
     struct stat self_ {};
     struct stat parentStat_ {};
     bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes

@@ -11,10 +11,6 @@
 namespace zelk {
 namespace {
 
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
-
 // One directory being listed: the state that a recursive walk would keep in its frame.
 struct Level {
     TFileAttr* record;
