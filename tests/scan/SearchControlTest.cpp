@@ -1,7 +1,8 @@
 // Guards the walk's contract with the user-interface thread: one status step per sub-directory,
 // before it is entered, in walk order and never for files; no steps at all without a status
 // line, including one cleared mid-walk; and a stop that leaves the levels being walked unsearched
-// while records finished earlier keep their totals.
+// while records finished earlier keep their totals. The steps are batched, yet a path entered
+// just before a long listing reaches the status line while that directory is listed.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
+#include "scan/StatusBatch.h"
 
 namespace zelk::test {
 namespace {
@@ -79,9 +81,32 @@ TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnse
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
     ScanOptions options;
     options.BeforeStart = [](TSearchThread& thread) { thread.RequestStop(); };
-    const auto root = Scan(options);
-    EXPECT_EQ(Brief(*root), "\\ 0/0 ? undated");
-    EXPECT_EQ(root->Path(), "c:");
+    EXPECT_EQ(Brief(*Scan(options)), "\\ 0/0 ? undated");
+}
+
+TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
+    for (int i = 1000; i < 1300; ++i) {
+        tree.WriteFile("z/f" + std::to_string(i), 1);
+    }
+    RecordingStatusLine status;
+    ScriptedService files;  // name order: "c:\z" is the last path, entered before its listing
+    std::size_t shownWhileListing = 0;
+    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+        if (dir == "z" && name == "f1000") {
+            const auto until = StatusBatch::Clock::now() + StatusBatch::kInterval;
+            while (StatusBatch::Clock::now() < until) {
+                std::this_thread::yield();
+            }
+        }
+        // The worker waited for every text shown so far, so they can be read here.
+        if (dir == "z" && name == "f1200") {
+            shownWhileListing = status.Texts.size();
+        }
+    };
+    Scan(ScanOptions{'c', &status, &files});
+
+    EXPECT_EQ(shownWhileListing, 7u);
+    EXPECT_EQ(status.Texts.size(), 7u);
 }
 
 }  // namespace
