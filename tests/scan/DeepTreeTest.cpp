@@ -74,7 +74,6 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         auto root = Scan(ScanOptions{'c', &status, &files});
         setrlimit(RLIMIT_NOFILE, &saved);
 
-        EXPECT_TRUE(root->Searched);
         EXPECT_EQ(root->MaxLevel, row.depth);
         EXPECT_EQ(root->Size, row.depth * (row.withSides ? 21 : 1));
         EXPECT_EQ(status.Texts.size(), directories);

@@ -123,7 +123,8 @@ std::vector<double> NumbersOf(const std::string& command) {
 
 FindSums SumWithFind(const std::string& path) {
     const auto sums = NumbersOf("find '" + path + R"(' ! -type d -printf '%s %b %y %i\n' | awk '
-        seen[$4]++ {next} {h = $3 == "f" && $2 * 512 < $1; n++; s += $1; c += h ? $2 * 512 : $1; k += h}
+        seen[$4]++ {next}
+        {h = $3 == "f" && $2 * 512 < $1; n++; s += $1; c += h ? $2 * 512 : $1; k += h}
         END {printf "%d %.0f %.0f %d\n", n, s, c, k}')");
     if (sums.size() != 4) {
         return {};
@@ -136,9 +137,7 @@ std::string Brief(const TFileAttr& record) {
     for (const auto& child : record.Children) {
         children.push_back(child.get());
     }
-    std::sort(children.begin(), children.end(), [](const TFileAttr* a, const TFileAttr* b) {
-        return a->Name.View() < b->Name.View();
-    });
+    std::ranges::sort(children, {}, [](const TFileAttr* child) { return child->Name.View(); });
     std::string out = record.Name.Str() + " " +
                       std::to_string(static_cast<long long>(record.Size)) + "/" +
                       std::to_string(static_cast<long long>(record.CompressedSize));

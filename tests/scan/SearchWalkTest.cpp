@@ -1,8 +1,11 @@
-// Guards the walk's contract with the user-interface thread: one status step per sub-directory,
-// before it is entered, in walk order and never for files; no steps at all without a status
-// line, including one cleared mid-walk; and a stop that leaves the levels being walked unsearched
-// while records finished earlier keep their totals. The steps are batched, yet a path entered
-// just before a long listing reaches the status line while that directory is listed.
+// Guards what a walk of a real tree adds up: each record's totals and depth, the newest date
+// (the "." and ".." entries included, and the real year kept), awkward names, empty or missing
+// roots. And the walk's contract with the user-interface thread: one status step per
+// sub-directory, before it is entered, in walk order and never for files; no steps at all
+// without a status line, including one cleared mid-walk; and a stop that leaves the levels being
+// walked unsearched while records finished earlier keep their totals. The steps are batched, yet
+// a path entered just before a long listing reaches the status line while that directory is
+// listed.
 
 #include <gtest/gtest.h>
 
@@ -27,6 +30,61 @@ class SearchControl : public ::testing::Test {
     }
     TempTree tree;
 };
+
+class SearchTotals : public ::testing::Test {
+  protected:
+    TempTree tree;
+};
+
+TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
+    for (const char* dir : {"back\\slash", "new\nline", "bad\xff\xfeutf8"}) {
+        tree.MakeDir(dir);
+        tree.WriteFile(std::string(dir) + "/f", std::string(dir).size());
+    }
+    tree.WriteFile("empty", 0);
+    tree.WriteFile("one", 1);
+    tree.WriteFile("a/odd", 3 * 4096 + 7);
+    const auto root = Scan();
+
+    EXPECT_EQ(Brief(*root),
+              "\\ 13093/13093 L3 {a 12625/12625 L2 {a1 110/110, a2 110/110}, "
+              "back\\slash 10/10, bad\xff\xfeutf8 9/9, m 330/330 L3 {n 220/220 L3 "
+              "{o 110/110}}, new\nline 8/8, z 110/110}");
+    EXPECT_EQ(Find(*root, "m/n/o")->Path(), "c:\\m\\n\\o");
+}
+
+TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYear) {
+    for (const char* dir : {"a", "a/deep", "b", "b/sub", "e"}) {
+        tree.MakeDir(dir);
+    }
+    tree.WriteFile("b/sub/new", 1);
+    tree.WriteFile("e/f", 1);
+    for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
+        tree.SetTime(path, "1990-01-01");
+    }
+    tree.SetTime("a", "2020-01-01");  // a/deep's ".." is its newest entry
+    tree.SetTime("b/sub/new", "1998-06-15 13:45:30");
+    tree.SetTime("e", "2015-01-01");  // e's "." is its newest entry
+    const auto root = Scan();
+
+    // 1998-06-15 is day 35961 counted from 1899-12-30.
+    const double y1998 = 35961 + (13 * 3600 + 45 * 60 + 30) / 86400.0;
+    const double y2020 = LocalDate("2020-01-01");
+    EXPECT_EQ(Find(*root, "a/deep")->LastWrite, y2020);
+    EXPECT_DOUBLE_EQ(Find(*root, "b/sub")->LastWrite, y1998);
+    EXPECT_DOUBLE_EQ(Find(*root, "b")->LastWrite, y1998);
+    EXPECT_EQ(Find(*root, "e")->LastWrite, LocalDate("2015-01-01"));
+    EXPECT_EQ(root->LastWrite, y2020);
+}
+
+TEST_F(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+    EXPECT_EQ(Brief(*Scan()), "\\ 0/0");
+    // No drive chosen is no listing failed.
+    for (const auto& [drive, brief] :
+         {std::pair{'q', "\\ 0/0 u undated"}, {'\0', "\\ 0/0 undated"}}) {
+        EXPECT_EQ(Brief(*Scan(ScanOptions{drive})), brief) << drive;
+    }
+}
 
 TEST_F(SearchControl, NoStepsWithoutAStatusLineNorOnceItIsCleared) {
     std::atomic<int> wakeUps{0};
