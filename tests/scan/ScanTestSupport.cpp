@@ -124,12 +124,12 @@ std::vector<double> NumbersOf(const std::string& command) {
 FindSums SumWithFind(const std::string& path) {
     const auto sums = NumbersOf("find '" + path + R"(' ! -type d -printf '%s %b %y %i\n' | awk '
         seen[$4]++ {next}
-        {h = $3 == "f" && $2 * 512 < $1; n++; s += $1; c += h ? $2 * 512 : $1; k += h}
-        END {printf "%d %.0f %.0f %d\n", n, s, c, k}')");
-    if (sums.size() != 4) {
+        {h = $3 == "f" && $2 * 512 < $1; s += $1; c += h ? $2 * 512 : $1; k += h}
+        END {printf "%.0f %.0f %d\n", s, c, k}')");
+    if (sums.size() != 3) {
         return {};
     }
-    return {static_cast<int>(sums[0]), sums[1], sums[2], static_cast<int>(sums[3])};
+    return {sums[0], sums[1], static_cast<int>(sums[2])};
 }
 
 std::string Brief(const TFileAttr& record) {

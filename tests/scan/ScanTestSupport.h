@@ -74,10 +74,9 @@ std::vector<double> NumbersOf(const std::string& command);
 // find's sums over the non-directory entries below path, each inode once, on the walk's two
 // bases: sizes, and allocations where a regular file has holes (else sizes).
 struct FindSums {
-    int entries = -1;  // -1: no count
     double size = 0;
     double compressed = 0;
-    int sparse = 0;
+    int sparse = 0;  // 0 when find fails
 };
 FindSums SumWithFind(const std::string& path);
 
