@@ -9,9 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "ScanTestSupport.h"
@@ -42,10 +40,6 @@ bool MakeChain(const std::string& root, int depth, bool withSides) {
         fd = next;
     }
     return fd >= 0 && close(fd) == 0;
-}
-
-long OpenDescriptors() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {

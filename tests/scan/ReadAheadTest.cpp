@@ -129,7 +129,10 @@ TEST_F(ReadAheadWalk, GivesTheRecordsAndStepsOfTheWalkWithoutIt) {
 
 // Stopping is checked elsewhere; here a stop must cut both walks at the same place.
 TEST_F(ReadAheadWalk, StopsAtTheSameDirectoryWithTheSamePartialTree) {
+    const long before = OpenDescriptors();
     EXPECT_EQ(ScanWith(2, "d1200"), ScanWith(0, "d1200"));
+    // Nothing opened ahead of the stop, by the threads or as it was listed, stays open.
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -119,6 +120,10 @@ std::vector<double> NumbersOf(const std::string& command) {
         numbers.clear();
     }
     return numbers;
+}
+
+long OpenDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
 }
 
 FindSums SumWithFind(const std::string& path) {

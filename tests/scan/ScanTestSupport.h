@@ -80,6 +80,9 @@ struct FindSums {
 };
 FindSums SumWithFind(const std::string& path);
 
+// Descriptors this process has open.
+long OpenDescriptors();
+
 // A record and its subtree as "name size/compressed [L<deepest>] [u] [?] [undated] {children}",
 // children in name order: u marks an unreadable record, ? one not searched.
 std::string Brief(const TFileAttr& record);
