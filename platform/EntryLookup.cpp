@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -20,7 +21,25 @@ void FillUnlooked(FindData& entry, bool directory, std::int64_t date) {
     entry.Device = entry.Inode = 0;
 }
 
+// Opens a listed directory; false (nothing left open) when it is not one to open, so that a
+// look-up by name tells what it is.
+bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened) {
+    opened.fd = openat(dirFd, name, kChildOpenFlags);
+    if (opened.fd >= 0 && fstat(opened.fd, &opened.self) == 0) {
+        return true;
+    }
+    opened.Close();
+    return false;
+}
+
 }  // namespace
+
+void OpenedDirectory::Close() {
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+}
 
 void FillFromStat(const struct stat& st, FindData& entry) {
     const bool directory = S_ISDIR(st.st_mode);
@@ -40,8 +59,8 @@ void FillFromStat(const struct stat& st, FindData& entry) {
     entry.Links = S_ISREG(st.st_mode) ? st.st_nlink : 1;
 }
 
-bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type,
-                 FindData& entry) {
+bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry,
+                 OpenedDirectory* opened) {
     entry.Name.assign(name);
     entry.LookedUp = true;
     entry.OutOfWalk = false;
@@ -54,6 +73,10 @@ bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char typ
     if (dir.fence->IsMountPoint(*dir.path, name)) {
         FillUnlooked(entry, true, dir.self->st_mtim.tv_sec);
         entry.OutOfWalk = true;
+        return true;
+    }
+    if (opened != nullptr && type == DT_DIR && OpenListed(dir.fd, name, *opened)) {
+        FillFromStat(opened->self, entry);
         return true;
     }
     struct stat st;

@@ -2,6 +2,7 @@
 // How one listed entry becomes a FindData: the walk's own listings and the read-ahead threads
 // fill entries through this one rule, so an entry read ahead is the entry the walk would read.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -10,6 +11,9 @@
 #include "platform/MountFence.h"
 
 namespace zelk {
+
+// How a sub-directory of a walk is opened: never through a symbolic link.
+constexpr int kChildOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // What an entry's look-up needs of the directory that lists it; all of it outlives the call.
 struct ListedDirectory {
@@ -22,9 +26,20 @@ struct ListedDirectory {
 
 void FillFromStat(const struct stat& st, FindData& entry);
 
+// A sub-directory opened as it was listed, with the look-up of what was opened.
+struct OpenedDirectory {
+    int fd = -1;
+    struct stat self {};
+    void Close();
+};
+
 // Fills entry for the listed name (type: the listing's d_type); false when the entry vanished
 // between the listing and its look-up. A directory's OutOfWalk is left to the walk, which alone
 // knows its device and its chain of ancestors; a mount point of the table is never looked up.
-bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry);
+// With opened, a listed directory is opened and looked up through its descriptor, which is left
+// in opened (the caller's to close): one look-up of its name instead of two for a walk that
+// enters it next.
+bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry,
+                 OpenedDirectory* opened = nullptr);
 
 }  // namespace zelk

@@ -32,4 +32,9 @@ struct FindData {
     bool OutOfWalk = false;
 };
 
+// "." and "..": a directory's own entries, never walked into.
+inline bool IsDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
+
 }  // namespace zelk

@@ -4,16 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <utility>
 
 namespace zelk {
 namespace {
-
-constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
 
 bool SameDirectory(int fd, const struct stat& expected) {
     struct stat st;
@@ -54,7 +48,7 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
     }
     std::unique_ptr<PosixListing> listing(new PosixListing(nullptr, path, walk.get()));
     listing->ownWalk_ = std::move(walk);
-    if (!listing->Attach(fd)) {
+    if (!listing->Attach(fd, nullptr, nullptr)) {
         return nullptr;
     }
     // Its ".." would be the directory the volume is mounted on, outside the volume.
@@ -67,15 +61,21 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
 
 std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, const FindData& entry) {
     Walk& walk = *parent.walk_;
-    if (entry.OutOfWalk || !entry.LookedUp || entry.Device != walk.device ||
-        walk.openInodes.count(entry.Inode) != 0) {
+    if (entry.OutOfWalk || !entry.LookedUp || !parent.InWalk(entry.Device, entry.Inode)) {
         return nullptr;
     }
     ReadAhead::Result ahead;
     const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
                            walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
-    // A descriptor kept by the read-ahead spares opening the child again.
+    // A descriptor kept by the read-ahead, or opened as the entry was listed, spares opening
+    // the child again.
     int fd = readAhead ? ahead.fd : -1;
+    const struct stat* self = fd >= 0 ? &ahead.self : nullptr;
+    if (!readAhead && parent.opened_.fd >= 0 && parent.opened_.self.st_ino == entry.Inode &&
+        parent.opened_.self.st_dev == entry.Device) {
+        fd = std::exchange(parent.opened_.fd, -1);
+        self = &parent.opened_.self;
+    }
     if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
         return nullptr;
     }
@@ -85,11 +85,11 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
         return nullptr;
     }
     std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
-    if (!child->Attach(fd, readAhead ? &ahead : nullptr)) {
+    if (!child->Attach(fd, self, readAhead ? &ahead : nullptr)) {
         return nullptr;
     }
     // The entry may have been replaced since it was listed: judge what was really opened.
-    if (child->self_.st_dev != walk.device || walk.openInodes.count(child->self_.st_ino) != 0) {
+    if (!parent.InWalk(child->self_.st_dev, child->self_.st_ino)) {
         return nullptr;
     }
     child->parentStat_ = parent.self_;
@@ -98,10 +98,10 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     return child;
 }
 
-bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
+bool PosixListing::Attach(int fd, const struct stat* self, ReadAhead::Result* ahead) {
     TakeDescriptor(fd);
-    if (ahead != nullptr && ahead->fd == fd) {
-        self_ = ahead->self;
+    if (self != nullptr) {
+        self_ = *self;
     } else if (fstat(fd, &self_) != 0) {
         return false;
     }
@@ -110,10 +110,8 @@ bool PosixListing::Attach(int fd, ReadAhead::Result* ahead) {
         rest_ = std::move(ahead->entries);
         failed_ = ahead->failed;
         spilled_ = true;
-        return true;
     }
-    dir_ = fdopendir(fd);
-    return dir_ != nullptr;
+    return true;
 }
 
 void PosixListing::Enter() {
@@ -134,11 +132,14 @@ ListedDirectory PosixListing::Listed() const {
     return ListedDirectory{fd_, &self_, &parentStat_, &path_, &walk_->fence};
 }
 
+bool PosixListing::InWalk(std::uint64_t device, std::uint64_t inode) const {
+    return device == walk_->device && walk_->openInodes.count(inode) == 0;
+}
+
 void PosixListing::Judge(FindData& entry) const {
     if (entry.LookedUp && (entry.Attributes & kFileAttributeDirectory) != 0 &&
         !IsDotName(entry.Name)) {
-        entry.OutOfWalk = entry.OutOfWalk || entry.Device != walk_->device ||
-                          walk_->openInodes.count(entry.Inode) != 0;
+        entry.OutOfWalk = entry.OutOfWalk || !InWalk(entry.Device, entry.Inode);
     }
 }
 
@@ -147,8 +148,7 @@ void PosixListing::RegisterTargets() {
     for (std::size_t i = nextRest_; i < rest_.size() && targets.size() < kMostTargets; ++i) {
         const FindData& entry = rest_[i];
         if ((entry.Attributes & kFileAttributeDirectory) != 0 && !entry.OutOfWalk &&
-            entry.LookedUp && !IsDotName(entry.Name) && entry.Device == walk_->device &&
-            walk_->openInodes.count(entry.Inode) == 0) {
+            entry.LookedUp && !IsDotName(entry.Name) && InWalk(entry.Device, entry.Inode)) {
             targets.push_back(ReadAhead::Target{i, entry.Name, entry.Device, entry.Inode,
                                                 walk_->fence.KeptChild(path_, entry.Name)});
         }
@@ -164,59 +164,53 @@ void PosixListing::TakeDescriptor(int fd) {
 }
 
 void PosixListing::CloseDescriptor() {
+    opened_.Close();
     if (source_ != nullptr && fd_ >= 0) {
         walk_->readAhead->Close(source_);
     }
-    if (dir_ != nullptr) {
-        closedir(dir_);
-        dir_ = nullptr;
-    } else if (fd_ >= 0) {
-        close(fd_);
-    }
     if (fd_ >= 0) {
+        close(fd_);
         --walk_->descriptors;
     }
     fd_ = -1;
+    reader_.Release();
 }
 
 bool PosixListing::Next(FindData& entry) {
+    opened_.Close();  // unless the walk has taken it
     if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
         Judge(entry);
         return true;
     }
-    if (spilled_ || dir_ == nullptr) {
+    if (spilled_ || fd_ < 0) {
         return false;
     }
-    errno = 0;
-    while (const dirent* d = readdir(dir_)) {
-        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
+    while (const dirent64* d = reader_.Next(fd_)) {
+        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry, &opened_)) {
             Judge(entry);
             return true;
         }
-        errno = 0;
     }
-    failed_ = failed_ || errno != 0;
+    failed_ = failed_ || reader_.Failed();
     return false;
 }
 
 void PosixListing::ReadRest(std::size_t limit) {
-    if (spilled_ || dir_ == nullptr) {
+    if (spilled_ || fd_ < 0) {
         return;
     }
     FindData entry;
-    errno = 0;
     while (rest_.size() - nextRest_ < limit) {
-        const dirent* d = readdir(dir_);
+        const dirent64* d = reader_.Next(fd_);
         if (d == nullptr) {
-            failed_ = failed_ || errno != 0;
+            failed_ = failed_ || reader_.Failed();
             spilled_ = true;
             return;
         }
         if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
             rest_.push_back(std::move(entry));
         }
-        errno = 0;
     }
 }
 
@@ -250,9 +244,10 @@ int PosixListing::OpenFromAbove() const {
     int fd = -1;
     for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
         const PosixListing& level = **it;
-        const int next = level.parent_ == nullptr
-                             ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                             : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildFlags);
+        const int next =
+            level.parent_ == nullptr
+                ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildOpenFlags);
         if (fd >= 0) {
             close(fd);
         }
@@ -283,7 +278,7 @@ bool PosixListing::FreeDescriptor(PosixListing& keep) {
 
 int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep) {
     int fd = -1;
-    while ((fd = openat(dirFd, name, kChildFlags)) < 0) {
+    while ((fd = openat(dirFd, name, kChildOpenFlags)) < 0) {
         if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(keep)) {
             return -1;
         }

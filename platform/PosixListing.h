@@ -7,7 +7,6 @@
 // directory, so the walk's descriptors stay bounded at any depth. With read-ahead, a listing
 // is held in memory whole and its sub-directories are listed ahead by the walk's ReadAhead.
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstddef>
@@ -16,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/DirectoryReader.h"
 #include "platform/DirectoryService.h"
 #include "platform/EntryLookup.h"
 #include "platform/ReadAhead.h"
@@ -59,13 +59,14 @@ class PosixListing final : public DirectoryListing {
 
     PosixListing(PosixListing* parent, std::string name, Walk* walk);
 
-    // Attaches an open descriptor; false (descriptor closed) when it cannot be listed. ahead:
-    // its entries as read ahead, taken when they are of the directory opened.
-    bool Attach(int fd, ReadAhead::Result* ahead = nullptr);
+    // Attaches an open descriptor (self: its look-up, when known); false when it cannot be
+    // listed. ahead: its entries as read ahead, taken when they are of the directory opened.
+    bool Attach(int fd, const struct stat* self, ReadAhead::Result* ahead);
     // Joins the walk's chain of open directories, and with read-ahead holds its entries.
     void Enter();
     ListedDirectory Listed() const;
     // The walk alone knows its device and ancestors: a directory out of them is not entered.
+    bool InWalk(std::uint64_t device, std::uint64_t inode) const;
     void Judge(FindData& entry) const;
     // Reads what remains of the listing into memory, up to limit entries.
     void ReadRest(std::size_t limit);
@@ -90,7 +91,7 @@ class PosixListing final : public DirectoryListing {
     std::string name_;  // the root's is the path it was opened by
     std::string path_;  // absolute, kept only while a mount point lies below (MountFence)
     int fd_ = -1;
-    DIR* dir_ = nullptr;
+    DirectoryReader reader_;  // of fd_, until spilled
     struct stat self_ {};
     struct stat parentStat_ {};
     bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
@@ -99,6 +100,7 @@ class PosixListing final : public DirectoryListing {
     std::vector<FindData> rest_;  // served before the descriptor is read further
     std::size_t nextRest_ = 0;
     ReadAhead::Source* source_ = nullptr;
+    OpenedDirectory opened_;  // of the entry handed out last
 };
 
 }  // namespace zelk

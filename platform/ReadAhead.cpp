@@ -1,7 +1,7 @@
 #include "platform/ReadAhead.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,13 +14,11 @@
 namespace zelk {
 namespace {
 
-constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // Best measured on two cores, warm and cold (see the benchmark table).
 constexpr int kAutomaticThreads = 2;
 constexpr int kMostThreads = 16;
 // Turns a thread looks for work before it sleeps: tens of microseconds.
 constexpr int kIdleYields = 50;
-constexpr std::size_t kBufferBytes = 32 * 1024;
 
 std::size_t BytesOf(const FindData& entry) {
     // A name past the short-string buffer has its own block.
@@ -50,8 +48,15 @@ struct ReadAhead::Source {
     std::atomic<bool> dropped{false};
 };
 
+std::size_t ReadAhead::MostKept(int threads) {
+    rlimit limit{};
+    const rlim_t soft = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
+    return std::max<std::size_t>(static_cast<std::size_t>(threads),
+                                 std::min<rlim_t>(kMostKept, soft / 16));
+}
+
 ReadAhead::ReadAhead(int threads, const MountFence& fence)
-    : fence_(fence), walkBuffer_(kBufferBytes) {
+    : fence_(fence), mostKept_(MostKept(threads)) {
     for (int i = 0; i < threads; ++i) {
         threads_.emplace_back([this] { Work(); });
     }
@@ -131,7 +136,7 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     while (job.state == Job::State::Listing) {
         Source* other = nullptr;
         if (Job* next = Pick(other)) {
-            Run(lock, *other, *next, walkBuffer_);
+            Run(lock, *other, *next, walkReader_);
         } else {
             done_.wait(lock);
         }
@@ -186,12 +191,12 @@ void ReadAhead::Drop(Job& job) {
 }
 
 void ReadAhead::Work() {
-    std::vector<char> buffer(kBufferBytes);
+    DirectoryReader reader;
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         Source* source = nullptr;
         if (Job* job = Pick(source)) {
-            Run(lock, *source, *job, buffer);
+            Run(lock, *source, *job, reader);
             continue;
         }
         // The walk adds jobs a directory at a time: a thread asleep would often wake too late.
@@ -209,20 +214,20 @@ void ReadAhead::Work() {
 }
 
 void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
-                    std::vector<char>& buffer) {
+                    DirectoryReader& reader) {
     job.state = Job::State::Listing;
     ++source.opening;
     ++source.listing;
     const int parentFd = source.fd;
     lock.unlock();
-    const int fd = openat(parentFd, job.target.name.c_str(), kChildFlags);
+    const int fd = openat(parentFd, job.target.name.c_str(), kChildOpenFlags);
     lock.lock();
     --source.opening;
     done_.notify_all();
     lock.unlock();
-    const bool listed = fd >= 0 && List(fd, source, job, buffer);
+    const bool listed = fd >= 0 && List(fd, source, job, reader);
     lock.lock();
-    if (listed && kept_ < threads_.size()) {
+    if (listed && kept_ < mostKept_) {
         job.fd = fd;
         ++kept_;
     } else if (fd >= 0) {
@@ -234,7 +239,7 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     done_.notify_all();
 }
 
-bool ReadAhead::List(int fd, const Source& source, Job& job, std::vector<char>& buffer) {
+bool ReadAhead::List(int fd, const Source& source, Job& job, DirectoryReader& reader) {
     auto result = std::make_unique<Result>();
     const Target& target = job.target;
     // The entry may have been replaced since it was listed: the walk judges what it opens.
@@ -245,25 +250,18 @@ bool ReadAhead::List(int fd, const Source& source, Job& job, std::vector<char>& 
     const ListedDirectory listed{fd, &result->self, &source.self, &target.path, &fence_};
     std::size_t bytes = 0;
     FindData entry;
-    // Read straight into a buffer of its own, so that the descriptor stays free for the walk.
-    for (ssize_t got; (got = getdents64(fd, buffer.data(), buffer.size())) != 0;) {
-        if (got < 0) {
-            result->failed = true;
-            break;
+    reader.Restart();
+    while (const dirent64* d = reader.Next(fd)) {
+        if (result->entries.size() == kMostEntries ||
+            source.dropped.load(std::memory_order_relaxed)) {
+            return false;
         }
-        for (ssize_t at = 0; at < got;) {
-            const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
-            at += d->d_reclen;
-            if (result->entries.size() == kMostEntries ||
-                source.dropped.load(std::memory_order_relaxed)) {
-                return false;
-            }
-            if (LookUpEntry(listed, d->d_name, d->d_type, entry)) {
-                bytes += BytesOf(entry);
-                result->entries.push_back(std::move(entry));
-            }
+        if (LookUpEntry(listed, d->d_name, d->d_type, entry)) {
+            bytes += BytesOf(entry);
+            result->entries.push_back(std::move(entry));
         }
     }
+    result->failed = reader.Failed();
     job.result = std::move(result);
     job.bytes = bytes;
     return true;

@@ -3,8 +3,8 @@
 // each listing it holds in memory with the sub-directories it will enter from it, in order;
 // the threads open those through the listing's own descriptor, nearest first, and list them
 // into memory, so that the walk finds the entries waiting. Each thread holds one descriptor of
-// its own at a time, and as many are kept open for the walk to take over; what is kept in memory
-// is bounded by a byte budget, whatever the tree.
+// its own at a time, and a bounded number are kept open for the walk to take over; what is kept
+// in memory is bounded by a byte budget, whatever the tree.
 
 #include <sys/stat.h>
 
@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DirectoryReader.h"
 #include "platform/FindData.h"
 #include "platform/MountFence.h"
 
@@ -49,6 +50,12 @@ class ReadAhead {
     // Bytes of waiting entries nearer to the walk than a directory to be started.
     static constexpr std::size_t kBudget = 1u << 20;
 
+    // Descriptors of listed directories kept at most for the walk to take over (it would open
+    // them again): most of those waiting, few against the process's limit, one per thread at
+    // least.
+    static constexpr std::size_t kMostKept = 64;
+    static std::size_t MostKept(int threads);
+
     // fence outlives this object.
     ReadAhead(int threads, const MountFence& fence);
     // Ends the threads; every source must have been unregistered.
@@ -79,9 +86,8 @@ class ReadAhead {
     Job* Pick(Source*& from);
     // Lists the job's directory into it; false when it is left to the walk.
     // Opens and lists the job's directory, unlocked meanwhile; called locked.
-    void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
-             std::vector<char>& buffer);
-    bool List(int fd, const Source& source, Job& job, std::vector<char>& buffer);
+    void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job, DirectoryReader& reader);
+    bool List(int fd, const Source& source, Job& job, DirectoryReader& reader);
     // Closes a job's kept descriptor; called locked.
     void Drop(Job& job);
 
@@ -90,10 +96,11 @@ class ReadAhead {
     std::condition_variable work_;  // the threads wait for jobs
     std::condition_variable done_;  // the walk waits for a job or a closing descriptor
     std::vector<std::unique_ptr<Source>> sources_;
-    std::size_t kept_ = 0;  // descriptors kept for the walk: at most one per thread
+    const std::size_t mostKept_;
+    std::size_t kept_ = 0;  // descriptors kept for the walk
     bool stopping_ = false;
     std::atomic<unsigned> generation_{0};  // changes whenever there may be more to pick
-    std::vector<char> walkBuffer_;
+    DirectoryReader walkReader_;
     std::vector<std::thread> threads_;
 };
 

@@ -11,10 +11,6 @@
 namespace zelk {
 namespace {
 
-bool IsDotName(const std::string& name) {
-    return name == "." || name == "..";
-}
-
 // One directory being listed: the state that a recursive walk would keep in its frame.
 struct Level {
     TFileAttr* record;
@@ -55,6 +51,29 @@ struct FileIdHash {
         return std::hash<std::uint64_t>()(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
     }
 };
+// The dates of one walk's entries, converted once for each second met: the files of a
+// directory are often written within the same few seconds, and a local-time conversion costs
+// more than the rest of an entry's handling.
+class DateCache {
+  public:
+    double DateOf(const FindData& entry) {
+        Slot& slot = slots_[static_cast<std::uint64_t>(entry.LastWriteTime) % kSlots];
+        if (!slot.filled || slot.seconds != entry.LastWriteTime) {
+            slot = Slot{entry.LastWriteTime, TSearchThread::FileDateOf(entry), true};
+        }
+        return slot.date;
+    }
+
+  private:
+    struct Slot {
+        std::int64_t seconds = 0;
+        double date = 0;
+        bool filled = false;
+    };
+    static constexpr std::size_t kSlots = 64;
+    Slot slots_[kSlots];
+};
+
 // Device and inode of the files with several links met so far: only the first meeting counts.
 using HardLinks = std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, FileIdHash>;
 
@@ -95,6 +114,7 @@ void TSearchThread::Walk(TFileAttr& record) {
     levels.push_back(Level{&record, files_->OpenRoot(Drive), CurrentPath.size(), record.Level});
     record.Unreadable = levels.back().listing == nullptr && Drive != 0;
     HardLinks linked;
+    DateCache dates;
     FindData entry;
     unsigned entriesSinceCheck = 0;
     while (!levels.empty()) {
@@ -130,7 +150,7 @@ void TSearchThread::Walk(TFileAttr& record) {
             continue;
         }
 
-        const double date = entry.LookedUp ? FileDateOf(entry) : 0;
+        const double date = entry.LookedUp ? dates.DateOf(entry) : 0;
         if (date > dir.LastWrite) {
             dir.LastWrite = date;
         }

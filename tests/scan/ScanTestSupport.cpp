@@ -1,6 +1,7 @@
 #include "ScanTestSupport.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,10 +36,7 @@ TempTree::TempTree() {
     base_ = pattern;
     root_ = base_ + "/vol";
     MakeDir("");
-    Volume volume;
-    volume.Letter = 'c';
-    volume.MountPoint = root_;
-    InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
+    SetOtherMounts({});
 }
 
 TempTree::~TempTree() {
@@ -46,6 +45,13 @@ TempTree::~TempTree() {
     // and trees here go 10,000 deep.
     const int removed = std::system(("rm -rf --one-file-system '" + base_ + "'").c_str());
     static_cast<void>(removed);
+}
+
+void TempTree::SetOtherMounts(const std::vector<std::string>& paths) const {
+    Volume volume;
+    volume.Letter = 'c';
+    volume.MountPoint = root_;
+    InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}, paths));
 }
 
 void TempTree::MakeDir(const std::string& relative) const {
@@ -90,8 +96,14 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
     if (options.BeforeStart) {
         options.BeforeStart(thread);
     }
+    const char* saved = getenv("ZELK_READ_AHEAD");
+    const std::string setting = saved != nullptr ? saved : "";
+    if (options.ReadAheadThreads >= 0) {
+        setenv("ZELK_READ_AHEAD", std::to_string(options.ReadAheadThreads).c_str(), 1);
+    }
     thread.Start();
     thread.AwaitEnd();
+    setenv("ZELK_READ_AHEAD", setting.c_str(), 1);
     return root;
 }
 
@@ -110,14 +122,19 @@ std::vector<double> NumbersOf(const std::string& command) {
     return numbers;
 }
 
+long OpenDescriptors() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
 FindSums SumWithFind(const std::string& path) {
-    const auto sums = NumbersOf("find '" + path + R"(' ! -type d -printf '%s %b %y\n' | awk '
-        {h = $3 == "f" && $2 * 512 < $1; n++; s += $1; c += h ? $2 * 512 : $1; k += h}
-        END {printf "%d %.0f %.0f %d\n", n, s, c, k}')");
-    if (sums.size() != 4) {
+    const auto sums = NumbersOf("find '" + path + R"(' ! -type d -printf '%s %b %y %i\n' | awk '
+        seen[$4]++ {next}
+        {h = $3 == "f" && $2 * 512 < $1; s += $1; c += h ? $2 * 512 : $1; k += h}
+        END {printf "%.0f %.0f %d\n", s, c, k}')");
+    if (sums.size() != 3) {
         return {};
     }
-    return {static_cast<int>(sums[0]), sums[1], sums[2], static_cast<int>(sums[3])};
+    return {sums[0], sums[1], static_cast<int>(sums[2])};
 }
 
 std::string Brief(const TFileAttr& record) {
@@ -125,9 +142,7 @@ std::string Brief(const TFileAttr& record) {
     for (const auto& child : record.Children) {
         children.push_back(child.get());
     }
-    std::sort(children.begin(), children.end(), [](const TFileAttr* a, const TFileAttr* b) {
-        return a->Name.View() < b->Name.View();
-    });
+    std::ranges::sort(children, {}, [](const TFileAttr* child) { return child->Name.View(); });
     std::string out = record.Name.Str() + " " +
                       std::to_string(static_cast<long long>(record.Size)) + "/" +
                       std::to_string(static_cast<long long>(record.CompressedSize));

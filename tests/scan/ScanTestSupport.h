@@ -33,6 +33,8 @@ class TempTree {
     void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
     // The last-write time as a local time text ("2020-01-31 12:00:00"); "" is the root.
     void SetTime(const std::string& relative, const std::string& when) const;
+    // Drive c again, with these mount points inside it left alone.
+    void SetOtherMounts(const std::vector<std::string>& paths) const;
 
   private:
     std::string base_;
@@ -59,6 +61,7 @@ struct ScanOptions {
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
     std::function<void(TSearchThread&)> BeforeStart = nullptr;
+    int ReadAheadThreads = -1;  // the environment's setting when negative
 };
 
 // Scans into a fresh root on a worker thread and returns the root. The calling thread becomes
@@ -68,15 +71,17 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options = {});
 // The numbers a shell command prints; none when it fails.
 std::vector<double> NumbersOf(const std::string& command);
 
-// find's sums over the non-directory entries below path, on the walk's two bases: sizes, and
-// allocations where a regular file has holes (else sizes).
+// find's sums over the non-directory entries below path, each inode once, on the walk's two
+// bases: sizes, and allocations where a regular file has holes (else sizes).
 struct FindSums {
-    int entries = -1;  // -1: no count
     double size = 0;
     double compressed = 0;
-    int sparse = 0;
+    int sparse = 0;  // 0 when find fails
 };
 FindSums SumWithFind(const std::string& path);
+
+// Descriptors this process has open.
+long OpenDescriptors();
 
 // A record and its subtree as "name size/compressed [L<deepest>] [u] [?] [undated] {children}",
 // children in name order: u marks an unreadable record, ? one not searched.

@@ -1,0 +1,171 @@
+// Guards what a walk of a real tree adds up: each record's totals and depth, the newest date
+// (the "." and ".." entries included, and the real year kept), awkward names, empty or missing
+// roots. And the walk's contract with the user-interface thread: one status step per
+// sub-directory, before it is entered, in walk order and never for files; no steps at all
+// without a status line, including one cleared mid-walk; and a stop that leaves the levels being
+// walked unsearched while records finished earlier keep their totals. The steps are batched, yet
+// a path entered just before a long listing reaches the status line while that directory is
+// listed.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "ScanTestSupport.h"
+#include "ScriptedService.h"
+#include "scan/StatusBatch.h"
+
+namespace zelk::test {
+namespace {
+
+class SearchControl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
+            tree.MakeDir(dir);
+            tree.WriteFile(std::string(dir) + "/file1", 100);
+            tree.WriteFile(std::string(dir) + "/file2", 10);
+        }
+    }
+    TempTree tree;
+};
+
+class SearchTotals : public ::testing::Test {
+  protected:
+    TempTree tree;
+};
+
+TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
+    for (const char* dir : {"back\\slash", "new\nline", "bad\xff\xfeutf8"}) {
+        tree.MakeDir(dir);
+        tree.WriteFile(std::string(dir) + "/f", std::string(dir).size());
+    }
+    tree.WriteFile("empty", 0);
+    tree.WriteFile("one", 1);
+    tree.WriteFile("a/odd", 3 * 4096 + 7);
+    const auto root = Scan();
+
+    EXPECT_EQ(Brief(*root),
+              "\\ 13093/13093 L3 {a 12625/12625 L2 {a1 110/110, a2 110/110}, "
+              "back\\slash 10/10, bad\xff\xfeutf8 9/9, m 330/330 L3 {n 220/220 L3 "
+              "{o 110/110}}, new\nline 8/8, z 110/110}");
+    EXPECT_EQ(Find(*root, "m/n/o")->Path(), "c:\\m\\n\\o");
+}
+
+TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYear) {
+    for (const char* dir : {"a", "a/deep", "b", "b/sub", "e"}) {
+        tree.MakeDir(dir);
+    }
+    tree.WriteFile("b/sub/new", 1);
+    tree.WriteFile("e/f", 1);
+    for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
+        tree.SetTime(path, "1990-01-01");
+    }
+    tree.SetTime("a", "2020-01-01");  // a/deep's ".." is its newest entry
+    tree.SetTime("b/sub/new", "1998-06-15 13:45:30");
+    tree.SetTime("e", "2015-01-01");  // e's "." is its newest entry
+    const auto root = Scan();
+
+    // 1998-06-15 is day 35961 counted from 1899-12-30.
+    const double y1998 = 35961 + (13 * 3600 + 45 * 60 + 30) / 86400.0;
+    const double y2020 = LocalDate("2020-01-01");
+    EXPECT_EQ(Find(*root, "a/deep")->LastWrite, y2020);
+    EXPECT_DOUBLE_EQ(Find(*root, "b/sub")->LastWrite, y1998);
+    EXPECT_DOUBLE_EQ(Find(*root, "b")->LastWrite, y1998);
+    EXPECT_EQ(Find(*root, "e")->LastWrite, LocalDate("2015-01-01"));
+    EXPECT_EQ(root->LastWrite, y2020);
+}
+
+TEST_F(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+    EXPECT_EQ(Brief(*Scan()), "\\ 0/0");
+    // No drive chosen is no listing failed.
+    for (const auto& [drive, brief] :
+         {std::pair{'q', "\\ 0/0 u undated"}, {'\0', "\\ 0/0 undated"}}) {
+        EXPECT_EQ(Brief(*Scan(ScanOptions{drive})), brief) << drive;
+    }
+}
+
+TEST_F(SearchControl, NoStepsWithoutAStatusLineNorOnceItIsCleared) {
+    std::atomic<int> wakeUps{0};
+    TThread::SetWakeUpHook([&wakeUps] { ++wakeUps; });
+    TThread::RecordUiThread();
+    TFileAttr root;
+    TSearchThread thread(true, &root);
+    thread.Drive = 'c';
+    thread.Start();
+    // Not serving: a step asked for wakes this thread and holds the worker until it is served.
+    while (!thread.BodyDone() && wakeUps == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(wakeUps, 0);
+    thread.AwaitEnd();
+    TThread::SetWakeUpHook(nullptr);
+    EXPECT_TRUE(root.Searched);
+
+    RecordingStatusLine status;
+    ScanOptions options{'c', &status};
+    options.BeforeStart = [&status](TSearchThread& running) {
+        status.OnText = [&status, &running] {
+            if (status.Texts.size() == 2) {
+                running.StatusBar = nullptr;
+            }
+        };
+    };
+    EXPECT_TRUE(Scan(options)->Searched);
+    EXPECT_EQ(status.Texts.size(), 2u);
+}
+
+TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnsearched) {
+    ScriptedService files;  // name order: a, m, z
+    RecordingStatusLine status;
+    ScanOptions options{'c', &status, &files};
+    options.BeforeStart = [&files](TSearchThread& thread) {
+        files.AfterEntry = [&thread](const std::string& dir, const std::string& name) {
+            if (dir == "o" && name == "file1") {
+                thread.RequestStop();
+            }
+        };
+    };
+    const auto root = Scan(options);
+
+    EXPECT_EQ(Brief(*root),
+              "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
+    const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
+                                             "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
+    EXPECT_EQ(status.Texts, walked);
+}
+
+TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
+    ScanOptions options;
+    options.BeforeStart = [](TSearchThread& thread) { thread.RequestStop(); };
+    EXPECT_EQ(Brief(*Scan(options)), "\\ 0/0 ? undated");
+}
+
+TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
+    for (int i = 1000; i < 1300; ++i) {
+        tree.WriteFile("z/f" + std::to_string(i), 1);
+    }
+    RecordingStatusLine status;
+    ScriptedService files;  // name order: "c:\z" is the last path, entered before its listing
+    std::size_t shownWhileListing = 0;
+    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+        if (dir == "z" && name == "f1000") {
+            const auto until = StatusBatch::Clock::now() + StatusBatch::kInterval;
+            while (StatusBatch::Clock::now() < until) {
+                std::this_thread::yield();
+            }
+        }
+        // The worker waited for every text shown so far, so they can be read here.
+        if (dir == "z" && name == "f1200") {
+            shownWhileListing = status.Texts.size();
+        }
+    };
+    Scan(ScanOptions{'c', &status, &files});
+
+    EXPECT_EQ(shownWhileListing, 7u);
+    EXPECT_EQ(status.Texts.size(), 7u);
+}
+
+}  // namespace
+}  // namespace zelk::test
