@@ -21,8 +21,8 @@ void FillUnlooked(FindData& entry, bool directory, std::int64_t date) {
     entry.Device = entry.Inode = 0;
 }
 
-// Opens a listed directory; false (nothing left open) when it is not one to open, so that a
-// look-up by name tells what it is.
+}  // namespace
+
 bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened) {
     opened.fd = openat(dirFd, name, kChildOpenFlags);
     if (opened.fd >= 0 && fstat(opened.fd, &opened.self) == 0) {
@@ -31,8 +31,6 @@ bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened) {
     opened.Close();
     return false;
 }
-
-}  // namespace
 
 void OpenedDirectory::Close() {
     if (fd >= 0) {

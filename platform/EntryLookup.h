@@ -33,6 +33,10 @@ struct OpenedDirectory {
     void Close();
 };
 
+// Opens the sub-directory name of dirFd and looks it up through its descriptor; false, with
+// nothing left open, when it cannot be opened as a directory.
+bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened);
+
 // Fills entry for the listed name (type: the listing's d_type); false when the entry vanished
 // between the listing and its look-up. A directory's OutOfWalk is left to the walk, which alone
 // knows its device and its chain of ancestors; a mount point of the table is never looked up.

@@ -1,15 +1,12 @@
 #include "platform/ReadAhead.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstdlib>
-
-#include "platform/EntryLookup.h"
+#include <utility>
 
 namespace zelk {
 namespace {
@@ -220,33 +217,35 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     ++source.listing;
     const int parentFd = source.fd;
     lock.unlock();
-    const int fd = openat(parentFd, job.target.name.c_str(), kChildOpenFlags);
+    OpenedDirectory opened;
+    const bool open = OpenListed(parentFd, job.target.name.c_str(), opened);
     lock.lock();
     --source.opening;
     done_.notify_all();
     lock.unlock();
-    const bool listed = fd >= 0 && List(fd, source, job, reader);
+    const bool listed = open && List(opened, source, job, reader);
     lock.lock();
     if (listed && kept_ < mostKept_) {
-        job.fd = fd;
+        job.fd = std::exchange(opened.fd, -1);
         ++kept_;
-    } else if (fd >= 0) {
-        close(fd);
     }
+    opened.Close();
     --source.listing;
     job.state = listed ? Job::State::Done : Job::State::Left;
     source.bytes += job.bytes;
     done_.notify_all();
 }
 
-bool ReadAhead::List(int fd, const Source& source, Job& job, DirectoryReader& reader) {
-    auto result = std::make_unique<Result>();
+bool ReadAhead::List(const OpenedDirectory& opened, const Source& source, Job& job,
+                     DirectoryReader& reader) {
     const Target& target = job.target;
     // The entry may have been replaced since it was listed: the walk judges what it opens.
-    if (fstat(fd, &result->self) != 0 || result->self.st_dev != target.device ||
-        result->self.st_ino != target.inode) {
+    if (opened.self.st_dev != target.device || opened.self.st_ino != target.inode) {
         return false;
     }
+    auto result = std::make_unique<Result>();
+    result->self = opened.self;
+    const int fd = opened.fd;
     const ListedDirectory listed{fd, &result->self, &source.self, &target.path, &fence_};
     std::size_t bytes = 0;
     FindData entry;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/DirectoryReader.h"
+#include "platform/EntryLookup.h"
 #include "platform/FindData.h"
 #include "platform/MountFence.h"
 
@@ -84,10 +85,11 @@ class ReadAhead {
     void Work();
     // The nearest job to start within the budget, or nullptr; called locked.
     Job* Pick(Source*& from);
-    // Lists the job's directory into it; false when it is left to the walk.
     // Opens and lists the job's directory, unlocked meanwhile; called locked.
     void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job, DirectoryReader& reader);
-    bool List(int fd, const Source& source, Job& job, DirectoryReader& reader);
+    // Lists the job's opened directory into it; false when it is left to the walk.
+    bool List(const OpenedDirectory& opened, const Source& source, Job& job,
+              DirectoryReader& reader);
     // Closes a job's kept descriptor; called locked.
     void Drop(Job& job);
 
