@@ -1,12 +1,11 @@
 // Guards what a walk of a real tree adds up: each record's totals and depth, the newest date
 // (the "." entry included, the parent named by ".." never, and the real year kept), awkward
-// names, empty or missing
-// roots. And the walk's contract with the user-interface thread: one status step per
-// sub-directory, before it is entered, in walk order and never for files; no steps at all
-// without a status line, including one cleared mid-walk; and a stop that leaves the levels being
-// walked unsearched while records finished earlier keep their totals. The steps are batched, yet
-// a path entered just before a long listing reaches the status line while that directory is
-// listed.
+// names, empty or missing roots. And the walk's contract with the user-interface thread: one
+// status step per sub-directory, before it is entered, in walk order and never for files, naming
+// real paths where the walk is given its root's; no steps at all without a status line,
+// including one cleared mid-walk; and a stop that leaves the levels being walked unsearched
+// while records finished earlier keep their totals. The steps are batched, yet a path entered
+// just before a long listing reaches the status line while that directory is listed.
 
 #include <gtest/gtest.h>
 
@@ -136,6 +135,22 @@ TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnse
     const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
                                              "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
     EXPECT_EQ(status.Texts, walked);
+}
+
+TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
+    tree.MakeDir("a/back\\slash");
+    for (const std::string root : {"/", "/srv/data"}) {
+        ScriptedService files;
+        RecordingStatusLine status;
+        ScanOptions options{'c', &status, &files};
+        options.BeforeStart = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
+        Scan(options);
+        const std::string base = root == "/" ? "" : root;
+        const std::vector<std::string> walked = {
+            base + "/a", base + "/a/a1", base + "/a/a2",  base + "/a/back\\slash",
+            base + "/m", base + "/m/n",  base + "/m/n/o", base + "/z"};
+        EXPECT_EQ(status.Texts, walked) << root;
+    }
 }
 
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
