@@ -18,7 +18,25 @@
 namespace zelk {
 namespace {
 
-using JsonWriter = rapidjson::Writer<CompressingOutput>;
+// Counts the text handed to the compressor, for the progress of a save.
+struct CountedOutput {
+    using Ch = char;
+    void Put(Ch c) {
+        out.Put(c);
+        ++written;
+    }
+    void Flush() {}
+    CompressingOutput& out;
+    std::uint64_t written = 0;
+};
+
+using JsonWriter = rapidjson::Writer<CountedOutput>;
+
+// Thrown out of the walk when the save is abandoned; never leaves Save.
+struct Abandoned {};
+
+// Directories written between two looks at the save's control.
+constexpr std::size_t kDirectoriesPerCheck = 4096;
 
 std::uint64_t Bytes(double value) {
     return value > 0 ? static_cast<std::uint64_t>(value) : 0;
@@ -67,8 +85,9 @@ void OpenDirectory(JsonWriter& json, const TFileAttr& dir, const std::string& na
 }
 
 void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string& rootName,
-               std::int64_t timestamp) {
-    JsonWriter json(out);
+               std::int64_t timestamp, const SaveControl& control) {
+    CountedOutput counted{out};
+    JsonWriter json(counted);
     json.StartArray();
     json.Uint(1);
     json.Uint(2);
@@ -83,7 +102,17 @@ void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
     // Depth first with an explicit stack: a directory and the next child to write.
     std::vector<std::pair<const TFileAttr*, std::size_t>> pending{{&root, 0}};
     OpenDirectory(json, root, rootName);
+    std::size_t untilCheck = kDirectoriesPerCheck;
     while (!pending.empty()) {
+        if (--untilCheck == 0) {
+            untilCheck = kDirectoriesPerCheck;
+            if (control.Stopped && control.Stopped()) {
+                throw Abandoned();
+            }
+            if (control.Progress) {
+                control.Progress(counted.written);
+            }
+        }
         auto& [dir, next] = pending.back();
         if (next == dir->Children.size()) {
             json.EndArray();
@@ -119,14 +148,15 @@ std::pair<int, std::string> CreateBeside(const std::string& path) {
 
 }  // namespace
 
-void ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
-                          const std::string& rootName, std::int64_t timestamp) {
+bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
+                          const std::string& rootName, std::int64_t timestamp,
+                          const SaveControl& control) {
     std::string temp;
     int fd = -1;
     try {
         std::tie(fd, temp) = CreateBeside(path);
         CompressingOutput out(fd, CompressingOutput::FormatForName(path));
-        WriteTree(out, root, rootName, timestamp);
+        WriteTree(out, root, rootName, timestamp, control);
         if (::fsync(fd) != 0) {
             throw EScanFileError(std::strerror(errno));
         }
@@ -143,10 +173,13 @@ void ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
         }
         try {
             throw;
+        } catch (const Abandoned&) {
+            return false;
         } catch (const EScanFileError& error) {
             throw EScanFileError(true, path, error.Reason());
         }
     }
+    return true;
 }
 
 }  // namespace zelk

@@ -4,11 +4,18 @@
 // records. The file appears whole or not at all: it is written beside its final name and renamed.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "scan/TFileAttr.h"
 
 namespace zelk {
+
+// Asked while a save writes: Stopped abandons it, Progress hears of the bytes written so far.
+struct SaveControl {
+    std::function<bool()> Stopped;
+    std::function<void(std::uint64_t written)> Progress;
+};
 
 class ScanFileWriter {
   public:
@@ -17,9 +24,9 @@ class ScanFileWriter {
 
     // Compressed by the name's ending (.zst, .gz, else plain). rootName is the scanned path;
     // timestamp the export's time, in Unix seconds. Raises EScanFileError naming the file, and
-    // then leaves no file of its own behind.
-    static void Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
-                     std::int64_t timestamp);
+    // then leaves no file of its own behind; so does an abandoned save, which returns false.
+    static bool Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
+                     std::int64_t timestamp, const SaveControl& control = {});
 };
 
 }  // namespace zelk
