@@ -58,8 +58,8 @@ TfrmMain::~TfrmMain() {
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
-    ScanFiles->StopAll();
     ReplaceShownTree(nullptr, false);
+    ScanFiles->StopAll();
     if (InstalledSizeBasis() == this) {
         InstallSizeBasis(nullptr);
     }
@@ -195,8 +195,9 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
         StopThread(std::move(SearchThread));
         SearchThread = nullptr;
     }
-    ScanFiles->StopAll();
+    // The records go first: a save abandoned afterwards asks for no sort of them.
     ReplaceShownTree(nullptr, false);
+    ScanFiles->StopAll();
 }
 
 void TfrmMain::TreeView1Click() {
