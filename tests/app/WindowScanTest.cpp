@@ -31,6 +31,7 @@
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
+#include "app/WindowFixture.h"
 #include "drives/TDriveComboBox.h"
 #include "platform/VolumeTable.h"
 #include "runtime/TThread.h"
@@ -44,6 +45,7 @@ namespace {
 const std::string kDone = "探索完了";
 const std::string kAborted = "探索中断";
 constexpr char kLetter = 'q';
+using test::PumpUntil;
 using test::ReadBytes;
 using test::Shell;
 
@@ -64,34 +66,10 @@ void ListedTexts(const TFileAttr& record, const TFileAttr& root, std::vector<std
     }
 }
 
-template <typename Condition>
-bool PumpUntil(Condition done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return done();
-}
-
-// The main window over drive q:, a fresh directory that each test fills; error boxes recorded.
-class WindowScan : public ::testing::Test {
+// The main window over drive q:.
+class WindowScan : public test::WindowFixture {
   protected:
-    WindowScan() : application_("/usr/bin/zelk") {
-        application_.SetBoxPresenter([this](QWidget*, const QString&, const QString& text) {
-            boxes_.push_back(text.toStdString());
-        });
-    }
-
-    void SetUp() override {
-        // Workers released from their own completion handler end on their own.
-        ASSERT_TRUE(PumpUntil([] { return TThread::WorkerCount() == 0; }));
-        InstallVolumeTable(std::make_shared<VolumeTable>(
-            std::vector<Volume>{{kLetter, DriveKind::Fixed, root_, "test", "ext4"}}));
-        application_.CreateMainWindow(form_);
-        form_->Controls().DriveComboBox1->SelectDrive(kLetter);
-    }
-
-    void TearDown() override { InstallVolumeTable(std::make_shared<VolumeTable>()); }
+    WindowScan() : WindowFixture(kLetter) {}
 
     const std::string& Status() const { return form_->Controls().StatusBar1->SimpleText(); }
     // Only where the status line held neither completion text before the start.
@@ -144,13 +122,6 @@ class WindowScan : public ::testing::Test {
         QCoreApplication::sendEvent(form_, &drop);
         Settle();
     }
-
-    TApplication application_;
-    TfrmMain* form_ = nullptr;
-    std::vector<std::string> boxes_;
-    const test::TempDir temp_;
-    const std::string dir_ = temp_.Path();
-    const std::string root_ = dir_ + "/vol";
 };
 
 // The engine alone over the same drive gives the totals a window scan must reach.
@@ -189,6 +160,7 @@ TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOn
     std::vector<std::string> listed;
     ListedTexts(*form_->ShownTree(), *form_->ShownTree(), listed);
 
+    BackgroundReleaser::Instance().AwaitIdle();  // what earlier tests left to free
     const long before = TFileAttr::LiveCount();
     form_->btnStartClick();
     // The walk waits at its first status step, so only the new root stays once the old tree is
@@ -271,6 +243,7 @@ TEST_F(WindowScan, SavedScanOpensShowingTheSameTextsAndBarsBeforeAndAfterSorting
     ScanToTheEnd();
     const std::string file = dir_ + "/s.json.zst";
     form_->ScanFiles->SaveTo(file);
+    EXPECT_EQ(Status(), "保存中: 0 MB");
     Settle();
     EXPECT_EQ(Status(), "保存完了: " + file);
     form_->ScanFiles->Open(file);
