@@ -9,7 +9,7 @@ namespace zelk {
 class StatusLine;
 
 // Scans directory (empty: the volume root of the current directory) within its volume and
-// saves the export to file. progress, when given, receives each directory's path. Raises an
+// saves the export to file. progress, when given, receives each directory's real path. Raises an
 // Exception with a one-line message on failure.
 void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress);
 

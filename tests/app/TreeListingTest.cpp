@@ -2,11 +2,12 @@
 // the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
 // ratio, date) in their nesting and order, an empty drive listing without an error, a rebuild
 // discarding every earlier node and label edit, a large listing added in steps, and a deep one;
-// the rows against being cut off: a long text and a row two hundred levels deep reached with the
-// horizontal scroll bar and drawn whole, a name holding control characters on one line; and
-// sorting: by size on either basis with basis changes re-sorting once a key is chosen, by date,
-// the stable sort putting larger keys first and equal keys in their earlier order, and nothing
-// sorted or rebuilt before a key is chosen, during a scan or after an interrupted one.
+// huge sizes with every digit and no date shown for date 0; the rows against being cut off: a long
+// text and a row two hundred levels deep reached with the horizontal scroll bar and drawn whole, a
+// name holding control characters on one line; and sorting: by size on either basis with basis
+// changes re-sorting once a key is chosen, by date (an unknown date below every real one), the
+// stable sort putting larger keys first and equal keys in their earlier order, and nothing sorted
+// or rebuilt before a key is chosen, during a scan or after an interrupted one.
 
 #include <gtest/gtest.h>
 
@@ -83,15 +84,44 @@ TEST_F(TreeListingTest, SizesKeepEveryDigitAndAnEmptyTotalGivesAShareOfZero) {
     const double big = 9007199254740994.0;  // 2^53 + 2
     const std::tuple<double, double, std::string> rows[] = {
         {big, big / 2, "(9,007,199,254,740,994)(4,503,599,627,370,497 50%)"},
-        {10, 0, "\\ 100%:0% (10)(0 100%) 1899/12/30"},
-        {0, 0, "\\ 0%:0% (0)(-) 1899/12/30"},
+        {10, 0, "\\ 100%:0% (10)(0 100%)"},
+        {0, 0, "\\ 0%:0% (0)(-)"},
     };
     for (const auto& [size, compressed, text] : rows) {
         form_.ReplaceShownTree(MakeRoot(size, compressed), true);
         AddRecord(*form_.ShownTree(), "e", 0, 0);
         ASSERT_NO_THROW(form_.RefreshTree());
         EXPECT_NE(TextAt(0).find(text), std::string::npos) << TextAt(0);
-        EXPECT_EQ(TextAt(1), "e 0%:0% (0)(-) 1899/12/30");
+        EXPECT_EQ(TextAt(1), "e 0%:0% (0)(-)");
+    }
+}
+
+// Sizes from 10^18 on are written in the general form, which has no currency sign to drop; an
+// unknown date (0) is not written, in the text and in the accessible text alike.
+TEST_F(TreeListingTest, HugeSizesKeepTheirFirstDigitOnBothBasesAndDateZeroShowsNoDate) {
+    const double e18 = 1e18;
+    const double p63 = 9223372036854775808.0;
+    const double p64 = 18446744073709551616.0;
+    const double below = 999999999999999872.0;  // the largest double below 10^18
+    const std::tuple<double, double, double, std::string> rows[] = {
+        {e18, e18, 0, "\\ 100%:100% (1E18)(-)"},
+        {p63, e18, 0, "\\ 100%:100% (9.22337203685477581E18)(1E18 89%)"},
+        {e18, p63, 0, "\\ 100%:100% (1E18)(9.22337203685477581E18 -822%)"},
+        {p64, p63, At(2026, 1, 1),
+         "\\ 100%:100% (1.84467440737095516E19)"
+         "(9.22337203685477581E18 50%) 2026/01/01"},
+        {e18, p64, 0, "\\ 100%:100% (1E18)(1.84467440737095516E19 -1745%)"},
+        {below, below / 2, At(2026, 1, 1),
+         "\\ 100%:100% (999,999,999,999,999,872)(499,999,999,999,999,936 50%) 2026/01/01"},
+    };
+    for (const auto& [size, compressed, date, text] : rows) {
+        form_.ReplaceShownTree(MakeRoot(size, compressed, date), true);
+        form_.RefreshTree();
+        EXPECT_EQ(TextAt(0), text);
+        QCoreApplication::processEvents();
+        const QModelIndex index =
+            form_.Controls().TreeView1->Model().IndexOf(form_.Controls().TreeView1->Item(0));
+        EXPECT_EQ(index.data(Qt::AccessibleTextRole).toString().toStdString(), text);
     }
 }
 
@@ -214,6 +244,11 @@ TEST_F(TreeListingTest, SortsBySizeOnTheBasisResortingOnASwitchOnceAKeyIsChosenA
     EXPECT_EQ(Listed(), "cbayx");
     form_.btnSortByDateClick();
     EXPECT_EQ(Listed(), "bcayx") << "the newest file below first";
+    // Dates before 1899/12/30 are negative, an unknown one is 0.
+    form_.ShownTree()->Children[0]->LastWrite = 0;
+    form_.ShownTree()->Children[1]->LastWrite = At(1850, 1, 1);
+    form_.btnSortByDateClick();
+    EXPECT_EQ(Listed(), "ayxcb") << "an unknown date last";
 }
 
 TEST_F(TreeListingTest, NothingIsSortedDuringOrAfterAnInterruptedScanAndTheKeyStays) {

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
@@ -253,6 +257,46 @@ TEST_F(WindowScan, SavedScanOpensShowingTheSameTextsAndBarsBeforeAndAfterSorting
     form_->btnSortBySizeClick();
     EXPECT_EQ(Shown(), sorted);
     EXPECT_TRUE(boxes_.empty());
+}
+
+// A parent written after its child (the child's date is its own), scanned on a real tmpfs and
+// opened again from its save.
+TEST_F(WindowScan, AChildUnderANewerParentShowsItsOwnDateScannedAndOpened) {
+    std::filesystem::create_directory(root_);
+    if (geteuid() != 0 || mount("zelk-test", root_.c_str(), "tmpfs", 0, "size=4m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs volume is refused here: skipped";
+    }
+    struct Unmount {
+        const std::string& path;
+        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+    } unmount{root_};
+    ASSERT_EQ(
+        Shell("set -e; cd " + root_ + R"sh(; mkdir -p parent/child; echo a >parent/child/old.txt
+touch -d 2020-01-01 parent/child/old.txt parent/child; touch -d '2025-11-11 11:11:11' parent)sh"),
+        0);
+    // The dates of the two directories themselves, as the walk converts them.
+    std::vector<double> expected;
+    for (const char* dir : {"/parent", "/parent/child"}) {
+        struct stat st {};
+        ASSERT_EQ(stat((root_ + dir).c_str(), &st), 0);
+        FindData entry;
+        entry.LastWriteTime = st.st_mtime;
+        expected.push_back(TSearchThread::FileDateOf(entry));
+    }
+    const auto dates = [this] {
+        const TFileAttr& parent = *form_->ShownTree()->Children.at(0);
+        return std::vector<double>{parent.LastWrite, parent.Children.at(0)->LastWrite};
+    };
+    ScanToTheEnd();
+    EXPECT_EQ(dates(), expected);
+    const std::vector<std::string> scanned = Shown();
+    const std::string file = dir_ + "/s.json";
+    form_->ScanFiles->SaveTo(file);
+    Settle();
+    form_->ScanFiles->Open(file);
+    Settle();
+    EXPECT_EQ(dates(), expected);
+    EXPECT_EQ(Shown(), scanned);
 }
 
 // The reasons themselves are the reader's tests; here a missing and a malformed file.
