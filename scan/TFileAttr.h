@@ -44,6 +44,9 @@ class TFileAttr {
     bool Unreadable = false;
     // The root's drive letter, 0 for none; the other records take their path from the root's.
     char Drive = 0;
+    // The mount point of another volume (or a way back to an ancestor), not entered: empty, and
+    // saved as ncdu marks one it did not cross into. Fits the padding after Drive.
+    bool OtherVolume = false;
 
   private:
     static std::atomic<long> liveCount_;

@@ -212,6 +212,7 @@ void TSearchThread::Walk(TFileAttr& record) {
         auto listing = files_->OpenChild(*level.listing, entry);
         // Not opened: unreadable, unless it was never meant to be read.
         child.Unreadable = listing == nullptr && !entry.OutOfWalk;
+        child.OtherVolume = entry.OutOfWalk;
         levels.push_back(Level{&child, std::move(listing), CurrentPath.size(), child.Level});
     }
 }

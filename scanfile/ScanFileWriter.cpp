@@ -2,6 +2,9 @@
 
 #include <rapidjson/writer.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -25,8 +28,23 @@ bool Continue(const ScanFileWriter::SaveControl& control, std::uint64_t written)
     return !control.Stopped || !control.Stopped();
 }
 
-std::uint64_t Bytes(double value) {
-    return value > 0 ? static_cast<std::uint64_t>(value) : 0;
+// The most one file entry carries: inside what every reader takes (2^63), and a power of two,
+// so the pieces of a larger total are exact and add up to it again.
+constexpr double kPieceBytes = 4611686018427387904.0;  // 2^62
+
+// The piece-th share of a total spread over file entries: whole pieces, then the rest.
+std::uint64_t Bytes(double total, std::size_t piece) {
+    const double before = kPieceBytes * static_cast<double>(piece);
+    if (!std::isfinite(total) || !(total > before)) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(std::min(total - before, kPieceBytes));
+}
+
+std::size_t PiecesOf(double total) {
+    return std::isfinite(total) && total > 0
+               ? static_cast<std::size_t>(std::ceil(total / kPieceBytes))
+               : 0;
 }
 
 void WriteDate(JsonWriter& json, double date) {
@@ -37,13 +55,41 @@ void WriteDate(JsonWriter& json, double date) {
     }
 }
 
-void WriteName(JsonWriter& json, const std::string& name) {
+void WriteName(JsonWriter& json, std::string_view name) {
     json.Key("name");
     json.String(name.data(), static_cast<rapidjson::SizeType>(name.size()));
 }
 
-// The directory's information object and its files' entry; its sub-directories follow.
-void OpenDirectory(JsonWriter& json, const TFileAttr& dir, const std::string& name) {
+// The names of the entries that hold a directory's own files: "(ファイル)", then "(ファイル 2)"
+// and on for totals of 2^62 bytes and more, skipping those its sub-directories use.
+class FilesNames {
+  public:
+    explicit FilesNames(const TFileAttr& dir) {
+        const std::string_view stem = ScanFileWriter::kFilesName;
+        for (const auto& child : dir.Children) {
+            const std::string_view name = child->Name.View();
+            if (name.substr(0, stem.size() - 1) == stem.substr(0, stem.size() - 1)) {
+                taken_.push_back(name);
+            }
+        }
+    }
+    std::string Next() {
+        for (;;) {
+            std::string name = ++count_ == 1 ? std::string(ScanFileWriter::kFilesName)
+                                             : "(ファイル " + std::to_string(count_) + ")";
+            if (std::find(taken_.begin(), taken_.end(), name) == taken_.end()) {
+                return name;
+            }
+        }
+    }
+
+  private:
+    std::vector<std::string_view> taken_;
+    std::size_t count_ = 0;
+};
+
+// The directory's information object and its files' entries; its sub-directories follow.
+void OpenDirectory(JsonWriter& json, const TFileAttr& dir, std::string_view name) {
     json.StartArray();
     json.StartObject();
     WriteName(json, name);
@@ -52,6 +98,11 @@ void OpenDirectory(JsonWriter& json, const TFileAttr& dir, const std::string& na
         json.Key("read_error");
         json.Bool(true);
     }
+    if (dir.OtherVolume) {
+        // As ncdu marks a mount point it did not cross: an empty directory to any other reader.
+        json.Key("excluded");
+        json.String("otherfs");
+    }
     json.EndObject();
     double size = dir.Size;
     double compressed = dir.CompressedSize;
@@ -59,13 +110,18 @@ void OpenDirectory(JsonWriter& json, const TFileAttr& dir, const std::string& na
         size -= child->Size;
         compressed -= child->CompressedSize;
     }
-    if (Bytes(size) > 0 || Bytes(compressed) > 0) {
+    const std::size_t pieces = std::max(PiecesOf(size), PiecesOf(compressed));
+    if (pieces == 0 || (Bytes(size, 0) == 0 && Bytes(compressed, 0) == 0)) {
+        return;
+    }
+    FilesNames names(dir);
+    for (std::size_t piece = 0; piece < pieces; ++piece) {
         json.StartObject();
-        WriteName(json, ScanFileWriter::kFilesName);
+        WriteName(json, names.Next());
         json.Key("asize");
-        json.Uint64(Bytes(size));
+        json.Uint64(Bytes(size, piece));
         json.Key("dsize");
-        json.Uint64(Bytes(compressed));
+        json.Uint64(Bytes(compressed, piece));
         WriteDate(json, dir.LastWrite);
         json.EndObject();
     }
@@ -97,7 +153,7 @@ bool WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
             continue;
         }
         const TFileAttr& child = *dir->Children[next++];
-        OpenDirectory(json, child, child.Name.Str());
+        OpenDirectory(json, child, child.Name.View());
         pending.emplace_back(&child, 0);
         if (++written % kControlEvery == 0 && !Continue(control, written)) {
             return false;
