@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "scanfile/EScanFileError.h"
 
@@ -37,10 +38,9 @@ struct DecompressingInput::Codec {
     }
 };
 
-DecompressingInput::DecompressingInput(int fd, std::uint64_t maxRatio, std::uint64_t ratioFreeBytes)
+DecompressingInput::DecompressingInput(int fd, std::function<bool()> stopped)
     : fd_(fd),
-      maxRatio_(maxRatio),
-      ratioFreeBytes_(ratioFreeBytes),
+      stopped_(std::move(stopped)),
       codec_(std::make_unique<Codec>()),
       packed_(kBufferBytes),
       text_(kBufferBytes) {
@@ -87,7 +87,6 @@ bool DecompressingInput::ReadPacked() {
             return false;
         }
         packedEnd_ += static_cast<std::size_t>(n);
-        packedTotal_ += static_cast<std::uint64_t>(n);
         return true;
     }
 }
@@ -96,6 +95,9 @@ void DecompressingInput::Refill() {
     consumed_ += static_cast<std::uint64_t>(end_ - begin_);
     std::size_t produced = 0;
     while (produced == 0) {
+        if (stopped_ && stopped_()) {
+            throw EScanFileError("読み込みを中断しました");
+        }
         if (packedPos_ == packedEnd_ && !ReadPacked()) {
             if (codec_->midFrame) {
                 throw EScanFileError("圧縮データが途中で終わっています");
@@ -138,11 +140,6 @@ void DecompressingInput::Refill() {
             produced = output.pos;
             codec_->midFrame = status != 0;
         }
-    }
-    const std::uint64_t unpacked = consumed_ + produced;
-    if (unpacked > ratioFreeBytes_ && unpacked / maxRatio_ > packedTotal_) {
-        throw EScanFileError("展開後の大きさが圧縮前の " + std::to_string(maxRatio_) +
-                             " 倍を超えます");
     }
     begin_ = pos_ = text_.data();
     end_ = begin_ + produced;

@@ -1,10 +1,11 @@
 #pragma once
 // The bytes of a scan file as the JSON reader's input stream: plain, gzip or zstd, told apart by
-// their first bytes. Holds one buffer of each, never the whole text, and refuses a stream that
-// unpacks to far more than it packs (a decompression bomb).
+// their first bytes. Holds one buffer of each, never the whole text; what the text unpacks to is
+// bounded by its reader, not here.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,10 +17,9 @@ class DecompressingInput {
     enum class Format { Plain, Gzip, Zstd };
 
     // Reads from fd, which stays owned by the caller. Raises EScanFileError (a reason only) on
-    // a read error, corrupt compressed data or a ratio above maxRatio once more than
-    // ratioFreeBytes have been unpacked.
-    DecompressingInput(int fd, std::uint64_t maxRatio = 1000,
-                       std::uint64_t ratioFreeBytes = 64ull << 20);
+    // a read error, corrupt compressed data, or when stopped (asked at each buffer of text, so
+    // a stream that unpacks to nothing but blanks still stops at once).
+    explicit DecompressingInput(int fd, std::function<bool()> stopped = {});
     ~DecompressingInput();
     DecompressingInput(const DecompressingInput&) = delete;
     DecompressingInput& operator=(const DecompressingInput&) = delete;
@@ -38,6 +38,8 @@ class DecompressingInput {
         }
         return c;
     }
+    // Peek gives '\0' at the end, and for a NUL byte in the text.
+    bool AtEnd() const { return pos_ >= end_; }
     std::size_t Tell() const { return static_cast<std::size_t>(consumed_ + (pos_ - begin_)); }
     // Writing is not part of reading; the protocol names these all the same.
     Ch* PutBegin() { return nullptr; }
@@ -52,15 +54,13 @@ class DecompressingInput {
     bool ReadPacked();
 
     int fd_;
-    std::uint64_t maxRatio_;
-    std::uint64_t ratioFreeBytes_;
+    std::function<bool()> stopped_;
     Format format_ = Format::Plain;
     std::unique_ptr<Codec> codec_;
     std::vector<char> packed_;
     std::size_t packedPos_ = 0;
     std::size_t packedEnd_ = 0;
     bool fileEnded_ = false;
-    std::uint64_t packedTotal_ = 0;
     std::vector<char> text_;
     const Ch* begin_ = nullptr;
     const Ch* pos_ = nullptr;

@@ -1,38 +1,82 @@
 #include "scanfile/EntryInfo.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace zelk {
 namespace {
 
-constexpr std::uint64_t kMaxSize = 1ull << 63;
+// The reasons a whole-number field gives, each naming it.
+struct Reasons {
+    const char* negative;
+    const char* fraction;
+    const char* tooLarge;
+    const char* notNumber;
+};
+constexpr Reasons kSize{"サイズが負です", "サイズが整数ではありません",
+                        "サイズが 2^63 を超えています", "サイズが数値ではありません"};
+constexpr Reasons kDev{"dev が負です", "dev が整数ではありません", "dev が 2^64 以上です",
+                       "dev が数値ではありません"};
+constexpr Reasons kIno{"ino が負です", "ino が整数ではありません", "ino が 2^64 以上です",
+                       "ino が数値ではありません"};
+constexpr Reasons kNLink{"nlink が負です", "nlink が整数ではありません", "nlink が 2^64 以上です",
+                         "nlink が数値ではありません"};
 
-const char* SizeOf(const EntryInfo::Value& value, std::uint64_t& out) {
+// A whole number from 0 to max, written as an integer or in exponent form ("1e18").
+const char* WholeOf(const EntryInfo::Value& value, std::uint64_t max, const Reasons& reasons,
+                    std::uint64_t& out) {
     using V = EntryInfo::Value;
     if (value.kind == V::Signed) {
-        return "サイズが負です";
+        return reasons.negative;
     }
     if (value.kind == V::Fraction) {
-        return std::isfinite(value.fraction) && value.fraction == std::floor(value.fraction)
-                   ? "サイズが 2^63 を超えています"
-                   : "サイズが整数ではありません";
+        const double d = value.fraction;
+        if (d < 0) {
+            return reasons.negative;
+        }
+        if (d != std::floor(d)) {
+            return reasons.fraction;
+        }
+        if (!(d < 18446744073709551616.0)) {  // 2^64: beyond any max
+            return reasons.tooLarge;
+        }
+        out = static_cast<std::uint64_t>(d);
+        return out > max ? reasons.tooLarge : nullptr;
     }
     if (value.kind != V::Unsigned) {
-        return "サイズが数値ではありません";
+        return reasons.notNumber;
     }
-    if (value.unsignedValue > kMaxSize) {
-        return "サイズが 2^63 を超えています";
+    if (value.unsignedValue > max) {
+        return reasons.tooLarge;
     }
     out = value.unsignedValue;
     return nullptr;
 }
 
-const char* WholeOf(const EntryInfo::Value& value, std::uint64_t& out) {
-    if (value.kind != EntryInfo::Value::Unsigned) {
-        return "dev、ino または nlink が 0 以上の整数ではありません";
+const char* SizeOf(const EntryInfo::Value& value, std::uint64_t& out) {
+    return WholeOf(value, 1ull << 63, kSize, out);
+}
+
+const char* MTimeOf(const EntryInfo::Value& value, std::int64_t& out) {
+    using V = EntryInfo::Value;
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63
+    if (value.kind == V::Fraction) {
+        // Some writers give fractions of a second.
+        const double d = std::floor(value.fraction);
+        if (!(d >= -kLimit && d < kLimit)) {
+            return "mtime が範囲外です";
+        }
+        out = static_cast<std::int64_t>(d);
+        return nullptr;
     }
-    out = value.unsignedValue;
+    if (value.kind == V::Unsigned && value.unsignedValue > static_cast<std::uint64_t>(INT64_MAX)) {
+        return "mtime が範囲外です";
+    }
+    if (value.kind != V::Signed && value.kind != V::Unsigned) {
+        return "mtime が数値ではありません";
+    }
+    out = value.signedValue;
     return nullptr;
 }
 
@@ -62,9 +106,6 @@ const char* EntryInfo::Set(const Value& value) {
             if (value.kind != Value::Text) {
                 return "名前が文字列ではありません";
             }
-            if (value.text.find('\0') != std::string_view::npos) {
-                return "名前に NUL 文字 (\\u0000) があります";
-            }
             name.assign(value.text);
             hasName = true;
             return nullptr;
@@ -74,26 +115,16 @@ const char* EntryInfo::Set(const Value& value) {
             return SizeOf(value, dsize);
         case Field::MTime:
             hasMTime = true;
-            // Some writers give fractions of a second.
-            if (value.kind == Value::Fraction && std::isfinite(value.fraction) &&
-                std::fabs(value.fraction) < 1e15) {
-                mtime = static_cast<std::int64_t>(std::floor(value.fraction));
-                return nullptr;
-            }
-            if (value.kind != Value::Signed && value.kind != Value::Unsigned) {
-                return "mtime が数値ではありません";
-            }
-            mtime = value.signedValue;
-            return nullptr;
+            return MTimeOf(value, mtime);
         case Field::Dev:
             hasDev = true;
-            return WholeOf(value, dev);
+            return WholeOf(value, UINT64_MAX, kDev, dev);
         case Field::Ino:
             hasIno = true;
-            return WholeOf(value, ino);
+            return WholeOf(value, UINT64_MAX, kIno, ino);
         case Field::NLink: {
             std::uint64_t links = 0;
-            const char* refusal = WholeOf(value, links);
+            const char* refusal = WholeOf(value, UINT64_MAX, kNLink, links);
             hardLinked = hardLinked || links > 1;
             return refusal;
         }
@@ -106,8 +137,13 @@ const char* EntryInfo::Set(const Value& value) {
             readError = value.kind == Value::Bool && value.flag;
             return nullptr;
         case Field::Excluded:
-            // ncdu names the reason ("pattern", "otherfs"); false or null mean not excluded.
+            // ncdu names the reason ("pattern", "otherfs", "othfs" in 1.x); false or null mean
+            // not excluded.
             excluded = !(value.kind == Value::Bool && !value.flag) && value.kind != Value::Null;
+            otherVolume =
+                value.kind == Value::Text &&
+                (value.text == "otherfs" || value.text == "othfs" || value.text == "kernfs");
+            notEntered = otherVolume || (value.kind == Value::Text && value.text == "frmlnk");
             return nullptr;
         case Field::None:
         case Field::Other:

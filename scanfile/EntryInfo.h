@@ -51,6 +51,10 @@ class EntryInfo {
     bool hardLinked = false;
     bool readError = false;
     bool excluded = false;
+    // Excluded as the mount point of another volume ("otherfs", "kernfs"), or another place the
+    // writer did not enter ("frmlnk"): a directory even when written as a file.
+    bool otherVolume = false;
+    bool notEntered = false;
 
   private:
     enum class Field {

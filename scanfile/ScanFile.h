@@ -11,16 +11,19 @@
 namespace zelk {
 
 struct ScanFileLimits {
-    std::uint64_t MaxDirectories = DefaultMaxDirectories();
+    // The one budget of everything a read makes, counted together in bytes of memory: records
+    // and their names, the names of the open directories' entries, hard-link entries, open
+    // levels and the parser's stack. A small file that unpacks to a huge tree meets it, however
+    // well it packs.
+    std::uint64_t MaxBytes = DefaultMaxBytes();
     std::int32_t MaxDepth = 1'000'000;
-    // The longest text (a name, or any skipped string) plus the parser's nesting stack.
+    // The longest text (a name, or any skipped string).
     std::size_t MaxTextBytes = 64u << 20;
-    std::uint64_t MaxRatio = 1000;
-    // Asked at each directory; true abandons the read.
+    // Asked at each directory and at each buffer of unpacked text; true abandons the read.
     std::function<bool()> Stopped;
 
-    // As many records as half the machine's memory holds.
-    static std::uint64_t DefaultMaxDirectories();
+    // Half the machine's memory.
+    static std::uint64_t DefaultMaxBytes();
 };
 
 struct ScanFile {

@@ -1,6 +1,7 @@
 #include "scanfile/ScanFileReader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <rapidjson/error/en.h>
@@ -17,12 +18,61 @@
 
 namespace zelk {
 
+namespace {
+
+// What a record costs besides its name: itself, its allocation, its place in its parent's list
+// and its name's block.
+constexpr std::uint64_t kRecordBytes = sizeof(TFileAttr) + 64;
+
+// The parser's allocator draws on this read's budget while it runs.
+class BudgetInstalled {
+  public:
+    BudgetInstalled(ReadBudget& budget, std::size_t ceiling) {
+        BoundedAllocator::budget = &budget;
+        BoundedAllocator::ceiling = ceiling;
+    }
+    ~BudgetInstalled() { BoundedAllocator::budget = nullptr; }
+    BudgetInstalled(const BudgetInstalled&) = delete;
+    BudgetInstalled& operator=(const BudgetInstalled&) = delete;
+};
+
+const char* NameFault(std::string_view name) {
+    if (name.empty()) {
+        return "名前が空です";
+    }
+    if (name == "." || name == "..") {
+        return "名前が「.」か「..」です";
+    }
+    if (name.find('/') != std::string_view::npos) {
+        return "名前に「/」があります";
+    }
+    if (name.find('\0') != std::string_view::npos) {
+        return "名前に NUL 文字 (\\u0000) があります";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 ScanFile ScanFileReader::Read(const std::string& path, const ScanFileLimits& limits) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (path == "-") {
+        return Read(STDIN_FILENO, path, limits);
+    }
+    // Not blocking: a FIFO with no writer, or a device, is refused rather than waited for.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         throw EScanFileError(false, path, std::strerror(errno));
     }
     try {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            throw EScanFileError(false, path, std::strerror(errno));
+        }
+        if (!S_ISREG(st.st_mode)) {
+            throw EScanFileError(
+                false, path,
+                S_ISDIR(st.st_mode) ? "ディレクトリです" : "通常のファイルではありません");
+        }
         ScanFile file = Read(fd, path, limits);
         ::close(fd);
         return file;
@@ -34,18 +84,27 @@ ScanFile ScanFileReader::Read(const std::string& path, const ScanFileLimits& lim
 
 ScanFile ScanFileReader::Read(int fd, const std::string& name, const ScanFileLimits& limits) {
     try {
-        DecompressingInput input(fd, limits.MaxRatio);
+        DecompressingInput input(fd, limits.Stopped);
         ScanFileReader handler(limits);
-        BoundedAllocator::ceiling = limits.MaxTextBytes;
+        const BudgetInstalled installed(handler.budget_, limits.MaxTextBytes);
         BoundedAllocator allocator;
         rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, BoundedAllocator> reader(
             &allocator, 4096);
+        // Full precision: a size in exponent form is exactly the integer it writes.
         const rapidjson::ParseResult parsed =
-            reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
+            reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(
+                input, handler);
         if (!parsed) {
             if (parsed.Code() == rapidjson::kParseErrorTermination) {
                 throw EScanFileError(handler.refusal_ + " (" + std::to_string(input.Tell()) +
                                      " バイト目)");
+            }
+            if (input.Peek() == '\0' && !input.AtEnd()) {
+                throw EScanFileError(
+                    std::string(parsed.Code() == rapidjson::kParseErrorStringMissQuotationMark
+                                    ? "名前などの文字列に "
+                                    : "") +
+                    "NUL バイトがあります (" + std::to_string(input.Tell()) + " バイト目)");
             }
             if (input.Peek() == '\0' && parsed.Offset() >= input.Tell()) {
                 throw EScanFileError("ファイルが途中で終わっています");
@@ -199,6 +258,7 @@ bool ScanFileReader::EndArray(unsigned /*elements*/) {
     }
     if (!open_.empty()) {
         TFileAttr& done = *open_.back().record;
+        names_[open_.size() - 1].Clear(budget_);
         open_.pop_back();
         if (open_.empty()) {
             rootDone_ = true;
@@ -219,20 +279,42 @@ bool ScanFileReader::EndArray(unsigned /*elements*/) {
     return true;
 }
 
-bool ScanFileReader::CountDirectory() {
-    if (++directories_ > limits_.MaxDirectories) {
-        return Refuse("ディレクトリが多すぎます (" + std::to_string(limits_.MaxDirectories) +
-                      " 個まで)");
+TFileAttr& ScanFileReader::AddRecord() {
+    budget_.Spend(kRecordBytes + info_.name.size());
+    TFileAttr& parent = *open_.back().record;
+    TFileAttr& child = AddChildRecord(parent, std::move(info_.name));
+    parent.MaxLevel = std::max(parent.MaxLevel, child.Level);
+    return child;
+}
+
+std::string ScanFileReader::EntryPath() const {
+    std::string path = result_.RootName;
+    const auto add = [&path](std::string_view name) {
+        if (path.empty() || path.back() != '/') {
+            path += '/';
+        }
+        for (const char c : name) {
+            path += c == '\0' ? std::string_view("\\u0000") : std::string_view(&c, 1);
+        }
+    };
+    for (std::size_t i = 1; i < open_.size(); ++i) {
+        add(open_[i].record->Name.View());
     }
-    return true;
+    add(info_.name);
+    return path;
+}
+
+bool ScanFileReader::NameAccepted() {
+    const char* fault = NameFault(info_.name);
+    if (fault == nullptr && !names_[open_.size() - 1].Insert(info_.name, budget_)) {
+        fault = "名前が同じディレクトリの別の項目と同じです";
+    }
+    return fault == nullptr || Refuse("項目「" + EntryPath() + "」の" + fault);
 }
 
 bool ScanFileReader::OpenDirectory() {
     if (limits_.Stopped && limits_.Stopped()) {
         return Refuse("読み込みを中断しました");
-    }
-    if (!CountDirectory()) {
-        return false;
     }
     if (static_cast<std::int64_t>(open_.size()) > limits_.MaxDepth) {
         return Refuse("階層が深すぎます (" + std::to_string(limits_.MaxDepth) + " 階層まで)");
@@ -240,26 +322,41 @@ bool ScanFileReader::OpenDirectory() {
     TFileAttr* record = nullptr;
     std::uint64_t dev = info_.dev;
     if (open_.empty()) {
+        if (info_.name.find('\0') != std::string::npos) {
+            return Refuse("ルートの名前に NUL 文字 (\\u0000) があります");
+        }
+        budget_.Spend(kRecordBytes);
         result_.Root = std::make_unique<TFileAttr>();
         result_.Root->Name = "\\";
         result_.Root->Searched = true;
         result_.RootName = std::move(info_.name);
         record = result_.Root.get();
     } else {
-        record = &AddChildRecord(*open_.back().record, std::move(info_.name));
+        if (!NameAccepted()) {
+            return false;
+        }
+        record = &AddRecord();
         if (!info_.hasDev) {
             dev = open_.back().dev;
         }
     }
     record->Unreadable = info_.readError;
+    record->OtherVolume = info_.otherVolume;
     if (info_.hasMTime) {
         record->LastWrite = std::max(record->LastWrite, DateOfSeconds(info_.mtime));
     }
     open_.push_back(Open{record, dev});
+    if (names_.size() < open_.size()) {
+        budget_.Spend(sizeof(Open) + sizeof(SiblingNames));
+        names_.emplace_back();
+    }
     return true;
 }
 
 bool ScanFileReader::AddFile() {
+    if (!NameAccepted()) {
+        return false;
+    }
     TFileAttr& dir = *open_.back().record;
     double date = 0;
     if (info_.hasMTime) {
@@ -271,16 +368,16 @@ bool ScanFileReader::AddFile() {
         }
         date = datedValue_;
     }
-    if (info_.excluded) {
-        // Not read by the tool that wrote it: an empty directory, as a scan counts a mount point.
-        if (!CountDirectory()) {
-            return false;
-        }
-        TFileAttr& child = AddChildRecord(dir, std::move(info_.name));
+    if (info_.notEntered) {
+        // A mount point the writer did not cross: an empty directory, as a scan counts one.
+        TFileAttr& child = AddRecord();
         child.LastWrite = date;
-        dir.MaxLevel = std::max(dir.MaxLevel, child.Level);
+        child.OtherVolume = info_.otherVolume;
+    } else if (info_.excluded) {
+        // Left out by the writer's own choice (a pattern): not part of the tree.
+        return true;
     } else if (!info_.hardLinked || !info_.hasIno ||
-               links_.insert(Link{info_.hasDev ? info_.dev : open_.back().dev, info_.ino}).second) {
+               links_.Insert(info_.hasDev ? info_.dev : open_.back().dev, info_.ino, budget_)) {
         dir.Size += static_cast<double>(info_.asize);
         dir.CompressedSize += static_cast<double>(std::min(info_.dsize, info_.asize));
     }

@@ -1,17 +1,19 @@
 #pragma once
 // Reads an ncdu JSON export into records, exactly as a scan of the same tree would have made
-// them. Streams: memory grows with the directories read, not with the file's size; nesting of
-// any depth is read without recursion.
+// them. Streams: memory grows with what the file holds, within the limits' one budget, not with
+// the file's size; nesting of any depth is read without recursion.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "scan/TFileAttr.h"
 #include "scanfile/EntryInfo.h"
+#include "scanfile/FileIdSet.h"
+#include "scanfile/ReadBudget.h"
 #include "scanfile/ScanFile.h"
+#include "scanfile/SiblingNames.h"
 
 namespace zelk {
 
@@ -20,7 +22,8 @@ class ScanFileReader {
 
   public:
     // Raises EScanFileError naming the file, with the reason, for anything it cannot read or
-    // refuses.
+    // refuses; anything but a regular file is refused without waiting for it. "-" reads
+    // standard input, which may be a pipe.
     static ScanFile Read(const std::string& path, const ScanFileLimits& limits = {});
     // Reads from an open descriptor; name is only used in messages.
     static ScanFile Read(int fd, const std::string& name, const ScanFileLimits& limits = {});
@@ -46,20 +49,17 @@ class ScanFileReader {
         TFileAttr* record;
         std::uint64_t dev;
     };
-    struct Link {
-        std::uint64_t dev, ino;
-        bool operator==(const Link&) const = default;
-    };
-    struct LinkHash {
-        std::size_t operator()(const Link& l) const { return l.ino * 1000003u ^ l.dev; }
-    };
-
-    explicit ScanFileReader(const ScanFileLimits& limits) : limits_(limits) {}
+    explicit ScanFileReader(const ScanFileLimits& limits)
+        : limits_(limits), budget_(limits.MaxBytes) {}
     bool Scalar(const Value& value);
     // A container inside a skipped value or as the value of a field: skipped whole.
     bool SkipContainer();
     void LeaveSkipped();
-    bool CountDirectory();
+    // A record for the entry just read, below the open directory; its cost drawn from the budget.
+    TFileAttr& AddRecord();
+    // The entry just read has a real name, none of its siblings' (a refusal with its path if not).
+    bool NameAccepted();
+    std::string EntryPath() const;
     bool OpenDirectory();
     bool AddFile();
     // The value at the current place of the top array is complete.
@@ -70,8 +70,10 @@ class ScanFileReader {
     std::string refusal_;
     ScanFile result_;
     std::vector<Open> open_;
-    std::unordered_set<Link, LinkHash> links_;
-    std::uint64_t directories_ = 0;
+    ReadBudget budget_;
+    // By depth: the names met in each open directory.
+    std::vector<SiblingNames> names_;
+    FileIdSet links_;
     int topState_ = 0;  // 0 before the top array, 1 inside it, 2 after it
     int topIndex_ = 0;
     bool rootDone_ = false;

@@ -13,7 +13,7 @@ namespace zelk {
 class TScanFileThread : public TThread {
   public:
     explicit TScanFileThread(std::string file);
-    // A read still running is stopped at its next directory and waited for.
+    // A read still running is stopped at once (within a buffer of text) and waited for.
     ~TScanFileThread() override;
 
     const std::string File;

@@ -23,6 +23,7 @@
 namespace zelk {
 namespace {
 
+using test::Packed;
 using test::ReadBytes;
 using test::Shell;
 using test::TempDir;
@@ -37,6 +38,7 @@ std::string Brief(const TFileAttr& r, bool withDates = true) {
         out += " t" + std::to_string(seconds);
     }
     out += r.Unreadable ? " u" : "";
+    out += r.OtherVolume ? " o" : "";
     for (std::size_t i = 0; i < r.Children.size(); ++i) {
         out += (i == 0 ? " {" : ", ") + Brief(*r.Children[i], withDates);
     }
@@ -88,10 +90,16 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
         {"unknown fields and later elements skipped",
          R"({"name":"f","asize":5,"dsize":5,"x":[[{"name":"no"}]],"y":{"asize":9}}],{"z":[]},[7)",
          "\\ 5/5"},
-        {"excluded entries are empty directories",
-         R"({"name":"proc","excluded":"otherfs"},{"name":"p","excluded":"pattern","asize":7},)"
-         R"({"name":"f","asize":3,"dsize":3,"excluded":false})",
-         "\\ 3/3 L1 {proc 0/0, p 0/0}"},
+        {"mount points not entered are empty directories, files excluded are left out",
+         R"({"name":"proc","excluded":"kernfs"},{"name":"p","excluded":"pattern","asize":7},)"
+         R"({"name":"f","asize":3,"dsize":3,"excluded":false},{"name":"m","excluded":"otherfs"},)"
+         R"({"name":"fl","excluded":"frmlnk"},{"name":"t","excluded":true,"asize":5},)"
+         R"([{"name":"d","excluded":"otherfs"}],[{"name":"e","excluded":"pattern"}])",
+         "\\ 3/3 L1 {proc 0/0 o, m 0/0 o, fl 0/0, d 0/0 o, e 0/0}"},
+        {"whole numbers in exponent form",
+         R"({"name":"f","asize":1e18,"dsize":2.5E3,"mtime":1.6e9,"ino":1e3,"nlink":2e0},)"
+         R"({"name":"g","asize":9.223372036854775808e18,"ino":1000,"nlink":2,"mtime":-1e1})",
+         "\\ 1000000000000000000/2500 t1600000000"},
         {"unreadable directories marked", R"([{"name":"locked","read_error":true}])",
          "\\ 0/0 L1 {locked 0/0 u}"},
         {"hard links count once per device and inode",
@@ -130,30 +138,37 @@ TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     EXPECT_EQ(again.Root->Size, 1);
 }
 
-// A valid start, then blanks that unpack to far more than the packed file holds.
-std::string Bomb(const std::string& file, CompressingOutput::Format format) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    CompressingOutput out(fd, format);
-    for (const char c : std::string(R"([1,2,{},[{"name":"/"})") + std::string(80u << 20, ' ')) {
-        out.Put(c);
-    }
-    out.Finish();
-    ::close(fd);
-    return file;
-}
-
 TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     const TempDir dir;
     const std::string head = R"([1,2,{},[{"name":"/"},)";
+    // An entry below /srv/d.
+    const auto below = [&dir](const std::string& file, const std::string& entries) {
+        return dir.Write(file, R"([1,2,{},[{"name":"/srv"},[{"name":"d"},)" + entries + "]]]");
+    };
     const std::string good = dir.Path() + "/good.json.gz";
     ScanFileWriter::Save(good, *ScanFileReader::Read(dir.Write("s.json", kSample)).Root, "/", 0);
     const std::string packed = ReadBytes(good);
-    ScanFileLimits few;
-    few.MaxDirectories = 3;
+    ScanFileLimits small;
+    small.MaxBytes = 16u << 20;
     ScanFileLimits shallow;
     shallow.MaxDepth = 1;
     const std::string nested = R"([{"name":"a"},[{"name":"b"}]],[{"name":"c"}]]])";
+    const std::string fifo = dir.Path() + "/fifo";
+    const std::string device = dir.Path() + "/null";
+    ASSERT_EQ(Shell("mkfifo " + fifo + " && mknod " + device + " c 1 3 && mkdir " + dir.Path() +
+                    "/folder"),
+              0);
+    std::string files;
+    for (int i = 0; i < 20; ++i) {
+        files += R"({"name":"f)" + std::to_string(i) + R"("},)";
+    }
     using Format = CompressingOutput::Format;
+    const auto directory = [](std::size_t i) {
+        return R"(,[{"name":"d)" + std::to_string(i) + R"("}])";
+    };
+    const auto level = [](std::size_t) { return std::string(R"(,[{"name":"a"})"); };
+    const auto blank = [](std::size_t) { return std::string(1024, ' '); };
+    const std::string root = R"([1,2,{},[{"name":"/"})";
     // clang-format off
     const struct {
         std::string file;
@@ -161,23 +176,45 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
         ScanFileLimits limits = {};
     } rows[] = {
         {dir.Path() + "/missing.json", "No such file or directory"},
+        {fifo, "通常のファイルではありません"},
+        {device, "通常のファイルではありません"},
+        {dir.Path() + "/folder", "ディレクトリです"},
         {dir.Write("empty.json", ""), "ファイルが途中で終わっています"},
         {dir.Write("malformed.json", head + "}]]"), "JSON の構文が正しくありません"},
         {dir.Write("truncated.json", head + R"([{"name":"a"})"), "ファイルが途中で終わっています"},
+        {dir.Write("raw-nul.json", head + R"({"name":"a)" + std::string(1, '\0') + R"(b"}]])"), "名前などの文字列に NUL バイトがあります"},
+        {dir.Write("zeros.json", std::string(4096, '\0')), "NUL バイトがあります (0 バイト目)"},
         {dir.Write("cut.gz", packed.substr(0, packed.size() / 2)), "圧縮データが途中で終わっています"},
         {dir.Write("corrupt.zst", "\x28\xb5\x2f\xfd" + std::string(64, 'x')), "zstd データが壊れています"},
         {dir.Write("major.json", R"([2,0,{},[{"name":"/"}]])"), "対応していない形式の版です"},
         {dir.Write("negative.json", head + R"({"name":"f","asize":-1}]])"), "サイズが負です"},
+        {dir.Write("negative-exponent.json", head + R"({"name":"f","asize":-1e3}]])"), "サイズが負です"},
         {dir.Write("fraction.json", head + R"({"name":"f","dsize":1.5}]])"), "サイズが整数ではありません"},
         {dir.Write("huge.json", head + R"({"name":"f","asize":9223372036854775809}]])"), "サイズが 2^63 を超えています"},
         {dir.Write("exponent.json", head + R"({"name":"f","asize":1e30}]])"), "サイズが 2^63 を超えています"},
+        {dir.Write("text-size.json", head + R"({"name":"f","asize":"1"}]])"), "サイズが数値ではありません"},
+        {dir.Write("mtime-exponent.json", head + R"({"name":"f","mtime":1e300}]])"), "mtime が範囲外です"},
+        {dir.Write("mtime-unsigned.json", head + R"({"name":"f","mtime":9223372036854775808}]])"), "mtime が範囲外です"},
+        {dir.Write("mtime-text.json", head + R"({"name":"f","mtime":"now"}]])"), "mtime が数値ではありません"},
+        {dir.Write("dev.json", head + R"({"name":"f","dev":-1}]])"), "dev が負です"},
+        {dir.Write("ino.json", head + R"({"name":"f","ino":1.5}]])"), "ino が整数ではありません"},
+        {dir.Write("ino-flag.json", head + R"({"name":"f","ino":true}]])"), "ino が数値ではありません"},
+        {dir.Write("nlink.json", head + R"({"name":"f","nlink":1e20}]])"), "nlink が 2^64 以上です"},
         {dir.Write("file-root.json", R"([1,2,{},{"name":"/"}])"), "ルートがディレクトリではありません"},
-        {dir.Write("nul.json", head + R"({"name":"a\u0000b"}]])"), "名前に NUL 文字 (\\u0000) があります"},
+        {below("nul.json", R"({"name":"a\u0000b"})"), "項目「/srv/d/a\\u0000b」の名前に NUL 文字 (\\u0000) があります"},
+        {below("empty-name.json", R"({"name":""})"), "項目「/srv/d/」の名前が空です"},
+        {below("dot.json", R"([{"name":"."}])"), "項目「/srv/d/.」の名前が「.」か「..」です"},
+        {below("dotdot.json", R"({"name":".."})"), "項目「/srv/d/..」の名前が「.」か「..」です"},
+        {below("slash.json", R"([{"name":"a/b"}])"), "項目「/srv/d/a/b」の名前に「/」があります"},
+        {below("root-slash.json", R"({"name":"/"})"), "項目「/srv/d//」の名前に「/」があります"},
+        {below("same-dirs.json", R"([{"name":"x"}],[{"name":"x"}])"), "項目「/srv/d/x」の名前が同じディレクトリの別の項目と同じです"},
+        {below("same-file-dir.json", R"({"name":"x"},[{"name":"x"},{"name":"x"}],[{"name":"x"}])"), "項目「/srv/d/x」の名前が同じディレクトリの別の項目と同じです"},
+        {below("same-of-many.json", files + R"({"name":"f7"})"), "項目「/srv/d/f7」の名前が同じディレクトリの別の項目と同じです"},
         {dir.Write("nameless.json", head + R"({"asize":1}]])"), "名前のない項目があります"},
         {dir.Write("long.json", head + R"({"name":")" + std::string(65u << 20, 'a') + R"("}]])"), "名前などの文字列が長すぎるか、入れ子が深すぎます"},
-        {Bomb(dir.Path() + "/bomb.gz", Format::Gzip), "展開後の大きさが圧縮前の 1000 倍を超えます"},
-        {Bomb(dir.Path() + "/bomb.zst", Format::Zstd), "展開後の大きさが圧縮前の 1000 倍を超えます"},
-        {dir.Write("many.json", head + nested), "ディレクトリが多すぎます (3 個まで)", few},
+        {Packed(dir.Path() + "/blanks.gz", Format::Gzip, root, 80 << 10, blank, ""), "ファイルが途中で終わっています"},
+        {Packed(dir.Path() + "/directories.gz", Format::Gzip, root, 2'000'000, directory, "]]"), "読み込みに要るメモリが多すぎます (16777216 バイトまで)", small},
+        {Packed(dir.Path() + "/levels.zst", Format::Zstd, root, 500'000, level, ""), "読み込みに要るメモリが多すぎます (16777216 バイトまで)", small},
         {dir.Write("deep.json", head + nested), "階層が深すぎます (1 階層まで)", shallow},
     };
     // clang-format on

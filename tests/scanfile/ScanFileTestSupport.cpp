@@ -1,6 +1,8 @@
 #include "ScanFileTestSupport.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -31,6 +33,26 @@ std::string TempDir::Write(const std::string& name, const std::string& text) con
 std::string ReadBytes(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string Packed(const std::string& file, CompressingOutput::Format format,
+                   const std::string& head, std::size_t count,
+                   const std::function<std::string(std::size_t)>& piece, const std::string& tail) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    CompressingOutput out(fd, format);
+    const auto put = [&out](const std::string& text) {
+        for (const char c : text) {
+            out.Put(c);
+        }
+    };
+    put(head);
+    for (std::size_t i = 0; i < count; ++i) {
+        put(piece(i));
+    }
+    put(tail);
+    out.Finish();
+    ::close(fd);
+    return file;
 }
 
 std::string MakeSampleTree(const std::string& dir) {

@@ -3,7 +3,10 @@
 // from text and read back, and commands run through the shell.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "scanfile/CompressingOutput.h"
 
 namespace zelk::test {
 
@@ -23,6 +26,11 @@ class TempDir {
 };
 
 std::string ReadBytes(const std::string& file);
+
+// Writes a compressed file: head, then count pieces made by piece(i), then tail; returns file.
+std::string Packed(const std::string& file, CompressingOutput::Format format,
+                   const std::string& head, std::size_t count,
+                   const std::function<std::string(std::size_t)>& piece, const std::string& tail);
 
 // Seven directories under dir/vol, whose path it returns: odd name bytes, a sparse file, an old
 // date.
