@@ -92,6 +92,7 @@ void EntryInfo::SelectKey(std::string_view key) {
     for (const auto& [known, field] : kFields) {
         if (key == known) {
             field_ = field;
+            break;
         }
     }
 }

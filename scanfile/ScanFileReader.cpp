@@ -43,11 +43,13 @@ const char* NameFault(std::string_view name) {
     if (name == "." || name == "..") {
         return "名前が「.」か「..」です";
     }
-    if (name.find('/') != std::string_view::npos) {
-        return "名前に「/」があります";
-    }
-    if (name.find('\0') != std::string_view::npos) {
-        return "名前に NUL 文字 (\\u0000) があります";
+    for (const char c : name) {
+        if (c == '/') {
+            return "名前に「/」があります";
+        }
+        if (c == '\0') {
+            return "名前に NUL 文字 (\\u0000) があります";
+        }
     }
     return nullptr;
 }
@@ -343,7 +345,7 @@ bool ScanFileReader::OpenDirectory() {
     record->Unreadable = info_.readError;
     record->OtherVolume = info_.otherVolume;
     if (info_.hasMTime) {
-        record->LastWrite = std::max(record->LastWrite, DateOfSeconds(info_.mtime));
+        record->LastWrite = std::max(record->LastWrite, DateOf(info_.mtime));
     }
     open_.push_back(Open{record, dev});
     if (names_.size() < open_.size()) {
@@ -353,21 +355,22 @@ bool ScanFileReader::OpenDirectory() {
     return true;
 }
 
+double ScanFileReader::DateOf(std::int64_t seconds) {
+    // A directory and its files often share a time: convert each distinct one once.
+    if (!dated_ || datedSeconds_ != seconds) {
+        datedSeconds_ = seconds;
+        datedValue_ = DateOfSeconds(seconds);
+        dated_ = true;
+    }
+    return datedValue_;
+}
+
 bool ScanFileReader::AddFile() {
     if (!NameAccepted()) {
         return false;
     }
     TFileAttr& dir = *open_.back().record;
-    double date = 0;
-    if (info_.hasMTime) {
-        // Files of one directory often share a time: convert each distinct one once.
-        if (!dated_ || datedSeconds_ != info_.mtime) {
-            datedSeconds_ = info_.mtime;
-            datedValue_ = DateOfSeconds(info_.mtime);
-            dated_ = true;
-        }
-        date = datedValue_;
-    }
+    const double date = info_.hasMTime ? DateOf(info_.mtime) : 0;
     if (info_.notEntered) {
         // A mount point the writer did not cross: an empty directory, as a scan counts one.
         TFileAttr& child = AddRecord();

@@ -62,6 +62,7 @@ class ScanFileReader {
     std::string EntryPath() const;
     bool OpenDirectory();
     bool AddFile();
+    double DateOf(std::int64_t seconds);
     // The value at the current place of the top array is complete.
     void TopValueDone() { ++topIndex_; }
     bool Refuse(std::string reason);

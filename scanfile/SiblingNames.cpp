@@ -26,16 +26,14 @@ bool SiblingNames::Find(std::string_view name, std::uint32_t hash, std::size_t& 
 
 bool SiblingNames::Insert(std::string_view name, ReadBudget& budget) {
     // Most directories hold a few entries: compared one by one, no table.
-    if (slots_.empty() && count_ < 8) {
-        for (std::size_t begin = 0; begin < text_.size();) {
-            const std::size_t end = text_.find('\0', begin);
-            if (std::string_view(text_).substr(begin, end - begin) == name) {
+    if (slots_.empty() && count_ < kFew) {
+        for (std::size_t i = 0, begin = 0; i < count_; begin += few_[i++] + 1) {
+            if (few_[i] == name.size() && text_.compare(begin, name.size(), name) == 0) {
                 return false;
             }
-            begin = end + 1;
         }
+        few_[count_++] = static_cast<std::uint32_t>(name.size());
         text_.append(name).push_back('\0');
-        ++count_;
         Charge(budget);
         return true;
     }
@@ -61,14 +59,12 @@ void SiblingNames::Grow(ReadBudget& budget) {
     const std::string_view text(text_);
     if (old.empty()) {
         // The names compared one by one so far.
-        for (std::size_t begin = 0; begin < text.size();) {
-            const std::size_t end = text.find('\0', begin);
-            const std::string_view name = text.substr(begin, end - begin);
+        for (std::size_t i = 0, begin = 0; i < count_; begin += few_[i++] + 1) {
+            const std::string_view name = text.substr(begin, few_[i]);
             const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(name));
             std::size_t at = 0;
             Find(name, hash, at);
-            slots_[at] = Slot{end, static_cast<std::uint32_t>(name.size()), hash};
-            begin = end + 1;
+            slots_[at] = Slot{begin + few_[i], few_[i], hash};
         }
         return;
     }

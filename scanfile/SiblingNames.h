@@ -29,7 +29,11 @@ class SiblingNames {
     void Grow(ReadBudget& budget);
     void Charge(ReadBudget& budget);
 
+    static constexpr std::size_t kFew = 8;
+
     std::string text_;
+    // The sizes of the names while there are few of them and no table.
+    std::uint32_t few_[kFew] = {};
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
     std::uint64_t charged_ = 0;
