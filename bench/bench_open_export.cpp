@@ -1,7 +1,9 @@
 // Opening a scan file: a million-directory export read into records, against `gdu -n -f` reading
 // the same file in the same run; and the peak memory per directory while opening. Each reader
 // runs as its own process; ours reports the growth of its own peak over what it held before.
-// Usage: bench_open_export [directories]   (default one million)
+// Given another build of this benchmark (an earlier version), opens the same file with its
+// `--open` too, alternately with ours, for the cost of what this version checks while reading.
+// Usage: bench_open_export [directories [earlier-bench_open_export]]   (default one million)
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,17 +92,26 @@ int main(int argc, char** argv) {
     const long base = std::atol(Measure({self, "--open", empty}).output.c_str());
     std::vector<double> ours;
     std::vector<double> gdu;
+    std::vector<double> earlier;
+    const std::string before = argc > 2 ? argv[2] : "";
     long peak = 0;
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < (before.empty() ? 3 : 7); ++round) {
         const Run run = Measure({self, "--open", file});
         ours.push_back(run.seconds);
         peak = std::max(peak, std::atol(run.output.c_str()));
         gdu.push_back(Measure({"gdu", "-n", "-p", "-s", "-f", file}).seconds);
+        if (!before.empty()) {
+            earlier.push_back(Measure({before, "--open", file}).seconds);
+        }
     }
     const double oursTime = bench::Median(ours);
     const double gduTime = bench::Median(gdu);
     std::printf("open %zu directories: %.3f s, gdu -n -f: %.3f s, ratio %.2f x (target <= 1)\n",
                 count, oursTime, gduTime, oursTime / gduTime);
+    if (!earlier.empty()) {
+        std::printf("open %zu directories, earlier build: %.3f s, ratio %.3f x (target <= 1)\n",
+                    count, bench::Median(earlier), oursTime / bench::Median(earlier));
+    }
     std::printf("peak memory while opening: %.0f B per directory (target <= 280)\n",
                 static_cast<double>(peak - base) / static_cast<double>(count));
     std::remove(file.c_str());
