@@ -74,6 +74,18 @@ TEST(ScanFiles, SaveReadsBackAsTheSameRecordsPlainGzipAndZstd) {
     EXPECT_EQ(Shell("test $(ls -A " + dir.Path() + " | wc -l) -eq 4"), 0);
 }
 
+TEST(ScanFiles, FilesEntriesTakeNamesNoSubDirectoryUses) {
+    const TempDir dir;
+    const ScanFile read = ScanFileReader::Read(
+        dir.Write("taken.json", R"x([1,2,{},[{"name":"/"},{"name":"f","asize":7,"dsize":7},)x"
+                                R"x([{"name":"(ファイル)"},{"name":"g","asize":5,"dsize":5}],)x"
+                                R"x([{"name":"(ファイル 2)"}]]])x"));
+    const std::string file = dir.Path() + "/again.json";
+    ScanFileWriter::Save(file, *read.Root, "/", 0);
+    EXPECT_EQ(Brief(*ScanFileReader::Read(file).Root), Brief(*read.Root));
+    EXPECT_NE(ReadBytes(file).find(R"x({"name":"(ファイル 3)","asize":7,)x"), std::string::npos);
+}
+
 TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
     const TempDir dir;
     const std::string head = R"([1,2,{"progname":"x"},[{"name":"/r"},)";
