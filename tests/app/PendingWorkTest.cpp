@@ -43,7 +43,7 @@ std::unique_ptr<TFileAttr> Lists(int lists) {
         TFileAttr& wide = AddRecord(*root, std::to_string(list), 0, 0);
         for (int i = 0; i < kListSize; ++i) {
             const double size = (i * 7919) % 1009;
-            AddRecord(wide, "", size, size / (1 + i % 3));
+            AddRecord(wide, std::to_string(i), size, size / (1 + i % 3));
             wide.Size += size;
             wide.CompressedSize += size / (1 + i % 3);
         }
