@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "app/ErrorGuard.h"
+#include "app/TApplication.h"
 #include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
 #include "platform/VolumeTable.h"
@@ -40,7 +41,20 @@ ScanFileControl::ScanFileControl(TfrmMain& form) : form_(form) {
     form_.installEventFilter(this);
 }
 
-ScanFileControl::~ScanFileControl() = default;
+ScanFileControl::~ScanFileControl() {
+    AbandonOpen();
+}
+
+void ScanFileControl::AbandonOpen() {
+    if (thread_ == nullptr) {
+        return;
+    }
+    thread_->SetOnFinished({});
+    thread_->RequestStop();
+    // A file on a hung mount holds the read in the kernel; the program may go without it.
+    TApplication::AwaitBodyOrLeave(*thread_);
+    thread_.reset();
+}
 
 bool ScanFileControl::CanSave() const {
     return form_.SearchThread == nullptr && form_.RootAttr != nullptr && form_.RootAttr->Searched;

@@ -20,7 +20,7 @@ class ScanFileControl : public QObject {
   public:
     // Adds the shortcuts to the window and takes the files dropped onto it.
     explicit ScanFileControl(TfrmMain& form);
-    // An open still running is stopped and waited for.
+    // An open still running is abandoned.
     ~ScanFileControl() override;
 
     // The click handlers ask for the name in a file dialog.
@@ -30,6 +30,9 @@ class ScanFileControl : public QObject {
     void SaveTo(const std::string& file);
     void Open(const std::string& file);
     bool Opening() const { return thread_ != nullptr; }
+    // An open still running is stopped without its completion and waited for about a second;
+    // a read stuck in the kernel ends the program without it (a close).
+    void AbandonOpen();
 
     // A scan of drive has finished: a save names its root with the drive's mount point.
     void ScanFinished(char drive);
