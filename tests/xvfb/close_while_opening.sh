@@ -5,15 +5,15 @@
 # and the exit code must be 0 once the file system has ended. $1: the zelk program. The hung
 # case is skipped without /dev/fuse or the right to mount.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$(realpath "$1")
 tools="$(dirname "$zelk")/../tests"
 work=$(mktemp -d)
 mkdir "$work/hung"
 pid="" fs=""
 cleanup() {
-  if [ -n "$fs" ]; then kill -9 "$fs" 2>/dev/null || true; fi
   if [ -n "$pid" ]; then kill -9 "$pid" 2>/dev/null || true; fi
-  umount -l "$work/hung" 2>/dev/null || true
+  end_hung_fs "$work/hung"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,8 +25,8 @@ close_during_open() {
   pid=$!
   timeout 30 xdotool search --sync --name '^ZELK$' >/dev/null || { echo "no ZELK window"; exit 1; }
   sleep 1
-  local end=$((SECONDS + 3))
-  while windows=$(xdotool search --name '^ZELK$' 2>/dev/null) && [ "$SECONDS" -lt "$end" ]; do
+  local end=$(($(date +%s%N) + 2000000000))
+  while windows=$(xdotool search --name '^ZELK$' 2>/dev/null) && [ "$(date +%s%N)" -lt "$end" ]; do
     for window in $(echo "$windows" | sort -rn); do "$tools/window_tool" close "$window"; done
     sleep 0.2
   done
@@ -49,15 +49,9 @@ exit_code_after 5
 echo "fifo: ok"
 
 [ -e /dev/fuse ] && [ -x "$tools/hung_fs" ] || { echo "no /dev/fuse or hung_fs: hung case skipped"; exit 0; }
-"$tools/hung_fs" "$work/hung" 2>/dev/null &
-fs=$!
-for _ in $(seq 100); do
-  grep -q " $work/hung " /proc/self/mountinfo && break
-  sleep 0.05
-done
-grep -q " $work/hung " /proc/self/mountinfo || { echo "the hung file system did not mount: skipped"; exit 0; }
+mount_hung_fs "$tools/hung_fs" "$work/hung" ||
+  { echo "the hung file system did not mount: hung case skipped"; exit 0; }
 close_during_open "$work/hung/scan.json"
-kill -9 "$fs"
-fs=""
+end_hung_fs "$work/hung"
 exit_code_after 10
 echo "hung mount: ok"
