@@ -2,7 +2,8 @@
 // the window's font shows in its status band, or asks it to close the way a window manager does
 // (WM_DELETE_WINDOW), so that the program under test needs no test switch.
 // Measures how long the program's event loop keeps a window manager's ping waiting.
-// Usage: window_tool grab <window id> <file.png> | window_tool shows <window id> <text> [<top>]
+// Usage: window_tool grab <window id> <file.png> [<top> <height>]
+//        | window_tool shows <window id> <text> [<top>]
 //        | window_tool close <window id> | window_tool ping <window id> <seconds>
 // shows looks in the 40 pixels below top, by default in the bottom band; ping prints the
 // longest round trip in milliseconds and fails when a ping went unanswered for 10 s.
@@ -203,10 +204,10 @@ int main(int argc, char** argv) {
         return Ping(static_cast<xcb_window_t>(std::stoul(argv[2])), std::stod(argv[3]));
     }
     if (argc < 4 || (command != "grab" && command != "shows")) {
-        std::fprintf(
-            stderr,
-            "usage: window_tool grab <id> <file.png> | shows <id> <text> [<top>] | close <id> "
-            "| ping <id> <seconds>\n");
+        std::fprintf(stderr,
+                     "usage: window_tool grab <id> <file.png> [<top> <height>] | shows <id> <text> "
+                     "[<top>] | close <id> "
+                     "| ping <id> <seconds>\n");
         return 2;
     }
     QGuiApplication application(argc, argv);
@@ -216,7 +217,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (command == "grab") {
-        return shot.save(argv[3], "PNG") ? 0 : 1;
+        const QPixmap band =
+            argc >= 6 ? shot.copy(0, std::stoi(argv[4]), shot.width(), std::stoi(argv[5])) : shot;
+        return band.save(argv[3], "PNG") ? 0 : 1;
     }
     return Shows(shot.toImage().convertToFormat(QImage::Format_RGB32), argv[3],
                  argc >= 5 ? std::stoi(argv[4]) : -1);

@@ -7,13 +7,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$(realpath "$1")
 tool="$(dirname "$zelk")/../tests/window_tool"
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work
 levels=100000
 {
   printf '[1,2,{"progname":"test","progver":"1","timestamp":0},\n'

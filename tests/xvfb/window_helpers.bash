@@ -1,5 +1,13 @@
 # Sourced by the real-window tests; not a test itself (only *.sh files are).
 
+# make_work: makes the test's own folder (work), removed when the test ends, and ends the
+# program started as pid if it still runs then.
+make_work() {
+  work=$(mktemp -d)
+  pid=""
+  trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
+}
+
 # close_window <window tool> <window id> <pid>: asks the window to close as a window manager does
 # until the process ends, then sets exit_status to its exit code. Fails when it does not end.
 close_window() {
