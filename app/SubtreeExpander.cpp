@@ -50,9 +50,11 @@ SubtreeExpander::SubtreeExpander(QTreeView& view, TreeNodeModel& model)
     connect(&timer_, &QTimer::timeout, this, &SubtreeExpander::Slice);
     connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, &SubtreeExpander::Drop);
     connect(&view_, &QTreeView::expanded, this, &SubtreeExpander::Refuse);
+    connect(&view_, &QTreeView::collapsed, this, &SubtreeExpander::Forget);
 }
 
 void SubtreeExpander::ExpandAll(TTreeNode* node) {
+    // What is still to be forgotten may lie in the subtree now expanded.
     Drop();
     if (node == nullptr) {
         return;
@@ -70,12 +72,15 @@ void SubtreeExpander::Finish() {
 void SubtreeExpander::Slice() {
     QElapsedTimer elapsed;
     elapsed.start();
+    while (!forgetting_.empty() && elapsed.elapsed() < kSliceMilliseconds) {
+        ForgetOne();
+    }
     while (!pending_.empty() && elapsed.elapsed() < kSliceMilliseconds) {
         TTreeNode* node = pending_.back();
         pending_.pop_back();
         ExpandOne(node);
     }
-    if (!pending_.empty()) {
+    if (Pending()) {
         timer_.start();
     }
 }
@@ -101,6 +106,30 @@ void SubtreeExpander::Refuse(const QModelIndex& index) {
     const TTreeNode* node = model_.NodeOf(index);
     if (node != nullptr && DepthOf(node) >= kMaxExpandedDepth) {
         view_.collapse(index);
+    }
+}
+
+void SubtreeExpander::Forget(const QModelIndex& index) {
+    const TTreeNode* node = model_.NodeOf(index);
+    if (node != nullptr && !collapsing_) {
+        forgetting_.emplace_back(node, 0);
+        timer_.start();
+    }
+}
+
+void SubtreeExpander::ForgetOne() {
+    auto& [node, next] = forgetting_.back();
+    if (next >= node->Count()) {
+        forgetting_.pop_back();
+        return;
+    }
+    TTreeNode* child = node->Item(next++);
+    const QModelIndex index = model_.IndexOf(child);
+    if (view_.isExpanded(index)) {
+        collapsing_ = true;
+        view_.collapse(index);
+        collapsing_ = false;
+        forgetting_.emplace_back(child, 0);
     }
 }
 
