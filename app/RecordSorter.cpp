@@ -2,12 +2,21 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
 #include "app/TreeSort.h"
 
 namespace zelk {
+namespace {
+
+// An unknown date (0) sorts below every real one, also those before 1899/12/30 (negative).
+double DateKey(const TFileAttr& record) {
+    return record.LastWrite == 0 ? -std::numeric_limits<double>::infinity() : record.LastWrite;
+}
+
+}  // namespace
 
 int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b) {
     double left = 0;
@@ -16,8 +25,8 @@ int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b) {
         left = a.GetSize();
         right = b.GetSize();
     } else if (key == "Date") {
-        left = a.LastWrite;
-        right = b.LastWrite;
+        left = DateKey(a);
+        right = DateKey(b);
     } else {
         return 0;
     }
@@ -36,7 +45,7 @@ void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>&
     std::vector<Entry> order;
     order.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
-        order.push_back({bySize ? list[i]->GetSize() : list[i]->LastWrite, i});
+        order.push_back({bySize ? list[i]->GetSize() : DateKey(*list[i]), i});
     }
     // The earlier place breaks ties, which makes the plain sort stable.
     std::sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {

@@ -10,7 +10,7 @@
 namespace zelk {
 
 // -1, 0 or 1 as a is below, equal to or above b under the key: "Size" compares GetSize,
-// "Date" LastWrite; any other key makes every pair equal.
+// "Date" LastWrite (0, unknown, below every date); any other key makes every pair equal.
 int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b);
 
 // Sorts every Children list below record, children's subtrees before their parent's list. Any

@@ -5,14 +5,16 @@
 #include <QFileDialog>
 #include <QMimeData>
 #include <QShortcut>
+#include <array>
 #include <ctime>
 
+#include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
 #include "app/TApplication.h"
 #include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
+#include "app/TreeListing.h"
 #include "platform/VolumeTable.h"
-#include "scanfile/ScanFileWriter.h"
 
 namespace zelk {
 namespace {
@@ -39,25 +41,16 @@ ScanFileControl::ScanFileControl(TfrmMain& form) : form_(form) {
     wire(QKeySequence::Open, &ScanFileControl::OpenClick);
     form_.setAcceptDrops(true);
     form_.installEventFilter(this);
+    saveProgress_.setInterval(100);
+    connect(&saveProgress_, &QTimer::timeout, this, [this] { ShowSaveProgress(); });
 }
 
 ScanFileControl::~ScanFileControl() {
-    AbandonOpen();
-}
-
-void ScanFileControl::AbandonOpen() {
-    if (thread_ == nullptr) {
-        return;
-    }
-    thread_->SetOnFinished({});
-    thread_->RequestStop();
-    // A file on a hung mount holds the read in the kernel; the program may go without it.
-    TApplication::AwaitBodyOrLeave(*thread_);
-    thread_.reset();
+    StopAll();
 }
 
 bool ScanFileControl::CanSave() const {
-    return form_.SearchThread == nullptr && form_.RootAttr != nullptr && form_.RootAttr->Searched;
+    return !form_.Scanning() && !Saving() && form_.FinishedTree() != nullptr;
 }
 
 void ScanFileControl::SaveClick() {
@@ -72,7 +65,7 @@ void ScanFileControl::SaveClick() {
 }
 
 void ScanFileControl::OpenClick() {
-    if (form_.SearchThread != nullptr || Opening()) {
+    if (form_.Scanning()) {
         return;
     }
     const QString name = QFileDialog::getOpenFileName(&form_, QString::fromUtf8("スキャンを開く"),
@@ -83,16 +76,81 @@ void ScanFileControl::OpenClick() {
 }
 
 void ScanFileControl::SaveTo(const std::string& file) {
-    if (CanSave()) {
-        ScanFileWriter::Save(file, *form_.RootAttr, ShownRootName,
-                             static_cast<std::int64_t>(std::time(nullptr)));
+    if (!CanSave()) {
+        return;
+    }
+    save_ = std::make_unique<TSaveThread>(file, form_.FinishedTree(), ShownRootName,
+                                          static_cast<std::int64_t>(std::time(nullptr)));
+    save_->SetOnFinished([this](TThread&) { SaveDone(); });
+    form_.SaveStarted();
+    save_->Start();
+    ShowSaveProgress();
+    saveProgress_.start();
+}
+
+void ScanFileControl::ShowSaveProgress() {
+    // The status line belongs to a scan or an open that started meanwhile.
+    if (save_ != nullptr && !form_.Scanning() && !Opening()) {
+        form_.Controls().StatusBar1->SetSimpleText("保存中: " + FormatSize(save_->Written()) +
+                                                   " ディレクトリ");
     }
 }
 
-void ScanFileControl::Open(const std::string& file) {
-    if (form_.SearchThread != nullptr || Opening()) {
+void ScanFileControl::SaveDone() {
+    // Released inside its own completion: the thread then ends on its own.
+    const std::unique_ptr<TSaveThread> done = std::move(save_);
+    saveProgress_.stop();
+    BackgroundReleaser::Instance().Release(done->TakeRecords());
+    form_.SaveEnded();
+    Guarded([this, &done] {
+        if (done->Error) {
+            std::rethrow_exception(done->Error);
+        }
+        if (!form_.Scanning() && !Opening()) {
+            form_.Controls().StatusBar1->SetSimpleText("保存完了: " + done->File);
+        }
+    });
+}
+
+void ScanFileControl::AbandonSave() {
+    if (save_ == nullptr) {
         return;
     }
+    saveProgress_.stop();
+    save_->SetOnFinished({});
+    save_->RequestStop();
+    save_->AwaitEnd();
+    BackgroundReleaser::Instance().Release(save_->TakeRecords());
+    save_.reset();
+    form_.SaveEnded();
+}
+
+void ScanFileControl::StopOpen() {
+    thread_.reset();  // stopped at its next look at the stop and waited for
+}
+
+void ScanFileControl::StopAll() {
+    const std::array<TThread*, 2> workers{thread_.get(), save_.get()};
+    for (TThread* worker : workers) {
+        if (worker != nullptr) {
+            worker->SetOnFinished({});
+            worker->RequestStop();
+        }
+    }
+    for (TThread* worker : workers) {
+        if (worker != nullptr) {
+            TApplication::AwaitBodyOrLeave(*worker);
+        }
+    }
+    StopOpen();
+    AbandonSave();
+}
+
+void ScanFileControl::Open(const std::string& file) {
+    if (form_.Scanning()) {
+        return;
+    }
+    StopOpen();  // the last file asked for is shown
     thread_ = std::make_unique<TScanFileThread>(file);
     thread_->SetOnFinished([this](TThread&) { OpenDone(); });
     thread_->Start();
@@ -105,9 +163,9 @@ void ScanFileControl::OpenDone() {
         if (done->Error) {
             std::rethrow_exception(done->Error);
         }
-        form_.RootAttr = std::move(done->Result.Root);
+        form_.ReplaceShownTree(std::move(done->Result.Root), true);
         ShownRootName = std::move(done->Result.RootName);
-        form_.StatusBar1->SetSimpleText("読込完了: " + done->File);
+        form_.Controls().StatusBar1->SetSimpleText("読込完了: " + done->File);
         form_.RefreshTree();
     });
 }

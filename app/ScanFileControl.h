@@ -1,13 +1,16 @@
 #pragma once
-// The main window's scan files: Ctrl+S saves the finished scan, Ctrl+O or a file dropped onto
-// the window opens one, read on a worker of its own and then shown as a finished scan. An open
-// waits for no scan and no scan starts during an open; a file that cannot be read or written
-// gets the error box, and the window keeps what it showed.
+// The main window's scan files: Ctrl+S saves the finished scan and Ctrl+O or a file dropped
+// onto the window opens one, each on a worker of its own; an opened file is then shown as a
+// finished scan. An open waits for no scan, and a start or a new open stops the open still
+// running; a save goes on with the records it reads whatever is shown next. A file that cannot
+// be read or written gets the error box, and the window keeps what it showed.
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <string>
 
+#include "app/TSaveThread.h"
 #include "runtime/TThread.h"
 #include "scanfile/TScanFileThread.h"
 
@@ -20,19 +23,22 @@ class ScanFileControl : public QObject {
   public:
     // Adds the shortcuts to the window and takes the files dropped onto it.
     explicit ScanFileControl(TfrmMain& form);
-    // An open still running is abandoned.
+    // An open still running is stopped, a save abandoned, and both waited for.
     ~ScanFileControl() override;
 
     // The click handlers ask for the name in a file dialog.
     void SaveClick();
     void OpenClick();
-    // Raises EScanFileError when the file cannot be written; needs a finished scan.
+    // Starts a save of the finished tree, one at a time; its error comes in the error box.
     void SaveTo(const std::string& file);
     void Open(const std::string& file);
     bool Opening() const { return thread_ != nullptr; }
-    // An open still running is stopped without its completion and waited for about a second;
-    // a read stuck in the kernel ends the program without it (a close).
-    void AbandonOpen();
+    bool Saving() const { return save_ != nullptr; }
+    // Without a completion: nothing is shown of the open, and a save leaves no file of its own.
+    void StopOpen();
+    // A close: a worker still in its body after about a second is stuck in the kernel (a
+    // hung mount, a FIFO) and the program ends without it.
+    void StopAll();
 
     // A scan of drive has finished: a save names its root with the drive's mount point.
     void ScanFinished(char drive);
@@ -45,9 +51,14 @@ class ScanFileControl : public QObject {
   private:
     bool CanSave() const;
     void OpenDone();
+    void SaveDone();
+    void ShowSaveProgress();
+    void AbandonSave();
 
     TfrmMain& form_;
     std::unique_ptr<TScanFileThread> thread_;
+    std::unique_ptr<TSaveThread> save_;
+    QTimer saveProgress_;
 };
 
 }  // namespace zelk

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <utility>
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
@@ -25,11 +26,11 @@
 namespace zelk {
 
 TfrmMain::TfrmMain(int textHeight)
-    : sorting_(std::make_unique<SteppedSort>([this] { RefreshTree(); })),
+    : ScanFiles(std::make_unique<ScanFileControl>(*this)),
+      sorting_(std::make_unique<SteppedSort>([this] { RefreshTree(); })),
       graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
     WireMainForm(*this);
-    ScanFiles = std::make_unique<ScanFileControl>(*this);
     InstallSizeBasis(this);
 }
 
@@ -39,6 +40,8 @@ TfrmMain::~TfrmMain() {
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
+    ReplaceShownTree(nullptr, false);
+    ScanFiles->StopAll();
     if (InstalledSizeBasis() == this) {
         InstallSizeBasis(nullptr);
     }
@@ -77,19 +80,54 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::btnStartClick() {
-    if (SearchThread != nullptr || ScanFiles->Opening()) {
+    if (SearchThread != nullptr) {
         return;
     }
-    // The old tree goes before the new one is made, freed on another thread however large it
-    // is; the tree control keeps what its node texts are made of, once its listing is complete.
-    DropPendingSort();
-    BackgroundReleaser::Instance().Release(std::shared_ptr<TFileAttr>(std::move(RootAttr)));
-    RootAttr = std::make_unique<TFileAttr>();
+    ScanFiles->StopOpen();  // the last asked for is shown
+    ReplaceShownTree(std::make_unique<TFileAttr>(), false);
     SearchThread = std::make_unique<TSearchThread>(true, RootAttr.get());
     SearchThread->Drive = DriveComboBox1->SelectedDrive();
     SearchThread->SetOnFinished([this](TThread& sender) { SearchDone(sender); });
     SearchThread->StatusBar = StatusBar1;
     SearchThread->Start();
+}
+
+std::shared_ptr<TFileAttr> TfrmMain::FinishedTree() const {
+    return finished_ ? RootAttr : nullptr;
+}
+
+void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) {
+    if (SearchThread != nullptr) {
+        SearchThread->StatusBar = nullptr;
+        StopThread(std::move(SearchThread));
+    }
+    sorting_->Drop();
+    graphIndex_->Clear();
+    TreeNodeModel& listing = TreeView1->Model();
+    if (listing.Deferring()) {
+        ClearNodes(*TreeView1);  // half a listing of records about to go would mislead
+    }
+    saveReadsShown_ = false;
+    resortAfterSave_ = false;
+    // However large, freed on another thread, and only once a save still reading it has ended.
+    BackgroundReleaser::Instance().Release(std::exchange(RootAttr, std::move(next)));
+    finished_ = finished && RootAttr != nullptr;
+    PaintBox1->Invalidate();
+}
+
+void TfrmMain::SaveStarted() {
+    saveReadsShown_ = true;
+    if (sorting_->Pending()) {
+        sorting_->Drop();
+        resortAfterSave_ = true;
+    }
+}
+
+void TfrmMain::SaveEnded() {
+    saveReadsShown_ = false;
+    if (std::exchange(resortAfterSave_, false)) {
+        Resort();
+    }
 }
 
 void TfrmMain::btnStopClick() {
@@ -103,6 +141,7 @@ void TfrmMain::btnStopClick() {
 }
 
 void TfrmMain::SearchDone(TThread& /*sender*/) {
+    finished_ = RootAttr->Searched;  // the worker's writes are ours since its completion
     ScanFiles->ScanFinished(SearchThread->Drive);
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
@@ -135,9 +174,9 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
         StopThread(std::move(SearchThread));
         SearchThread = nullptr;
     }
-    ScanFiles->AbandonOpen();
-    DropPendingSort();
-    RootAttr.reset();
+    // The records go first: a save abandoned afterwards asks for no sort of them.
+    ReplaceShownTree(nullptr, false);
+    ScanFiles->StopAll();
 }
 
 void TfrmMain::TreeView1Click() {
@@ -165,7 +204,11 @@ void TfrmMain::rbCompressedSizeClick() {
 }
 
 void TfrmMain::Resort() {
-    if (SortKey.empty() || RootAttr == nullptr || !RootAttr->Searched) {
+    if (SortKey.empty() || !finished_) {
+        return;
+    }
+    if (saveReadsShown_) {
+        resortAfterSave_ = true;
         return;
     }
     graphIndex_->Clear();
@@ -174,12 +217,6 @@ void TfrmMain::Resort() {
 
 bool TfrmMain::SortPending() const {
     return sorting_->Pending();
-}
-
-void TfrmMain::DropPendingSort() {
-    sorting_->Drop();
-    graphIndex_->Clear();
-    TreeView1->Model().Finish();  // a listing still being added reads the records too
 }
 
 void TfrmMain::SortAttr(TFileAttr& record) const {
@@ -210,8 +247,8 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get(),
-               graphIndex_.get());
+    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(),
+               finished_ ? RootAttr.get() : nullptr, graphIndex_.get());
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

@@ -9,28 +9,19 @@
 #include <memory>
 #include <string>
 
+#include "app/MainFormControls.h"
 #include "scan/SizeBasis.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
-
-class QPushButton;
 
 namespace zelk {
 
 class ScanFileControl;
 class SteppedSort;
-class TDriveComboBox;
-class TImageList;
-class TPageControl;
-class TPaintBox;
-class TPanel;
-class TRadioButton;
-class TStatusBar;
 class TTreeNode;
-class TTreeView;
 class WideListIndex;
 
-class TfrmMain : public QWidget, public SizeBasisProvider {
+class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormControls {
     Q_OBJECT
   public:
     // Builds the layout, scaled for the screen, and wires every event to its handler. The
@@ -39,28 +30,27 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     explicit TfrmMain(int textHeight = -1);
     ~TfrmMain() override;
 
-    // The controls, owned by the window through their Qt parents (ImageList1 directly).
-    TPanel* Panel1 = nullptr;
-    TStatusBar* StatusBar1 = nullptr;
-    TDriveComboBox* DriveComboBox1 = nullptr;
-    QPushButton* btnStart = nullptr;
-    QPushButton* btnStop = nullptr;
-    TPageControl* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    TTreeView* TreeView1 = nullptr;
-    std::unique_ptr<TImageList> ImageList1;
-    TPaintBox* PaintBox1 = nullptr;
-    QPushButton* btnSortBySize = nullptr;
-    QPushButton* btnSortByDate = nullptr;
-    TRadioButton* rbFileSize = nullptr;
-    TRadioButton* rbCompressedSize = nullptr;
+    const MainFormControls& Controls() const { return *this; }
+    // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window); made
+    // with the window, for its lifetime.
+    const std::unique_ptr<ScanFileControl> ScanFiles;
+    bool Scanning() const { return SearchThread != nullptr; }
+    const TSearchThread* ScanWorker() const { return SearchThread.get(); }
 
-    std::unique_ptr<TFileAttr> RootAttr;
-    std::unique_ptr<TSearchThread> SearchThread;
-    std::string SortKey;
-    // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window).
-    std::unique_ptr<ScanFileControl> ScanFiles;
+    // The records the window shows: those a scan writes into until it has finished, and
+    // nullptr after a close.
+    TFileAttr* ShownTree() const { return RootAttr.get(); }
+    // The shown records once complete (a scan that finished, an opened file), else nullptr.
+    std::shared_ptr<TFileAttr> FinishedTree() const;
+    // The one way another tree is shown: whatever still works on the old one (a sort or a
+    // listing in steps) is dropped, the graph forgets it and its records are freed on another
+    // thread once nothing reads them. A complete listing stays on screen until the next
+    // listing; a partial one goes.
+    void ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished);
+    // A save reads the shown records on a worker: until it ends nothing reorders them, and a
+    // sort asked for meanwhile, or dropped here, runs then.
+    void SaveStarted();
+    void SaveEnded();
 
     void btnStartClick();
     void btnStopClick();
@@ -75,21 +65,21 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     void rbFileSizeClick();
     void rbCompressedSizeClick();
     void PaintBox1Paint();
-    // The graph; DrawAttr only while PaintBox1 paints. Both need RootAttr set.
+    // The graph; DrawAttr only while PaintBox1 paints. Both need a shown tree.
     void DrawAttr(const TFileAttr& record, int top, int colourIndex);
     std::int32_t BarHeight(const TFileAttr& record) const;
     QColor GraphColor(int index) const;
     void TreeView1Click();
     void FormCreate();
 
-    // Tree listing: every earlier node deleted, then one node per record of RootAttr (which
-    // must be set); the graph surface is invalidated.
+    // Tree listing: every earlier node deleted, then one node per shown record (there must be a
+    // shown tree); the graph surface is invalidated.
     void RefreshTree();
     void AddNodes(const TFileAttr& record, TTreeNode* parent);
     std::string FormatSize(long double value) const;
 
-    // Sorting: Resort sorts RootAttr by SortKey and rebuilds the listing, only once a key is
-    // chosen and only for a finished scan.
+    // Sorting: Resort sorts the shown tree by the chosen key and rebuilds the listing, only once
+    // a key is chosen and only for a finished tree.
     void Resort();
     // A large sort still going on in steps.
     bool SortPending() const;
@@ -105,10 +95,19 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     bool focusNextPrevChild(bool next) override;
 
   private:
-    // A sort still in steps reads the records: dropped before they go.
-    void DropPendingSort();
+    friend void BuildMainForm(TfrmMain& form, int textHeight);
+    friend void WireMainForm(TfrmMain& form);
+    friend void MoveTabFocus(const TfrmMain& form, bool next);
 
+    std::shared_ptr<TFileAttr> RootAttr;
+    // Set only on this thread once the tree is complete: the worker's writes are then seen
+    // through the frame's completion step, never through the records' own flags.
+    bool finished_ = false;
+    std::unique_ptr<TSearchThread> SearchThread;
+    std::string SortKey;
     std::unique_ptr<SteppedSort> sorting_;
+    bool saveReadsShown_ = false;
+    bool resortAfterSave_ = false;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
 };

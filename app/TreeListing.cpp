@@ -9,6 +9,7 @@
 #include "runtime/CheckedMath.h"
 #include "runtime/DateTimeText.h"
 #include "runtime/FormatText.h"
+#include "runtime/LocaleFormats.h"
 
 namespace zelk {
 namespace {
@@ -29,10 +30,9 @@ long double Percent(long double part, long double whole) {
 
 std::string FormatSize(long double value) {
     const std::string text = FormatText("%0.0m", {value});
-    if (text.empty()) {
-        return text;
-    }
-    const std::size_t start = CharLengthAt(text, 0);
+    // From 10^18 on the text takes the general form, which has no sign to drop.
+    const std::string& sign = CurrentLocaleFormats()->CurrencySymbol;
+    const std::size_t start = !sign.empty() && text.starts_with(sign) ? CharLengthAt(text, 0) : 0;
     std::size_t end = start;
     for (std::size_t chars = 0; chars < kSizeTextChars && end < text.size(); ++chars) {
         end += CharLengthAt(text, end);
@@ -62,9 +62,14 @@ std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
     }
     const long double share = Percent(size, rootSize);
     const long double compShare = Percent(compressed, rootCompressed);
-    return FormatText(
-        "%s %0.0f%%:%0.0f%% (%s)(%s) %s",
-        {record.Name.View(), share, compShare, sizeText, compText, DateTimeText(record.LastWrite)});
+    std::string text = FormatText("%s %0.0f%%:%0.0f%% (%s)(%s)",
+                                  {record.Name.View(), share, compShare, sizeText, compText});
+    // An unknown date is not shown as one.
+    if (record.LastWrite != 0) {
+        text += ' ';
+        text += DateTimeText(record.LastWrite);
+    }
+    return text;
 }
 
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {

@@ -14,10 +14,10 @@ class TTreeNode;
 class TTreeView;
 
 // Whole bytes with the locale's thousands separators: the currency text without its first
-// character (the sign), at most 100 characters.
+// character where that is the locale's currency sign, at most 100 characters.
 std::string FormatSize(long double value);
 
-// The node text of record under root: name, shares, sizes, ratio and date.
+// The node text of record under root: name, shares, sizes, ratio and date (none for 0).
 std::string NodeText(const TFileAttr& record, const TFileAttr& root);
 // The same from the figures a node keeps, with the root's two totals.
 std::string NodeText(const TTreeNode::Figures& record, long double rootSize,

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RecordSorter.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
@@ -29,8 +30,8 @@ double Seconds(Clock::time_point start) {
 }
 
 void Run(zelk::TfrmMain& form, std::size_t count) {
-    form.RootAttr = zelk::bench::GenerateRecordTree(count, 11);
-    const zelk::TFileAttr& root = *form.RootAttr;
+    form.ReplaceShownTree(zelk::bench::GenerateRecordTree(count, 11), true);
+    const zelk::TFileAttr& root = *form.ShownTree();
 
     auto start = Clock::now();
     std::size_t checksum = 0;
@@ -47,28 +48,30 @@ void Run(zelk::TfrmMain& form, std::size_t count) {
 
     const long before = zelk::bench::ResidentBytes();
     start = Clock::now();
-    form.RefreshTree();                      // first listing: nothing to delete
-    form.TreeView1->Model().FlushChanges();  // every step of the listing, and the view told
+    form.RefreshTree();                                 // first listing: nothing to delete
+    form.Controls().TreeView1->Model().FlushChanges();  // every step of the listing, and the view
+                                                        // told
     QCoreApplication::processEvents();
     const double firstTime = Seconds(start);
     const long perNode = (zelk::bench::ResidentBytes() - before) / static_cast<long>(count);
 
     start = Clock::now();
-    form.RefreshTree();                      // every earlier node deleted, then the listing again
-    form.TreeView1->Model().FlushChanges();  // every step of the listing, and the view told
+    form.RefreshTree();  // every earlier node deleted, then the listing again
+    form.Controls().TreeView1->Model().FlushChanges();  // every step of the listing, and the view
+                                                        // told
     QCoreApplication::processEvents();
     const double rebuildTime = Seconds(start);
 
     start = Clock::now();
-    form.SortKey = "Size";
-    form.SortAttr(*form.RootAttr);
+    zelk::SortAttr("Size", *form.ShownTree());
     form.RefreshTree();
-    form.TreeView1->Model().FlushChanges();  // every step of the listing, and the view told
+    form.Controls().TreeView1->Model().FlushChanges();  // every step of the listing, and the view
+                                                        // told
     QCoreApplication::processEvents();
     const double sortTime = Seconds(start);
 
     std::printf("directories %zu (checksum %zu, nodes %d)\n", count, checksum,
-                form.TreeView1->Count());
+                form.Controls().TreeView1->Count());
     std::printf("  node texts alone          %8.3f s   (baseline)\n", textsOnly);
     std::printf("  first RefreshTree         %8.3f s   ratio %.2f\n", firstTime,
                 firstTime / textsOnly);

@@ -46,10 +46,10 @@ double ScanThroughWindow(zelk::TfrmMain& form) {
     const auto start = Clock::now();
     form.btnStartClick();
     // The completion handler frees the thread after it has set the text and built the listing.
-    while (form.SearchThread != nullptr) {
+    while (form.Scanning()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    if (form.StatusBar1->SimpleText() != "探索完了") {
+    if (form.Controls().StatusBar1->SimpleText() != "探索完了") {
         std::fprintf(stderr, "the scan did not complete\n");
         std::exit(1);
     }
@@ -125,12 +125,12 @@ int main(int argc, char** argv) {
     // The drive list reads the machine's volumes when first shown; the scan then finds the
     // tree's letter in the table installed after that.
     zelk::bench::InstallOneVolume(kLetter, dir);
-    form.DriveComboBox1->SelectDrive(kLetter);
+    form.Controls().DriveComboBox1->SelectDrive(kLetter);
 
     SetReadAhead(0);
     ScanThroughWindow(form);  // warms the cache and the listing's first allocations
-    if (form.TreeView1->Count() != static_cast<int>(counts.Directories + 1)) {
-        std::fprintf(stderr, "listed %d nodes, expected %zu\n", form.TreeView1->Count(),
+    if (form.Controls().TreeView1->Count() != static_cast<int>(counts.Directories + 1)) {
+        std::fprintf(stderr, "listed %d nodes, expected %zu\n", form.Controls().TreeView1->Count(),
                      counts.Directories + 1);
         return 1;
     }

@@ -65,6 +65,8 @@ bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char typ
     entry.Links = 1;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
         FillFromStat(name[1] == '\0' ? *dir.self : *dir.parent, entry);
+        // The parent's date says nothing about what lies below: a directory is dated from inside.
+        entry.LastWriteTime = dir.self->st_mtim.tv_sec;
         return true;
     }
     // A look-up there would ask the mounted file system, which may hang.

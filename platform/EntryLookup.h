@@ -19,7 +19,7 @@ constexpr int kChildOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 struct ListedDirectory {
     int fd = -1;
     const struct stat* self = nullptr;
-    const struct stat* parent = nullptr;  // what its ".." stands for
+    const struct stat* parent = nullptr;  // what its ".." stands for, dated as self
     const std::string* path = nullptr;    // its kept path
     const MountFence* fence = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "scan/TSearchThread.h"
 
 #include <memory>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -76,6 +77,27 @@ class DateCache {
 
 // Device and inode of the files with several links met so far: only the first meeting counts.
 using HardLinks = std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, FileIdHash>;
+
+// Into path, the real path of name listed in dir, which is root (at rootPath) or below it: names
+// joined by "/", whatever bytes they hold.
+void BuildRealPath(std::string& path, std::string_view rootPath, const TFileAttr& root,
+                   const TFileAttr& dir, std::string_view name) {
+    if (rootPath.ends_with('/')) {
+        rootPath.remove_suffix(1);
+    }
+    std::size_t length = rootPath.size() + 1 + name.size();
+    for (const TFileAttr* up = &dir; up != &root; up = up->Parent) {
+        length += 1 + up->Name.size();
+    }
+    path.assign(length, '/');
+    path.replace(0, rootPath.size(), rootPath);
+    std::size_t end = length - name.size();
+    path.replace(end, name.size(), name);
+    for (const TFileAttr* up = &dir; up != &root; up = up->Parent) {
+        end -= 1 + up->Name.size();
+        path.replace(end, up->Name.size(), up->Name.View());
+    }
+}
 
 }  // namespace
 
@@ -170,7 +192,10 @@ void TSearchThread::Walk(TFileAttr& record) {
         }
 
         if (StatusBar.load(std::memory_order_acquire) != nullptr) {
-            status_.Add(CurrentPath);
+            if (!StatusRoot.empty()) {
+                BuildRealPath(realPath_, StatusRoot, record, dir, entry.Name);
+            }
+            status_.Add(StatusRoot.empty() ? CurrentPath : realPath_);
             HandStatus(false);
         }
         auto owned = std::make_unique<TFileAttr>();

@@ -27,6 +27,9 @@ class TSearchThread : public TThread {
     std::atomic<StatusLine*> StatusBar{nullptr};
     // Worker-owned; stable while a status step runs, since the worker waits for it.
     std::string CurrentPath;
+    // The real path of the walked record, set before Start: the status line then gets the real
+    // path of each directory instead of the drive-letter form (the window's own).
+    std::string StatusRoot;
 
     // Fills record, the root of the walk, and its subtree. The walk keeps its own stack of
     // levels instead of recursing, in the same order and with the same results. Every path
@@ -54,6 +57,7 @@ class TSearchThread : public TThread {
 
     DirectoryService* files_;
     StatusBatch status_;
+    std::string realPath_;  // worker-owned, as CurrentPath
     const TThreadStep updateStep_;
 };
 

@@ -1,5 +1,6 @@
 #include "scanfile/CompressingOutput.h"
 
+#include <poll.h>
 #include <unistd.h>
 #include <zlib.h>
 #include <zstd.h>
@@ -97,6 +98,12 @@ void CompressingOutput::WriteAll(const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        // An inherited standard output may have been left non-blocking by whoever shares it.
+        if (n < 0 && errno == EAGAIN) {
+            pollfd ready{fd_, POLLOUT, 0};
+            ::poll(&ready, 1, -1);
             continue;
         }
         if (n < 0) {

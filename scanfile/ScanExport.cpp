@@ -58,6 +58,8 @@ void ExportScan(const std::string& file, const std::string& directory, StatusLin
         TSearchThread walk(true, record.get());
         walk.Drive = kExportLetter;
         walk.StatusBar = progress;
+        // Outside the window, paths are the file system's own.
+        walk.StatusRoot = root;
         walk.Start();
         // Serves the walk's status steps until it has ended.
         walk.AwaitEnd();

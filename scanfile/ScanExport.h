@@ -9,8 +9,8 @@ namespace zelk {
 class StatusLine;
 
 // Scans directory (empty: the volume root of the current directory) within its volume and
-// saves the export to file. progress, when given, receives each directory's path. Raises an
-// Exception with a one-line message on failure.
+// saves the export to file ("-": standard output). progress, when given, receives each
+// directory's real path. Raises an Exception with a one-line message on failure.
 void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress);
 
 }  // namespace zelk

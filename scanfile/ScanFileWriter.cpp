@@ -1,24 +1,29 @@
 #include "scanfile/ScanFileWriter.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <rapidjson/writer.h>
 
-#include <cerrno>
-#include <cstring>
-#include <random>
 #include <utility>
 #include <vector>
 
 #include "scanfile/CompressingOutput.h"
 #include "scanfile/EScanFileError.h"
+#include "scanfile/SaveTarget.h"
 #include "scanfile/ScanRecords.h"
 
 namespace zelk {
 namespace {
 
 using JsonWriter = rapidjson::Writer<CompressingOutput>;
+
+constexpr std::uint64_t kControlEvery = 4096;
+
+// False when the save is to stop.
+bool Continue(const ScanFileWriter::SaveControl& control, std::uint64_t written) {
+    if (control.Progress) {
+        control.Progress(written);
+    }
+    return !control.Stopped || !control.Stopped();
+}
 
 std::uint64_t Bytes(double value) {
     return value > 0 ? static_cast<std::uint64_t>(value) : 0;
@@ -66,8 +71,8 @@ void OpenDirectory(JsonWriter& json, const TFileAttr& dir, const std::string& na
     }
 }
 
-void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string& rootName,
-               std::int64_t timestamp) {
+bool WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string& rootName,
+               std::int64_t timestamp, const ScanFileWriter::SaveControl& control) {
     JsonWriter json(out);
     json.StartArray();
     json.Uint(1);
@@ -83,6 +88,7 @@ void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
     // Depth first with an explicit stack: a directory and the next child to write.
     std::vector<std::pair<const TFileAttr*, std::size_t>> pending{{&root, 0}};
     OpenDirectory(json, root, rootName);
+    std::uint64_t written = 1;
     while (!pending.empty()) {
         auto& [dir, next] = pending.back();
         if (next == dir->Children.size()) {
@@ -93,59 +99,33 @@ void WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
         const TFileAttr& child = *dir->Children[next++];
         OpenDirectory(json, child, child.Name.Str());
         pending.emplace_back(&child, 0);
+        if (++written % kControlEvery == 0 && !Continue(control, written)) {
+            return false;
+        }
     }
     json.EndArray();
     out.Finish();
-}
-
-// A new file beside path, created with the usual permissions.
-std::pair<int, std::string> CreateBeside(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = dir + "/.zelk-" + std::to_string(random() % 100'000'000) + ".tmp";
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            return {fd, std::move(temp)};
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    throw EScanFileError(std::strerror(errno));
+    return true;
 }
 
 }  // namespace
 
-void ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
-                          const std::string& rootName, std::int64_t timestamp) {
-    std::string temp;
-    int fd = -1;
+bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
+                          const std::string& rootName, std::int64_t timestamp,
+                          const SaveControl& control) {
     try {
-        std::tie(fd, temp) = CreateBeside(path);
-        CompressingOutput out(fd, CompressingOutput::FormatForName(path));
-        WriteTree(out, root, rootName, timestamp);
-        if (::fsync(fd) != 0) {
-            throw EScanFileError(std::strerror(errno));
+        SaveTarget target;
+        if (!target.Open(path, control.Stopped)) {
+            return false;
         }
-        const int closed = ::close(std::exchange(fd, -1));
-        if (closed != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-            throw EScanFileError(std::strerror(errno));
+        CompressingOutput out(target.Descriptor(), CompressingOutput::FormatForName(path));
+        if (!WriteTree(out, root, rootName, timestamp, control)) {
+            return false;
         }
-    } catch (...) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        if (!temp.empty()) {
-            ::unlink(temp.c_str());
-        }
-        try {
-            throw;
-        } catch (const EScanFileError& error) {
-            throw EScanFileError(true, path, error.Reason());
-        }
+        target.Commit();
+        return true;
+    } catch (const EScanFileError& error) {
+        throw EScanFileError(true, path, error.Reason());
     }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // Writes a finished scan as an ncdu JSON export. The files of each directory, which the records
 // do not keep, become one file entry with their totals, so that reading it back gives the same
-// records. The file appears whole or not at all: it is written beside its final name and renamed.
+// records. Where the bytes go, and how the old file is kept safe, is SaveTarget's part.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "scan/TFileAttr.h"
@@ -15,11 +16,20 @@ class ScanFileWriter {
     // The name of the file entry that holds a directory's own files.
     static constexpr const char* kFilesName = "(ファイル)";
 
-    // Compressed by the name's ending (.zst, .gz, else plain). rootName is the scanned path;
-    // timestamp the export's time, in Unix seconds. Raises EScanFileError naming the file, and
-    // then leaves no file of its own behind.
-    static void Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
-                     std::int64_t timestamp);
+    struct SaveControl {
+        // Asked every few thousand directories; true abandons the save.
+        std::function<bool()> Stopped;
+        // Directories written so far, reported every few thousand.
+        std::function<void(std::uint64_t written)> Progress;
+    };
+
+    // Compressed by the name's ending (.zst, .gz, else plain); "-" is standard output. rootName
+    // is the scanned path; timestamp the export's time, in Unix seconds. Raises EScanFileError
+    // naming the file, and then leaves the old file as it was and no file of its own behind.
+    // Returns false when Stopped abandoned it: no partial file under the name and no temp file
+    // left (a stream target simply stops).
+    static bool Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
+                     std::int64_t timestamp, const SaveControl& control = {});
 };
 
 }  // namespace zelk

@@ -1,6 +1,6 @@
 #pragma once
 // The scan's status line on a terminal: the newest path, redrawn in place at most ten times a
-// second, so that printing never slows the walk.
+// second, so that printing never slows the walk; control characters show as "?".
 
 #include <chrono>
 #include <cstdio>

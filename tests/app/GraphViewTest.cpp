@@ -235,31 +235,34 @@ TEST(GraphView, TheWindowsSurfaceIsBlankUntilAScanFinishesAndFollowsItsSizeAndTh
     TfrmMain form(12);  // at design size
     form.FormCreate();
     form.show();
-    form.PageControl1->SetActivePage(form.TabSheet2);
+    form.Controls().PageControl1->SetActivePage(form.Controls().TabSheet2);
     QCoreApplication::processEvents();
-    const QColor face = form.PaintBox1->palette().color(QPalette::Button);
+    const QColor face = form.Controls().PaintBox1->palette().color(QPalette::Button);
     // The surface's width follows the page control's frame, a few pixels off the design's 602.
     const auto columns = [&] {
-        const int x = form.PaintBox1->Width() / 2;
-        const QImage image = form.PaintBox1->grab().toImage();
+        const int x = form.Controls().PaintBox1->Width() / 2;
+        const QImage image = form.Controls().PaintBox1->grab().toImage();
         return Column(image, x - 2, face) + " | " + Column(image, x - 1, face) + " | " +
                Column(image, x, face);
     };
     EXPECT_EQ(columns(), "259. | 259. | 259.");
     // An empty first child, a second (magenta) one of half the size and a fifth of the
     // compressed size.
-    form.RootAttr = MakeRoot(1000, 100);
-    form.RootAttr->Name = "";
-    form.RootAttr->MaxLevel = 1;
-    AddRecord(*form.RootAttr, "", 0, 0);
-    AddRecord(*form.RootAttr, "", 500, 20);
-    form.RootAttr->Searched = false;  // interrupted: the walk never closed the root's listing
+    const auto sample = [] {
+        auto root = MakeRoot(1000, 100);
+        root->Name = "";
+        root->MaxLevel = 1;
+        AddRecord(*root, "", 0, 0);
+        AddRecord(*root, "", 500, 20);
+        return root;
+    };
+    form.ReplaceShownTree(sample(), false);  // a scan still going or interrupted
     EXPECT_EQ(columns(), "259. | 259. | 259.");
-    form.RootAttr->Searched = true;
+    form.ReplaceShownTree(sample(), true);
     EXPECT_EQ(columns(), "259w | 259. | 130. 129m");  // 129.5 rows
-    form.rbCompressedSize->setChecked(true);
+    form.Controls().rbCompressedSize->setChecked(true);
     EXPECT_EQ(columns(), "259w | 259. | 208. 51m");  // 20 / 100 of 259 rows
-    form.rbFileSize->setChecked(true);
+    form.Controls().rbFileSize->setChecked(true);
     form.resize(form.width() + 100, form.height() + 100);
     QCoreApplication::processEvents();
     EXPECT_EQ(columns(), "359w | 359. | 180. 179m");  // 179.5 rows

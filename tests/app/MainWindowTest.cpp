@@ -46,10 +46,10 @@ TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis)
     TfrmMain form;
     form.FormCreate();
     EXPECT_EQ(form.windowTitle(), "ZELK");
-    EXPECT_EQ(form.PageControl1->ActivePage(), form.TabSheet1);
-    EXPECT_TRUE(form.rbFileSize->isChecked());
-    EXPECT_EQ(form.TreeView1->Count(), 0);
-    EXPECT_EQ(form.StatusBar1->SimpleText(), "");
+    EXPECT_EQ(form.Controls().PageControl1->ActivePage(), form.Controls().TabSheet1);
+    EXPECT_TRUE(form.Controls().rbFileSize->isChecked());
+    EXPECT_EQ(form.Controls().TreeView1->Count(), 0);
+    EXPECT_EQ(form.Controls().StatusBar1->SimpleText(), "");
     EXPECT_EQ(MainFormFont(96).pixelSize(), 12);
     EXPECT_EQ(MainFormFont(144).pixelSize(), 18);
 }
@@ -57,22 +57,22 @@ TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis)
 TEST(MainForm, ScalesEveryPlaceByTheMeasuredTextHeightRoundingToTheNearestPixel) {
     TfrmMain form;  // measured from the window font: 13 against the design's 12
     EXPECT_EQ(form.size(), QSize(661, 410));
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 661, 79));
-    EXPECT_EQ(form.btnSortByDate->geometry(), QRect(529, 43, 122, 27));
+    EXPECT_EQ(form.Controls().Panel1->geometry(), QRect(0, 0, 661, 79));
+    EXPECT_EQ(form.Controls().btnSortByDate->geometry(), QRect(529, 43, 122, 27));
     EXPECT_EQ(MulDivRounded(-378, 13, 12), -410) << "-409.5 rounds away from zero";
 }
 
 TEST(MainForm, BandsKeepTheirHeightsAndTheTopBandItsControlsOnResize) {
     TfrmMain form(12);
-    const QRect start = form.btnStop->geometry();
+    const QRect start = form.Controls().btnStop->geometry();
     form.show();
     form.resize(900, 600);
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, 900, 73));
-    EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, 581, 900, 19));
-    EXPECT_EQ(form.PageControl1->geometry(), QRect(0, 73, 900, 508));
-    EXPECT_EQ(form.btnStop->geometry(), start);
+    EXPECT_EQ(form.Controls().Panel1->geometry(), QRect(0, 0, 900, 73));
+    EXPECT_EQ(form.Controls().StatusBar1->geometry(), QRect(0, 581, 900, 19));
+    EXPECT_EQ(form.Controls().PageControl1->geometry(), QRect(0, 73, 900, 508));
+    EXPECT_EQ(form.Controls().btnStop->geometry(), start);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.TreeView1->size(), form.TabSheet1->size());
+    EXPECT_EQ(form.Controls().TreeView1->size(), form.Controls().TabSheet1->size());
 }
 
 class Keyboard : public ::testing::Test {
@@ -90,36 +90,44 @@ class Keyboard : public ::testing::Test {
 };
 
 TEST_F(Keyboard, TabVisitsTheBandTheCheckedRadioTheTabStripAndTheTreeThenWraps) {
-    const std::vector<QWidget*> order = {
-        form_.DriveComboBox1,         form_.btnStart,      form_.btnStop,
-        form_.btnSortBySize,          form_.btnSortByDate, form_.rbFileSize,
-        form_.PageControl1->tabBar(), form_.TreeView1,     form_.DriveComboBox1};
+    const std::vector<QWidget*> order = {form_.Controls().DriveComboBox1,
+                                         form_.Controls().btnStart,
+                                         form_.Controls().btnStop,
+                                         form_.Controls().btnSortBySize,
+                                         form_.Controls().btnSortByDate,
+                                         form_.Controls().rbFileSize,
+                                         form_.Controls().PageControl1->tabBar(),
+                                         form_.Controls().TreeView1,
+                                         form_.Controls().DriveComboBox1};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(Press(order[i], Qt::Key_Tab), order[i + 1]) << i;
         EXPECT_EQ(Press(order[i + 1], Qt::Key_Backtab), order[i]) << i;
     }
-    form_.rbCompressedSize->click();
-    EXPECT_EQ(Press(form_.btnSortByDate, Qt::Key_Tab), form_.rbCompressedSize)
+    form_.Controls().rbCompressedSize->click();
+    EXPECT_EQ(Press(form_.Controls().btnSortByDate, Qt::Key_Tab), form_.Controls().rbCompressedSize)
         << "the tab stop follows the check";
-    EXPECT_EQ(Press(form_.rbFileSize, Qt::Key_Tab), form_.PageControl1->tabBar());
+    EXPECT_EQ(Press(form_.Controls().rbFileSize, Qt::Key_Tab),
+              form_.Controls().PageControl1->tabBar());
 }
 
 TEST_F(Keyboard, ArrowsMoveThroughTheBandAndWrapExceptInTheDriveListAndCtrlTabTurnsPages) {
-    EXPECT_EQ(Press(form_.btnStart, Qt::Key_Right), form_.btnStop);
-    EXPECT_EQ(Press(form_.btnStop, Qt::Key_Up), form_.btnStart);
-    EXPECT_EQ(Press(form_.rbCompressedSize, Qt::Key_Down), form_.DriveComboBox1);
-    EXPECT_EQ(Press(form_.DriveComboBox1, Qt::Key_Left), form_.DriveComboBox1);
-    Press(form_.TreeView1, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(form_.PageControl1->ActivePage(), form_.TabSheet2);
+    EXPECT_EQ(Press(form_.Controls().btnStart, Qt::Key_Right), form_.Controls().btnStop);
+    EXPECT_EQ(Press(form_.Controls().btnStop, Qt::Key_Up), form_.Controls().btnStart);
+    EXPECT_EQ(Press(form_.Controls().rbCompressedSize, Qt::Key_Down),
+              form_.Controls().DriveComboBox1);
+    EXPECT_EQ(Press(form_.Controls().DriveComboBox1, Qt::Key_Left),
+              form_.Controls().DriveComboBox1);
+    Press(form_.Controls().TreeView1, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet2);
     Press(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(form_.PageControl1->ActivePage(), form_.TabSheet1);
+    EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet1);
 }
 
 TEST(MainForm, ClickingTheTreeShowsTheLegendInTheStatusLine) {
     TfrmMain form(12);
     form.show();
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_EQ(form.StatusBar1->SimpleText(),
+    QTest::mouseClick(form.Controls().TreeView1->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(form.Controls().StatusBar1->SimpleText(),
               "名前 "
               "割合\u3000圧縮サイズの割合\u3000（サイズ\u3000圧縮サイズ\u3000圧縮率）\u3000最終書き"
               "込み");
@@ -214,21 +222,21 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
         QAccessible::Role role;  // NoRole: any role
         const char* name;        // nullptr: any name
     } rows[] = {
-        {form.btnStart, QAccessible::Button, "検索開始"},
-        {form.btnStop, QAccessible::Button, "検索中断"},
-        {form.btnSortBySize, QAccessible::Button, "サイズでソート"},
-        {form.btnSortByDate, QAccessible::Button, "日付でソート"},
-        {form.rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
-        {form.rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
-        {form.TabSheet1, QAccessible::NoRole, "ツリー表示"},
-        {form.TabSheet2, QAccessible::NoRole, "グラフ表示"},
-        {form.DriveComboBox1, QAccessible::ComboBox, nullptr},
-        {form.StatusBar1, QAccessible::StatusBar, nullptr},
-        {form.PaintBox1, QAccessible::Graphic, nullptr},
-        {form.Panel1, QAccessible::NoRole, nullptr},
-        {form.PageControl1, QAccessible::NoRole, nullptr},
-        {form.PageControl1->tabBar(), QAccessible::NoRole, nullptr},
-        {form.TreeView1, QAccessible::NoRole, nullptr},
+        {form.Controls().btnStart, QAccessible::Button, "検索開始"},
+        {form.Controls().btnStop, QAccessible::Button, "検索中断"},
+        {form.Controls().btnSortBySize, QAccessible::Button, "サイズでソート"},
+        {form.Controls().btnSortByDate, QAccessible::Button, "日付でソート"},
+        {form.Controls().rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
+        {form.Controls().rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
+        {form.Controls().TabSheet1, QAccessible::NoRole, "ツリー表示"},
+        {form.Controls().TabSheet2, QAccessible::NoRole, "グラフ表示"},
+        {form.Controls().DriveComboBox1, QAccessible::ComboBox, nullptr},
+        {form.Controls().StatusBar1, QAccessible::StatusBar, nullptr},
+        {form.Controls().PaintBox1, QAccessible::Graphic, nullptr},
+        {form.Controls().Panel1, QAccessible::NoRole, nullptr},
+        {form.Controls().PageControl1, QAccessible::NoRole, nullptr},
+        {form.Controls().PageControl1->tabBar(), QAccessible::NoRole, nullptr},
+        {form.Controls().TreeView1, QAccessible::NoRole, nullptr},
     };
     QList<QAccessibleInterface*> reachable;
     Walk(Of(&form), reachable);
@@ -247,27 +255,27 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
             EXPECT_EQ(Of(row.control)->role(), row.role) << kind;
         }
     }
-    EXPECT_FALSE(Of(form.PaintBox1)->text(QAccessible::Description).isEmpty());
+    EXPECT_FALSE(Of(form.Controls().PaintBox1)->text(QAccessible::Description).isEmpty());
 
     // The status line is named by its text, and by its own name while it has none.
-    const QString idle = Of(form.StatusBar1)->text(QAccessible::Name);
-    form.StatusBar1->SetSimpleText("/home/ﾃｽﾄ を検索中");
-    EXPECT_EQ(Of(form.StatusBar1)->text(QAccessible::Name),
+    const QString idle = Of(form.Controls().StatusBar1)->text(QAccessible::Name);
+    form.Controls().StatusBar1->SetSimpleText("/home/ﾃｽﾄ を検索中");
+    EXPECT_EQ(Of(form.Controls().StatusBar1)->text(QAccessible::Name),
               QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
-    form.StatusBar1->SetSimpleText("");
-    EXPECT_EQ(Of(form.StatusBar1)->text(QAccessible::Name), idle);
+    form.Controls().StatusBar1->SetSimpleText("");
+    EXPECT_EQ(Of(form.Controls().StatusBar1)->text(QAccessible::Name), idle);
 }
 
 TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMark) {
     TfrmMain form;
     form.FormCreate();
     form.show();
-    form.RootAttr = MakeRoot(100, 80);
-    TFileAttr& usr = AddRecord(*form.RootAttr, "usr", 60, 50);
+    form.ReplaceShownTree(MakeRoot(100, 80), true);
+    TFileAttr& usr = AddRecord(*form.ShownTree(), "usr", 60, 50);
     AddRecord(usr, "line\nbreak", 10, 10);
-    AddRecord(*form.RootAttr, "ﾎｰﾑ", 40, 30).Unreadable = true;
+    AddRecord(*form.ShownTree(), "ﾎｰﾑ", 40, 30).Unreadable = true;
     form.RefreshTree();
-    TTreeView& tree = *form.TreeView1;
+    TTreeView& tree = *form.Controls().TreeView1;
     tree.Model().FlushChanges();
     tree.expandAll();
     QMap<QString, QString> described;  // item name to description
@@ -285,8 +293,8 @@ TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMar
     }
     EXPECT_EQ(seen, "01 |01 |01 |22 このディレクトリは読み取れませんでした|");
     // The third picture is the closed folder with a red mark in its lower right corner.
-    const QImage closed = form.ImageList1->Picture(0).toImage();
-    const QImage marked = form.ImageList1->Picture(2).toImage();
+    const QImage closed = form.Controls().ImageList1->Picture(0).toImage();
+    const QImage marked = form.Controls().ImageList1->Picture(2).toImage();
     EXPECT_EQ(marked.copy(0, 0, 16, 9), closed.copy(0, 0, 16, 9));
     EXPECT_EQ(marked.pixel(12, 10), qRgb(255, 0, 0));
     EXPECT_NE(marked.copy(10, 9, 6, 6), closed.copy(10, 9, 6, 6));
@@ -362,21 +370,21 @@ TEST_F(ErrorHandlingTest, GraphPaintsOnceShownAndOncePerBurstAndAPaintErrorShows
     form.show();
     QTest::qWait(50);
     int paints = 0;
-    form.PaintBox1->OnPaint = [&] {
+    form.Controls().PaintBox1->OnPaint = [&] {
         if (++paints == 1) {
             throw EInvalidOp();
         }
     };
-    form.PaintBox1->Invalidate();
+    form.Controls().PaintBox1->Invalidate();
     QTest::qWait(50);
     EXPECT_EQ(paints, 0);
-    form.PageControl1->SetActivePage(form.TabSheet2);
+    form.Controls().PageControl1->SetActivePage(form.Controls().TabSheet2);
     QTest::qWait(50);
     ASSERT_EQ(paints, 1);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, "不正な浮動小数点数演算命令.");
     for (int i = 0; i < 10; ++i) {
-        form.PaintBox1->Invalidate();
+        form.Controls().PaintBox1->Invalidate();
     }
     EXPECT_EQ(paints, 1);
     QTest::qWait(50);

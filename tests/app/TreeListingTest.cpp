@@ -2,11 +2,12 @@
 // the tree listing: node texts under the Japanese settings byte for byte (shares, sizes,
 // ratio, date) in their nesting and order, an empty drive listing without an error, a rebuild
 // discarding every earlier node and label edit, a large listing added in steps, and a deep one;
-// the rows against being cut off: a long text and a row two hundred levels deep reached with the
-// horizontal scroll bar and drawn whole, a name holding control characters on one line; and
-// sorting: by size on either basis with basis changes re-sorting once a key is chosen, by date,
-// the stable sort putting larger keys first and equal keys in their earlier order, and nothing
-// sorted or rebuilt before a key is chosen, during a scan or after an interrupted one.
+// huge sizes with every digit and no date shown for date 0; the rows against being cut off: a long
+// text and a row two hundred levels deep reached with the horizontal scroll bar and drawn whole, a
+// name holding control characters on one line; and sorting: by size on either basis with basis
+// changes re-sorting once a key is chosen, by date (an unknown date below every real one), the
+// stable sort putting larger keys first and equal keys in their earlier order, and nothing sorted
+// or rebuilt before a key is chosen, during a scan or after an interrupted one.
 
 #include <gtest/gtest.h>
 
@@ -34,42 +35,43 @@ namespace {
 
 class TreeListingTest : public DateTimeTest {
   protected:
-    std::string TextAt(int index) const { return form_.TreeView1->Item(index)->Text(); }
+    std::string TextAt(int index) const { return form_.Controls().TreeView1->Item(index)->Text(); }
     // The names below the root as listed, depth first; empty while nothing is listed.
     std::string Listed() const {
         std::string names;
-        for (int i = 1; i < form_.TreeView1->Count(); ++i) {
+        for (int i = 1; i < form_.Controls().TreeView1->Count(); ++i) {
             names += TextAt(i).substr(0, 1);
         }
         return names;
     }
-    void SortSample() {
-        form_.RootAttr = MakeRoot(60, 60, 5);
-        TFileAttr& a = AddRecord(*form_.RootAttr, "a", 10, 30, 3);
+    void SortSample(bool finished = true) {
+        form_.ReplaceShownTree(MakeRoot(60, 60, 5), finished);
+        TFileAttr& a = AddRecord(*form_.ShownTree(), "a", 10, 30, 3);
         AddRecord(a, "x", 1, 1, 1);
         AddRecord(a, "y", 9, 29, 3);
-        AddRecord(*form_.RootAttr, "b", 20, 10, 5);
-        AddRecord(*form_.RootAttr, "c", 30, 20, 4);
+        AddRecord(*form_.ShownTree(), "b", 20, 10, 5);
+        AddRecord(*form_.ShownTree(), "c", 30, 20, 4);
     }
     TfrmMain form_{0};
 };
 
 TEST_F(TreeListingTest, NodeTextsReadByteForByteUnderTheJapaneseSettingsInTheirNesting) {
-    form_.RootAttr = MakeRoot(1e9, 9e8, At(2026, 12, 6, 9, 5, 7));
-    TFileAttr& root = *form_.RootAttr;
+    form_.ReplaceShownTree(MakeRoot(1e9, 9e8, At(2026, 12, 6, 9, 5, 7)), true);
+    TFileAttr& root = *form_.ShownTree();
     AddRecord(root, "Windows", 2.5e8, 2e8, At(2026, 12, 6, 9, 5, 7));
     AddRecord(*root.Children[0], "grown", 100, 103, At(2026, 1, 1, 0, 0, 1));
     AddRecord(root, "plain", 1e8, 1e8, At(2026, 1, 1));
     AddRecord(root, "eighth", 1.25e8, 1.125e8, At(2026, 1, 1));
     form_.RefreshTree();
     std::string listed;  // one line per node, indented by its depth
-    for (int i = 0; i < form_.TreeView1->Count(); ++i) {
-        for (const TTreeNode* up = form_.TreeView1->Item(i)->Parent(); up; up = up->Parent()) {
+    for (int i = 0; i < form_.Controls().TreeView1->Count(); ++i) {
+        for (const TTreeNode* up = form_.Controls().TreeView1->Item(i)->Parent(); up;
+             up = up->Parent()) {
             listed += "  ";
         }
         listed += TextAt(i) + "\n";
     }
-    EXPECT_EQ(form_.TreeView1->Model().TopCount(), 1);
+    EXPECT_EQ(form_.Controls().TreeView1->Model().TopCount(), 1);
     EXPECT_EQ(listed,
               "\\ 100%:100% (1,000,000,000)(900,000,000 10%) 2026/12/06 9:05:07\n"
               "  Windows 25%:22% (250,000,000)(200,000,000 20%) 2026/12/06 9:05:07\n"
@@ -82,24 +84,53 @@ TEST_F(TreeListingTest, SizesKeepEveryDigitAndAnEmptyTotalGivesAShareOfZero) {
     const double big = 9007199254740994.0;  // 2^53 + 2
     const std::tuple<double, double, std::string> rows[] = {
         {big, big / 2, "(9,007,199,254,740,994)(4,503,599,627,370,497 50%)"},
-        {10, 0, "\\ 100%:0% (10)(0 100%) 1899/12/30"},
-        {0, 0, "\\ 0%:0% (0)(-) 1899/12/30"},
+        {10, 0, "\\ 100%:0% (10)(0 100%)"},
+        {0, 0, "\\ 0%:0% (0)(-)"},
     };
     for (const auto& [size, compressed, text] : rows) {
-        form_.RootAttr = MakeRoot(size, compressed);
-        AddRecord(*form_.RootAttr, "e", 0, 0);
+        form_.ReplaceShownTree(MakeRoot(size, compressed), true);
+        AddRecord(*form_.ShownTree(), "e", 0, 0);
         ASSERT_NO_THROW(form_.RefreshTree());
         EXPECT_NE(TextAt(0).find(text), std::string::npos) << TextAt(0);
-        EXPECT_EQ(TextAt(1), "e 0%:0% (0)(-) 1899/12/30");
+        EXPECT_EQ(TextAt(1), "e 0%:0% (0)(-)");
+    }
+}
+
+// Sizes from 10^18 on are written in the general form, which has no currency sign to drop; an
+// unknown date (0) is not written, in the text and in the accessible text alike.
+TEST_F(TreeListingTest, HugeSizesKeepTheirFirstDigitOnBothBasesAndDateZeroShowsNoDate) {
+    const double e18 = 1e18;
+    const double p63 = 9223372036854775808.0;
+    const double p64 = 18446744073709551616.0;
+    const double below = 999999999999999872.0;  // the largest double below 10^18
+    const std::tuple<double, double, double, std::string> rows[] = {
+        {e18, e18, 0, "\\ 100%:100% (1E18)(-)"},
+        {p63, e18, 0, "\\ 100%:100% (9.22337203685477581E18)(1E18 89%)"},
+        {e18, p63, 0, "\\ 100%:100% (1E18)(9.22337203685477581E18 -822%)"},
+        {p64, p63, At(2026, 1, 1),
+         "\\ 100%:100% (1.84467440737095516E19)"
+         "(9.22337203685477581E18 50%) 2026/01/01"},
+        {e18, p64, 0, "\\ 100%:100% (1E18)(1.84467440737095516E19 -1745%)"},
+        {below, below / 2, At(2026, 1, 1),
+         "\\ 100%:100% (999,999,999,999,999,872)(499,999,999,999,999,936 50%) 2026/01/01"},
+    };
+    for (const auto& [size, compressed, date, text] : rows) {
+        form_.ReplaceShownTree(MakeRoot(size, compressed, date), true);
+        form_.RefreshTree();
+        EXPECT_EQ(TextAt(0), text);
+        QCoreApplication::processEvents();
+        const QModelIndex index =
+            form_.Controls().TreeView1->Model().IndexOf(form_.Controls().TreeView1->Item(0));
+        EXPECT_EQ(index.data(Qt::AccessibleTextRole).toString().toStdString(), text);
     }
 }
 
 TEST_F(TreeListingTest, ARebuildRemovesEveryEarlierNodeAndLabelEdit) {
-    form_.RootAttr = MakeRoot(10, 10);
-    AddRecord(*form_.RootAttr, "a", 10, 10);
+    form_.ReplaceShownTree(MakeRoot(10, 10), true);
+    AddRecord(*form_.ShownTree(), "a", 10, 10);
     form_.RefreshTree();
     const std::string before = TextAt(1);
-    TTreeView& tree = *form_.TreeView1;
+    TTreeView& tree = *form_.Controls().TreeView1;
     tree.Model().FlushChanges();
     tree.Model().setData(tree.Model().IndexOf(tree.Item(1)), QString("renamed"));
     ASSERT_EQ(TextAt(1), "renamed");
@@ -109,11 +140,11 @@ TEST_F(TreeListingTest, ARebuildRemovesEveryEarlierNodeAndLabelEdit) {
 }
 
 TEST_F(TreeListingTest, ALargeListingIsAddedInStepsAndReadingTheTreeFinishesIt) {
-    form_.RootAttr = MakeRoot(1, 1);
+    form_.ReplaceShownTree(MakeRoot(1, 1), true);
     for (int i = 0; i < 100000; ++i) {
-        AddRecord(*form_.RootAttr, "d", 0, 0);
+        AddRecord(*form_.ShownTree(), "d", 0, 0);
     }
-    TTreeView& tree = *form_.TreeView1;
+    TTreeView& tree = *form_.Controls().TreeView1;
     form_.RefreshTree();
     ASSERT_TRUE(tree.Model().Deferring());
     EXPECT_EQ(tree.model()->rowCount(), 0);  // the view hears of the tree once it is complete
@@ -128,18 +159,18 @@ TEST_F(TreeListingTest, ALargeListingIsAddedInStepsAndReadingTheTreeFinishesIt) 
 }
 
 TEST_F(TreeListingTest, TenThousandLevelsListSortReadBackAndClearWithoutRecursion) {
-    form_.RootAttr = MakeRoot(1, 1);
-    TFileAttr* record = form_.RootAttr.get();
+    form_.ReplaceShownTree(MakeRoot(1, 1), true);
+    TFileAttr* record = form_.ShownTree();
     for (int level = 1; level <= 10000; ++level) {
         record = &AddRecord(*record, "d", 1, 1);
     }
-    form_.RootAttr->MaxLevel = 10000;
+    form_.ShownTree()->MaxLevel = 10000;
     form_.btnSortBySizeClick();
-    ASSERT_EQ(form_.TreeView1->Count(), 10001);
+    ASSERT_EQ(form_.Controls().TreeView1->Count(), 10001);
     EXPECT_EQ(TextAt(10000).substr(0, 2), "d ");
-    form_.RootAttr = MakeRoot(0, 0);
+    form_.ReplaceShownTree(MakeRoot(0, 0), true);
     form_.RefreshTree();
-    EXPECT_EQ(form_.TreeView1->Count(), 1);
+    EXPECT_EQ(form_.Controls().TreeView1->Count(), 1);
 }
 
 // Whether the view shows ink (any pixel darker than the background) in the column band.
@@ -203,28 +234,32 @@ TEST(TreeScrolling, ControlCharactersInANameStayOnOneLineAndInTheText) {
 
 TEST_F(TreeListingTest, SortsBySizeOnTheBasisResortingOnASwitchOnceAKeyIsChosenAndByDate) {
     SortSample();
-    form_.rbCompressedSize->setChecked(true);
+    form_.Controls().rbCompressedSize->setChecked(true);
     form_.rbCompressedSizeClick();
     EXPECT_EQ(Listed(), "") << "no key yet: nothing sorted or listed";
     form_.btnSortBySizeClick();
     EXPECT_EQ(Listed(), "ayxcb");
-    form_.rbFileSize->setChecked(true);
+    form_.Controls().rbFileSize->setChecked(true);
     form_.rbFileSizeClick();
     EXPECT_EQ(Listed(), "cbayx");
     form_.btnSortByDateClick();
     EXPECT_EQ(Listed(), "bcayx") << "the newest file below first";
+    // Dates before 1899/12/30 are negative, an unknown one is 0.
+    form_.ShownTree()->Children[0]->LastWrite = 0;
+    form_.ShownTree()->Children[1]->LastWrite = At(1850, 1, 1);
+    form_.btnSortByDateClick();
+    EXPECT_EQ(Listed(), "ayxcb") << "an unknown date last";
 }
 
 TEST_F(TreeListingTest, NothingIsSortedDuringOrAfterAnInterruptedScanAndTheKeyStays) {
-    SortSample();
-    form_.RootAttr->Searched = false;
+    SortSample(false);
     form_.btnSortBySizeClick();
-    EXPECT_EQ(form_.RootAttr->Children[0]->Name.Str(), "a");
+    EXPECT_EQ(form_.ShownTree()->Children[0]->Name.Str(), "a");
     EXPECT_EQ(Listed(), "");
-    form_.RootAttr->Searched = true;
+    SortSample();
     form_.rbFileSizeClick();
     EXPECT_EQ(Listed(), "cbayx");
-    form_.RootAttr.reset();
+    form_.ReplaceShownTree(nullptr, false);
     EXPECT_NO_THROW(form_.btnSortByDateClick());
 }
 
@@ -269,23 +304,23 @@ TEST(Sorting, StableSortOrdersKeysFromTheLargestAndKeepsEqualKeysInTheirEarlierO
 }
 
 TEST_F(TreeListingTest, ALargeTreeIsSortedInStepsThenListed) {
-    form_.RootAttr = MakeRoot(0, 0);
+    form_.ReplaceShownTree(MakeRoot(0, 0), true);
     for (int list = 0; list < 3; ++list) {
-        TFileAttr& wide = AddRecord(*form_.RootAttr, std::to_string(list), list, list);
+        TFileAttr& wide = AddRecord(*form_.ShownTree(), std::to_string(list), list, list);
         for (int i = 0; i < 60000; ++i) {
             AddRecord(wide, "", i % 7, 0);
         }
     }
     form_.btnSortBySizeClick();
     ASSERT_TRUE(form_.SortPending());
-    EXPECT_EQ(form_.TreeView1->Count(), 0);
+    EXPECT_EQ(form_.Controls().TreeView1->Count(), 0);
     while (form_.SortPending()) {
         QCoreApplication::processEvents();
     }
-    EXPECT_EQ(form_.RootAttr->Children[0]->Name.Str(), "2");
-    EXPECT_EQ(form_.RootAttr->Children[2]->Name.Str(), "0");
-    EXPECT_EQ(form_.RootAttr->Children[1]->Children.front()->Size, 6);
-    EXPECT_EQ(form_.TreeView1->Count(), 1 + 3 + 3 * 60000);
+    EXPECT_EQ(form_.ShownTree()->Children[0]->Name.Str(), "2");
+    EXPECT_EQ(form_.ShownTree()->Children[2]->Name.Str(), "0");
+    EXPECT_EQ(form_.ShownTree()->Children[1]->Children.front()->Size, 6);
+    EXPECT_EQ(form_.Controls().TreeView1->Count(), 1 + 3 + 3 * 60000);
 }
 
 TEST(TreeControl, NumbersNodesDepthFirstDeletesWholeSubtreesAndRaisesItsErrors) {

@@ -1,11 +1,11 @@
 // Guards what a walk of a real tree adds up: each record's totals and depth, the newest date
-// (the "." and ".." entries included, and the real year kept), awkward names, empty or missing
-// roots. And the walk's contract with the user-interface thread: one status step per
-// sub-directory, before it is entered, in walk order and never for files; no steps at all
-// without a status line, including one cleared mid-walk; and a stop that leaves the levels being
-// walked unsearched while records finished earlier keep their totals. The steps are batched, yet
-// a path entered just before a long listing reaches the status line while that directory is
-// listed.
+// (the "." entry included, the parent named by ".." never, and the real year kept), awkward
+// names, empty or missing roots. And the walk's contract with the user-interface thread: one
+// status step per sub-directory, before it is entered, in walk order and never for files, naming
+// real paths where the walk is given its root's; no steps at all without a status line,
+// including one cleared mid-walk; and a stop that leaves the levels being walked unsearched
+// while records finished earlier keep their totals. The steps are batched, yet a path entered
+// just before a long listing reaches the status line while that directory is listed.
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
     EXPECT_EQ(Find(*root, "m/n/o")->Path(), "c:\\m\\n\\o");
 }
 
-TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYear) {
+TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
     for (const char* dir : {"a", "a/deep", "b", "b/sub", "e"}) {
         tree.MakeDir(dir);
     }
@@ -62,7 +62,7 @@ TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYea
     for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
         tree.SetTime(path, "1990-01-01");
     }
-    tree.SetTime("a", "2020-01-01");  // a/deep's ".." is its newest entry
+    tree.SetTime("a", "2020-01-01");  // a/deep's "..", which says nothing about a/deep
     tree.SetTime("b/sub/new", "1998-06-15 13:45:30");
     tree.SetTime("e", "2015-01-01");  // e's "." is its newest entry
     const auto root = Scan();
@@ -70,7 +70,8 @@ TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowDotEntriesIncludedInItsRealYea
     // 1998-06-15 is day 35961 counted from 1899-12-30.
     const double y1998 = 35961 + (13 * 3600 + 45 * 60 + 30) / 86400.0;
     const double y2020 = LocalDate("2020-01-01");
-    EXPECT_EQ(Find(*root, "a/deep")->LastWrite, y2020);
+    EXPECT_EQ(Find(*root, "a/deep")->LastWrite, LocalDate("1990-01-01"));
+    EXPECT_EQ(Find(*root, "a")->LastWrite, y2020);
     EXPECT_DOUBLE_EQ(Find(*root, "b/sub")->LastWrite, y1998);
     EXPECT_DOUBLE_EQ(Find(*root, "b")->LastWrite, y1998);
     EXPECT_EQ(Find(*root, "e")->LastWrite, LocalDate("2015-01-01"));
@@ -134,6 +135,22 @@ TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnse
     const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
                                              "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
     EXPECT_EQ(status.Texts, walked);
+}
+
+TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
+    tree.MakeDir("a/back\\slash");
+    for (const std::string root : {"/", "/srv/data"}) {
+        ScriptedService files;
+        RecordingStatusLine status;
+        ScanOptions options{'c', &status, &files};
+        options.BeforeStart = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
+        Scan(options);
+        const std::string base = root == "/" ? "" : root;
+        const std::vector<std::string> walked = {
+            base + "/a", base + "/a/a1", base + "/a/a2",  base + "/a/back\\slash",
+            base + "/m", base + "/m/n",  base + "/m/n/o", base + "/z"};
+        EXPECT_EQ(status.Texts, walked) << root;
+    }
 }
 
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {

@@ -1,0 +1,115 @@
+// Guards the scan without a window on a real tmpfs (as root; skipped otherwise): a directory is
+// dated by itself and what lies below it, never by its parent, in its record and in its files'
+// entry; and its progress names the real path of each directory, whatever bytes the names
+// hold, with the name's control characters made harmless on the terminal.
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ScanFileTestSupport.h"
+#include "scan/StatusLine.h"
+#include "scanfile/ScanExport.h"
+#include "scanfile/TerminalProgress.h"
+
+namespace zelk {
+namespace {
+
+using test::ReadBytes;
+using test::Shell;
+using test::TempDir;
+
+struct RecordingLine : StatusLine {
+    void SetSimpleText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+// What a progress drawn into a file shows.
+std::string Drawn(std::FILE* file) {
+    std::string text(static_cast<std::size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    return text;
+}
+
+class ExportOnTmpfs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(::mkdir(root.c_str(), 0755), 0);
+        if (geteuid() != 0 || ::mount("zelk-test", root.c_str(), "tmpfs", 0, "size=4m") != 0) {
+            GTEST_SKIP() << "mounting a tmpfs volume is refused here: skipped";
+        }
+        mounted = true;
+        // The repro of a parent written after its child, and names with odd bytes.
+        ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child 'parent/odd \ name'
+mkdir "parent/$(printf 'esc\033]0;x\007')"; echo a >parent/child/old.txt
+touch -d 2020-01-01 parent/child/old.txt parent/child; touch -d '2025-11-11 11:11:11' parent)sh"),
+                  0);
+    }
+    void TearDown() override {
+        if (mounted) {
+            ::umount2(root.c_str(), MNT_DETACH);
+        }
+    }
+
+    TempDir dir;
+    const std::string root = dir.Path() + "/t";
+    bool mounted = false;
+};
+
+TEST_F(ExportOnTmpfs, AChildKeepsItsOwnDateUnderANewerParent) {
+    struct stat child {};
+    ASSERT_EQ(::stat((root + "/parent/child").c_str(), &child), 0);
+    const std::string exported = dir.Path() + "/t.json";
+    ExportScan(exported, root, nullptr);
+
+    const std::string mtime = "\"mtime\":" + std::to_string(child.st_mtime) + "}";
+    EXPECT_NE(ReadBytes(exported).find("[{\"name\":\"child\"," + mtime +
+                                       ",{\"name\":\"(ファイル)\",\"asize\":2,\"dsize\":2," +
+                                       mtime + "]"),
+              std::string::npos)
+        << ReadBytes(exported);
+}
+
+TEST_F(ExportOnTmpfs, ProgressNamesTheRealPathOfEachDirectory) {
+    RecordingLine line;
+    ExportScan(dir.Path() + "/t.json", root, &line);
+    std::sort(line.texts.begin(), line.texts.end());
+    const std::vector<std::string> real = {root + "/parent", root + "/parent/child",
+                                           root + "/parent/esc\033]0;x\007",
+                                           root + "/parent/odd \\ name"};
+    EXPECT_EQ(line.texts, real);
+
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        TerminalProgress progress(file);
+        ExportScan(dir.Path() + "/t.json", root, &progress);
+        // The first path is drawn at once, the next ones at most ten times a second.
+        EXPECT_EQ(Drawn(file), "\r\033[K" + root + "/parent");
+    }
+    std::fclose(file);
+}
+
+TEST(TerminalProgress, ControlCharactersOfANameShowAsQuestionMarks) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        TerminalProgress progress(file);
+        progress.SetSimpleText(
+            "/a/esc\033]0;x\007 \xc2\x9b"
+            "1m\x7f\x9b\xe3\x81\x82\n");
+    }
+    EXPECT_EQ(Drawn(file), "\r\033[K/a/esc?]0;x? ?1m??\xe3\x81\x82?\r\033[K");
+    std::fclose(file);
+}
+
+}  // namespace
+}  // namespace zelk
