@@ -5,10 +5,12 @@
 #include <QFileDialog>
 #include <QMimeData>
 #include <QShortcut>
+#include <array>
 #include <ctime>
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/TApplication.h"
 #include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
@@ -128,6 +130,18 @@ void ScanFileControl::StopOpen() {
 }
 
 void ScanFileControl::StopAll() {
+    const std::array<TThread*, 2> workers{thread_.get(), save_.get()};
+    for (TThread* worker : workers) {
+        if (worker != nullptr) {
+            worker->SetOnFinished({});
+            worker->RequestStop();
+        }
+    }
+    for (TThread* worker : workers) {
+        if (worker != nullptr) {
+            TApplication::AwaitBodyOrLeave(*worker);
+        }
+    }
     StopOpen();
     AbandonSave();
 }

@@ -36,6 +36,8 @@ class ScanFileControl : public QObject {
     bool Saving() const { return save_ != nullptr; }
     // Without a completion: nothing is shown of the open, and a save leaves no file of its own.
     void StopOpen();
+    // A close: a worker still in its body after about a second is stuck in the kernel (a
+    // hung mount, a FIFO) and the program ends without it.
     void StopAll();
 
     // A scan of drive has finished: a save names its root with the drive's mount point.

@@ -1,19 +1,18 @@
 #include "app/TApplication.h"
 
-#include <dirent.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "app/AppTexts.h"
+#include "app/DisplayConnection.h"
 #include "app/ErrorGuard.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
@@ -28,6 +27,7 @@ namespace {
 TApplication* instance = nullptr;
 
 constexpr auto kHandoverWait = std::chrono::seconds(2);
+constexpr auto kBodyWait = std::chrono::seconds(1);
 const char* const kLastChanceCaption = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
 
 QString Display(const std::string& text) {
@@ -97,17 +97,19 @@ void TApplication::RequestQuit() {
     QCoreApplication::quit();
 }
 
-void TApplication::EndLeavingWorkers() {
-    if (DIR* fds = opendir("/proc/self/fd")) {
-        while (const dirent* d = readdir(fds)) {
-            struct stat st {};
-            const int fd = std::atoi(d->d_name);
-            if (d->d_name[0] != '.' && fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode)) {
-                shutdown(fd, SHUT_RDWR);
-            }
+void TApplication::AwaitBodyOrLeave(const TThread& thread) {
+    const auto end = std::chrono::steady_clock::now() + kBodyWait;
+    while (!thread.BodyDone()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            EndLeavingWorkers();
         }
-        closedir(fds);
+        TThread::ServePendingSteps();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void TApplication::EndLeavingWorkers() {
+    DisplayConnection::Shut();
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(0);

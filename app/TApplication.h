@@ -15,6 +15,7 @@ namespace zelk {
 
 class Exception;
 class TfrmMain;
+class TThread;
 class UiRelay;
 
 class TApplication {
@@ -49,6 +50,10 @@ class TApplication {
     // the display connection goes first, and with it every window, since the process itself is
     // only gone once the kernel lets that worker go.
     [[noreturn]] static void EndLeavingWorkers();
+    // For a close: serves the worker's steps until its body has returned (asked to stop
+    // before). A worker still in its body after about a second is stuck in the kernel (a hung
+    // mount, a FIFO without a writer), and the program ends without it.
+    static void AwaitBodyOrLeave(const TThread& thread);
 
     void HandleError(std::exception_ptr error);
     void ShowError(const Exception& error);

@@ -1,14 +1,19 @@
 #include "app/TTreeView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "app/NodeTextDelegate.h"
+#include "app/SubtreeExpander.h"
 
 namespace zelk {
 
-TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), model_(new TreeNodeModel(this)) {
+TTreeView::TTreeView(QWidget* parent)
+    : QTreeView(parent),
+      model_(new TreeNodeModel(this)),
+      expander_(new SubtreeExpander(*this, *model_)) {
     setModel(model_);
     setHeaderHidden(true);
     setIndentation(19);
@@ -33,6 +38,15 @@ TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), model_(new TreeNodeMo
     colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Base));
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText, colours.color(QPalette::Text));
     setPalette(colours);
+}
+
+void TTreeView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        expander_->ExpandAll(model_->NodeOf(currentIndex()));
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void TTreeView::mousePressEvent(QMouseEvent* event) {

@@ -11,6 +11,7 @@
 
 namespace zelk {
 
+class SubtreeExpander;
 class TImageList;
 
 class TTreeView : public QTreeView {
@@ -31,12 +32,16 @@ class TTreeView : public QTreeView {
     void SetHint(std::string hint) { hint_ = std::move(hint); }
 
     TreeNodeModel& Model() const { return *model_; }
+    SubtreeExpander& Expander() const { return *expander_; }
 
   signals:
     // The primary button pressed and released inside the control, on a node or not.
     void Click();
 
   protected:
+    // `*` expands the current node's subtree through the expander, never by the view's own
+    // recursive expansion.
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect,
@@ -44,6 +49,7 @@ class TTreeView : public QTreeView {
 
   private:
     TreeNodeModel* model_;
+    SubtreeExpander* expander_;
     std::string hint_;
     bool pressedInside_ = false;
 };

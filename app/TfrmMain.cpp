@@ -2,8 +2,6 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include "app/BackgroundReleaser.h"
@@ -26,22 +24,6 @@
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
-namespace {
-
-// Serves the worker's steps until its body has returned; false when about a second went by.
-bool AwaitBody(const TThread& thread) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!thread.BodyDone()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        TThread::ServePendingSteps();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-}  // namespace
 
 TfrmMain::TfrmMain(int textHeight)
     : ScanFiles(std::make_unique<ScanFileControl>(*this)),
@@ -187,11 +169,8 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
         SearchThread->StatusBar = nullptr;
         SearchThread->SetOnFinished({});
         SearchThread->RequestStop();
-        if (!AwaitBody(*SearchThread)) {
-            // Stuck in the file system (a hung mount): nothing is written anywhere, so the
-            // program may go without it.
-            TApplication::EndLeavingWorkers();
-        }
+        // Stuck in the file system, it writes nothing anywhere: the program may go without it.
+        TApplication::AwaitBodyOrLeave(*SearchThread);
         StopThread(std::move(SearchThread));
         SearchThread = nullptr;
     }

@@ -9,6 +9,8 @@
 #include <exception>
 #include <string>
 
+#include "app/CommandLine.h"
+#include "app/DisplayConnection.h"
 #include "app/ErrorGuard.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
@@ -45,9 +47,28 @@ int ExportMain(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace zelk;
-    // Decided before any toolkit object exists: the export runs where there is no display.
-    if (argc >= 2 && std::strcmp(argv[1], "--export") == 0) {
-        return ExportMain(argc, argv);
+    // Decided before any toolkit object exists: the export runs where there is no display, and
+    // the toolkit ends the process when it finds none.
+    const CommandLine line = CommandLine::Parse(argc, argv);
+    switch (line.What) {
+        case CommandLine::Action::Export:
+            return ExportMain(argc, argv);
+        case CommandLine::Action::Help:
+            std::fputs(CommandLine::Usage().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::Version:
+            std::fputs(CommandLine::VersionText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::Refuse:
+            std::fprintf(stderr, "%s\n%s", line.Refusal.c_str(), CommandLine::Usage().c_str());
+            return 2;
+        case CommandLine::Action::Window:
+            break;
+    }
+    if (!DisplayConnection::Reachable(line.Platform, line.Display)) {
+        std::fprintf(stderr,
+                     "zelk: ディスプレイに接続できません (ウィンドウなしの探索は zelk --export)\n");
+        return 1;
     }
     try {
         LoadSystemLocale();
@@ -67,9 +88,8 @@ int main(int argc, char** argv) {
     try {
         TfrmMain* frmMain = nullptr;
         application.CreateMainWindow(frmMain);
-        // The toolkit has taken its own options out of argv: what remains is a scan file.
-        if (argc >= 2 && frmMain != nullptr) {
-            const std::string file = argv[1];
+        if (!line.File.empty() && frmMain != nullptr) {
+            const std::string file = line.File;
             QTimer::singleShot(0, frmMain, [frmMain, file] {
                 Guarded([frmMain, &file] { frmMain->ScanFiles->Open(file); });
             });

@@ -13,7 +13,8 @@ namespace zelk {
 class TScanFileThread : public TThread {
   public:
     explicit TScanFileThread(std::string file);
-    // A read still running is stopped at once (within a buffer of text) and waited for.
+    // A read still running is stopped within a buffer of text and waited for, without limit: an
+    // owner that may not wait (a close) first awaits the body for a bounded time.
     ~TScanFileThread() override;
 
     const std::string File;

@@ -1,18 +1,25 @@
 // Helper of the real-window tests: saves a screenshot of a window, tells whether a text drawn in
 // the window's font shows in its status band, or asks it to close the way a window manager does
 // (WM_DELETE_WINDOW), so that the program under test needs no test switch.
-// Usage: window_tool grab <window id> <file.png> | window_tool shows <window id> <text>
-//        | window_tool close <window id>
+// Measures how long the program's event loop keeps a window manager's ping waiting.
+// Usage: window_tool grab <window id> <file.png> [<top> <height>]
+//        | window_tool shows <window id> <text> [<top>]
+//        | window_tool close <window id> | window_tool ping <window id> <seconds>
+// shows looks in the 40 pixels below top, by default in the bottom band; ping prints the
+// longest round trip in milliseconds and fails when a ping went unanswered for 10 s.
 
 #include <xcb/xcb.h>
 
+#include <poll.h>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +59,70 @@ int Close(xcb_window_t window) {
     return 0;
 }
 
+// _NET_WM_PING, as a window manager sends it; the toolkit answers on its user-interface thread by
+// sending the message back to the root window, which only a window manager (here: this tool,
+// under a bare X server) may listen to.
+int Ping(xcb_window_t window, double seconds) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        std::fprintf(stderr, "no X display\n");
+        return 2;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const std::uint32_t mask =
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    if (xcb_generic_error_t* error = xcb_request_check(
+            connection,
+            xcb_change_window_attributes_checked(connection, root, XCB_CW_EVENT_MASK, &mask))) {
+        std::free(error);
+        std::fprintf(stderr, "another client listens as a window manager\n");
+        return 2;
+    }
+    const xcb_atom_t protocols = Atom(connection, "WM_PROTOCOLS");
+    const xcb_atom_t ping = Atom(connection, "_NET_WM_PING");
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    double longest = 0;
+    for (std::uint32_t serial = 1; Clock::now() < end; ++serial) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = protocols;
+        message.data.data32[0] = ping;
+        message.data.data32[1] = serial;
+        message.data.data32[2] = window;
+        const auto sent = Clock::now();
+        xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+        bool answered = false;
+        while (!answered) {
+            const double waited = std::chrono::duration<double>(Clock::now() - sent).count();
+            if (waited > 10) {
+                std::printf("unanswered for 10 s\n");
+                return 1;
+            }
+            pollfd wait{xcb_get_file_descriptor(connection), POLLIN, 0};
+            poll(&wait, 1, 100);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+                const auto* reply = reinterpret_cast<xcb_client_message_event_t*>(event);
+                answered |= (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
+                            reply->data.data32[0] == ping && reply->data.data32[1] == serial;
+                std::free(event);
+            }
+            if (xcb_connection_has_error(connection)) {
+                return 2;
+            }
+        }
+        longest = std::max(longest, std::chrono::duration<double>(Clock::now() - sent).count());
+        poll(nullptr, 0, 5);
+    }
+    xcb_disconnect(connection);
+    std::printf("%.0f\n", longest * 1000);
+    return 0;
+}
+
 // Which pixels of a picture are ink: darker than half the background.
 std::vector<bool> InkOf(const QImage& image, QRect area, int threshold) {
     std::vector<bool> ink;
@@ -66,7 +137,7 @@ std::vector<bool> InkOf(const QImage& image, QRect area, int threshold) {
 
 // Draws text as the status line does and slides it over the window's bottom band; the text
 // shows when some place agrees with its ink on nearly every pixel. Prints the best agreement.
-int Shows(const QImage& shot, const char* text) {
+int Shows(const QImage& shot, const char* text, int top) {
     const QFont font = zelk::MainFormFont(
         static_cast<int>(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
     const QString string = QString::fromUtf8(text);
@@ -88,7 +159,8 @@ int Shows(const QImage& shot, const char* text) {
             }
         }
     }
-    const QRect band(0, std::max(0, shot.height() - 40), shot.width(), std::min(40, shot.height()));
+    const int bandTop = top >= 0 ? std::min(top, shot.height()) : std::max(0, shot.height() - 40);
+    const QRect band(0, bandTop, shot.width(), std::min(40, shot.height() - bandTop));
     if (inked.isEmpty() || inked.width() > band.width() || inked.height() > band.height()) {
         std::printf("0.000\n");
         return 1;
@@ -128,9 +200,14 @@ int main(int argc, char** argv) {
     if (command == "close") {
         return Close(static_cast<xcb_window_t>(std::stoul(argv[2])));
     }
+    if (command == "ping" && argc == 4) {
+        return Ping(static_cast<xcb_window_t>(std::stoul(argv[2])), std::stod(argv[3]));
+    }
     if (argc < 4 || (command != "grab" && command != "shows")) {
         std::fprintf(stderr,
-                     "usage: window_tool grab <id> <file.png> | shows <id> <text> | close <id>\n");
+                     "usage: window_tool grab <id> <file.png> [<top> <height>] | shows <id> <text> "
+                     "[<top>] | close <id> "
+                     "| ping <id> <seconds>\n");
         return 2;
     }
     QGuiApplication application(argc, argv);
@@ -140,7 +217,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (command == "grab") {
-        return shot.save(argv[3], "PNG") ? 0 : 1;
+        const QPixmap band =
+            argc >= 6 ? shot.copy(0, std::stoi(argv[4]), shot.width(), std::stoi(argv[5])) : shot;
+        return band.save(argv[3], "PNG") ? 0 : 1;
     }
-    return Shows(shot.toImage().convertToFormat(QImage::Format_RGB32), argv[3]);
+    return Shows(shot.toImage().convertToFormat(QImage::Format_RGB32), argv[3],
+                 argc >= 5 ? std::stoi(argv[4]) : -1);
 }

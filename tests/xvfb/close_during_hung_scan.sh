@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Scans a file system that never answers, chosen as the drive itself (the program starts inside
 # it), and closes the window while the worker hangs in the kernel: the window must be gone
-# within 2 s, and once the file system is ended the program's exit code must be 0.
+# within 2 s, and once the file system is ended the program's exit code must be 0. Its standard
+# error is one end of a socket pair, as a journal stream or a launcher gives it: the test's end
+# must still write while the program waits for the kernel, since only the display is shut.
 # $1: the zelk program. Skipped without /dev/fuse or the right to mount.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$(realpath "$1")
 tools="$(dirname "$zelk")/../tests"
 [ -e /dev/fuse ] && [ -x "$tools/hung_fs" ] || { echo "no /dev/fuse or hung_fs: skipped"; exit 77; }
@@ -12,24 +15,44 @@ drive="$work/hung"
 mkdir "$drive"
 pid="" fs=""
 cleanup() {
-  if [ -n "$fs" ]; then kill -9 "$fs" 2>/dev/null || true; fi
-  if [ -n "$pid" ]; then kill -9 "$pid" 2>/dev/null || true; fi
-  umount -l "$drive" 2>/dev/null || true
+  if [ -n "$pid" ]; then kill -9 "$pid" $(cat "$work/zelk.pid" 2>/dev/null) 2>/dev/null || true; fi
+  end_hung_fs "$drive"
   rm -rf "$work"
 }
 trap cleanup EXIT
-"$tools/hung_fs" "$drive" 2>/dev/null &
-fs=$!
-# Only the mount table is read: a look at the mount point itself could hang.
-for _ in $(seq 100); do
-  grep -q " $drive " /proc/self/mountinfo && break
-  sleep 0.05
-done
-grep -q " $drive " /proc/self/mountinfo || { echo "the hung file system did not mount: skipped"; exit 77; }
+mount_hung_fs "$tools/hung_fs" "$drive" || { echo "the hung file system did not mount: skipped"; exit 77; }
 
 # Only the program runs inside it (it preselects the drive of its current directory): other
-# tools look around their current directory and would hang.
-(cd "$drive" && exec "$zelk" >"$work/out" 2>"$work/err") &
+# tools look around their current directory and would hang. The parent keeps the other end of
+# the program's standard error, writes on it once asked to, and ends with the program's code.
+cat >"$work/pair.py" <<'PY'
+import os, socket, subprocess, sys, time
+work, drive, program = sys.argv[1:4]
+ours, theirs = socket.socketpair()
+child = subprocess.Popen([program], cwd=drive, stdout=subprocess.DEVNULL, stderr=theirs.fileno())
+theirs.close()
+with open(work + "/zelk.pid", "w") as out:
+    out.write(str(child.pid))
+while not os.path.exists(work + "/probe"):
+    time.sleep(0.05)
+try:
+    ours.sendall(b"still here\n")
+    result = "written"
+except OSError as error:
+    result = error.strerror
+with open(work + "/probe.result", "w") as out:
+    out.write(result)
+err = b""
+ours.settimeout(30)
+try:
+    while chunk := ours.recv(65536):
+        err += chunk
+except OSError:
+    pass  # the line written above went unread
+sys.stderr.write(err.decode(errors="replace"))
+sys.exit(child.wait())
+PY
+python3 -I "$work/pair.py" "$work" "$drive" "$zelk" 2>"$work/err" &
 pid=$!
 window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
 [ -n "$window" ] || { echo "no ZELK window"; exit 1; }
@@ -40,12 +63,21 @@ if "$tools/window_tool" shows "$window" "探索完了" >/dev/null 2>&1; then
   echo "the scan of the hung drive ended"; exit 1
 fi
 
-"$tools/window_tool" close "$window"
-timeout 2 bash -c "while xdotool search --name '^ZELK\$' >/dev/null 2>&1; do sleep 0.05; done" ||
-  { echo "the window is still there 2 s after the close"; exit 1; }
+# A bare X server now and then drops a close request sent right after other input: asked again
+# as a window manager would, but the window must be gone 2 s after the first request.
+end=$(($(date +%s%N) + 2000000000))
+while xdotool search --name '^ZELK$' >/dev/null 2>&1; do
+  [ "$(date +%s%N)" -le "$end" ] || { echo "the window is still there 2 s after the close"; exit 1; }
+  "$tools/window_tool" close "$window"
+  sleep 0.3
+done
 
-kill -9 "$fs"
-fs=""
+touch "$work/probe"
+timeout 5 bash -c "until [ -s '$work/probe.result' ]; do sleep 0.05; done" ||
+  { echo "the test's end of standard error never wrote"; exit 1; }
+[ "$(cat "$work/probe.result")" = written ] ||
+  { echo "the test's end of standard error: $(cat "$work/probe.result")"; exit 1; }
+end_hung_fs "$drive"
 status=0
 timeout 10 tail --pid="$pid" -f /dev/null || { echo "ZELK did not end once the file system ended"; exit 1; }
 wait "$pid" || status=$?

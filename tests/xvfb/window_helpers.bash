@@ -1,5 +1,13 @@
 # Sourced by the real-window tests; not a test itself (only *.sh files are).
 
+# make_work: makes the test's own folder (work), removed when the test ends, and ends the
+# program started as pid if it still runs then.
+make_work() {
+  work=$(mktemp -d)
+  pid=""
+  trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
+}
+
 # close_window <window tool> <window id> <pid>: asks the window to close as a window manager does
 # until the process ends, then sets exit_status to its exit code. Fails when it does not end.
 close_window() {
@@ -15,4 +23,22 @@ close_window() {
   fi
   exit_status=0
   wait "$pid" || exit_status=$?
+}
+
+# mount_hung_fs <hung_fs tool> <mount point>: mounts the file system that never answers there,
+# sets fs to its process and fails when it does not mount. Only the mount table is read: a look
+# at the mount point itself could hang. end_hung_fs <mount point> ends it, when it still runs.
+mount_hung_fs() {
+  "$1" "$2" 2>/dev/null &
+  fs=$!
+  for _ in $(seq 100); do
+    grep -q " $2 " /proc/self/mountinfo && return 0
+    sleep 0.05
+  done
+  return 1
+}
+end_hung_fs() {
+  if [ -n "${fs:-}" ]; then kill -9 "$fs" 2>/dev/null || true; fi
+  fs=""
+  umount -l "$1" 2>/dev/null || true
 }

@@ -1,0 +1,92 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+namespace zelk {
+namespace {
+
+// The toolkit's documented options: those that take a value, and the switches.
+constexpr std::string_view kValued[] = {"platform",        "platformpluginpath",
+                                        "platformtheme",   "plugin",
+                                        "qwindowgeometry", "qwindowicon",
+                                        "qwindowtitle",    "display",
+                                        "geometry",        "style",
+                                        "stylesheet",      "session"};
+constexpr std::string_view kSwitches[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+template <std::size_t N>
+bool In(const std::string_view (&names)[N], std::string_view name) {
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
+}
+
+}  // namespace
+
+std::string CommandLine::Usage() {
+    return "zelk: 使い方: zelk [FILE | -]\n"
+           "             zelk --export FILE|- [DIRECTORY]\n"
+           "             zelk --help | --version\n"
+           "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
+           "  -                 スキャンファイルを標準入力から読む\n"
+           "  --export FILE|-   DIRECTORY (既定: 現在のディレクトリのボリュームのルート) を\n"
+           "                    ウィンドウなしで探索し、FILE (- は標準出力) へ書き出す\n"
+           "  --help            この使い方を表示する\n"
+           "  --version         バージョンを表示する\n"
+           "  ウィンドウは Qt の標準オプション (-display、-platform、-style など) も受け付ける\n";
+}
+
+std::string CommandLine::VersionText() {
+    return "zelk " ZELK_VERSION "\n";
+}
+
+CommandLine CommandLine::Parse(int argc, char** argv) {
+    CommandLine line;
+    if (argc >= 2 && std::strcmp(argv[1], "--export") == 0) {
+        line.What = Action::Export;
+        return line;
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            line.What = Action::Help;
+            return line;
+        }
+        if (arg == "--version") {
+            line.What = Action::Version;
+            return line;
+        }
+        if (arg.size() < 2 || arg[0] != '-') {
+            if (!line.File.empty()) {
+                line.What = Action::Refuse;
+                line.Refusal = "zelk: 開けるファイルは一つだけです: " + std::string(arg);
+                return line;
+            }
+            line.File = arg;
+            continue;
+        }
+        // The toolkit takes its options with one dash or two, the value after a space or '='.
+        std::string_view name = arg.substr(arg[1] == '-' ? 2 : 1);
+        const std::size_t equals = name.find('=');
+        const std::string_view bare = name.substr(0, equals);
+        if (In(kSwitches, bare) && equals == std::string_view::npos) {
+            continue;
+        }
+        if (!In(kValued, bare) || (equals == std::string_view::npos && i + 1 >= argc)) {
+            line.What = Action::Refuse;
+            line.Refusal = "zelk: 不明なオプションです: " + std::string(arg);
+            return line;
+        }
+        const std::string value =
+            equals != std::string_view::npos ? std::string(name.substr(equals + 1)) : argv[++i];
+        if (bare == "platform") {
+            line.Platform = value;
+        } else if (bare == "display") {
+            line.Display = value;
+        }
+    }
+    return line;
+}
+
+}  // namespace zelk

@@ -1,0 +1,29 @@
+#pragma once
+// What `zelk` was asked to do, read from its arguments before any toolkit object exists: open
+// the window (with a scan file, or standard input for "-"), scan without a window, or print the
+// usage or the version. The toolkit's own options (-display, -platform, ...) are let through
+// for it to take, and the two that choose the display are kept to see whether it can be had.
+
+#include <string>
+
+namespace zelk {
+
+class CommandLine {
+  public:
+    enum class Action { Window, Export, Help, Version, Refuse };
+
+    static CommandLine Parse(int argc, char** argv);
+    static std::string Usage();
+    static std::string VersionText();
+
+    Action What = Action::Window;
+    // The scan file to open ("-": standard input); empty for none.
+    std::string File;
+    // Of -platform and -display, empty where not given.
+    std::string Platform;
+    std::string Display;
+    // Why the arguments were refused, one line.
+    std::string Refusal;
+};
+
+}  // namespace zelk
