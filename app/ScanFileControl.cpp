@@ -42,6 +42,8 @@ ScanFileControl::ScanFileControl(TfrmMain& form) : form_(form) {
     form_.setAcceptDrops(true);
     form_.installEventFilter(this);
     saveProgress_.setInterval(100);
+    reaper_.setInterval(100);
+    connect(&reaper_, &QTimer::timeout, this, [this] { ReapLeftOpens(); });
     connect(&saveProgress_, &QTimer::timeout, this, [this] { ShowSaveProgress(); });
 }
 
@@ -126,7 +128,31 @@ void ScanFileControl::AbandonSave() {
 }
 
 void ScanFileControl::StopOpen() {
-    thread_.reset();  // stopped at its next look at the stop and waited for
+    if (thread_ == nullptr) {
+        return;
+    }
+    thread_->SetOnFinished({});
+    thread_->RequestStop();
+    // Not waited for here: a read stuck in the kernel (a hung mount) would hold the window.
+    // It is kept until its body has returned, then freed with what it read.
+    leftOpens_.push_back(std::move(thread_));
+    ReapLeftOpens();
+}
+
+void ScanFileControl::ReapLeftOpens() {
+    std::erase_if(leftOpens_, [](const std::unique_ptr<TScanFileThread>& left) {
+        if (!left->BodyDone()) {
+            return false;
+        }
+        BackgroundReleaser::Instance().Release(
+            std::shared_ptr<TFileAttr>(std::move(left->Result.Root)));
+        return true;
+    });
+    if (leftOpens_.empty()) {
+        reaper_.stop();
+    } else if (!reaper_.isActive()) {
+        reaper_.start();
+    }
 }
 
 void ScanFileControl::StopAll() {
@@ -141,6 +167,9 @@ void ScanFileControl::StopAll() {
         if (worker != nullptr) {
             TApplication::AwaitBodyOrLeave(*worker);
         }
+    }
+    for (const auto& left : leftOpens_) {
+        TApplication::AwaitBodyOrLeave(*left);
     }
     StopOpen();
     AbandonSave();

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/TSaveThread.h"
 #include "runtime/TThread.h"
@@ -54,11 +55,15 @@ class ScanFileControl : public QObject {
     void SaveDone();
     void ShowSaveProgress();
     void AbandonSave();
+    void ReapLeftOpens();
 
     TfrmMain& form_;
     std::unique_ptr<TScanFileThread> thread_;
     std::unique_ptr<TSaveThread> save_;
     QTimer saveProgress_;
+    // Stopped opens whose body has not returned yet.
+    std::vector<std::unique_ptr<TScanFileThread>> leftOpens_;
+    QTimer reaper_;
 };
 
 }  // namespace zelk
