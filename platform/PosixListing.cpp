@@ -276,6 +276,7 @@ bool PosixListing::Reopen(int childFd) {
         return false;
     }
     TakeDescriptor(fd);
+    ResumeReadAhead();
     return true;
 }
 
@@ -286,14 +287,16 @@ int PosixListing::OpenFromAbove() {
     while (first > 0 && walk_->chain[first - 1]->fd_ < 0) {
         --first;
     }
-    const PosixListing* above = first > 0 ? walk_->chain[first - 1] : nullptr;
+    PosixListing* above = first > 0 ? walk_->chain[first - 1] : nullptr;
+    // Spilling what lies above the open ancestor leaves the descriptor opened from.
+    PosixListing& keep = above != nullptr ? *above : *this;
     int fd = -1;
     for (std::size_t depth = first; depth <= depth_; ++depth) {
         const PosixListing& level = *walk_->chain[depth];
         const int next =
             level.parent_ == nullptr
-                ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildOpenFlags);
+                ? OpenAt(AT_FDCWD, level.name_.c_str(), keep, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                : OpenAt(fd >= 0 ? fd : above->fd_, level.name_.c_str(), keep);
         if (fd >= 0) {
             close(fd);
         }
@@ -309,6 +312,18 @@ int PosixListing::OpenFromAbove() {
     return fd;
 }
 
+void PosixListing::ResumeReadAhead() {
+    if (walk_->readAhead == nullptr) {
+        return;
+    }
+    if (source_ != nullptr) {
+        walk_->readAhead->Reopen(source_, fd_);
+    } else if (spilled_) {
+        // Too long to hold when it was entered, it has been read into memory since.
+        RegisterTargets();
+    }
+}
+
 bool PosixListing::FreeDescriptor(PosixListing& keep) {
     // The open listings are the deepest levels in a row: looking further up finds none.
     PosixListing* shallowest = nullptr;
@@ -322,10 +337,12 @@ bool PosixListing::FreeDescriptor(PosixListing& keep) {
     return true;
 }
 
-int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep) {
+int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep, int flags) {
     int fd = -1;
-    while ((fd = openat(dirFd, name, kChildOpenFlags)) < 0) {
-        if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(keep)) {
+    while ((fd = openat(dirFd, name, flags)) < 0) {
+        if ((errno != EMFILE && errno != ENFILE) ||
+            !(FreeDescriptor(keep) ||
+              (keep.walk_->readAhead != nullptr && keep.walk_->readAhead->GiveBack()))) {
             return -1;
         }
     }

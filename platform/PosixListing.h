@@ -85,15 +85,18 @@ class PosixListing final : public DirectoryListing {
     void CloseDescriptor();
     void Spill();
     // Opens this closed listing again from its child's descriptor (-1: none), or else from
-    // above; false when what is found is no longer this directory.
+    // above, and reads its remaining sub-directories ahead again; false when what is found is
+    // no longer this directory.
     bool Reopen(int childFd);
     // A new descriptor of this closed listing, opened name by name from the nearest open
     // ancestor or the root's path; -1 when a step is no longer the directory it was.
     int OpenFromAbove();
+    void ResumeReadAhead();
     // Gives back the descriptor of the shallowest open ancestor of keep; false if none is.
     static bool FreeDescriptor(PosixListing& keep);
-    // openat that gives back descriptors of keep's ancestors while the process has none left.
-    static int OpenAt(int dirFd, const char* name, PosixListing& keep);
+    // openat that, while the process has no descriptor left, gives back those of keep's open
+    // ancestors, then those the read-ahead holds.
+    static int OpenAt(int dirFd, const char* name, PosixListing& keep, int flags = kChildOpenFlags);
 
     PosixListing* parent_;  // alive while this listing is in the chain
     std::shared_ptr<Walk> walk_;

@@ -13,7 +13,7 @@ class ScriptedListing : public DirectoryListing {
         : inner_(std::move(inner)),
           name_(std::move(name)),
           script_(script),
-          sorted_(script_.SortByName) {
+          sorted_(script_.SortByName || script_.SortedAnyway.count(name_) != 0) {
         for (FindData entry; sorted_ && inner_->Next(entry);) {
             entries_.push_back(entry);
         }

@@ -13,6 +13,8 @@ namespace zelk::test {
 
 class ScriptedService : public DirectoryService {
   public:
+    explicit ScriptedService(bool raiseDescriptorLimit = true) : real_(raiseDescriptorLimit) {}
+
     std::set<std::string> FailListingOf;         // directory names
     std::set<std::string> UnreadableCompressed;  // display paths
     // Runs on the worker after a directory returned an entry: (directory name, entry name).
@@ -20,6 +22,7 @@ class ScriptedService : public DirectoryService {
     std::function<void(const std::string&)> BeforeOpen;            // entry name
     std::function<void(const std::string&)> BeforeCompressedSize;  // display path
     bool SortByName = true;
+    std::set<std::string> SortedAnyway;  // directory names listed in name order all the same
 
     std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
