@@ -27,8 +27,9 @@ class DirectoryService {
     // volume has the letter, or its mount point cannot be read).
     virtual std::unique_ptr<DirectoryListing> OpenRoot(char letter) = 0;
     // The listing of a sub-directory entry that parent has just returned, or nullptr when it
-    // cannot be opened; the parent must outlive the child. Entries that are OutOfWalk or were
-    // not looked up are never opened.
+    // cannot be opened. A listing released before its child ends the child with it (which then
+    // gives no more entries), so no order of release reaches a parent that is gone. Entries
+    // that are OutOfWalk or were not looked up are never opened.
     virtual std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                         const FindData& entry) = 0;
     // The on-disk size of an entry: returns the low half and stores the high half, or returns

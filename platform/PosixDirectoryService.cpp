@@ -5,7 +5,9 @@
 #include <thread>
 
 #include "platform/PosixListing.h"
+#include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTable.h"
+#include "platform/VolumeTableReader.h"
 
 namespace zelk {
 namespace {
@@ -29,8 +31,15 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
     if (raiseDescriptorLimit_) {
         RaiseDescriptorLimit();
     }
+    // The installed table is as old as the drive list: what was mounted since is known only to
+    // the mount table, read here at no cost to any file system. Places the installed table
+    // counts as no drive stay fenced too.
+    SystemVolumeSource system;
+    const VolumeTable now = ReadVolumeTable(mounts_ != nullptr ? *mounts_ : system);
     std::vector<std::string> mountPoints = table->OtherMountPoints();
-    for (const Volume& other : table->Volumes()) {
+    mountPoints.insert(mountPoints.end(), now.OtherMountPoints().begin(),
+                       now.OtherMountPoints().end());
+    for (const Volume& other : now.Volumes().empty() ? table->Volumes() : now.Volumes()) {
         mountPoints.push_back(other.MountPoint);
     }
     // Read once a scan, so that a scan in progress keeps the count it started with.

@@ -16,23 +16,53 @@ bool SameDirectory(int fd, const struct stat& expected) {
 
 }  // namespace
 
-PosixListing::PosixListing(PosixListing* parent, std::string name, Walk* walk)
-    : parent_(parent), walk_(walk), name_(std::move(name)) {}
+PosixListing::PosixListing(PosixListing* parent, std::string name, std::shared_ptr<Walk> walk)
+    : parent_(parent), walk_(std::move(walk)), depth_(walk_->chain.size()), name_(std::move(name)) {
+    walk_->chain.push_back(this);
+}
 
 PosixListing::~PosixListing() {
-    // The deepest listing always holds a descriptor, so that the parent it returns to can be
-    // found again in one step.
-    if (inChain_ && parent_ != nullptr && parent_->fd_ < 0) {
-        parent_->Reopen(fd_);
+    if (!ended_) {
+        EndBelow();
+        End(true);
     }
+}
+
+void PosixListing::EndBelow() {
+    while (walk_->chain.size() > depth_ + 1) {
+        walk_->chain.back()->End(false);
+    }
+}
+
+void PosixListing::End(bool returning) {
+    if (ended_) {
+        return;
+    }
+    ended_ = true;
+    // First, so that what it keeps for this level is given back before the parent is opened.
     if (source_ != nullptr) {
         walk_->readAhead->Unregister(source_);
         source_ = nullptr;
+    }
+    // The deepest listing always holds a descriptor, so that the parent it returns to can be
+    // found again in one step.
+    if (returning && inChain_ && parent_ != nullptr && parent_->fd_ < 0) {
+        try {
+            parent_->Reopen(fd_);
+        } catch (...) {
+            // Without memory to read ahead it is open all the same; closed, its next child
+            // opens it again.
+        }
     }
     CloseDescriptor();
     if (inChain_) {
         walk_->openInodes.erase(self_.st_ino);
     }
+    walk_->chain.pop_back();
+    // Ended from above, it has nothing more to give.
+    rest_.clear();
+    nextRest_ = 0;
+    spilled_ = true;
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
@@ -42,12 +72,17 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
     if (fd < 0) {
         return nullptr;
     }
-    auto walk = std::make_unique<Walk>(MountFence(path, mountPoints));
+    auto walk = std::make_shared<Walk>(MountFence(path, mountPoints));
     if (readAheadThreads > 0) {
         walk->readAhead = std::make_unique<ReadAhead>(readAheadThreads, walk->fence);
     }
-    std::unique_ptr<PosixListing> listing(new PosixListing(nullptr, path, walk.get()));
-    listing->ownWalk_ = std::move(walk);
+    std::unique_ptr<PosixListing> listing;
+    try {
+        listing.reset(new PosixListing(nullptr, path, std::move(walk)));
+    } catch (...) {
+        close(fd);
+        throw;
+    }
     if (!listing->Attach(fd, nullptr, nullptr)) {
         return nullptr;
     }
@@ -61,9 +96,12 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
 
 std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, const FindData& entry) {
     Walk& walk = *parent.walk_;
-    if (entry.OutOfWalk || !entry.LookedUp || !parent.InWalk(entry.Device, entry.Inode)) {
+    if (parent.ended_ || entry.OutOfWalk || !entry.LookedUp ||
+        !parent.InWalk(entry.Device, entry.Inode)) {
         return nullptr;
     }
+    // One listing a level: a child still open below the parent is done with.
+    parent.EndBelow();
     ReadAhead::Result ahead;
     const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
                            walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
@@ -84,7 +122,13 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     if (fd < 0 && (fd = OpenAt(parent.fd_, entry.Name.c_str(), parent)) < 0) {
         return nullptr;
     }
-    std::unique_ptr<PosixListing> child(new PosixListing(&parent, entry.Name, &walk));
+    std::unique_ptr<PosixListing> child;
+    try {
+        child.reset(new PosixListing(&parent, entry.Name, parent.walk_));
+    } catch (...) {
+        close(fd);
+        throw;
+    }
     if (!child->Attach(fd, self, readAhead ? &ahead : nullptr)) {
         return nullptr;
     }
@@ -232,22 +276,27 @@ bool PosixListing::Reopen(int childFd) {
         return false;
     }
     TakeDescriptor(fd);
+    ResumeReadAhead();
     return true;
 }
 
-int PosixListing::OpenFromAbove() const {
-    std::vector<const PosixListing*> closed;
-    const PosixListing* above = this;
-    for (; above != nullptr && above->fd_ < 0; above = above->parent_) {
-        closed.push_back(above);
+int PosixListing::OpenFromAbove() {
+    // The levels from the nearest open ancestor down to this one, through the chain, which
+    // holds every ancestor of a listing in it.
+    std::size_t first = depth_;
+    while (first > 0 && walk_->chain[first - 1]->fd_ < 0) {
+        --first;
     }
+    PosixListing* above = first > 0 ? walk_->chain[first - 1] : nullptr;
+    // Spilling what lies above the open ancestor leaves the descriptor opened from.
+    PosixListing& keep = above != nullptr ? *above : *this;
     int fd = -1;
-    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
-        const PosixListing& level = **it;
+    for (std::size_t depth = first; depth <= depth_; ++depth) {
+        const PosixListing& level = *walk_->chain[depth];
         const int next =
             level.parent_ == nullptr
-                ? open(level.name_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                : openat(fd >= 0 ? fd : above->fd_, level.name_.c_str(), kChildOpenFlags);
+                ? OpenAt(AT_FDCWD, level.name_.c_str(), keep, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                : OpenAt(fd >= 0 ? fd : above->fd_, level.name_.c_str(), keep);
         if (fd >= 0) {
             close(fd);
         }
@@ -263,6 +312,18 @@ int PosixListing::OpenFromAbove() const {
     return fd;
 }
 
+void PosixListing::ResumeReadAhead() {
+    if (walk_->readAhead == nullptr) {
+        return;
+    }
+    if (source_ != nullptr) {
+        walk_->readAhead->Reopen(source_, fd_);
+    } else if (spilled_) {
+        // Too long to hold when it was entered, it has been read into memory since.
+        RegisterTargets();
+    }
+}
+
 bool PosixListing::FreeDescriptor(PosixListing& keep) {
     // The open listings are the deepest levels in a row: looking further up finds none.
     PosixListing* shallowest = nullptr;
@@ -276,10 +337,12 @@ bool PosixListing::FreeDescriptor(PosixListing& keep) {
     return true;
 }
 
-int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep) {
+int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep, int flags) {
     int fd = -1;
-    while ((fd = openat(dirFd, name, kChildOpenFlags)) < 0) {
-        if ((errno != EMFILE && errno != ENFILE) || !FreeDescriptor(keep)) {
+    while ((fd = openat(dirFd, name, flags)) < 0) {
+        if ((errno != EMFILE && errno != ENFILE) ||
+            !(FreeDescriptor(keep) ||
+              (keep.walk_->readAhead != nullptr && keep.walk_->readAhead->GiveBack()))) {
             return -1;
         }
     }

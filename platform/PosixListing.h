@@ -6,6 +6,9 @@
 // sub-directories to give is opened again through its child's "..", checked to be the same
 // directory, so the walk's descriptors stay bounded at any depth. With read-ahead, a listing
 // is held in memory whole and its sub-directories are listed ahead by the walk's ReadAhead.
+// The walk's state lives as long as any of its listings, and a listing that goes first ends
+// every listing below it: a listing never reaches into a parent that is gone, whatever order
+// its owners release them in.
 
 #include <sys/stat.h>
 
@@ -51,13 +54,20 @@ class PosixListing final : public DirectoryListing {
     struct Walk {
         explicit Walk(MountFence f) : fence(std::move(f)) {}
         dev_t device = 0;
-        std::unordered_set<ino_t> openInodes;  // the chain of listings
+        std::unordered_set<ino_t> openInodes;  // of the listings judged to be in the walk
+        std::vector<PosixListing*> chain;      // the listings not ended, the root first
         MountFence fence;
         int descriptors = 0;
         std::unique_ptr<ReadAhead> readAhead;  // last, so that it ends first
     };
 
-    PosixListing(PosixListing* parent, std::string name, Walk* walk);
+    PosixListing(PosixListing* parent, std::string name, std::shared_ptr<Walk> walk);
+
+    // Ends every listing below this one, deepest first.
+    void EndBelow();
+    // Gives up the descriptor, the read-ahead and the place in the chain; returning: the walk
+    // goes back up to the parent, which is opened again if it was closed.
+    void End(bool returning);
 
     // Attaches an open descriptor (self: its look-up, when known); false when it cannot be
     // listed. ahead: its entries as read ahead, taken when they are of the directory opened.
@@ -75,21 +85,24 @@ class PosixListing final : public DirectoryListing {
     void CloseDescriptor();
     void Spill();
     // Opens this closed listing again from its child's descriptor (-1: none), or else from
-    // above; false when what is found is no longer this directory.
+    // above, and reads its remaining sub-directories ahead again; false when what is found is
+    // no longer this directory.
     bool Reopen(int childFd);
     // A new descriptor of this closed listing, opened name by name from the nearest open
     // ancestor or the root's path; -1 when a step is no longer the directory it was.
-    int OpenFromAbove() const;
+    int OpenFromAbove();
+    void ResumeReadAhead();
     // Gives back the descriptor of the shallowest open ancestor of keep; false if none is.
     static bool FreeDescriptor(PosixListing& keep);
-    // openat that gives back descriptors of keep's ancestors while the process has none left.
-    static int OpenAt(int dirFd, const char* name, PosixListing& keep);
+    // openat that, while the process has no descriptor left, gives back those of keep's open
+    // ancestors, then those the read-ahead holds.
+    static int OpenAt(int dirFd, const char* name, PosixListing& keep, int flags = kChildOpenFlags);
 
-    PosixListing* parent_;
-    std::unique_ptr<Walk> ownWalk_;  // the root's
-    Walk* walk_;
-    std::string name_;  // the root's is the path it was opened by
-    std::string path_;  // absolute, kept only while a mount point lies below (MountFence)
+    PosixListing* parent_;  // alive while this listing is in the chain
+    std::shared_ptr<Walk> walk_;
+    std::size_t depth_;  // the place in the walk's chain
+    std::string name_;   // the root's is the path it was opened by
+    std::string path_;   // absolute, kept only while a mount point lies below (MountFence)
     int fd_ = -1;
     DirectoryReader reader_;  // of fd_, until spilled
     struct stat self_ {};
@@ -97,6 +110,7 @@ class PosixListing final : public DirectoryListing {
     bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
     bool spilled_ = false;  // every remaining entry is in rest_
     bool failed_ = false;
+    bool ended_ = false;
     std::vector<FindData> rest_;  // served before the descriptor is read further
     std::size_t nextRest_ = 0;
     ReadAhead::Source* source_ = nullptr;

@@ -83,6 +83,7 @@ ReadAhead::Source* ReadAhead::Register(int fd, const struct stat& self,
     {
         const std::lock_guard lock(mutex_);
         sources_.push_back(std::move(source));
+        paused_ = false;
         generation_.fetch_add(1, std::memory_order_relaxed);
     }
     work_.notify_all();
@@ -93,6 +94,34 @@ void ReadAhead::Close(Source* source) {
     std::unique_lock lock(mutex_);
     source->fd = -1;
     done_.wait(lock, [source] { return source->opening == 0; });
+}
+
+void ReadAhead::Reopen(Source* source, int fd) {
+    {
+        const std::lock_guard lock(mutex_);
+        source->fd = fd;
+        paused_ = false;
+        generation_.fetch_add(1, std::memory_order_relaxed);
+    }
+    work_.notify_all();
+}
+
+bool ReadAhead::GiveBack() {
+    std::unique_lock lock(mutex_);
+    mostKept_ = 0;
+    paused_ = true;
+    const bool kept = kept_ > 0;
+    for (auto it = sources_.rbegin(); it != sources_.rend() && kept_ > 0; ++it) {
+        for (Job& job : (*it)->jobs) {
+            Drop(job);
+        }
+    }
+    if (kept) {
+        return true;
+    }
+    const bool running = running_ > 0;
+    done_.wait(lock, [this] { return running_ == 0; });
+    return running;
 }
 
 void ReadAhead::Unregister(Source* source) {
@@ -159,6 +188,9 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
 }
 
 ReadAhead::Job* ReadAhead::Pick(Source*& from) {
+    if (paused_) {
+        return nullptr;
+    }
     std::size_t nearer = 0;
     for (auto it = sources_.rbegin(); it != sources_.rend(); ++it) {
         Source& source = **it;
@@ -213,6 +245,7 @@ void ReadAhead::Work() {
 void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
                     DirectoryReader& reader) {
     job.state = Job::State::Listing;
+    ++running_;
     ++source.opening;
     ++source.listing;
     const int parentFd = source.fd;
@@ -230,6 +263,7 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
         ++kept_;
     }
     opened.Close();
+    --running_;
     --source.listing;
     job.state = listed ? Job::State::Done : Job::State::Left;
     source.bytes += job.bytes;

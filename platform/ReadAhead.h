@@ -70,6 +70,8 @@ class ReadAhead {
     Source* Register(int fd, const struct stat& self, std::vector<Target> targets);
     // The source's descriptor is about to close: nothing more is opened through it.
     void Close(Source* source);
+    // The closed source is open again as fd: what it has left to read is read ahead again.
+    void Reopen(Source* source, int fd);
     // Forgets the source and what was listed for it.
     void Unregister(Source* source);
     // The listing of the target at index, once it is done; false when it is not read ahead (a
@@ -79,6 +81,11 @@ class ReadAhead {
     // The count of threads the environment asks for: ZELK_READ_AHEAD, or the automatic count
     // for cores when it is unset or empty.
     static int ThreadsFromEnvironment(unsigned cores);
+
+    // The process has no descriptor left for the walk: closes those kept for it (none are kept
+    // from then on), or else waits until no thread holds one; the threads start nothing more
+    // until the walk registers or reopens a source. False when none was held.
+    bool GiveBack();
 
   private:
     struct Job;
@@ -98,8 +105,10 @@ class ReadAhead {
     std::condition_variable work_;  // the threads wait for jobs
     std::condition_variable done_;  // the walk waits for a job or a closing descriptor
     std::vector<std::unique_ptr<Source>> sources_;
-    const std::size_t mostKept_;
+    std::size_t mostKept_;
     std::size_t kept_ = 0;  // descriptors kept for the walk
+    int running_ = 0;       // jobs being opened and listed
+    bool paused_ = false;   // see GiveBack
     bool stopping_ = false;
     std::atomic<unsigned> generation_{0};  // changes whenever there may be more to pick
     DirectoryReader walkReader_;

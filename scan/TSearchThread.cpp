@@ -23,6 +23,28 @@ struct Level {
     bool started = false;
 };
 
+// The levels being walked. However the walk ends (a return, a stop, an error), they go deepest
+// first, so that a listing's parent is still there while the listing goes.
+class LevelStack {
+  public:
+    LevelStack() = default;
+    ~LevelStack() {
+        while (!levels_.empty()) {
+            levels_.pop_back();
+        }
+    }
+    LevelStack(const LevelStack&) = delete;
+    LevelStack& operator=(const LevelStack&) = delete;
+
+    bool empty() const { return levels_.empty(); }
+    Level& back() { return levels_.back(); }
+    void push_back(Level&& level) { levels_.push_back(std::move(level)); }
+    void pop_back() { levels_.pop_back(); }
+
+  private:
+    std::vector<Level> levels_;
+};
+
 // Folds a finished or abandoned child into the directory that lists it.
 void FoldChild(Level& parent, const TFileAttr& child) {
     parent.size += child.Size;
@@ -37,7 +59,7 @@ void FoldChild(Level& parent, const TFileAttr& child) {
 
 // A stop leaves every level being walked without its totals; their dates still take what was
 // seen, as returning through each level would.
-void Abandon(std::vector<Level>& levels) {
+void Abandon(LevelStack& levels) {
     while (!levels.empty()) {
         const TFileAttr& child = *levels.back().record;
         levels.pop_back();
@@ -132,7 +154,7 @@ void TSearchThread::Walk(TFileAttr& record) {
     }
     // The one place that reads a record's path: below it, paths grow and shrink with the walk.
     CurrentPath.assign(record.Path());
-    std::vector<Level> levels;
+    LevelStack levels;
     levels.push_back(Level{&record, files_->OpenRoot(Drive), CurrentPath.size(), record.Level});
     record.Unreadable = levels.back().listing == nullptr && Drive != 0;
     HardLinks linked;

@@ -10,20 +10,23 @@ class ScriptedListing : public DirectoryListing {
   public:
     ScriptedListing(std::unique_ptr<DirectoryListing> inner, std::string name,
                     const ScriptedService& script)
-        : inner_(std::move(inner)), name_(std::move(name)), script_(script) {
-        for (FindData entry; script_.SortByName && inner_->Next(entry);) {
-            sorted_.push_back(entry);
+        : inner_(std::move(inner)),
+          name_(std::move(name)),
+          script_(script),
+          sorted_(script_.SortByName || script_.SortedAnyway.count(name_) != 0) {
+        for (FindData entry; sorted_ && inner_->Next(entry);) {
+            entries_.push_back(entry);
         }
         // Last first: entries are taken from the back.
-        std::sort(sorted_.begin(), sorted_.end(),
+        std::sort(entries_.begin(), entries_.end(),
                   [](const FindData& a, const FindData& b) { return a.Name > b.Name; });
     }
 
     bool Next(FindData& entry) override {
-        const bool found = script_.SortByName ? !sorted_.empty() : inner_->Next(entry);
-        if (found && script_.SortByName) {
-            entry = std::move(sorted_.back());
-            sorted_.pop_back();
+        const bool found = sorted_ ? !entries_.empty() : inner_->Next(entry);
+        if (found && sorted_) {
+            entry = std::move(entries_.back());
+            entries_.pop_back();
         }
         if (found && script_.AfterEntry) {
             script_.AfterEntry(name_, entry.Name);
@@ -39,7 +42,8 @@ class ScriptedListing : public DirectoryListing {
     std::unique_ptr<DirectoryListing> inner_;
     std::string name_;
     const ScriptedService& script_;
-    std::vector<FindData> sorted_;
+    const bool sorted_;
+    std::vector<FindData> entries_;
 };
 
 std::unique_ptr<DirectoryListing> Wrap(std::unique_ptr<DirectoryListing> inner,
@@ -56,6 +60,9 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenRoot(char letter) {
 
 std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& parent,
                                                              const FindData& entry) {
+    if (BeforeOpen) {
+        BeforeOpen(entry.Name);
+    }
     if (FailListingOf.count(entry.Name) != 0) {
         return nullptr;
     }
@@ -65,6 +72,9 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& p
 
 std::uint32_t ScriptedService::GetCompressedFileSize(const std::string& path, const FindData& entry,
                                                      std::uint32_t& high) {
+    if (BeforeCompressedSize) {
+        BeforeCompressedSize(path);
+    }
     return UnreadableCompressed.count(path) != 0 ? 0xFFFFFFFFu
                                                  : real_.GetCompressedFileSize(path, entry, high);
 }

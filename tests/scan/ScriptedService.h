@@ -1,6 +1,7 @@
 #pragma once
 // A listing service over the real one that lists in name order and lets a test fail chosen
-// listings, refuse compressed sizes and act while a chosen directory is being listed.
+// listings, refuse compressed sizes and act while a chosen directory is being listed, before a
+// directory is opened and before a compressed size is read.
 
 #include <functional>
 #include <set>
@@ -12,11 +13,16 @@ namespace zelk::test {
 
 class ScriptedService : public DirectoryService {
   public:
+    explicit ScriptedService(bool raiseDescriptorLimit = true) : real_(raiseDescriptorLimit) {}
+
     std::set<std::string> FailListingOf;         // directory names
     std::set<std::string> UnreadableCompressed;  // display paths
     // Runs on the worker after a directory returned an entry: (directory name, entry name).
     std::function<void(const std::string&, const std::string&)> AfterEntry;
+    std::function<void(const std::string&)> BeforeOpen;            // entry name
+    std::function<void(const std::string&)> BeforeCompressedSize;  // display path
     bool SortByName = true;
+    std::set<std::string> SortedAnyway;  // directory names listed in name order all the same
 
     std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,

@@ -1,0 +1,198 @@
+// Guards a parent that the walk closed while it went deep (its entries read into memory) and
+// opened again on the way back: its remaining sub-directories are still read ahead, and when
+// the process has no descriptor left at that reopen, those the read-ahead keeps are given back,
+// so no remaining sub-directory is counted unreadable.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "ScanTestSupport.h"
+#include "ScriptedService.h"
+#include "platform/PosixListing.h"
+
+namespace zelk::test {
+namespace {
+
+// Deep enough below the parent that the walk's descriptors run out and the parent is closed.
+constexpr int kChain = PosixListing::kOpenLevels + 6;
+
+// The sub-directories of path in the order its listing gives them.
+std::vector<std::string> SubdirectoriesInOrder(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(path.c_str());
+    while (const dirent* d = dir != nullptr ? readdir(dir) : nullptr) {
+        struct stat st {};
+        const std::string name = d->d_name;
+        if (name != "." && name != ".." && fstatat(dirfd(dir), d->d_name, &st, 0) == 0 &&
+            S_ISDIR(st.st_mode)) {
+            names.push_back(name);
+        }
+    }
+    if (dir != nullptr) {
+        closedir(dir);
+    }
+    return names;
+}
+
+void MakeChain(const TempTree& tree, std::string relative, int depth) {
+    for (int i = 0; i < depth; ++i, relative += "/x") {
+        tree.MakeDir(relative);
+    }
+}
+
+// The names in directory of the directories this process holds open.
+std::set<std::string> OpenBelow(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::read_symlink(fd.path(), error);
+        if (!error && target.parent_path() == directory) {
+            names.insert(target.filename());
+        }
+    }
+    return names;
+}
+
+// Waits for what other threads do, never longer than a generous bound.
+template <typename Condition>
+bool WaitFor(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    return done();
+}
+
+// Takes every descriptor the process has left, until Release.
+class DescriptorHog {
+  public:
+    explicit DescriptorHog(const std::string& directory)
+        : fd_(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~DescriptorHog() {
+        Release();
+        close(fd_);
+    }
+    void Take() {
+        for (int fd; (fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0)) >= 0;) {
+            taken_.push_back(fd);
+        }
+    }
+    void Release() {
+        for (const int fd : taken_) {
+            close(fd);
+        }
+        taken_.clear();
+    }
+    std::size_t Taken() const { return taken_.size(); }
+
+  private:
+    int fd_;
+    std::vector<int> taken_;
+};
+
+class ReopenedParent : public ::testing::Test {
+  protected:
+    // The brief of the walk without read-ahead, for the same tree.
+    std::string Plain() {
+        ScanOptions options{'c', nullptr, &files};
+        options.ReadAheadThreads = 0;
+        return Brief(*Scan(options));
+    }
+
+    TempTree tree;
+    ScriptedService files{false};
+};
+
+TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
+    // Too long to hold whole when it is entered: only its reopen can have it read ahead.
+    tree.MakeDir("p");
+    for (int i = 0; i < 6; ++i) {
+        tree.MakeDir("p/e" + std::to_string(i));
+        tree.WriteFile("p/e" + std::to_string(i) + "/f", i + 1);
+    }
+    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+        tree.WriteFile("p/f" + std::to_string(i), 0);
+    }
+    const std::vector<std::string> order = SubdirectoriesInOrder(tree.PathOf("p"));
+    ASSERT_EQ(order.size(), 6u);
+    MakeChain(tree, "p/" + order[0] + "/x", kChain);
+    const std::set<std::string> remaining(order.begin() + 1, order.end());
+    const std::string plain = Plain();
+
+    files.SortByName = false;
+    bool readAhead = false;
+    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+        if (dir == "p" && name == order[1]) {
+            readAhead = WaitFor(
+                [&] { return std::ranges::includes(OpenBelow(tree.PathOf("p")), remaining); });
+        }
+    };
+    ScanOptions options{'c', nullptr, &files};
+    options.ReadAheadThreads = 1;
+    EXPECT_EQ(Brief(*Scan(options)), plain);
+    EXPECT_TRUE(readAhead) << "no descriptor kept for every remaining sub-directory";
+}
+
+TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable) {
+    for (int i = 0; i < 8; ++i) {
+        tree.MakeDir("d" + std::to_string(i));
+    }
+    const std::vector<std::string> top = SubdirectoriesInOrder(tree.Root());
+    const std::string parent = top[0];
+    tree.MakeDir(parent + "/e0");
+    tree.MakeDir(parent + "/e1");
+    const std::vector<std::string> below = SubdirectoriesInOrder(tree.PathOf(parent));
+    const std::string deep = parent + "/" + below[0];
+    // Longer than the read-ahead lists: the walk itself must open it after the reopen.
+    const std::string after = parent + "/" + below[1];
+    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+        tree.WriteFile(after + "/f" + std::to_string(i), 1);
+    }
+    MakeChain(tree, deep + "/a", kChain);
+    tree.WriteFile(deep + "/z", 1);
+    rlimit saved{};
+    getrlimit(RLIMIT_NOFILE, &saved);
+    const rlimit lowered{static_cast<rlim_t>(OpenDescriptors() + 100), saved.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &lowered);
+    const std::string plain = Plain();
+
+    files.SortByName = false;
+    files.SortedAnyway = {below[0]};  // "a" and its chain before "z"
+    const std::set<std::string> others(top.begin() + 1, top.end());
+    bool kept = false;
+    DescriptorHog hog(tree.Root());
+    files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+        if (dir == below[0] && name == "a") {
+            // The read-ahead keeps some of the root's other sub-directories open for the walk.
+            kept = WaitFor([&] {
+                const std::set<std::string> open = OpenBelow(tree.Root());
+                return std::ranges::any_of(others, [&](const auto& n) { return open.count(n); });
+            });
+        } else if (dir == below[0] && name == "z") {
+            hog.Take();  // the parent is closed now, and is opened again next
+        }
+    };
+    ScanOptions options{'c', nullptr, &files};
+    options.ReadAheadThreads = 1;
+    const std::string walked = Brief(*Scan(options));
+    const std::size_t taken = hog.Taken();
+    hog.Release();
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_TRUE(kept);
+    EXPECT_GT(taken, 0u);
+    EXPECT_EQ(walked, plain);
+}
+
+}  // namespace
+}  // namespace zelk::test
