@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "app/ErrorGuard.h"
+#include "app/GraphPage.h"
 #include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
 #include "platform/VolumeTable.h"
@@ -91,6 +92,7 @@ void ScanFileControl::OpenDone() {
         if (done->Error) {
             std::rethrow_exception(done->Error);
         }
+        form_.Graph->TreeDropping();
         form_.RootAttr = std::move(done->Result.Root);
         ShownRootName = std::move(done->Result.RootName);
         form_.StatusBar1->SetSimpleText("読込完了: " + done->File);

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <vector>
 
 #include "app/NodeTextDelegate.h"
 
@@ -33,6 +34,28 @@ TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), model_(new TreeNodeMo
     colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Base));
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText, colours.color(QPalette::Text));
     setPalette(colours);
+}
+
+void TTreeView::SelectNode(TTreeNode* node) {
+    model_->FlushChanges();  // indices exist only once the view knows of the listing
+    const QModelIndex index = model_->IndexOf(node);
+    if (!index.isValid()) {
+        return;
+    }
+    std::vector<TTreeNode*> ancestors;
+    for (TTreeNode* up = node->Parent(); up != nullptr; up = up->Parent()) {
+        ancestors.push_back(up);
+    }
+    setCurrentIndex(index);
+    if (ancestors.size() > static_cast<std::size_t>(kExpandDepth)) {
+        return;  // scrolling to it would expand them all too
+    }
+    // With a layout pending, each expansion is only remembered: one layout follows.
+    scheduleDelayedItemsLayout();
+    for (auto up = ancestors.rbegin(); up != ancestors.rend(); ++up) {
+        expand(model_->IndexOf(*up));
+    }
+    scrollTo(index);
 }
 
 void TTreeView::mousePressEvent(QMouseEvent* event) {

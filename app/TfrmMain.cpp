@@ -7,6 +7,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/GraphPage.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
@@ -48,10 +49,14 @@ TfrmMain::TfrmMain(int textHeight)
     BuildMainForm(*this, textHeight);
     WireMainForm(*this);
     ScanFiles = std::make_unique<ScanFileControl>(*this);
+    Graph = new GraphPage(*TabSheet2, *PaintBox1, *TreeView1, *graphIndex_);
+    Graph->ShownRoot = [this] { return RootAttr.get(); };
+    Graph->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
     InstallSizeBasis(this);
 }
 
 TfrmMain::~TfrmMain() {
+    Graph->ShownRoot = {};  // the page goes with the controls, after the records
     // A window that goes without a close ends its scan the same way, before its controls go.
     if (SearchThread != nullptr) {
         SearchThread->StatusBar = nullptr;
@@ -199,6 +204,7 @@ bool TfrmMain::SortPending() const {
 void TfrmMain::DropPendingSort() {
     sorting_->Drop();
     graphIndex_->Clear();
+    Graph->TreeDropping();
     TreeView1->Model().Finish();  // a listing still being added reads the records too
 }
 
@@ -216,6 +222,7 @@ void TfrmMain::RefreshTree() {
     ClearNodes(*TreeView1);
     graphIndex_->Clear();
     AddNodes(*RootAttr, nullptr);
+    Graph->TreeChanged();
     PaintBox1->Invalidate();
 }
 
@@ -230,8 +237,7 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(), RootAttr.get(),
-               graphIndex_.get());
+    Graph->Paint();
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

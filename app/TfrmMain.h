@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace zelk {
 
+class GraphPage;
 class ScanFileControl;
 class SteppedSort;
 class TDriveComboBox;
@@ -61,6 +62,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider {
     std::string SortKey;
     // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window).
     std::unique_ptr<ScanFileControl> ScanFiles;
+    // The graph page's scrolling, zoom, selection, mouse and keys.
+    GraphPage* Graph = nullptr;
 
     void btnStartClick();
     void btnStopClick();

@@ -1,0 +1,393 @@
+#include "app/GraphPage.h"
+
+#include <QBoxLayout>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+
+#include "app/ErrorGuard.h"
+#include "app/GraphLayout.h"
+#include "app/GraphPainter.h"
+#include "app/GraphPathStrip.h"
+#include "app/TPaintBox.h"
+#include "app/TTreeView.h"
+#include "app/TreeListing.h"
+#include "app/WideListIndex.h"
+#include "scan/RealPath.h"
+
+namespace zelk {
+namespace {
+
+// A readable column: about eight average characters and the label's outline and gap.
+constexpr int kColumnChars = 8;
+constexpr int kLabelMargin = 3;
+// One notch of the wheel moves one column.
+constexpr int kNotch = 120;
+
+QString Display(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The colour index the record's path gives it in the drive's picture.
+int PathColour(const TFileAttr& record) {
+    std::size_t sum = 0;
+    for (const TFileAttr* up = &record; up->Parent != nullptr; up = up->Parent) {
+        sum = (sum + ChildIndex(*up) % 8) % 8;
+    }
+    return static_cast<int>(sum);
+}
+
+}  // namespace
+
+GraphPage::GraphPage(QWidget& page, TPaintBox& surface, TTreeView& tree, WideListIndex& index)
+    : QObject(&page),
+      page_(page),
+      surface_(surface),
+      tree_(tree),
+      index_(index),
+      strip_(new GraphPathStrip(&page)),
+      scroll_(new QScrollBar(Qt::Horizontal, &page)),
+      description_(surface.accessibleDescription()) {
+    if (auto* column = qobject_cast<QBoxLayout*>(page.layout())) {
+        column->insertWidget(0, strip_);
+        column->addWidget(scroll_);
+    }
+    scroll_->setVisible(false);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    surface_.setFocusPolicy(Qt::StrongFocus);
+    surface_.setMouseTracking(true);
+    surface_.installEventFilter(this);
+    page_.installEventFilter(this);
+    strip_->OnPick = [this](const TFileAttr& record) { Zoom(&record); };
+    connect(scroll_, &QScrollBar::valueChanged, this, [this] { surface_.Invalidate(); });
+    connect(tree_.selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { Guarded([this] { TreeCurrentChanged(); }); });
+}
+
+GraphPage::~GraphPage() = default;
+
+int GraphPage::MinColumnWidth() const {
+    return kColumnChars * QFontMetrics(surface_.font()).averageCharWidth() + kLabelMargin;
+}
+
+const TFileAttr* GraphPage::Shown() const {
+    const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
+    if (root == nullptr || !root->Searched) {
+        return nullptr;
+    }
+    return zoom_ != nullptr ? zoom_ : root;
+}
+
+GraphLayout GraphPage::Layout() const {
+    return GraphLayout(*Shown(), zoom_ != nullptr ? zoomColour_ : 0, surface_.Width(),
+                       surface_.Height(), MinColumnWidth(), &index_);
+}
+
+void GraphPage::Paint() {
+    if (Shown() == nullptr) {
+        return;
+    }
+    GraphLayout layout = Layout();
+    const int scroll =
+        static_cast<int>(std::min<std::int64_t>(scroll_->value(), layout.GraphWidth()));
+    GraphPainter painter(surface_.Canvas(), layout, scroll, surface_.Width());
+    painter.Paint();
+    GraphBar bar{};
+    if (selected_ != nullptr && layout.BarOf(*selected_, bar)) {
+        painter.DrawOutline(bar);
+    }
+}
+
+void GraphPage::UpdateRange() {
+    const TFileAttr* shown = Shown();
+    std::int64_t range = 0;
+    int column = 1;
+    if (shown != nullptr) {
+        const GraphLayout layout = Layout();
+        range = std::clamp<std::int64_t>(layout.GraphWidth() - surface_.Width(), 0, INT_MAX);
+        column = std::max(layout.ColumnWidth(), 1);
+    }
+    scroll_->setRange(0, static_cast<int>(range));
+    scroll_->setSingleStep(column);
+    scroll_->setPageStep(std::max(surface_.Width(), 1));
+    // Only a graph wider than the page has one: otherwise the page is as it always was.
+    scroll_->setVisible(range > 0);
+}
+
+void GraphPage::ScrollTo(const TFileAttr& record) {
+    const TFileAttr* shown = Shown();
+    if (shown == nullptr) {
+        return;
+    }
+    const GraphLayout layout = Layout();
+    const std::int64_t left =
+        static_cast<std::int64_t>(layout.LevelOf(record)) * layout.ColumnWidth();
+    const std::int64_t right = left + layout.ColumnWidth();
+    if (left < scroll_->value()) {
+        scroll_->setValue(static_cast<int>(std::max<std::int64_t>(left, 0)));
+    } else if (right > static_cast<std::int64_t>(scroll_->value()) + surface_.Width()) {
+        scroll_->setValue(
+            static_cast<int>(std::min<std::int64_t>(right - surface_.Width(), scroll_->maximum())));
+    }
+}
+
+void GraphPage::Select(const TFileAttr* record, bool inTree) {
+    selected_ = record;
+    if (record != nullptr && inTree && ShownRoot && ShownRoot() != nullptr) {
+        selecting_ = true;
+        tree_.SelectNode(NodeOf(tree_, *ShownRoot(), *record));
+        selecting_ = false;
+    }
+    if (record != nullptr && page_.isVisible()) {
+        ScrollTo(*record);
+    }
+    Described();
+    surface_.Invalidate();
+}
+
+void GraphPage::Zoom(const TFileAttr* record) {
+    const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
+    zoom_ = record == root ? nullptr : record;
+    zoomColour_ = zoom_ != nullptr ? PathColour(*zoom_) : 0;
+    strip_->ShowPath(root, zoom_);
+    UpdateRange();
+    scroll_->setValue(0);
+    if (selected_ != nullptr && zoom_ != nullptr) {
+        // A selection outside the picture is dropped, so the keys start from the picture.
+        const TFileAttr* up = selected_;
+        while (up != nullptr && up != zoom_) {
+            up = up->Parent;
+        }
+        if (up == nullptr) {
+            Select(zoom_);
+        }
+    }
+    surface_.Invalidate();
+}
+
+void GraphPage::Described() {
+    const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
+    surface_.setAccessibleDescription(selected_ != nullptr && root != nullptr
+                                          ? Display(NodeText(*selected_, *root))
+                                          : description_);
+}
+
+QString GraphPage::ToolTipOf(const TFileAttr& record) const {
+    const TFileAttr& root = *ShownRoot();
+    return Display(RealPathOf(ShownRootPath ? ShownRootPath() : std::string(), root, record)) +
+           QLatin1Char('\n') + Display(NodeText(record, root));
+}
+
+const TFileAttr* GraphPage::RecordAt(QPoint point) {
+    if (Shown() == nullptr) {
+        return nullptr;
+    }
+    GraphLayout layout = Layout();
+    const std::int64_t x = static_cast<std::int64_t>(point.x()) + scroll_->value();
+    if (point.x() < 0 || layout.ColumnWidth() <= 0) {
+        return nullptr;
+    }
+    return layout.RecordAt(static_cast<int>(std::min<std::int64_t>(
+                               x / layout.ColumnWidth(), static_cast<std::int64_t>(INT_MAX))),
+                           point.y());
+}
+
+void GraphPage::TreeCurrentChanged() {
+    const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
+    if (selecting_ || root == nullptr || !root->Searched) {
+        return;
+    }
+    const TTreeNode* node = tree_.Model().NodeOf(tree_.currentIndex());
+    Select(node != nullptr ? RecordOf(*root, *node) : nullptr, false);
+}
+
+bool GraphPage::KeyPressed(int key, bool alt) {
+    const TFileAttr* shown = Shown();
+    if (shown == nullptr) {
+        return false;
+    }
+    const TFileAttr* at = selected_;
+    const TFileAttr* up = at;
+    while (up != nullptr && up != shown) {
+        up = up->Parent;
+    }
+    const bool inside = up != nullptr;
+    switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down: {
+            if (!inside || at == shown) {
+                Select(shown);
+                return true;
+            }
+            const auto& siblings = at->Parent->Children;
+            const std::size_t i = ChildIndex(*at);
+            const std::size_t next = key == Qt::Key_Up ? i - 1 : i + 1;
+            if ((key == Qt::Key_Up && i == 0) || next >= siblings.size()) {
+                return true;
+            }
+            Select(siblings[next].get());
+            return true;
+        }
+        case Qt::Key_Left:
+            if (alt) {
+                Zoom(shown->Parent);
+            } else {
+                Select(inside && at != shown ? at->Parent : shown);
+            }
+            return true;
+        case Qt::Key_Right:
+            if (!inside) {
+                Select(shown);
+            } else if (!at->Children.empty()) {
+                Select(at->Children.front().get());
+            }
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (inside) {
+                Zoom(at);
+            }
+            return true;
+        case Qt::Key_Backspace:
+            Zoom(shown->Parent != nullptr ? shown->Parent : shown);
+            return true;
+        case Qt::Key_Home:
+            Zoom(nullptr);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool GraphPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &page_) {
+        if (event->type() == QEvent::Show && selected_ != nullptr) {
+            Guarded([this] { ScrollTo(*selected_); });
+        }
+        return false;
+    }
+    if (watched != &surface_) {
+        return false;
+    }
+    bool taken = false;
+    Guarded([&] {
+        switch (event->type()) {
+            case QEvent::Resize:
+                UpdateRange();
+                break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                auto* mouse = static_cast<QMouseEvent*>(event);
+                if (mouse->button() != Qt::LeftButton) {
+                    break;
+                }
+                surface_.setFocus(Qt::MouseFocusReason);
+                const TFileAttr* record = RecordAt(mouse->position().toPoint());
+                if (record != nullptr) {
+                    Select(record);
+                    if (event->type() == QEvent::MouseButtonDblClick) {
+                        Zoom(record);
+                    }
+                }
+                taken = true;
+                break;
+            }
+            case QEvent::ToolTip: {
+                auto* help = static_cast<QHelpEvent*>(event);
+                const TFileAttr* record = RecordAt(help->pos());
+                if (record != nullptr) {
+                    QToolTip::showText(help->globalPos(), ToolTipOf(*record), &surface_);
+                } else {
+                    QToolTip::hideText();
+                }
+                taken = true;
+                break;
+            }
+            case QEvent::Wheel: {
+                auto* wheel = static_cast<QWheelEvent*>(event);
+                int delta = wheel->angleDelta().x();
+                if (delta == 0 && (wheel->modifiers() & Qt::ShiftModifier) != 0) {
+                    delta = wheel->angleDelta().y();
+                }
+                if (delta != 0) {
+                    const long long step =
+                        static_cast<long long>(delta) * scroll_->singleStep() / kNotch;
+                    scroll_->setValue(static_cast<int>(std::clamp<long long>(
+                        scroll_->value() - step, scroll_->minimum(), scroll_->maximum())));
+                    taken = true;
+                }
+                break;
+            }
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                taken = KeyPressed(key->key(), (key->modifiers() & Qt::AltModifier) != 0);
+                break;
+            }
+            default:
+                break;
+        }
+    });
+    return taken;
+}
+
+std::vector<std::string> GraphPage::NamesOf(const TFileAttr* record) const {
+    std::vector<std::string> names;
+    for (const TFileAttr* up = record; up != nullptr && up->Parent != nullptr; up = up->Parent) {
+        names.push_back(up->Name.Str());
+    }
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+const TFileAttr* GraphPage::Resolve(const std::vector<std::string>& names) const {
+    const TFileAttr* record = ShownRoot ? ShownRoot() : nullptr;
+    for (const std::string& name : names) {
+        if (record == nullptr) {
+            break;
+        }
+        const auto& children = record->Children;
+        const auto found =
+            std::find_if(children.begin(), children.end(),
+                         [&name](const auto& child) { return child->Name.View() == name; });
+        record = found != children.end() ? found->get() : nullptr;
+    }
+    return record;
+}
+
+void GraphPage::TreeDropping() {
+    if (!remembered_) {
+        zoomRemembered_ = zoom_ != nullptr;
+        selectedRemembered_ = selected_ != nullptr;
+        zoomNames_ = NamesOf(zoom_);
+        selectedNames_ = NamesOf(selected_);
+        remembered_ = true;
+    }
+    zoom_ = nullptr;
+    selected_ = nullptr;
+    strip_->ShowPath(nullptr, nullptr);
+    Described();
+    UpdateRange();
+}
+
+void GraphPage::TreeChanged() {
+    if (remembered_) {
+        remembered_ = false;
+        zoom_ = zoomRemembered_ ? Resolve(zoomNames_) : nullptr;
+        selected_ = selectedRemembered_ ? Resolve(selectedNames_) : nullptr;
+        zoomNames_.clear();
+        selectedNames_.clear();
+    }
+    const int scroll = scroll_->value();
+    Zoom(zoom_);  // the path's colour may have changed with the order
+    scroll_->setValue(scroll);
+    Described();
+}
+
+}  // namespace zelk
