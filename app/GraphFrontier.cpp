@@ -1,22 +1,39 @@
 #include "app/GraphFrontier.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace zelk {
 
 void GraphFrontier::Key(const TFileAttr* root, int height, bool compressed) {
-    if (root != root_ || height != height_ || compressed != compressed_) {
-        Clear();
-        root_ = root;
-        height_ = height;
-        compressed_ = compressed;
+    const auto same = [&](const Graph& graph) {
+        return graph.root == root && graph.height == height && graph.compressed == compressed;
+    };
+    if (!graphs_.empty() && same(graphs_.back())) {
+        return;
     }
+    const auto found = std::find_if(graphs_.begin(), graphs_.end(), same);
+    Graph graph;
+    if (found != graphs_.end()) {
+        graph = std::move(*found);
+        graphs_.erase(found);
+    } else {
+        graph.root = root;
+        graph.height = height;
+        graph.compressed = compressed;
+        if (graphs_.size() == kRoots) {
+            graphs_.erase(graphs_.begin());
+        }
+    }
+    graphs_.push_back(std::move(graph));
 }
 
 const std::vector<GraphBar>* GraphFrontier::Nearest(int level, int& keptLevel) const {
-    auto found = columns_.upper_bound(level);
-    if (found == columns_.begin()) {
+    if (graphs_.empty()) {
+        return nullptr;
+    }
+    const auto& columns = graphs_.back().columns;
+    auto found = columns.upper_bound(level);
+    if (found == columns.begin()) {
         return nullptr;
     }
     --found;
@@ -25,25 +42,22 @@ const std::vector<GraphBar>* GraphFrontier::Nearest(int level, int& keptLevel) c
 }
 
 void GraphFrontier::Keep(int level, const std::vector<GraphBar>& bars) {
-    if (columns_.contains(level)) {
+    if (graphs_.empty()) {
         return;
     }
-    columns_.emplace(level, bars);
-    if (level % kStride == 0) {
+    Graph& graph = graphs_.back();
+    if (!graph.columns.emplace(level, bars).second || level % kStride == 0) {
         return;
     }
-    recent_.push_back(level);
-    if (recent_.size() > kRecent) {
-        columns_.erase(recent_.front());
-        recent_.erase(recent_.begin());
+    graph.recent.push_back(level);
+    if (graph.recent.size() > kRecent) {
+        graph.columns.erase(graph.recent.front());
+        graph.recent.erase(graph.recent.begin());
     }
 }
 
 void GraphFrontier::Clear() {
-    columns_.clear();
-    recent_.clear();
-    root_ = nullptr;
-    height_ = -1;
+    graphs_.clear();
 }
 
 }  // namespace zelk

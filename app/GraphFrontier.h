@@ -24,7 +24,9 @@ class GraphFrontier {
     static constexpr int kStride = 1024;
     static constexpr std::size_t kRecent = 32;
 
-    // Forgets every column unless they were made for the same shown root, height and basis.
+    // Makes the columns of this shown root, height and basis the ones read and kept; those of
+    // a few others stay too, so zooming in and out again starts from what was kept.
+    static constexpr std::size_t kRoots = 4;
     void Key(const TFileAttr* root, int height, bool compressed);
     // The kept column nearest at or left of level, or nullptr.
     const std::vector<GraphBar>* Nearest(int level, int& keptLevel) const;
@@ -32,11 +34,14 @@ class GraphFrontier {
     void Clear();
 
   private:
-    const TFileAttr* root_ = nullptr;
-    int height_ = -1;
-    bool compressed_ = false;
-    std::map<int, std::vector<GraphBar>> columns_;
-    std::vector<int> recent_;  // kept levels off the stride, oldest first
+    struct Graph {
+        const TFileAttr* root = nullptr;
+        int height = -1;
+        bool compressed = false;
+        std::map<int, std::vector<GraphBar>> columns;
+        std::vector<int> recent;  // kept levels off the stride, oldest first
+    };
+    std::vector<Graph> graphs_;  // the one in use last
 };
 
 }  // namespace zelk

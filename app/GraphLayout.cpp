@@ -18,7 +18,7 @@ int MixedColour(int colour, std::size_t child) {
 }  // namespace
 
 GraphLayout::GraphLayout(const TFileAttr& root, int rootColour, int width, int height,
-                         int minColumn, WideListIndex* index)
+                         int minColumn, WideListIndex* index, std::size_t work)
     : root_(root),
       rootColour_(((rootColour % kColours) + kColours) % kColours),
       width_(width),
@@ -30,7 +30,8 @@ GraphLayout::GraphLayout(const TFileAttr& root, int rootColour, int width, int h
                                                               static_cast<std::int64_t>(levels_))),
                             minColumn)),
       index_(index),
-      frontier_(index != nullptr ? index->Frontier() : own_) {
+      frontier_(index != nullptr ? index->Frontier() : own_),
+      budget_(work) {
     frontier_.Key(&root_, height_, compressed_);
 }
 
@@ -88,9 +89,9 @@ bool GraphLayout::Next(Children& children, GraphBar& child) const {
     return false;
 }
 
-const std::vector<GraphBar>& GraphLayout::BarsAt(int level) {
+const std::vector<GraphBar>* GraphLayout::BarsAt(int level) {
     if (level == columnLevel_) {
-        return column_;
+        return &column_;
     }
     int at = 0;
     const std::vector<GraphBar>* kept = frontier_.Nearest(level, at);
@@ -105,14 +106,22 @@ const std::vector<GraphBar>& GraphLayout::BarsAt(int level) {
         frontier_.Keep(0, column_);
     }
     std::vector<GraphBar> next;
+    std::size_t spent = 0;
     while (at < level && !column_.empty()) {
+        if (spent > budget_) {
+            frontier_.Keep(at, column_);  // the next call goes on from here
+            columnLevel_ = -1;
+            return nullptr;
+        }
         next.clear();
         // Bottom bar first and each bar's children bottom up: the column comes out reversed.
         for (auto bar = column_.rbegin(); bar != column_.rend(); ++bar) {
             Children children = ChildrenOf(*bar);
+            const std::size_t listed = children.unvisited;
             for (GraphBar child{}; Next(children, child);) {
                 next.push_back(child);
             }
+            spent += 1 + (listed - children.unvisited) / (children.runs != nullptr ? 64 : 1);
         }
         std::reverse(next.begin(), next.end());
         column_.swap(next);
@@ -126,14 +135,18 @@ const std::vector<GraphBar>& GraphLayout::BarsAt(int level) {
     }
     frontier_.Keep(level, column_);
     columnLevel_ = level;
-    return column_;
+    return &column_;
 }
 
 const TFileAttr* GraphLayout::RecordAt(int level, int y) {
     if (level < 0 || level >= levels_) {
         return nullptr;
     }
-    const std::vector<GraphBar>& bars = BarsAt(level);
+    const std::vector<GraphBar>* column = BarsAt(level);
+    if (column == nullptr) {
+        return nullptr;
+    }
+    const std::vector<GraphBar>& bars = *column;
     auto after = std::upper_bound(bars.begin(), bars.end(), y,
                                   [](int at, const GraphBar& bar) { return at < bar.top; });
     if (after == bars.begin()) {
@@ -148,14 +161,12 @@ bool GraphLayout::BarOf(const TFileAttr& record, GraphBar& bar) {
     if (level < 0 || level >= levels_) {
         return false;
     }
-    const TFileAttr* up = &record;
-    while (up != nullptr && up != &root_) {
-        up = up->Parent;
-    }
-    if (up == nullptr) {
+    // A column holds only bars below the root: no walk up the record's path is needed.
+    const std::vector<GraphBar>* column = BarsAt(level);
+    if (column == nullptr) {
         return false;
     }
-    for (const GraphBar& candidate : BarsAt(level)) {
+    for (const GraphBar& candidate : *column) {
         if (candidate.record == &record) {
             bar = candidate;
             return true;

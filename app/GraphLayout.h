@@ -4,6 +4,7 @@
 // it. Columns never get narrower than a readable width: when the levels do not fit the page,
 // the graph is wider than the page. Work is done per column shown, not per record held.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,9 +18,11 @@ class GraphLayout {
   public:
     // root's bar fills height and is drawn in colour rootColour (its colour in the drive's
     // picture); width is the page's. index, when given, must belong to this tree; it also keeps
-    // columns from one layout to the next.
+    // columns from one layout to the next. work limits the children looked at per call of
+    // BarsAt, RecordAt and BarOf: a column further from the nearest kept one than that takes
+    // several calls, each keeping its progress, so no call holds the user interface for long.
     GraphLayout(const TFileAttr& root, int rootColour, int width, int height, int minColumn,
-                WideListIndex* index = nullptr);
+                WideListIndex* index = nullptr, std::size_t work = SIZE_MAX);
     // Its columns may be kept inside itself.
     GraphLayout(const GraphLayout&) = delete;
     GraphLayout& operator=(const GraphLayout&) = delete;
@@ -46,11 +49,13 @@ class GraphLayout {
     // The next child with a bar at least one pixel tall; false when there is none.
     bool Next(Children& children, GraphBar& child) const;
 
-    // Every bar of the column at level (0 is the root's), top to bottom.
-    const std::vector<GraphBar>& BarsAt(int level);
+    // Every bar of the column at level (0 is the root's), top to bottom; nullptr when the work
+    // limit was reached first.
+    const std::vector<GraphBar>* BarsAt(int level);
     // The record whose bar holds the point y of the column at level, or nullptr.
     const TFileAttr* RecordAt(int level, int y);
-    // False when record is not below the root or its bar is not one pixel tall.
+    // False when record is not below the root, its bar is not one pixel tall or the work limit
+    // was reached first.
     bool BarOf(const TFileAttr& record, GraphBar& bar);
 
   private:
@@ -69,6 +74,7 @@ class GraphLayout {
     GraphFrontier& frontier_;
     std::vector<GraphBar> column_;
     int columnLevel_ = -1;
+    std::size_t budget_;
 };
 
 }  // namespace zelk

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
@@ -30,18 +31,32 @@ constexpr int kColumnChars = 8;
 constexpr int kLabelMargin = 3;
 // One notch of the wheel moves one column.
 constexpr int kNotch = 120;
+// Children looked at per paint or hit test when far from the kept columns: a few milliseconds.
+constexpr std::size_t kWorkPerCall = 65536;
 
 QString Display(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The colour index the record's path gives it in the drive's picture.
-int PathColour(const TFileAttr& record) {
+// The sum of the colour steps from below up to record, modulo the eight colours.
+int PathColour(const TFileAttr& record, const TFileAttr* below = nullptr) {
     std::size_t sum = 0;
-    for (const TFileAttr* up = &record; up->Parent != nullptr; up = up->Parent) {
+    for (const TFileAttr* up = &record; up != below && up->Parent != nullptr; up = up->Parent) {
         sum = (sum + ChildIndex(*up) % 8) % 8;
     }
     return static_cast<int>(sum);
+}
+
+// Whether record is top or below it, walking no further up than their levels apart.
+bool Below(const TFileAttr& record, const TFileAttr& top) {
+    if (top.Parent == nullptr) {
+        return true;  // everything of the tree is below its root
+    }
+    const TFileAttr* up = &record;
+    while (up != nullptr && up->Level > top.Level) {
+        up = up->Parent;
+    }
+    return up == &top;
 }
 
 }  // namespace
@@ -87,7 +102,7 @@ const TFileAttr* GraphPage::Shown() const {
 
 GraphLayout GraphPage::Layout() const {
     return GraphLayout(*Shown(), zoom_ != nullptr ? zoomColour_ : 0, surface_.Width(),
-                       surface_.Height(), MinColumnWidth(), &index_);
+                       surface_.Height(), MinColumnWidth(), &index_, kWorkPerCall);
 }
 
 void GraphPage::Paint() {
@@ -98,10 +113,20 @@ void GraphPage::Paint() {
     const int scroll =
         static_cast<int>(std::min<std::int64_t>(scroll_->value(), layout.GraphWidth()));
     GraphPainter painter(surface_.Canvas(), layout, scroll, surface_.Width());
-    painter.Paint();
-    GraphBar bar{};
-    if (selected_ != nullptr && layout.BarOf(*selected_, bar)) {
-        painter.DrawOutline(bar);
+    bool done = painter.Paint();
+    const int column = std::max(layout.ColumnWidth(), 1);
+    const int level = selected_ != nullptr ? layout.LevelOf(*selected_) : -1;
+    if (done && level >= 0 && level < layout.Levels() && level >= scroll / column - 1 &&
+        level <= (scroll + surface_.Width()) / column) {
+        GraphBar bar{};
+        if (layout.BarOf(*selected_, bar)) {
+            painter.DrawOutline(bar);
+        }
+        done = layout.BarsAt(level) != nullptr;
+    }
+    if (!done) {
+        // Far from the kept columns: the rest comes in the next paints, a step in each.
+        QTimer::singleShot(0, this, [this] { surface_.Invalidate(); });
     }
 }
 
@@ -154,20 +179,28 @@ void GraphPage::Select(const TFileAttr* record, bool inTree) {
 
 void GraphPage::Zoom(const TFileAttr* record) {
     const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
-    zoom_ = record == root ? nullptr : record;
-    zoomColour_ = zoom_ != nullptr ? PathColour(*zoom_) : 0;
+    if (record == root) {
+        record = nullptr;
+    }
+    // The colour from what is known already where it can be: a deep path is long to walk.
+    int colour = 0;
+    GraphBar bar{};
+    if (record == nullptr) {
+        colour = 0;
+    } else if (zoom_ != nullptr && Below(*zoom_, *record)) {
+        colour = (zoomColour_ + 8 - PathColour(*zoom_, record)) % 8;
+    } else if (Shown() != nullptr && Layout().BarOf(*record, bar)) {
+        colour = bar.colour;
+    } else {
+        colour = PathColour(*record);
+    }
+    zoom_ = record;
+    zoomColour_ = colour;
     strip_->ShowPath(root, zoom_);
     UpdateRange();
     scroll_->setValue(0);
-    if (selected_ != nullptr && zoom_ != nullptr) {
-        // A selection outside the picture is dropped, so the keys start from the picture.
-        const TFileAttr* up = selected_;
-        while (up != nullptr && up != zoom_) {
-            up = up->Parent;
-        }
-        if (up == nullptr) {
-            Select(zoom_);
-        }
+    if (selected_ != nullptr && zoom_ != nullptr && !Below(*selected_, *zoom_)) {
+        Select(zoom_);  // the keys start from the picture
     }
     surface_.Invalidate();
 }
@@ -214,11 +247,7 @@ bool GraphPage::KeyPressed(int key, bool alt) {
         return false;
     }
     const TFileAttr* at = selected_;
-    const TFileAttr* up = at;
-    while (up != nullptr && up != shown) {
-        up = up->Parent;
-    }
-    const bool inside = up != nullptr;
+    const bool inside = at != nullptr && Below(*at, *shown);
     switch (key) {
         case Qt::Key_Up:
         case Qt::Key_Down: {

@@ -40,12 +40,17 @@ GraphPainter::GraphPainter(TCanvas& canvas, GraphLayout& layout, int scroll, int
     }
 }
 
-void GraphPainter::Paint() {
-    const std::vector<GraphBar> bars = layout_.BarsAt(firstLevel_);
+bool GraphPainter::Paint() {
+    const std::vector<GraphBar>* column = layout_.BarsAt(firstLevel_);
+    if (column == nullptr) {
+        return false;
+    }
+    const std::vector<GraphBar> bars = *column;
     // The lowest bar's subtree first, as the walk from the root would.
     for (auto bar = bars.rbegin(); bar != bars.rend(); ++bar) {
         DrawFrom(*bar);
     }
+    return true;
 }
 
 void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

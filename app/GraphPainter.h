@@ -33,8 +33,9 @@ class GraphPainter {
     std::int32_t BarHeight(const TFileAttr& record) const { return layout_.BarHeight(record); }
     int ColumnWidth() const { return layout_.ColumnWidth(); }
 
-    // Every column in sight.
-    void Paint();
+    // Every column in sight; false, with nothing painted, when the layout's work limit was
+    // reached before the first of them.
+    bool Paint();
     // The record's subtree, deepest bars first and the last child before its elder siblings,
     // then the record's own bar and label. Walks with a stack of its own, so any depth fits.
     void DrawAttr(const TFileAttr& record, int top, int colourIndex);
