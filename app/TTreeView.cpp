@@ -45,6 +45,9 @@ void TTreeView::SelectNode(TTreeNode* node) {
     std::vector<TTreeNode*> ancestors;
     for (TTreeNode* up = node->Parent(); up != nullptr; up = up->Parent()) {
         ancestors.push_back(up);
+        if (ancestors.size() > static_cast<std::size_t>(kExpandDepth)) {
+            break;
+        }
     }
     setCurrentIndex(index);
     if (ancestors.size() > static_cast<std::size_t>(kExpandDepth)) {
