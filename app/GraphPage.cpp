@@ -366,36 +366,10 @@ bool GraphPage::eventFilter(QObject* watched, QEvent* event) {
     return taken;
 }
 
-std::vector<std::string> GraphPage::NamesOf(const TFileAttr* record) const {
-    std::vector<std::string> names;
-    for (const TFileAttr* up = record; up != nullptr && up->Parent != nullptr; up = up->Parent) {
-        names.push_back(up->Name.Str());
-    }
-    std::reverse(names.begin(), names.end());
-    return names;
-}
-
-const TFileAttr* GraphPage::Resolve(const std::vector<std::string>& names) const {
-    const TFileAttr* record = ShownRoot ? ShownRoot() : nullptr;
-    for (const std::string& name : names) {
-        if (record == nullptr) {
-            break;
-        }
-        const auto& children = record->Children;
-        const auto found =
-            std::find_if(children.begin(), children.end(),
-                         [&name](const auto& child) { return child->Name.View() == name; });
-        record = found != children.end() ? found->get() : nullptr;
-    }
-    return record;
-}
-
 void GraphPage::TreeDropping() {
     if (!remembered_) {
-        zoomRemembered_ = zoom_ != nullptr;
-        selectedRemembered_ = selected_ != nullptr;
-        zoomNames_ = NamesOf(zoom_);
-        selectedNames_ = NamesOf(selected_);
+        zoomPath_.Remember(zoom_);
+        selectedPath_.Remember(selected_);
         remembered_ = true;
     }
     zoom_ = nullptr;
@@ -408,10 +382,9 @@ void GraphPage::TreeDropping() {
 void GraphPage::TreeChanged() {
     if (remembered_) {
         remembered_ = false;
-        zoom_ = zoomRemembered_ ? Resolve(zoomNames_) : nullptr;
-        selected_ = selectedRemembered_ ? Resolve(selectedNames_) : nullptr;
-        zoomNames_.clear();
-        selectedNames_.clear();
+        const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
+        zoom_ = zoomPath_.FindIn(root);
+        selected_ = selectedPath_.FindIn(root);
     }
     const int scroll = scroll_->value();
     Zoom(zoom_);  // the path's colour may have changed with the order

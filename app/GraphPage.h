@@ -9,8 +9,8 @@
 #include <QString>
 #include <functional>
 #include <string>
-#include <vector>
 
+#include "app/RememberedRecord.h"
 #include "scan/TFileAttr.h"
 
 class QEvent;
@@ -70,8 +70,6 @@ class GraphPage : public QObject {
     void UpdateRange();
     void ScrollTo(const TFileAttr& record);
     void Described();
-    std::vector<std::string> NamesOf(const TFileAttr* record) const;
-    const TFileAttr* Resolve(const std::vector<std::string>& names) const;
     GraphLayout Layout() const;
 
     QWidget& page_;
@@ -85,12 +83,10 @@ class GraphPage : public QObject {
     int zoomColour_ = 0;
     const TFileAttr* selected_ = nullptr;
     bool selecting_ = false;  // the tree's current node is being set from here
-    // Remembered across a change of the shown tree; empty names for none.
+    // Across a change of the shown tree.
     bool remembered_ = false;
-    std::vector<std::string> zoomNames_;
-    std::vector<std::string> selectedNames_;
-    bool zoomRemembered_ = false;
-    bool selectedRemembered_ = false;
+    RememberedRecord zoomPath_;
+    RememberedRecord selectedPath_;
 };
 
 }  // namespace zelk
