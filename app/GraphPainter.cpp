@@ -3,38 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <limits>
 #include <vector>
 
 #include "app/TCanvas.h"
-#include "runtime/CheckedMath.h"
-#include "scan/SizeBasis.h"
 
 namespace zelk {
 namespace {
 
 constexpr int kColours = 8;
-
-// Only the index modulo 8 picks a colour, so indices are kept reduced: a path of many wide
-// levels would overflow the plain sum.
-int ReducedIndex(long long index) {
-    const long long reduced = index % kColours;
-    return static_cast<int>(reduced < 0 ? reduced + kColours : reduced);
-}
-
-std::int32_t BarHeightWith(const TFileAttr& record, long double size, const TFileAttr& root,
-                           long double rootSize, int surfaceHeight) {
-    if (rootSize == 0) {
-        // An empty drive (or an empty compressed total) still shows its root.
-        return &record == &root ? surfaceHeight : 0;
-    }
-    if (size == rootSize) {
-        return surfaceHeight;  // exactly the full height, whatever the rounding of the quotient
-    }
-    const long double share = CheckedDivide(size * surfaceHeight, rootSize);
-    const long double limit = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(share, -limit, limit));
-}
 
 }  // namespace
 
@@ -43,110 +19,108 @@ QColor GraphColor(int index) {
         QColor(255, 255, 255), QColor(255, 0, 255), QColor(0, 255, 0), QColor(128, 128, 0),
         QColor(0, 0, 255),     QColor(0, 128, 0),   QColor(128, 0, 0), QColor(0, 0, 128),
     };
-    return colours[static_cast<std::size_t>(ReducedIndex(index))];
+    // Only the index modulo 8 picks a colour.
+    const int reduced = index % kColours;
+    return colours[static_cast<std::size_t>(reduced < 0 ? reduced + kColours : reduced)];
 }
 
 GraphPainter::GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root,
                            WideListIndex* index)
-    : canvas_(canvas),
-      height_(height),
-      compressed_(InstalledSizeBasis() != nullptr && InstalledSizeBasis()->CompressedBasis()),
-      rootSize_(root.GetSize()),
-      root_(root),
-      columnWidth_(static_cast<int>(
-          CheckedIntDivide(static_cast<std::int64_t>(width),
-                           static_cast<std::int64_t>(std::max(root.MaxLevel, 0)) + 1))),
-      index_(index) {}
+    : canvas_(canvas), own_(std::in_place, root, 0, width, height, 0, index), layout_(*own_) {}
 
-std::int32_t GraphPainter::BarHeight(const TFileAttr& record) const {
-    // The basis read once per paint: a root of a million children reads a million sizes.
-    return BarHeightWith(record, compressed_ ? record.CompressedSize : record.Size, root_,
-                         rootSize_, height_);
+GraphPainter::GraphPainter(TCanvas& canvas, GraphLayout& layout, int scroll, int visibleWidth)
+    : canvas_(canvas), layout_(layout), scroll_(scroll) {
+    const int column = layout.ColumnWidth();
+    if (column > 0) {
+        // One column more on the left: its label may reach into the first one in sight.
+        firstLevel_ = std::max(scroll / column - 1, 0);
+        lastLevel_ =
+            std::min((static_cast<std::int64_t>(scroll) + std::max(visibleWidth, 1) - 1) / column,
+                     static_cast<std::int64_t>(layout.Levels() - 1));
+    }
+}
+
+bool GraphPainter::Paint() {
+    const std::vector<GraphBar>* column = layout_.BarsAt(firstLevel_);
+    if (column == nullptr) {
+        return false;
+    }
+    const std::vector<GraphBar> bars = *column;
+    // The lowest bar's subtree first, as the walk from the root would.
+    for (auto bar = bars.rbegin(); bar != bars.rend(); ++bar) {
+        DrawFrom(*bar);
+    }
+    return true;
 }
 
 void GraphPainter::DrawAttr(const TFileAttr& record, int top, int colourIndex) {
-    struct Frame {
-        const TFileAttr* record;
-        int top;
-        int height;
-        int bottom;  // the lower edge of the part of the extent not yet given to children
-        int colour;
-        std::size_t unvisited;            // children still to draw, taken from the last
-        const std::vector<double>* runs;  // the run maxima of a wide list, or nullptr
-    };
-    const auto runsOf = [this](const TFileAttr& of) {
-        return index_ != nullptr ? index_->RunMaxima(of, compressed_) : nullptr;
-    };
     const int height = BarHeight(record);
-    if (height <= 0) {
-        return;  // no bar, no label, and every bar below is as empty
-    }
-    std::vector<Frame> stack;
-    stack.push_back({&record, top, height, top + height, ReducedIndex(colourIndex),
-                     record.Children.size(), runsOf(record)});
-    while (!stack.empty()) {
-        Frame& frame = stack.back();
-        if (frame.unvisited == 0 || frame.bottom == frame.top) {
-            // Nothing left of the extent for the remaining children: they would all be empty.
-            const Frame done = frame;
-            stack.pop_back();
-            DrawBar(*done.record, done.top, done.height, done.colour);
-            continue;
-        }
-        if (frame.runs != nullptr) {
-            // A run whose largest child gets no pixel is passed over whole.
-            const std::size_t first =
-                (frame.unvisited - 1) / WideListIndex::kRun * WideListIndex::kRun;
-            const TFileAttr& any = *frame.record->Children[first];
-            if (BarHeightWith(any, (*frame.runs)[first / WideListIndex::kRun], root_, rootSize_,
-                              height_) <= 0) {
-                frame.unvisited = first;
-                continue;
-            }
-        }
-        const std::size_t i = --frame.unvisited;
-        const TFileAttr& child = *frame.record->Children[i];
-        // Truncation alone keeps the children inside; the bound also holds against rounding.
-        const int childHeight = std::min(BarHeight(child), frame.bottom - frame.top);
-        if (childHeight <= 0) {
-            continue;
-        }
-        frame.bottom -= childHeight;
-        const Frame next{&child,
-                         frame.bottom,
-                         childHeight,
-                         frame.bottom + childHeight,
-                         ReducedIndex(static_cast<long long>(frame.colour) +
-                                      static_cast<long long>(i % kColours)),
-                         child.Children.size(),
-                         runsOf(child)};
-        stack.push_back(next);
+    if (height > 0) {
+        DrawFrom({&record, top, height, ((colourIndex % kColours) + kColours) % kColours});
     }
 }
 
-void GraphPainter::DrawBar(const TFileAttr& record, int top, int height, int colourIndex) {
-    const int x = static_cast<int>(static_cast<std::int64_t>(record.Level) * columnWidth_);
-    const QColor colour = GraphColor(colourIndex);
+void GraphPainter::DrawFrom(const GraphBar& bar) {
+    std::vector<GraphLayout::Children> stack;
+    const auto open = [&](const GraphBar& of) {
+        GraphLayout::Children children = layout_.ChildrenOf(of);
+        if (layout_.LevelOf(*of.record) >= lastLevel_) {
+            children.unvisited = 0;  // right of the part in sight
+        }
+        stack.push_back(children);
+    };
+    open(bar);
+    while (!stack.empty()) {
+        GraphBar child{};
+        if (layout_.Next(stack.back(), child)) {
+            open(child);
+            continue;
+        }
+        const GraphBar done = stack.back().parent;
+        stack.pop_back();
+        DrawBar(done);
+    }
+}
+
+int GraphPainter::Left(const TFileAttr& record) const {
+    return static_cast<int>(
+        static_cast<std::int64_t>(layout_.LevelOf(record)) * layout_.ColumnWidth() - scroll_);
+}
+
+void GraphPainter::DrawBar(const GraphBar& bar) {
+    const int x = Left(*bar.record);
+    const int columnWidth = layout_.ColumnWidth();
+    const QColor colour = GraphColor(bar.colour);
     canvas_.SetPenColor(colour);
     canvas_.SetBrushColor(colour);
     canvas_.SetBrushStyle(TBrushStyle::Solid);
-    canvas_.Rectangle(x, top, x + columnWidth_ - 1, top + height);
-    const std::string name = record.Name.Str();
-    if (canvas_.TextHeight(name) >= height) {
+    canvas_.Rectangle(x, bar.top, x + columnWidth - 1, bar.top + bar.height);
+    const std::string name = bar.record->Name.Str();
+    if (canvas_.TextHeight(name) >= bar.height) {
         return;
     }
     canvas_.SetBrushStyle(TBrushStyle::Clear);
     canvas_.SetFontColor(Qt::black);
-    canvas_.TextOut(x + 2, top + 2, name);
-    canvas_.TextOut(x, top, name);
-    canvas_.TextOut(x + 2, top, name);
-    canvas_.TextOut(x, top + 2, name);
+    canvas_.TextOut(x + 2, bar.top + 2, name);
+    canvas_.TextOut(x, bar.top, name);
+    canvas_.TextOut(x + 2, bar.top, name);
+    canvas_.TextOut(x, bar.top + 2, name);
     canvas_.SetFontColor(Qt::white);
-    canvas_.TextOut(x + 1, top + 1, name);
+    canvas_.TextOut(x + 1, bar.top + 1, name);
+}
+
+void GraphPainter::DrawOutline(const GraphBar& bar) {
+    const int x = Left(*bar.record);
+    const int right = x + layout_.ColumnWidth() - 1;
+    canvas_.SetBrushStyle(TBrushStyle::Clear);
+    canvas_.SetPenColor(Qt::black);
+    canvas_.Rectangle(x, bar.top, right, bar.top + bar.height);
+    canvas_.SetPenColor(Qt::white);
+    canvas_.Rectangle(x + 1, bar.top + 1, right - 1, bar.top + bar.height - 1);
 }
 
 std::int32_t BarHeight(const TFileAttr& record, const TFileAttr& root, int surfaceHeight) {
-    return BarHeightWith(record, record.GetSize(), root, root.GetSize(), surfaceHeight);
+    return GraphLayout(root, 0, 1, surfaceHeight, 0).BarHeight(record);
 }
 
 void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root,
@@ -154,7 +128,8 @@ void PaintGraph(TCanvas& canvas, int width, int height, const TFileAttr* root,
     if (root == nullptr || !root->Searched) {
         return;
     }
-    GraphPainter(canvas, width, height, *root, index).DrawAttr(*root, 0, 0);
+    GraphLayout layout(*root, 0, width, height, 0, index);
+    GraphPainter(canvas, layout, 0, width).Paint();
 }
 
 }  // namespace zelk

@@ -1,12 +1,15 @@
 #pragma once
 // The graph of a finished record tree: one column per depth level, each directory a bar as tall
-// as its share of the root's size, its sub-directories stacked inside its extent from the bottom
-// up, one column to the right. Drawn afresh on every paint; bars that are 0 pixels tall, and
-// everything below them, cost nothing.
+// as its share of the shown root's size, its sub-directories stacked inside its extent from the
+// bottom up, one column to the right. Drawn afresh on every paint, only the columns in sight;
+// bars that are 0 pixels tall, and everything below them, cost nothing.
 
 #include <QColor>
+#include <climits>
 #include <cstdint>
+#include <optional>
 
+#include "app/GraphLayout.h"
 #include "app/WideListIndex.h"
 #include "scan/TFileAttr.h"
 
@@ -19,30 +22,37 @@ QColor GraphColor(int index);
 
 class GraphPainter {
   public:
-    // width and height are the surface's size; root is the tree's root, read on the size basis
-    // installed now.
-    // index, when given, lets wide lists be passed over by runs; it must belong to this tree.
+    // The whole graph of root on a surface of width × height, every level inside the width;
+    // root is read on the size basis installed now. index, when given, lets wide lists be
+    // passed over by runs; it must belong to this tree.
     GraphPainter(TCanvas& canvas, int width, int height, const TFileAttr& root,
                  WideListIndex* index = nullptr);
+    // The part of layout's graph from scroll pixels on, visibleWidth wide.
+    GraphPainter(TCanvas& canvas, GraphLayout& layout, int scroll, int visibleWidth);
 
-    // Truncated toward zero. With a root of size 0 the root alone fills the height.
-    std::int32_t BarHeight(const TFileAttr& record) const;
-    int ColumnWidth() const { return columnWidth_; }
+    std::int32_t BarHeight(const TFileAttr& record) const { return layout_.BarHeight(record); }
+    int ColumnWidth() const { return layout_.ColumnWidth(); }
 
+    // Every column in sight; false, with nothing painted, when the layout's work limit was
+    // reached before the first of them.
+    bool Paint();
     // The record's subtree, deepest bars first and the last child before its elder siblings,
     // then the record's own bar and label. Walks with a stack of its own, so any depth fits.
     void DrawAttr(const TFileAttr& record, int top, int colourIndex);
+    // A black frame with a white one inside it: one of the two stands out on every colour.
+    void DrawOutline(const GraphBar& bar);
 
   private:
-    void DrawBar(const TFileAttr& record, int top, int height, int colourIndex);
+    void DrawFrom(const GraphBar& bar);
+    void DrawBar(const GraphBar& bar);
+    int Left(const TFileAttr& record) const;
 
     TCanvas& canvas_;
-    int height_;
-    bool compressed_;
-    long double rootSize_;
-    const TFileAttr& root_;
-    int columnWidth_;
-    WideListIndex* index_;
+    std::optional<GraphLayout> own_;
+    GraphLayout& layout_;
+    int scroll_ = 0;
+    int firstLevel_ = 0;
+    int lastLevel_ = INT_MAX;
 };
 
 // A bar's height on a surface of surfaceHeight pixels, with the root's size read now.

@@ -169,6 +169,8 @@ void MoveTabFocus(const TfrmMain& form, bool next) {
                                    form.PageControl1->tabBar()};
     if (form.PageControl1->ActivePage() == form.TabSheet1) {
         stops.push_back(form.TreeView1);
+    } else if (form.PageControl1->ActivePage() == form.TabSheet2) {
+        stops.push_back(form.PaintBox1);
     }
     QWidget* focused = QApplication::focusWidget();
     if (focused == form.rbFileSize || focused == form.rbCompressedSize) {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <vector>
 
 #include "app/NodeTextDelegate.h"
 #include "app/SubtreeExpander.h"
@@ -47,6 +48,31 @@ void TTreeView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void TTreeView::SelectNode(TTreeNode* node) {
+    model_->FlushChanges();  // indices exist only once the view knows of the listing
+    const QModelIndex index = model_->IndexOf(node);
+    if (!index.isValid()) {
+        return;
+    }
+    std::vector<TTreeNode*> ancestors;
+    for (TTreeNode* up = node->Parent(); up != nullptr; up = up->Parent()) {
+        ancestors.push_back(up);
+        if (ancestors.size() > static_cast<std::size_t>(kExpandDepth)) {
+            break;
+        }
+    }
+    setCurrentIndex(index);
+    if (ancestors.size() > static_cast<std::size_t>(kExpandDepth)) {
+        return;  // scrolling to it would expand them all too
+    }
+    // With a layout pending, each expansion is only remembered: one layout follows.
+    scheduleDelayedItemsLayout();
+    for (auto up = ancestors.rbegin(); up != ancestors.rend(); ++up) {
+        expand(model_->IndexOf(*up));
+    }
+    scrollTo(index);
 }
 
 void TTreeView::mousePressEvent(QMouseEvent* event) {

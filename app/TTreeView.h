@@ -34,6 +34,13 @@ class TTreeView : public QTreeView {
     TreeNodeModel& Model() const { return *model_; }
     SubtreeExpander& Expander() const { return *expander_; }
 
+    // Makes node the current one, its ancestors expanded and scrolled into view, without taking
+    // the focus. Deeper than kExpandDepth, the node is made current with its ancestors left as
+    // they are and not scrolled to: the view lays out expanded levels in a nesting of its own,
+    // one call deeper per level.
+    static constexpr int kExpandDepth = 256;
+    void SelectNode(TTreeNode* node);
+
   signals:
     // The primary button pressed and released inside the control, on a node or not.
     void Click();

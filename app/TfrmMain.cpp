@@ -6,6 +6,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/GraphPage.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordSorter.h"
@@ -31,10 +32,15 @@ TfrmMain::TfrmMain(int textHeight)
       graphIndex_(std::make_unique<WideListIndex>()) {
     BuildMainForm(*this, textHeight);
     WireMainForm(*this);
+    graph_ = new GraphPage(*TabSheet2, *PaintBox1, *TreeView1, *graphIndex_);
+    // Only a finished tree: the records a scan still writes are the worker's.
+    graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
+    graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
     InstallSizeBasis(this);
 }
 
 TfrmMain::~TfrmMain() {
+    graph_->ShownRoot = {};  // the page goes with the controls, after the records
     // A window that goes without a close ends its scan the same way, before its controls go.
     if (SearchThread != nullptr) {
         SearchThread->StatusBar = nullptr;
@@ -103,6 +109,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     }
     sorting_->Drop();
     graphIndex_->Clear();
+    graph_->TreeDropping();
     TreeNodeModel& listing = TreeView1->Model();
     if (listing.Deferring()) {
         ClearNodes(*TreeView1);  // half a listing of records about to go would mislead
@@ -233,6 +240,7 @@ void TfrmMain::RefreshTree() {
     ClearNodes(*TreeView1);
     graphIndex_->Clear();
     AddNodes(*RootAttr, nullptr);
+    graph_->TreeChanged();
     PaintBox1->Invalidate();
 }
 
@@ -247,8 +255,7 @@ std::string TfrmMain::FormatSize(long double value) const {
 // Graph.
 
 void TfrmMain::PaintBox1Paint() {
-    PaintGraph(PaintBox1->Canvas(), PaintBox1->Width(), PaintBox1->Height(),
-               finished_ ? RootAttr.get() : nullptr, graphIndex_.get());
+    graph_->Paint();
 }
 
 void TfrmMain::DrawAttr(const TFileAttr& record, int top, int colourIndex) {

@@ -16,6 +16,7 @@
 
 namespace zelk {
 
+class GraphPage;
 class ScanFileControl;
 class SteppedSort;
 class TTreeNode;
@@ -36,6 +37,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     const std::unique_ptr<ScanFileControl> ScanFiles;
     bool Scanning() const { return SearchThread != nullptr; }
     const TSearchThread* ScanWorker() const { return SearchThread.get(); }
+    // The graph page's scrolling, zoom, selection, mouse and keys.
+    GraphPage& Graph() const { return *graph_; }
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -110,6 +113,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     bool resortAfterSave_ = false;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
+    GraphPage* graph_ = nullptr;  // a child of the graph page
 };
 
 }  // namespace zelk

@@ -1,5 +1,6 @@
 #include "app/TreeListing.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -100,6 +101,54 @@ void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, T
         }
         return pending->empty();
     });
+}
+
+std::size_t ChildIndex(const TFileAttr& record) {
+    if (record.Parent == nullptr) {
+        return 0;
+    }
+    const auto& siblings = record.Parent->Children;
+    const auto at = std::find_if(siblings.begin(), siblings.end(),
+                                 [&record](const auto& child) { return child.get() == &record; });
+    return static_cast<std::size_t>(at - siblings.begin());
+}
+
+TTreeNode* NodeOf(TTreeView& tree, const TFileAttr& root, const TFileAttr& record) {
+    std::vector<std::size_t> places;
+    const TFileAttr* up = &record;
+    for (; up != nullptr && up != &root; up = up->Parent) {
+        places.push_back(ChildIndex(*up));
+    }
+    if (up == nullptr || tree.Model().TopCount() == 0) {
+        return nullptr;
+    }
+    TTreeNode* node = tree.Item(0);
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        if (*place >= static_cast<std::size_t>(node->Count())) {
+            return nullptr;
+        }
+        node = node->Item(static_cast<int>(*place));
+    }
+    return node;
+}
+
+const TFileAttr* RecordOf(const TFileAttr& root, const TTreeNode& node) {
+    std::vector<int> places;
+    const TTreeNode* up = &node;
+    for (; up->Parent() != nullptr; up = up->Parent()) {
+        places.push_back(up->Index());
+    }
+    if (up->Index() != 0) {
+        return nullptr;
+    }
+    const TFileAttr* record = &root;
+    for (auto place = places.rbegin(); place != places.rend(); ++place) {
+        if (static_cast<std::size_t>(*place) >= record->Children.size()) {
+            return nullptr;
+        }
+        record = record->Children[static_cast<std::size_t>(*place)].get();
+    }
+    return record;
 }
 
 void ClearNodes(TTreeView& tree) {

@@ -3,6 +3,7 @@
 // text giving the directory's shares of the drive, its sizes, its compression ratio and its
 // newest write date.
 
+#include <cstddef>
 #include <string>
 
 #include "app/TTreeNode.h"
@@ -35,6 +36,14 @@ constexpr int kUnreadableFolderImage = 2;
 // added in steps from the event loop (the records must stay until the tree control is read or
 // cleared, which finishes or drops the rest).
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
+
+// The record's place among its parent's children (0 for the root).
+std::size_t ChildIndex(const TFileAttr& record);
+// The node listed for record, which is root or below it, once the listing is complete; nullptr
+// when the tree holds no such node. Neither recurses, so any depth fits.
+TTreeNode* NodeOf(TTreeView& tree, const TFileAttr& root, const TFileAttr& record);
+// The record that node was listed for, nullptr when root has none at its place.
+const TFileAttr* RecordOf(const TFileAttr& root, const TTreeNode& node);
 
 // Deletes every node of the tree, first node first.
 void ClearNodes(TTreeView& tree);

@@ -27,6 +27,7 @@ const std::vector<double>* WideListIndex::RunMaxima(const TFileAttr& record, boo
 void WideListIndex::Clear() {
     maxima_[0].clear();
     maxima_[1].clear();
+    frontier_.Clear();
 }
 
 }  // namespace zelk

@@ -8,6 +8,7 @@
 
 #include "platform/LocalTime.h"
 #include "runtime/DateCalendar.h"
+#include "scan/RealPath.h"
 
 namespace zelk {
 namespace {
@@ -99,27 +100,6 @@ class DateCache {
 
 // Device and inode of the files with several links met so far: only the first meeting counts.
 using HardLinks = std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, FileIdHash>;
-
-// Into path, the real path of name listed in dir, which is root (at rootPath) or below it: names
-// joined by "/", whatever bytes they hold.
-void BuildRealPath(std::string& path, std::string_view rootPath, const TFileAttr& root,
-                   const TFileAttr& dir, std::string_view name) {
-    if (rootPath.ends_with('/')) {
-        rootPath.remove_suffix(1);
-    }
-    std::size_t length = rootPath.size() + 1 + name.size();
-    for (const TFileAttr* up = &dir; up != &root; up = up->Parent) {
-        length += 1 + up->Name.size();
-    }
-    path.assign(length, '/');
-    path.replace(0, rootPath.size(), rootPath);
-    std::size_t end = length - name.size();
-    path.replace(end, name.size(), name);
-    for (const TFileAttr* up = &dir; up != &root; up = up->Parent) {
-        end -= 1 + up->Name.size();
-        path.replace(end, up->Name.size(), up->Name.View());
-    }
-}
 
 }  // namespace
 

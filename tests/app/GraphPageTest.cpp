@@ -1,0 +1,358 @@
+// Guards the graph page through the real window: readable columns and sideways scrolling on a
+// deep tree, the picture of a tree whose levels fit left as it was, the selection's outline on
+// every bar colour, clicks, double clicks, tooltips and keys on the surface, the tree and the
+// graph following each other's selection, zooming in and out with its strip, and a zoom kept
+// across a new listing only while its directory still exists.
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QHelpEvent>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <QToolTip>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/GraphLayout.h"
+#include "app/GraphPage.h"
+#include "app/GraphPainter.h"
+#include "app/GraphPathStrip.h"
+#include "app/RecordTrees.h"
+#include "app/ScanFileControl.h"
+#include "app/TCanvas.h"
+#include "app/TPageControl.h"
+#include "app/TPaintBox.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/TreeListing.h"
+
+namespace zelk {
+namespace {
+
+// Into the folder GRAPH_SHOT_DIR names, when it is set, for a look at the pictures.
+void Keep(const QImage& image, const char* name) {
+    if (const char* folder = std::getenv("GRAPH_SHOT_DIR")) {
+        image.save(QString::fromUtf8(folder) + "/" + name + ".png");
+    }
+}
+
+// Every record's deepest level below it, as a scan sets it.
+void SetMaxLevels(TFileAttr& root) {
+    std::vector<TFileAttr*> order{&root};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i]->MaxLevel = order[i]->Level;
+        for (const auto& child : order[i]->Children) {
+            order.push_back(child.get());
+        }
+    }
+    for (auto at = order.rbegin(); at != order.rend(); ++at) {
+        if ((*at)->Parent != nullptr) {
+            (*at)->Parent->MaxLevel = std::max((*at)->Parent->MaxLevel, (*at)->MaxLevel);
+        }
+    }
+}
+
+// A directory of size bytes with the sizes of its parent added up.
+TFileAttr& Add(TFileAttr& parent, const std::string& name, double size) {
+    TFileAttr& child = AddRecord(parent, name, size, size);
+    for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
+        up->Size += size;
+        up->CompressedSize += size;
+    }
+    return child;
+}
+
+// "usr" with "lib" and "share" inside it, "home", and a chain of chain levels under "deep"
+// holding 4,000 bytes at its end.
+std::unique_ptr<TFileAttr> Drive(int chain) {
+    auto root = MakeRoot(0, 0);
+    TFileAttr& usr = Add(*root, "usr", 0);
+    Add(usr, "lib", 6000);
+    Add(usr, "share", 3000);
+    Add(*root, "home", 1000);
+    if (chain > 0) {
+        TFileAttr* at = &Add(*root, "deep", 4000);
+        for (int level = 2; level <= chain; ++level) {
+            at = &AddRecord(*at, "d" + std::to_string(level), 4000, 4000);
+        }
+    }
+    SetMaxLevels(*root);
+    return root;
+}
+
+class GraphPageTest : public testing::Test {
+  protected:
+    GraphPageTest() {
+        form_.FormCreate();
+        form_.show();
+        form_.Controls().PageControl1->SetActivePage(form_.Controls().TabSheet2);
+        form_.ScanFiles->ShownRootName = "/mnt/data";
+    }
+    void Show(std::unique_ptr<TFileAttr> root) {
+        form_.ReplaceShownTree(std::move(root), true);
+        form_.RefreshTree();
+        QCoreApplication::processEvents();
+    }
+    TFileAttr& Find(const std::string& names) {
+        TFileAttr* at = form_.ShownTree();
+        for (std::size_t from = 0; from < names.size();) {
+            const std::size_t end = std::min(names.find('/', from), names.size());
+            const std::string name = names.substr(from, end - from);
+            for (const auto& child : at->Children) {
+                if (child->Name.Str() == name) {
+                    at = child.get();
+                    break;
+                }
+            }
+            from = end + 1;
+        }
+        return *at;
+    }
+    GraphLayout Layout() const {
+        const TFileAttr* shown = form_.Graph().Shown();
+        return GraphLayout(*shown, 0, form_.Controls().PaintBox1->Width(), form_.Controls().PaintBox1->Height(),
+                           form_.Graph().MinColumnWidth());
+    }
+    // The middle of record's bar on the surface, as it is scrolled now.
+    QPoint Centre(const TFileAttr& record) {
+        GraphLayout layout = Layout();
+        GraphBar bar{};
+        EXPECT_TRUE(layout.BarOf(record, bar)) << record.Name.Str();
+        return {layout.LevelOf(record) * layout.ColumnWidth() + layout.ColumnWidth() / 2 -
+                    form_.Graph().ScrollBar().value(),
+                bar.top + bar.height / 2};
+    }
+    QImage Grab() {
+        QCoreApplication::processEvents();
+        return form_.Controls().PaintBox1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // The text of the tree's current node.
+    std::string Current() const {
+        const TTreeNode* node = form_.Controls().TreeView1->Model().NodeOf(form_.Controls().TreeView1->currentIndex());
+        return node != nullptr ? node->Text() : "(none)";
+    }
+    std::string Description() const {
+        return QAccessible::queryAccessibleInterface(form_.Controls().PaintBox1)
+            ->text(QAccessible::Description)
+            .toStdString();
+    }
+
+    TfrmMain form_{12};
+};
+
+TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeepestBar) {
+    Show(Drive(200));
+    const GraphLayout layout = Layout();
+    EXPECT_EQ(layout.ColumnWidth(), form_.Graph().MinColumnWidth());
+    EXPECT_GE(layout.ColumnWidth(), 40);
+    QScrollBar& scroll = form_.Graph().ScrollBar();
+    ASSERT_TRUE(scroll.isVisible());
+    EXPECT_EQ(scroll.maximum(), 201 * layout.ColumnWidth() - form_.Controls().PaintBox1->Width());
+    QImage image = Grab();
+    Keep(image, "deep-start");
+    // The deepest bar holds 4 of 14 kB: at the bottom of the last column.
+    scroll.setValue(scroll.maximum());
+    image = Grab();
+    Keep(image, "deep-end");
+    const int last = form_.Controls().PaintBox1->Width() - layout.ColumnWidth() + 1;
+    const int bottom = form_.Controls().PaintBox1->Height() - 1;
+    const QColor face = form_.Controls().PaintBox1->palette().color(QPalette::Button);
+    EXPECT_NE(image.pixelColor(last + 2, bottom), face);
+    EXPECT_EQ(image.pixelColor(last + 2, 10), face);
+    const TFileAttr* deepest = &Find("deep");
+    while (!deepest->Children.empty()) {
+        deepest = deepest->Children.front().get();
+    }
+    QTest::mouseClick(form_.Controls().PaintBox1, Qt::LeftButton, {}, QPoint(last + 5, bottom));
+    EXPECT_EQ(form_.Graph().Selected(), deepest);
+    EXPECT_EQ(deepest->Level, 200);
+}
+
+TEST_F(GraphPageTest, ATreeWhoseLevelsFitShowsTheSamePictureAsBeforeWithoutAScrollBar) {
+    Show(Drive(2));
+    EXPECT_FALSE(form_.Graph().ScrollBar().isVisible());
+    EXPECT_FALSE(form_.Graph().Strip().isVisible());
+    const QImage shown = Grab();
+    QImage expected(shown.size(), QImage::Format_RGB32);
+    const QColor face = form_.Controls().PaintBox1->palette().color(QPalette::Button);
+    expected.fill(face);
+    QPainter painter(&expected);
+    TCanvas canvas(painter, form_.Controls().PaintBox1->font(), face);
+    PaintGraph(canvas, shown.width(), shown.height(), form_.ShownTree());
+    painter.end();
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
+    auto root = MakeRoot(0, 0);
+    for (int i = 0; i < 8; ++i) {
+        Add(*root, "c" + std::to_string(i), 100);
+    }
+    SetMaxLevels(*root);
+    Show(std::move(root));
+    for (int i = 0; i < 8; ++i) {
+        const TFileAttr& child = *form_.ShownTree()->Children[static_cast<std::size_t>(i)];
+        form_.Graph().Select(&child);
+        const QImage image = Grab();
+        const QPoint centre = Centre(child);
+        GraphBar bar{};
+        GraphLayout layout = Layout();
+        layout.BarOf(child, bar);
+        const int left = layout.ColumnWidth();
+        EXPECT_EQ(image.pixelColor(left, centre.y()), QColor(Qt::black)) << i;
+        EXPECT_EQ(image.pixelColor(left + 1, centre.y()), QColor(Qt::white)) << i;
+        EXPECT_EQ(image.pixelColor(centre.x(), bar.top), QColor(Qt::black)) << i;
+        EXPECT_EQ(image.pixelColor(centre.x(), bar.top + 1), QColor(Qt::white)) << i;
+        EXPECT_EQ(image.pixelColor(left + 2, bar.top + 2), GraphColor(i)) << i;
+        if (i == 7) {
+            Keep(image, "outline");
+        }
+    }
+}
+
+TEST_F(GraphPageTest, AClickSelectsTheNodeAndATreeSelectionShowsTheOutline) {
+    Show(Drive(3));
+    const TFileAttr& lib = Find("usr/lib");
+    form_.Controls().TreeView1->collapseAll();
+    QTest::mouseClick(form_.Controls().PaintBox1, Qt::LeftButton, {}, Centre(lib));
+    EXPECT_EQ(Current(), NodeText(lib, *form_.ShownTree()));
+    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(form_.Controls().TreeView1->currentIndex().parent()));
+    EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet2);
+    const TFileAttr& home = Find("home");
+    form_.Controls().TreeView1->setCurrentIndex(
+        form_.Controls().TreeView1->Model().IndexOf(NodeOf(*form_.Controls().TreeView1, *form_.ShownTree(), home)));
+    EXPECT_EQ(form_.Graph().Selected(), &home);
+    const QImage image = Grab();
+    EXPECT_EQ(image.pixelColor(Centre(home).x(), Centre(home).y() + 1).rgb(),
+              GraphColor(1).rgb());  // inside the outline, its own colour
+    GraphBar bar{};
+    GraphLayout layout = Layout();
+    layout.BarOf(home, bar);
+    EXPECT_EQ(image.pixelColor(Centre(home).x(), bar.top), QColor(Qt::black));
+}
+
+TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
+    Show(Drive(3));
+    const TFileAttr& usr = Find("usr");
+    const TFileAttr& share = Find("usr/share");
+    const QRgb shareColour = Grab().pixelColor(Centre(share)).rgb();
+    const QRgb usrColour = Grab().pixelColor(Centre(usr) + QPoint(0, 20)).rgb();
+    QTest::mouseDClick(form_.Controls().PaintBox1, Qt::LeftButton, {}, Centre(usr));
+    EXPECT_EQ(form_.Graph().Shown(), &usr);
+    EXPECT_EQ(Layout().BarHeight(usr), form_.Controls().PaintBox1->Height());
+    EXPECT_EQ(Layout().ColumnWidth(), form_.Controls().PaintBox1->Width() / 2);
+    QImage image = Grab();
+    Keep(image, "zoomed");
+    const GraphPathStrip& strip = form_.Graph().Strip();
+    ASSERT_TRUE(strip.isVisible());
+    ASSERT_EQ(strip.Parts().size(), 2U);
+    EXPECT_EQ(strip.Button(0)->text(), "\\");
+    EXPECT_EQ(strip.Button(1)->text(), "usr");
+    // usr's bar and share's keep the colours they had in the drive's picture.
+    EXPECT_EQ(image.pixelColor(5, image.height() - 5).rgb(), usrColour);
+    EXPECT_EQ(image.pixelColor(Centre(share)).rgb(), shareColour);
+    form_.Controls().PaintBox1->setFocus();
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Backspace);
+    EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());
+    EXPECT_FALSE(form_.Graph().Strip().isVisible());
+    form_.Graph().Zoom(&share);
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(form_.Graph().Shown(), &usr);
+    QTest::mouseClick(form_.Graph().Strip().Button(0), Qt::LeftButton);
+    EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());
+    form_.Graph().Zoom(&share);
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Home);
+    EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());
+    EXPECT_FALSE(form_.Graph().Strip().isVisible());
+}
+
+TEST_F(GraphPageTest, TheTooltipHoldsTheRealPathAndTheNodeText) {
+    Show(Drive(3));
+    const TFileAttr& share = Find("usr/share");
+    const QPoint at = Centre(share);
+    QHelpEvent help(QEvent::ToolTip, at, form_.Controls().PaintBox1->mapToGlobal(at));
+    QCoreApplication::sendEvent(form_.Controls().PaintBox1, &help);
+    EXPECT_EQ(QToolTip::text().toStdString(),
+              "/mnt/data/usr/share\n" + NodeText(share, *form_.ShownTree()));
+}
+
+TEST_F(GraphPageTest, ArrowsWalkSiblingsParentAndFirstChildAndTheDescriptionFollows) {
+    Show(Drive(3));
+    const TFileAttr& root = *form_.ShownTree();
+    form_.Controls().PaintBox1->setFocus();
+    const struct {
+        Qt::Key key;
+        const char* selected;
+    } steps[] = {
+        {Qt::Key_Down, ""},          {Qt::Key_Right, "usr"}, {Qt::Key_Down, "home"},
+        {Qt::Key_Down, "deep"},      {Qt::Key_Down, "deep"}, {Qt::Key_Up, "home"},
+        {Qt::Key_Up, "usr"},         {Qt::Key_Up, "usr"},    {Qt::Key_Right, "usr/lib"},
+        {Qt::Key_Down, "usr/share"}, {Qt::Key_Left, "usr"},  {Qt::Key_Left, ""},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(form_.Controls().PaintBox1, step.key);
+        const TFileAttr& expected = Find(step.selected);
+        EXPECT_EQ(form_.Graph().Selected(), &expected) << step.selected;
+        EXPECT_EQ(Description(), NodeText(expected, root)) << step.selected;
+        EXPECT_EQ(Current(), NodeText(expected, root)) << step.selected;
+    }
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Right);
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Return);
+    EXPECT_EQ(form_.Graph().Shown(), &Find("usr"));
+}
+
+TEST_F(GraphPageTest, ANewListingKeepsTheZoomWhileItsDirectoryExists) {
+    Show(Drive(3));
+    form_.Graph().Zoom(&Find("usr"));
+    form_.Graph().Select(&Find("usr/lib"));
+    Show(Drive(3));  // a new scan of the same drive: other records, the same names
+    EXPECT_EQ(form_.Graph().Shown(), &Find("usr"));
+    EXPECT_EQ(form_.Graph().Selected(), &Find("usr/lib"));
+    EXPECT_TRUE(form_.Graph().Strip().isVisible());
+    auto other = MakeRoot(0, 0);
+    Add(*other, "var", 10);
+    SetMaxLevels(*other);
+    Show(std::move(other));
+    EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());
+    EXPECT_EQ(form_.Graph().Selected(), nullptr);
+    EXPECT_FALSE(form_.Graph().Strip().isVisible());
+}
+
+TEST_F(GraphPageTest, SelectingTheDeepestOfAHundredThousandLevelsNeitherRecursesNorStalls) {
+    Show(Drive(100000));
+    const TFileAttr* deepest = &Find("deep");
+    while (!deepest->Children.empty()) {
+        deepest = deepest->Children.front().get();
+    }
+    form_.Graph().Select(&Find("home"));  // the listing is complete from here on
+    const auto start = std::chrono::steady_clock::now();
+    const TFileAttr* expandable = deepest;
+    while (expandable->Level > TTreeView::kExpandDepth) {
+        expandable = expandable->Parent;
+    }
+    form_.Graph().Select(expandable);
+    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(form_.Controls().TreeView1->currentIndex().parent()));
+    const auto expanded = std::chrono::steady_clock::now() - start;
+    form_.Graph().Select(deepest);
+    const QImage image = Grab();
+    EXPECT_EQ(Current(), NodeText(*deepest, *form_.ShownTree()));
+    EXPECT_EQ(form_.Graph().ScrollBar().value(), form_.Graph().ScrollBar().maximum());
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Return);
+    EXPECT_EQ(form_.Graph().Shown(), deepest);
+    QTest::keyClick(form_.Controls().PaintBox1, Qt::Key_Home);
+    std::printf("expanding %d levels: %.1f ms\n", TTreeView::kExpandDepth,
+                std::chrono::duration<double, std::milli>(expanded).count());
+    // Not a timing test: a stall of minutes would mean a cost per level squared.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+}
+
+}  // namespace
+}  // namespace zelk
