@@ -19,13 +19,7 @@ levels=100000
 
 (cd "$work" && exec "$zelk" deep.json >"$work/out" 2>"$work/err") &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
-for _ in $(seq 150); do
-  "$tool" shows "$window" "読込完了" >/dev/null 2>&1 && break
-  sleep 0.2
-done
-"$tool" shows "$window" "読込完了" >/dev/null || { echo "the scan file was not opened"; cat "$work/err"; exit 1; }
+opened_window "$tool" "$pid" || exit 1
 "$tool" grab "$window" "$work/before.png"
 # The root is the first row of the tree page, under the tabs.
 xdotool mousemove --window "$window" 60 115 click 1

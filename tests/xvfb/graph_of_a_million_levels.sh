@@ -27,13 +27,7 @@ PY
 
 "$zelk" "$work/deep.json" >"$work/out" 2>"$work/err" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
-for _ in $(seq 150); do
-  sleep 0.2
-  "$tool" shows "$window" "読込完了" >/dev/null && break
-done
-"$tool" shows "$window" "読込完了" >/dev/null || { echo "the file was never shown"; exit 1; }
+opened_window "$tool" "$pid" || exit 1
 # The second tab, then the scroll bar's slider at the left end of the page's bottom row.
 xdotool mousemove --window "$window" 118 92 click 1
 sleep 1

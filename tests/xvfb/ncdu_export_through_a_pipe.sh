@@ -17,14 +17,7 @@ ncdu -o "$work/scan.json" -x "$work/tree" 2>/dev/null
 # rows_of <picture> : waits for the started program's scan file, saves the band of the tree
 # page's first rows, and closes the window.
 rows_of() {
-  local window
-  window=$(timeout 30 xdotool search --sync --pid "$pid" --name '^ZELK$' | head -1)
-  [ -n "$window" ] || { echo "no ZELK window"; exit 1; }
-  for _ in $(seq 100); do
-    "$tool" shows "$window" "読込完了" >/dev/null 2>&1 && break
-    sleep 0.2
-  done
-  "$tool" shows "$window" "読込完了" >/dev/null || { echo "$1: nothing was read"; cat "$work/err"; exit 1; }
+  opened_window "$tool" "$pid" || { echo "$1: nothing was read"; exit 1; }
   # Tabs end at 100 pixels; the root's row is the first of the tree page.
   "$tool" grab "$window" "$work/$1" 100 60
   close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }

@@ -25,6 +25,21 @@ close_window() {
   wait "$pid" || exit_status=$?
 }
 
+# opened_window <window tool> <pid>: waits for the window of pid to show that it has read its
+# scan file, sets window to its id and fails (with the program's standard error) when it does not.
+opened_window() {
+  local tool=$1
+  window=$(timeout 30 xdotool search --sync --pid "$2" --name '^ZELK$' | head -1) || true
+  [ -n "$window" ] || { echo "no ZELK window"; return 1; }
+  for _ in $(seq 150); do
+    "$tool" shows "$window" "読込完了" >/dev/null 2>&1 && return 0
+    sleep 0.2
+  done
+  echo "the scan file was not shown"
+  cat "$work/err" 2>/dev/null || true
+  return 1
+}
+
 # mount_hung_fs <hung_fs tool> <mount point>: mounts the file system that never answers there,
 # sets fs to its process and fails when it does not mount. Only the mount table is read: a look
 # at the mount point itself could hang. end_hung_fs <mount point> ends it, when it still runs.
