@@ -118,8 +118,8 @@ class GraphPageTest : public testing::Test {
     }
     GraphLayout Layout() const {
         const TFileAttr* shown = form_.Graph().Shown();
-        return GraphLayout(*shown, 0, form_.Controls().PaintBox1->Width(), form_.Controls().PaintBox1->Height(),
-                           form_.Graph().MinColumnWidth());
+        return GraphLayout(*shown, 0, form_.Controls().PaintBox1->Width(),
+                           form_.Controls().PaintBox1->Height(), form_.Graph().MinColumnWidth());
     }
     // The middle of record's bar on the surface, as it is scrolled now.
     QPoint Centre(const TFileAttr& record) {
@@ -136,7 +136,8 @@ class GraphPageTest : public testing::Test {
     }
     // The text of the tree's current node.
     std::string Current() const {
-        const TTreeNode* node = form_.Controls().TreeView1->Model().NodeOf(form_.Controls().TreeView1->currentIndex());
+        const TTreeNode* node =
+            form_.Controls().TreeView1->Model().NodeOf(form_.Controls().TreeView1->currentIndex());
         return node != nullptr ? node->Text() : "(none)";
     }
     std::string Description() const {
@@ -224,11 +225,12 @@ TEST_F(GraphPageTest, AClickSelectsTheNodeAndATreeSelectionShowsTheOutline) {
     form_.Controls().TreeView1->collapseAll();
     QTest::mouseClick(form_.Controls().PaintBox1, Qt::LeftButton, {}, Centre(lib));
     EXPECT_EQ(Current(), NodeText(lib, *form_.ShownTree()));
-    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(form_.Controls().TreeView1->currentIndex().parent()));
+    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(
+        form_.Controls().TreeView1->currentIndex().parent()));
     EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet2);
     const TFileAttr& home = Find("home");
-    form_.Controls().TreeView1->setCurrentIndex(
-        form_.Controls().TreeView1->Model().IndexOf(NodeOf(*form_.Controls().TreeView1, *form_.ShownTree(), home)));
+    form_.Controls().TreeView1->setCurrentIndex(form_.Controls().TreeView1->Model().IndexOf(
+        NodeOf(*form_.Controls().TreeView1, *form_.ShownTree(), home)));
     EXPECT_EQ(form_.Graph().Selected(), &home);
     const QImage image = Grab();
     EXPECT_EQ(image.pixelColor(Centre(home).x(), Centre(home).y() + 1).rgb(),
@@ -339,7 +341,8 @@ TEST_F(GraphPageTest, SelectingTheDeepestOfAHundredThousandLevelsNeitherRecurses
         expandable = expandable->Parent;
     }
     form_.Graph().Select(expandable);
-    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(form_.Controls().TreeView1->currentIndex().parent()));
+    EXPECT_TRUE(form_.Controls().TreeView1->isExpanded(
+        form_.Controls().TreeView1->currentIndex().parent()));
     const auto expanded = std::chrono::steady_clock::now() - start;
     form_.Graph().Select(deepest);
     const QImage image = Grab();
