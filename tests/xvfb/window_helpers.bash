@@ -1,5 +1,12 @@
 # Sourced by the real-window tests; not a test itself (only *.sh files are).
 
+# The bare X server now and then refuses a connection for a moment right after the previous
+# test's clients went; every test waits until it answers before it starts anything.
+for _ in $(seq 50); do
+  xdotool getmouselocation >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
 # make_work: makes the test's own folder (work), removed when the test ends, and ends the
 # program started as pid if it still runs then.
 make_work() {
