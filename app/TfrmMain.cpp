@@ -21,6 +21,7 @@
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
+#include "app/ViewPlace.h"
 #include "app/WideListIndex.h"
 #include "drives/TDriveComboBox.h"
 
@@ -36,6 +37,7 @@ TfrmMain::TfrmMain(int textHeight)
     // Only a finished tree: the records a scan still writes are the worker's.
     graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
+    place_ = new ViewPlace(*TreeView1);
     InstallSizeBasis(this);
 }
 
@@ -108,6 +110,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
         StopThread(std::move(SearchThread));
     }
     sorting_->Drop();
+    place_->Drop();
     graphIndex_->Clear();
     graph_->TreeDropping();
     TreeNodeModel& listing = TreeView1->Model();
@@ -219,6 +222,7 @@ void TfrmMain::Resort() {
         return;
     }
     graphIndex_->Clear();
+    place_->Capture(*RootAttr);  // while the listing still follows the records' order
     sorting_->Start(SortKey, *RootAttr);
 }
 
@@ -240,6 +244,7 @@ void TfrmMain::RefreshTree() {
     ClearNodes(*TreeView1);
     graphIndex_->Clear();
     AddNodes(*RootAttr, nullptr);
+    place_->Restore(*RootAttr);
     graph_->TreeChanged();
     PaintBox1->Invalidate();
 }

@@ -20,6 +20,7 @@ class GraphPage;
 class ScanFileControl;
 class SteppedSort;
 class TTreeNode;
+class ViewPlace;
 class WideListIndex;
 
 class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormControls {
@@ -39,6 +40,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     const TSearchThread* ScanWorker() const { return SearchThread.get(); }
     // The graph page's scrolling, zoom, selection, mouse and keys.
     GraphPage& Graph() const { return *graph_; }
+    // The tree view's expanded nodes, current node and scroll position over a rebuild of the
+    // listing.
+    ViewPlace& Place() const { return *place_; }
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -114,6 +118,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
+    ViewPlace* place_ = nullptr;  // a child of the tree view
 };
 
 }  // namespace zelk
