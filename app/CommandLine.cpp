@@ -25,10 +25,11 @@ bool In(const std::string_view (&names)[N], std::string_view name) {
 }  // namespace
 
 std::string CommandLine::Usage() {
-    return "zelk: 使い方: zelk [FILE | -]\n"
+    return "zelk: 使い方: zelk [FILE | DIRECTORY | -]\n"
            "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --help | --version\n"
            "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
+           "  DIRECTORY         このフォルダを探索する (ドライブ a: として)\n"
            "  -                 スキャンファイルを標準入力から読む\n"
            "  --export FILE|-   DIRECTORY (既定: 現在のディレクトリのボリュームのルート) を\n"
            "                    ウィンドウなしで探索し、FILE (- は標準出力) へ書き出す\n"

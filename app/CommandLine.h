@@ -1,8 +1,9 @@
 #pragma once
 // What `zelk` was asked to do, read from its arguments before any toolkit object exists: open
-// the window (with a scan file, or standard input for "-"), scan without a window, or print the
-// usage or the version. The toolkit's own options (-display, -platform, ...) are let through
-// for it to take, and the two that choose the display are kept to see whether it can be had.
+// the window (with a scan file or a folder to scan, or standard input for "-"), scan without a
+// window, or print the usage or the version. The toolkit's own options (-display, -platform,
+// ...) are let through for it to take, and the two that choose the display are kept to see
+// whether it can be had.
 
 #include <string>
 
@@ -17,7 +18,7 @@ class CommandLine {
     static std::string VersionText();
 
     Action What = Action::Window;
-    // The scan file to open ("-": standard input); empty for none.
+    // The scan file to open ("-": standard input) or the folder to scan; empty for none.
     std::string File;
     // Of -platform and -display, empty where not given.
     std::string Platform;

@@ -22,15 +22,15 @@ namespace {
 const char* const kFilter =
     "ncdu エクスポート (*.json *.json.gz *.json.zst *.gz *.zst);;すべてのファイル (*)";
 
-// The first local file of a drag, as the bytes of its name; empty when there is none.
-std::string DraggedFile(const QMimeData* data) {
+}  // namespace
+
+std::string ScanFileControl::DraggedFile(const QDropEvent* drag) {
+    const QMimeData* data = drag->mimeData();
     const QList<QUrl> urls = data != nullptr ? data->urls() : QList<QUrl>();
     return urls.isEmpty() || !urls.front().isLocalFile()
                ? std::string()
                : QFile::encodeName(urls.front().toLocalFile()).toStdString();
 }
-
-}  // namespace
 
 ScanFileControl::ScanFileControl(TfrmMain& form) : form_(form) {
     const auto wire = [this](QKeySequence::StandardKey key, void (ScanFileControl::*handler)()) {
@@ -210,7 +210,7 @@ bool ScanFileControl::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     auto* drop = static_cast<QDropEvent*>(event);
-    const std::string file = DraggedFile(drop->mimeData());
+    const std::string file = DraggedFile(drop);
     if (!file.empty()) {
         drop->acceptProposedAction();
         if (event->type() == QEvent::Drop) {

@@ -15,6 +15,8 @@
 #include "runtime/TThread.h"
 #include "scanfile/TScanFileThread.h"
 
+class QDropEvent;
+
 namespace zelk {
 
 class TfrmMain;
@@ -43,6 +45,9 @@ class ScanFileControl : public QObject {
 
     // A scan of drive has finished: a save names its root with the drive's mount point.
     void ScanFinished(char drive);
+    // The first local file of a drag, as the bytes of its name; empty when there is none.
+    static std::string DraggedFile(const QDropEvent* drag);
+
     // The path a save names the root with: the scanned mount point, or the opened root's name.
     std::string ShownRootName;
 

@@ -6,6 +6,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/FolderScan.h"
 #include "app/GraphPage.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
@@ -38,6 +39,7 @@ TfrmMain::TfrmMain(int textHeight)
     graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
     place_ = new ViewPlace(*TreeView1);
+    folders_ = new FolderScan(*this);
     InstallSizeBasis(this);
 }
 

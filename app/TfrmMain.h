@@ -16,6 +16,7 @@
 
 namespace zelk {
 
+class FolderScan;
 class GraphPage;
 class ScanFileControl;
 class SteppedSort;
@@ -36,6 +37,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Saving and opening scan files (Ctrl+S, Ctrl+O, a file dropped onto the window); made
     // with the window, for its lifetime.
     const std::unique_ptr<ScanFileControl> ScanFiles;
+    // Scanning a folder as the drive "a" (the command line, a drop, the drive list).
+    FolderScan& Folders() const { return *folders_; }
     bool Scanning() const { return SearchThread != nullptr; }
     const TSearchThread* ScanWorker() const { return SearchThread.get(); }
     // The graph page's scrolling, zoom, selection, mouse and keys.
@@ -119,6 +122,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
     ViewPlace* place_ = nullptr;  // a child of the tree view
+
+    FolderScan* folders_ = nullptr;  // a child of the window
 };
 
 }  // namespace zelk

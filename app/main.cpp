@@ -12,6 +12,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayConnection.h"
 #include "app/ErrorGuard.h"
+#include "app/FolderScan.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TEventApplication.h"
@@ -91,7 +92,11 @@ int main(int argc, char** argv) {
         if (!line.File.empty() && frmMain != nullptr) {
             const std::string file = line.File;
             QTimer::singleShot(0, frmMain, [frmMain, file] {
-                Guarded([frmMain, &file] { frmMain->ScanFiles->Open(file); });
+                Guarded([frmMain, &file] {
+                    if (file == "-" || !frmMain->Folders().Scan(file)) {
+                        frmMain->ScanFiles->Open(file);
+                    }
+                });
             });
         }
         return application.Run();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/AsciiCase.h"
+#include "platform/FolderVolume.h"
 #include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTableReader.h"
 
@@ -26,6 +27,9 @@ DriveImage ImageOf(DriveKind kind) {
 }
 
 std::string TextOf(const Volume& volume, std::string letter) {
+    if (AsciiToLower(volume.Letter) == FolderVolume::kLetter) {
+        return letter + " " + DriveListReader::VolumeLabelText(volume);  // whatever holds it
+    }
     switch (volume.Kind) {
         case DriveKind::Removable:
             return letter;  // no label: the medium is not asked
@@ -48,7 +52,9 @@ char DriveListReader::CurrentDrive() {
 }
 
 std::vector<DriveEntry> DriveListReader::ReadEntries(TTextCase textCase) {
-    auto table = std::make_shared<const VolumeTable>(ReadVolumeTable(*source_));
+    auto table = std::make_shared<const VolumeTable>(
+        folder_.empty() ? ReadVolumeTable(*source_)
+                        : FolderVolume::With(ReadVolumeTable(*source_), folder_));
     InstallVolumeTable(table);
     std::vector<const Volume*> drives;
     for (const Volume& volume : table->Volumes()) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drives/DriveImages.h"
@@ -29,12 +30,16 @@ class DriveListReader {
     // The letter takes textCase; labels and names stay as the system spells them, since a
     // mount point's case is part of its name.
     std::vector<DriveEntry> ReadEntries(TTextCase textCase);
+    // A folder (a real path) listed first as the drive "a" at each read; empty for none.
+    void SetFolder(std::string root) { folder_ = std::move(root); }
+    const std::string& Folder() const { return folder_; }
 
     static std::string VolumeLabelText(const Volume& volume);
     static std::string NetworkNameText(const Volume& volume);
 
   private:
     std::shared_ptr<VolumeSource> source_;
+    std::string folder_;
 };
 
 }  // namespace zelk

@@ -12,11 +12,14 @@
 
 #include "drives/TDriveItemDelegate.h"
 #include "platform/AsciiCase.h"
+#include "platform/FolderVolume.h"
+#include "platform/VolumeTable.h"
 
 namespace zelk {
 namespace {
 
 constexpr int kMaxDroppedRows = 8;
+const char* const kFolderChooserText = "フォルダを選択…";
 
 // The image with every pixel of its bottom-left colour made transparent.
 QImage Keyed(const QImage& image) {
@@ -101,7 +104,15 @@ void TDriveComboBox::RebuildDriveList() {
     for (const DriveEntry& entry : entries_) {
         addItem(QString::fromUtf8(entry.Text));
     }
+    addItem(QString::fromUtf8(kFolderChooserText));
     setCurrentIndex(-1);  // adding the first item selected it
+}
+
+void TDriveComboBox::SetFolder(const std::string& folder) {
+    reader_.SetFolder(folder);
+    RebuildDriveList();
+    created_ = true;
+    SelectDrive(FolderVolume::kLetter);
 }
 
 void TDriveComboBox::UpdateItemHeight() {
@@ -116,7 +127,8 @@ void TDriveComboBox::DrawDriveEntry(QPainter& painter, int index, const QRect& r
     QColor background = palette().color(QPalette::Base);
     QColor foreground = palette().color(QPalette::Text);
     const bool isEntry = index >= 0 && index < static_cast<int>(entries_.size());
-    if (isEntry && selected) {
+    const bool isChooser = index == FolderChooserEntry();
+    if ((isEntry || isChooser) && selected) {
         background = palette().color(QPalette::Highlight);
         foreground = palette().color(QPalette::HighlightedText);
     }
@@ -136,6 +148,13 @@ void TDriveComboBox::DrawDriveEntry(QPainter& painter, int index, const QRect& r
         // No mnemonic flag: an ampersand is drawn as itself.
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          QString::fromUtf8(entry.Text));
+    } else if (isChooser) {
+        QRect textRect = rect;
+        textRect.setLeft(rect.left() + Image(DriveImage::Hard).width() + 6);
+        painter.setFont(font());
+        painter.setPen(foreground);
+        painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         QString::fromUtf8(kFolderChooserText));
     }
     painter.restore();
     if (focused) {
@@ -156,6 +175,25 @@ QSize TDriveComboBox::minimumSizeHint() const {
 }
 
 void TDriveComboBox::showPopup() {
+    // Reading the mount table touches no file system, so it is read at every opening.
+    const auto before = InstalledVolumeTable();
+    const Volume* chosen = before->ByLetter(selectedDrive_);
+    const std::string mountPoint = chosen != nullptr ? chosen->MountPoint : std::string();
+    RebuildDriveList();
+    const auto now = InstalledVolumeTable();
+    const Volume* same = now->ByLetter(selectedDrive_);
+    char letter = chosen == nullptr ? selectedDrive_ : 0;
+    if (same != nullptr && same->MountPoint == mountPoint) {
+        letter = selectedDrive_;
+    } else if (chosen != nullptr) {
+        for (const Volume& volume : now->Volumes()) {
+            if (volume.Letter != 0 && volume.MountPoint == mountPoint) {
+                letter = volume.Letter;
+                break;
+            }
+        }
+    }
+    SelectDrive(letter);
     // The list measures its rows as laid out: lay them out at the item height first.
     view()->doItemsLayout();
     QComboBox::showPopup();
@@ -202,6 +240,13 @@ void TDriveComboBox::SetSelectedEntry(int index) {
 }
 
 void TDriveComboBox::UserPicked(int index) {
+    if (index == FolderChooserEntry()) {
+        SetSelectedEntry(selectedEntry_);
+        if (OnChooseFolder) {
+            OnChooseFolder();
+        }
+        return;
+    }
     if (index == selectedEntry_) {
         return;
     }

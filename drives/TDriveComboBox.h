@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "drives/DriveListReader.h"
@@ -31,6 +32,10 @@ class TDriveComboBox : public QComboBox {
 
     // Reads the volume table afresh and installs it, so that the scan resolves the same letters.
     void RebuildDriveList();
+    // Lists folder (a real path) first as the drive "a" from now on, in place of any earlier
+    // one, and selects it.
+    void SetFolder(const std::string& folder);
+    const std::string& Folder() const { return reader_.Folder(); }
 
     int ItemHeight() const { return itemHeight_; }
     void UpdateItemHeight();
@@ -38,16 +43,21 @@ class TDriveComboBox : public QComboBox {
     void DrawDriveEntry(QPainter& painter, int index, const QRect& rect, bool selected,
                         bool focused) const;
 
+    // The drives; the list holds one entry more after them, which asks for a folder.
     const std::vector<DriveEntry>& Entries() const { return entries_; }
+    int FolderChooserEntry() const { return static_cast<int>(entries_.size()); }
     int SelectedEntry() const { return selectedEntry_; }
     const QImage& Image(DriveImage image) const { return images_[static_cast<int>(image)]; }
 
     // Raised by SelectDrive and after a user pick; OnClick only by a user pick, before it.
     std::function<void()> OnChange;
     std::function<void()> OnClick;
+    // The last entry picked: the choice stays as it was.
+    std::function<void()> OnChooseFolder;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // The drives as mounted now, the chosen one kept by its mount point.
     void showPopup() override;
 
   protected:

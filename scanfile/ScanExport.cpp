@@ -1,14 +1,12 @@
 #include "scanfile/ScanExport.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 
+#include "platform/FolderVolume.h"
 #include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTable.h"
 #include "platform/VolumeTableReader.h"
@@ -19,9 +17,6 @@
 namespace zelk {
 namespace {
 
-// The walk starts at a drive letter; the directory to export gets one that no volume uses.
-constexpr char kExportLetter = 'a';
-
 std::string RootToScan(const std::string& directory, SystemVolumeSource& source,
                        const VolumeTable& table) {
     if (directory.empty()) {
@@ -31,15 +26,14 @@ std::string RootToScan(const std::string& directory, SystemVolumeSource& source,
         }
         return volume->MountPoint;
     }
-    char resolved[PATH_MAX];
-    struct stat st {};
-    if (::realpath(directory.c_str(), resolved) == nullptr || ::stat(resolved, &st) != 0) {
+    const std::optional<std::string> resolved = FolderVolume::Resolve(directory);
+    if (!resolved) {
+        if (errno == ENOTDIR) {
+            throw Exception("「" + directory + "」はディレクトリではありません");
+        }
         throw Exception("ディレクトリ「" + directory + "」を開けません: " + std::strerror(errno));
     }
-    if (!S_ISDIR(st.st_mode)) {
-        throw Exception("「" + directory + "」はディレクトリではありません");
-    }
-    return resolved;
+    return *resolved;
 }
 
 }  // namespace
@@ -48,15 +42,14 @@ void ExportScan(const std::string& file, const std::string& directory, StatusLin
     SystemVolumeSource source;
     const VolumeTable table = ReadVolumeTable(source);
     const std::string root = RootToScan(directory, source, table);
-    std::vector<Volume> volumes = table.Volumes();
-    volumes.push_back(Volume{kExportLetter, DriveKind::Fixed, root, "", ""});
-    InstallVolumeTable(std::make_shared<VolumeTable>(std::move(volumes), table.OtherMountPoints()));
+    // The walk starts at a drive letter: the directory to export gets the folder volume's.
+    InstallVolumeTable(std::make_shared<VolumeTable>(FolderVolume::With(table, root)));
 
     TThread::RecordUiThread();
     auto record = std::make_unique<TFileAttr>();
     {
         TSearchThread walk(true, record.get());
-        walk.Drive = kExportLetter;
+        walk.Drive = FolderVolume::kLetter;
         walk.StatusBar = progress;
         // Outside the window, paths are the file system's own.
         walk.StatusRoot = root;

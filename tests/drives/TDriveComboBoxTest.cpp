@@ -173,7 +173,7 @@ TEST(DriveDrawing, AmpersandIsDrawnAsItselfAndLongTextIsClipped) {
     EXPECT_EQ(InkColumns(combo.Draw(1, false, 60, 40), kMagenta, 40).first, -1);
 }
 
-// The open list shows one to eight whole rows.
+// The open list shows one to eight whole rows: the drives and the folder chooser after them.
 TEST(DriveItemHeight, IsTheFontHeightButNeverBelowElevenAndTheOpenListShowsOneToEightRows) {
     Chooser combo;
     QFont font = combo.font();
@@ -183,7 +183,7 @@ TEST(DriveItemHeight, IsTheFontHeightButNeverBelowElevenAndTheOpenListShowsOneTo
     font.setPixelSize(24);
     combo.setFont(font);
     EXPECT_EQ(combo.ItemHeight(), QFontMetrics(font).height());
-    for (const auto& [drives, rows] : {std::pair{12, 8}, {2, 2}, {1, 1}}) {
+    for (const auto& [drives, rows] : {std::pair{12, 8}, {2, 3}, {1, 2}}) {
         std::string mounts = kRoot;
         for (int i = 1; i < drives; ++i) {
             mounts += "2 1 0:50 / /mnt/v" + std::to_string(i) + " rw - tmpfs tmpfs rw\n";
