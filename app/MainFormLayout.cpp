@@ -178,9 +178,13 @@ void MoveTabFocus(const TfrmMain& form, bool next) {
     }
     const auto at = std::find(stops.begin(), stops.end(), focused);
     const auto count = static_cast<long>(stops.size());
-    const long from = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
-    stops[static_cast<std::size_t>((from + (next ? 1 : -1) + count) % count)]->setFocus(
-        next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    long to = at == stops.end() ? (next ? -1 : 0) : at - stops.begin();
+    QWidget* stop = nullptr;
+    for (long tried = 0; tried < count && (stop == nullptr || !stop->isEnabled()); ++tried) {
+        to = (to + (next ? 1 : -1) + count) % count;  // past controls that cannot act now
+        stop = stops[static_cast<std::size_t>(to)];
+    }
+    stop->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 }  // namespace zelk

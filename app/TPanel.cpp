@@ -65,9 +65,13 @@ bool TPanel::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const auto count = static_cast<long>(order_.size());
-    const long at = (found - order_.begin() + step + count) % count;
-    order_[static_cast<std::size_t>(at)]->setFocus(step > 0 ? Qt::TabFocusReason
-                                                            : Qt::BacktabFocusReason);
+    long at = found - order_.begin();
+    QWidget* to = nullptr;
+    for (long tried = 0; tried < count && (to == nullptr || !to->isEnabled()); ++tried) {
+        at = (at + step + count) % count;  // past controls that cannot act now
+        to = order_[static_cast<std::size_t>(at)];
+    }
+    to->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
 }
 

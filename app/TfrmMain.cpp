@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/BackgroundReleaser.h"
+#include "app/ControlStates.h"
 #include "app/ErrorGuard.h"
 #include "app/FolderScan.h"
 #include "app/GraphPage.h"
@@ -24,6 +25,7 @@
 #include "app/TreeListing.h"
 #include "app/ViewPlace.h"
 #include "app/WideListIndex.h"
+#include "app/WindowSettings.h"
 #include "drives/TDriveComboBox.h"
 
 namespace zelk {
@@ -40,6 +42,9 @@ TfrmMain::TfrmMain(int textHeight)
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
     place_ = new ViewPlace(*TreeView1);
     folders_ = new FolderScan(*this);
+    ControlStates::SetTips(*this);
+    ControlStates::Update(*this, false, false);
+    setMinimumSize(WindowSettings::MinimumSize(*this));
     InstallSizeBasis(this);
 }
 
@@ -100,6 +105,7 @@ void TfrmMain::btnStartClick() {
     SearchThread->SetOnFinished([this](TThread& sender) { SearchDone(sender); });
     SearchThread->StatusBar = StatusBar1;
     SearchThread->Start();
+    ControlStates::Update(*this, true, false);
 }
 
 std::shared_ptr<TFileAttr> TfrmMain::FinishedTree() const {
@@ -125,6 +131,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     BackgroundReleaser::Instance().Release(std::exchange(RootAttr, std::move(next)));
     finished_ = finished && RootAttr != nullptr;
     PaintBox1->Invalidate();
+    ControlStates::Update(*this, false, finished_);
 }
 
 void TfrmMain::SaveStarted() {
@@ -158,11 +165,13 @@ void TfrmMain::SearchDone(TThread& /*sender*/) {
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
+    ControlStates::Update(*this, false, finished_);
 }
 
 void TfrmMain::SearchAborted(TThread& /*sender*/) {
     StatusBar1->SetSimpleText("探索中断");
     SearchThread.reset();
+    ControlStates::Update(*this, false, finished_);
 }
 
 void TfrmMain::StopThread(std::unique_ptr<TSearchThread> thread) {

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -17,6 +20,7 @@
 #include "app/TApplication.h"
 #include "app/TEventApplication.h"
 #include "app/TfrmMain.h"
+#include "app/WindowSettings.h"
 #include "runtime/LastChanceReport.h"
 #include "runtime/LocaleFormats.h"
 #include "scanfile/ScanExport.h"
@@ -85,10 +89,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     TEventApplication events(argc, argv);
+    // The toolkit's own dialogs and buttons speak the window's language, whatever the desktop's.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&toolkitTexts);
+    }
     TApplication application(QCoreApplication::applicationFilePath().toStdString());
     try {
         TfrmMain* frmMain = nullptr;
         application.CreateMainWindow(frmMain);
+        if (frmMain != nullptr) {
+            new WindowSettings(*frmMain, WindowSettings::DefaultFile());
+        }
         if (!line.File.empty() && frmMain != nullptr) {
             const std::string file = line.File;
             QTimer::singleShot(0, frmMain, [frmMain, file] {

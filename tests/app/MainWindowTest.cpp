@@ -78,6 +78,7 @@ TEST(MainForm, BandsKeepTheirHeightsAndTheTopBandItsControlsOnResize) {
 class Keyboard : public ::testing::Test {
   protected:
     Keyboard() {
+        form_.ReplaceShownTree(MakeRoot(1, 1), true);  // every control of the band can act
         form_.show();
         QApplication::setActiveWindow(&form_);
     }
@@ -90,15 +91,12 @@ class Keyboard : public ::testing::Test {
 };
 
 TEST_F(Keyboard, TabVisitsTheBandTheCheckedRadioTheTabStripAndTheTreeThenWraps) {
-    const std::vector<QWidget*> order = {form_.Controls().DriveComboBox1,
-                                         form_.Controls().btnStart,
-                                         form_.Controls().btnStop,
-                                         form_.Controls().btnSortBySize,
-                                         form_.Controls().btnSortByDate,
-                                         form_.Controls().rbFileSize,
-                                         form_.Controls().PageControl1->tabBar(),
-                                         form_.Controls().TreeView1,
-                                         form_.Controls().DriveComboBox1};
+    // No scan runs: the stop button, which cannot act, is passed over.
+    const std::vector<QWidget*> order = {
+        form_.Controls().DriveComboBox1, form_.Controls().btnStart,
+        form_.Controls().btnSortBySize,  form_.Controls().btnSortByDate,
+        form_.Controls().rbFileSize,     form_.Controls().PageControl1->tabBar(),
+        form_.Controls().TreeView1,      form_.Controls().DriveComboBox1};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(Press(order[i], Qt::Key_Tab), order[i + 1]) << i;
         EXPECT_EQ(Press(order[i + 1], Qt::Key_Backtab), order[i]) << i;
@@ -111,8 +109,8 @@ TEST_F(Keyboard, TabVisitsTheBandTheCheckedRadioTheTabStripAndTheTreeThenWraps) 
 }
 
 TEST_F(Keyboard, ArrowsMoveThroughTheBandAndWrapExceptInTheDriveListAndCtrlTabTurnsPages) {
-    EXPECT_EQ(Press(form_.Controls().btnStart, Qt::Key_Right), form_.Controls().btnStop);
-    EXPECT_EQ(Press(form_.Controls().btnStop, Qt::Key_Up), form_.Controls().btnStart);
+    EXPECT_EQ(Press(form_.Controls().btnStart, Qt::Key_Right), form_.Controls().btnSortBySize);
+    EXPECT_EQ(Press(form_.Controls().btnSortBySize, Qt::Key_Up), form_.Controls().btnStart);
     EXPECT_EQ(Press(form_.Controls().rbCompressedSize, Qt::Key_Down),
               form_.Controls().DriveComboBox1);
     EXPECT_EQ(Press(form_.Controls().DriveComboBox1, Qt::Key_Left),
