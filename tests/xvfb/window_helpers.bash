@@ -7,12 +7,18 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 
+# The program keeps its window's size and page in the user's configuration folder: here in one
+# the test made, never the user's own.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+
 # make_work: makes the test's own folder (work), removed when the test ends, and ends the
 # program started as pid if it still runs then.
 make_work() {
   work=$(mktemp -d)
   pid=""
-  trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
+  trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+        rm -rf "$work" "$XDG_CONFIG_HOME"' EXIT
 }
 
 # close_window <window tool> <window id> <pid>: asks the window to close as a window manager does
