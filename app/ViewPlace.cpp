@@ -13,16 +13,18 @@ namespace {
 // A few milliseconds of expanding; the view lays the result out in an event of its own.
 constexpr qint64 kSliceMilliseconds = 8;
 
-ViewPlace::Path PathOf(const TFileAttr* record) {
-    ViewPlace::Path path;
+}  // namespace
+
+ViewPlace::Remembered ViewPlace::RememberedPath(const TFileAttr* record) {
+    Remembered path;
     for (; record != nullptr; record = record->Parent) {
-        path.push_back(record);
+        path.records.push_back(record);
+        path.names.push_back(record->Name);
     }
-    std::reverse(path.begin(), path.end());
+    std::reverse(path.records.begin(), path.records.end());
+    std::reverse(path.names.begin(), path.names.end());
     return path;
 }
-
-}  // namespace
 
 ViewPlace::ViewPlace(TTreeView& view) : QObject(&view), view_(view) {
     timer_.setSingleShot(true);
@@ -75,16 +77,19 @@ void ViewPlace::Capture(const TFileAttr& root) {
     };
     expanded_.clear();
     for (TTreeNode* node : expandedNodes_) {
-        if (view_.isExpanded(model.IndexOf(node))) {
-            if (const TFileAttr* record = recordOf(node)) {
-                expanded_.insert(record);
+        const TFileAttr* record = view_.isExpanded(model.IndexOf(node)) ? recordOf(node) : nullptr;
+        if (record != nullptr) {
+            expanded_.insert(record);
+            if (record->Parent != nullptr) {
+                names_.push_back(record->Name);
+                byName_[record->Parent].emplace(names_.back().View(), record);
             }
         }
     }
     const TTreeNode* current = model.NodeOf(view_.currentIndex());
-    current_ = current != nullptr ? PathOf(recordOf(current)) : Path();
+    current_ = RememberedPath(current != nullptr ? recordOf(current) : nullptr);
     const TTreeNode* top = model.NodeOf(view_.indexAt(QPoint(0, 0)));
-    top_ = top != nullptr ? PathOf(recordOf(top)) : Path();
+    top_ = RememberedPath(top != nullptr ? recordOf(top) : nullptr);
     across_ = view_.horizontalScrollBar()->value();
     remembered_ = true;
 }
@@ -109,8 +114,10 @@ void ViewPlace::Drop() {
     root_ = nullptr;
     walk_.clear();
     expanded_.clear();
-    current_.clear();
-    top_.clear();
+    byName_.clear();
+    names_.clear();
+    current_ = {};
+    top_ = {};
     timer_.stop();
 }
 
@@ -131,7 +138,7 @@ void ViewPlace::ListingReset() {
         return;
     }
     restoring_ = true;
-    walk_.emplace_back(root_, model.Item(0));
+    walk_.emplace_back(root_, model.Item(0), root_);
     // At once: right after the reset the view lays out nothing yet, so each expansion is only
     // noted and one layout follows.
     Slice();
@@ -145,9 +152,9 @@ void ViewPlace::Slice() {
         if (steps % 1024 == 0 && clock.elapsed() >= kSliceMilliseconds) {
             break;
         }
-        const auto [record, node] = walk_.back();
+        const auto [record, node, was] = walk_.back();
         walk_.pop_back();
-        if (!expanded_.contains(record)) {
+        if (!expanded_.contains(was)) {
             continue;
         }
         view_.expand(model.IndexOf(node));
@@ -155,7 +162,8 @@ void ViewPlace::Slice() {
         // already shows it.
         auto count = std::min(record->Children.size(), static_cast<std::size_t>(node->Count()));
         while (count-- > 0) {
-            walk_.emplace_back(record->Children[count].get(), node->Item(static_cast<int>(count)));
+            const TFileAttr& child = *record->Children[count];
+            walk_.emplace_back(&child, node->Item(static_cast<int>(count)), WasAt(was, child));
         }
     }
     // The place settles in a later event, once the view has laid out what was expanded.
@@ -178,17 +186,28 @@ void ViewPlace::Settle() {
     Drop();
 }
 
-TTreeNode* ViewPlace::NodeAlong(const Path& path) const {
+const TFileAttr* ViewPlace::WasAt(const TFileAttr* old, const TFileAttr& child) const {
+    // By name, never by address: a record freed and made again may get the address of another.
+    const auto siblings = byName_.find(old);
+    if (siblings == byName_.end()) {
+        return nullptr;
+    }
+    const auto named = siblings->second.find(child.Name.View());
+    return named != siblings->second.end() ? named->second : nullptr;
+}
+
+TTreeNode* ViewPlace::NodeAlong(const Remembered& path) const {
     TreeNodeModel& model = view_.Model();
-    if (path.empty() || path.front() != root_ || model.TopCount() == 0) {
+    if (path.records.empty() || path.records.front() != root_ || model.TopCount() == 0) {
         return nullptr;
     }
     TTreeNode* node = model.Item(0);
     const TFileAttr* record = root_;
-    for (std::size_t level = 1; level < path.size(); ++level) {
+    for (std::size_t level = 1; level < path.records.size(); ++level) {
         const auto& children = record->Children;
-        const auto at = std::find_if(children.begin(), children.end(),
-                                     [&](const auto& child) { return child.get() == path[level]; });
+        const auto at = std::find_if(children.begin(), children.end(), [&](const auto& child) {
+            return child->Name == path.names[level];
+        });
         const auto row = at - children.begin();
         if (at == children.end() || row >= node->Count()) {
             break;

@@ -8,10 +8,13 @@
 #include <QObject>
 #include <QTimer>
 #include <cstddef>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
 #include <unordered_set>
-#include <utility>
 #include <vector>
 
+#include "scan/FileName.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -29,8 +32,9 @@ class ViewPlace : public QObject {
     // Remembers the place in the listing of root, which must list root's records in their
     // present order. A place remembered earlier and not yet restored is kept instead.
     void Capture(const TFileAttr& root);
-    // Puts the place back into the listing of root once that listing is complete. Remembered
-    // records are only compared with root's, never read, so one freed meanwhile is not found:
+    // Puts the place back into the listing of root once that listing is complete. Records are
+    // found again by their names below root, so that records made again (a directory walked
+    // again) are found too; what was remembered is never read. A record gone is missed, and
     // the current node is then its nearest ancestor still there.
     void Restore(const TFileAttr& root);
     // Forgets the place (the records it names may go).
@@ -40,10 +44,19 @@ class ViewPlace : public QObject {
     void Finish();
 
   private:
+    struct Remembered {
+        Path records;
+        std::vector<FileName> names;
+    };
+    static Remembered RememberedPath(const TFileAttr* record);
+
     void ListingReset();
     void Slice();
     void Settle();
-    TTreeNode* NodeAlong(const Path& path) const;
+    // The remembered record that child stands for, old being what its parent stood for;
+    // nullptr for none.
+    const TFileAttr* WasAt(const TFileAttr* old, const TFileAttr& child) const;
+    TTreeNode* NodeAlong(const Remembered& path) const;
 
     TTreeView& view_;
     // Of the present listing, kept from the view's own expansions; the view forgets them at
@@ -53,11 +66,16 @@ class ViewPlace : public QObject {
     bool restoring_ = false;  // the listing is complete and being expanded
     const TFileAttr* root_ = nullptr;
     std::unordered_set<const TFileAttr*> expanded_;
-    Path current_;
-    Path top_;
+    // The expanded records below their parents by name, the names kept in names_.
+    std::unordered_map<const TFileAttr*, std::unordered_map<std::string_view, const TFileAttr*>>
+        byName_;
+    std::vector<FileName> names_;
+    Remembered current_;
+    Remembered top_;
     int across_ = 0;  // the horizontal scroll position
-    // Records whose nodes are still to be looked at, each with its node.
-    std::vector<std::pair<const TFileAttr*, TTreeNode*>> walk_;
+    // Records whose nodes are still to be looked at, each with its node and the record it
+    // stands for in what was remembered.
+    std::vector<std::tuple<const TFileAttr*, TTreeNode*, const TFileAttr*>> walk_;
     QTimer timer_;
 };
 

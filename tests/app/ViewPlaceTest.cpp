@@ -1,8 +1,8 @@
 // Guards the tree view's place over a rebuild of the listing: after a re-sort by size or date
 // and a basis change the same directories are expanded, the same one is current and the same
 // row is at the top, whatever order the rows took; a record freed before the rebuild is only
-// missed (the current node is then its parent), and a chain deeper than the view expands keeps
-// its place without a walk down all of it.
+// missed (the current node is then its parent), records made again below a directory (a walk
+// of it again) are found by name, and a chain deeper than the view expands keeps its place.
 
 #include <gtest/gtest.h>
 
@@ -146,6 +146,30 @@ TEST_F(ViewPlaceTest, ARecordFreedBeforeTheRebuildIsMissedAndItsParentBecomesCur
     Settled();
     EXPECT_EQ(RecordAt(Tree().currentIndex()), &parent);
     EXPECT_EQ(Expanded(), (std::set<std::string>{"\\/", "\\/d3/"}));
+}
+
+TEST_F(ViewPlaceTest, RecordsMadeAgainBelowADirectoryAreFoundByTheirNames) {
+    form_.ReplaceShownTree(Sample(), true);
+    TFileAttr& root = *form_.ShownTree();
+    AddRecord(*root.Children[4]->Children[1], "g", 1, 1);
+    List();
+    Expand(root);
+    Expand(*root.Children[4]);
+    Expand(*root.Children[4]->Children[1]);
+    Tree().setCurrentIndex(
+        Tree().Model().IndexOf(NodeOf(Tree(), root, *root.Children[4]->Children[1]->Children[0])));
+    const std::set<std::string> expanded = Expanded();
+    form_.Place().Capture(root);
+    form_.Graph().TreeDropping();
+    // Walked again: d4 keeps its record, everything below it is new.
+    TFileAttr& again = *root.Children[4];
+    again.Children.clear();
+    AddRecord(again, "x", 1, 1);
+    AddRecord(AddRecord(again, "y", 4, 4), "g", 1, 1);
+    form_.RefreshTree();
+    Settled();
+    EXPECT_EQ(Expanded(), expanded);
+    EXPECT_EQ(RecordAt(Tree().currentIndex()), again.Children[1]->Children[0].get());
 }
 
 TEST_F(ViewPlaceTest, AChainDeeperThanTheViewExpandsKeepsItsPlace) {
