@@ -4,6 +4,11 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <optional>
+#include <thread>
 
 #include "app/ErrorGuard.h"
 #include "app/ScanFileControl.h"
@@ -20,14 +25,33 @@ FolderScan::FolderScan(TfrmMain& form) : QObject(&form), form_(form) {
 
 bool FolderScan::Scan(const std::string& directory) {
     const auto root = FolderVolume::Resolve(directory);
-    if (!root) {
+    if (root) {
+        ScanRoot(*root);
+    }
+    return root.has_value();
+}
+
+bool FolderScan::ScanIfFolder(const std::string& path) {
+    using Root = std::optional<std::string>;
+    auto answer = std::make_shared<std::promise<Root>>();
+    std::future<Root> root = answer->get_future();
+    // Left behind when stuck in the kernel, as the scan files' own workers are.
+    std::thread([answer, path] { answer->set_value(FolderVolume::Resolve(path)); }).detach();
+    if (root.wait_for(std::chrono::milliseconds(500)) != std::future_status::ready) {
         return false;
     }
+    const Root resolved = root.get();
+    if (resolved) {
+        ScanRoot(*resolved);
+    }
+    return resolved.has_value();
+}
+
+void FolderScan::ScanRoot(const std::string& root) {
     if (!form_.Scanning()) {
-        form_.Controls().DriveComboBox1->SetFolder(*root);
+        form_.Controls().DriveComboBox1->SetFolder(root);
         form_.btnStartClick();
     }
-    return true;
 }
 
 void FolderScan::ChooseClick() {

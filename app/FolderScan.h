@@ -20,12 +20,17 @@ class FolderScan : public QObject {
 
     // False, with nothing done, when directory is no folder.
     bool Scan(const std::string& directory);
+    // The same for a path from the command line, which may lie on a mount that never answers:
+    // looked at on a thread of its own, and one that does not answer soon is no folder.
+    bool ScanIfFolder(const std::string& path);
     void ChooseClick();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void ScanRoot(const std::string& root);
+
     TfrmMain& form_;
 };
 

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
             const std::string file = line.File;
             QTimer::singleShot(0, frmMain, [frmMain, file] {
                 Guarded([frmMain, &file] {
-                    if (file == "-" || !frmMain->Folders().Scan(file)) {
+                    if (file == "-" || !frmMain->Folders().ScanIfFolder(file)) {
                         frmMain->ScanFiles->Open(file);
                     }
                 });
