@@ -15,8 +15,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QToolTip>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -100,18 +102,14 @@ class GraphPageTest : public testing::Test {
         form_.RefreshTree();
         QCoreApplication::processEvents();
     }
+    // The record at a path of names below the root ("usr/lib"; "" is the root).
     TFileAttr& Find(const std::string& names) {
         TFileAttr* at = form_.ShownTree();
-        for (std::size_t from = 0; from < names.size();) {
-            const std::size_t end = std::min(names.find('/', from), names.size());
-            const std::string name = names.substr(from, end - from);
-            for (const auto& child : at->Children) {
-                if (child->Name.Str() == name) {
-                    at = child.get();
-                    break;
-                }
-            }
-            from = end + 1;
+        std::istringstream parts(names);
+        for (std::string name; std::getline(parts, name, '/');) {
+            at = std::ranges::find(at->Children, name, [](const auto& c) {
+                     return c->Name.Str();
+                 })->get();
         }
         return *at;
     }
