@@ -20,7 +20,8 @@ make_work() {
   trap 'end_work' EXIT
 }
 end_work() {
-  if [ -n "$pid" ]; then kill -9 "$pid" $(cat "$work/zelk.pid" 2>/dev/null) 2>/dev/null || true; fi
+  # Only a kill ends a program that waits on the hung file system.
+  if [ -n "$pid" ]; then kill ${hung:+-9} "$pid" $(cat "$work/zelk.pid" 2>/dev/null) 2>/dev/null || true; fi
   if [ -n "$hung" ]; then end_hung_fs "$hung"; fi
   cd /
   if [ -n "$tmpfs" ]; then umount -l "$tmpfs" || true; fi
