@@ -178,20 +178,18 @@ void TSearchThread::Walk(TFileAttr& record) {
         if (date > dir.LastWrite) {
             dir.LastWrite = date;
         }
-        const bool directory = (entry.Attributes & kFileAttributeDirectory) != 0;
-        if (!directory && entry.Links > 1 && !linked.insert({entry.Device, entry.Inode}).second) {
+        if (entry.Type != EntryType::Directory && entry.Links > 1 &&
+            !linked.insert({entry.Device, entry.Inode}).second) {
+            continue;
+        }
+        level.size += FileSizeOf(entry);
+        level.compressed += CompressedSizeOf(entry);
+        if (!IsSubDirectory(entry)) {
             continue;
         }
         CurrentPath.resize(level.pathLength);
-        if (directory || (entry.Attributes & kFileAttributeCompressed) != 0) {
-            CurrentPath.push_back('\\');
-            CurrentPath.append(entry.Name);
-        }
-        level.size += FileSizeOf(entry);
-        level.compressed += CompressedSizeOf(CurrentPath, entry);
-        if (!directory || IsDotName(entry.Name)) {
-            continue;
-        }
+        CurrentPath.push_back('\\');
+        CurrentPath.append(entry.Name);
 
         if (StatusBar.load(std::memory_order_acquire) != nullptr) {
             if (!StatusRoot.empty()) {
@@ -213,8 +211,8 @@ void TSearchThread::Walk(TFileAttr& record) {
         }
         auto listing = files_->OpenChild(*level.listing, entry);
         // Not opened: unreadable, unless it was never meant to be read.
-        child.Unreadable = listing == nullptr && !entry.OutOfWalk;
-        child.OtherVolume = entry.OutOfWalk;
+        child.Unreadable = listing == nullptr && !entry.OtherVolumeOrLoop;
+        child.OtherVolume = entry.OtherVolumeOrLoop;
         levels.push_back(Level{&child, std::move(listing), CurrentPath.size(), child.Level});
     }
 }
@@ -243,21 +241,21 @@ double TSearchThread::MakeSize(std::uint32_t high, std::uint32_t low) {
     return static_cast<double>(high) * 4294967296.0 + static_cast<double>(low);
 }
 
-double TSearchThread::FileSizeOf(const FindData& entry) {
-    return MakeSize(entry.SizeHigh, entry.SizeLow);
+double TSearchThread::MakeSize(std::uint64_t bytes) {
+    return MakeSize(static_cast<std::uint32_t>(bytes >> 32), static_cast<std::uint32_t>(bytes));
 }
 
-double TSearchThread::CompressedSizeOf(const std::string& path, const FindData& entry) {
-    if ((entry.Attributes & kFileAttributeCompressed) == 0 ||
-        (entry.Attributes & kFileAttributeDirectory) != 0) {
+double TSearchThread::FileSizeOf(const FindData& entry) {
+    return MakeSize(entry.Size);
+}
+
+double TSearchThread::CompressedSizeOf(const FindData& entry) {
+    // Less allocated than its size: compressed by the file system, or sparse.
+    if (entry.Type != EntryType::RegularFile || !entry.Allocation ||
+        *entry.Allocation >= entry.Size) {
         return FileSizeOf(entry);
     }
-    std::uint32_t high = 0;
-    const std::uint32_t low = files_->GetCompressedFileSize(path, entry, high);
-    if (low == 0xFFFFFFFFu) {
-        return FileSizeOf(entry);
-    }
-    return MakeSize(high, low);
+    return MakeSize(*entry.Allocation);
 }
 
 double TSearchThread::FileDateOf(const FindData& entry) {

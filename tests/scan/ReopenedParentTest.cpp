@@ -19,12 +19,13 @@
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
 #include "platform/PosixListing.h"
+#include "platform/ReadAheadWindow.h"
 
 namespace zelk::test {
 namespace {
 
 // Deep enough below the parent that the walk's descriptors run out and the parent is closed.
-constexpr int kChain = PosixListing::kOpenLevels + 6;
+constexpr int kChain = DescriptorBudget::kOpenLevels + 6;
 
 // The sub-directories of path in the order its listing gives them.
 std::vector<std::string> SubdirectoriesInOrder(const std::string& path) {
@@ -120,7 +121,7 @@ TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
         tree.MakeDir("p/e" + std::to_string(i));
         tree.WriteFile("p/e" + std::to_string(i) + "/f", i + 1);
     }
-    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+    for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile("p/f" + std::to_string(i), 0);
     }
     const std::vector<std::string> order = SubdirectoriesInOrder(tree.PathOf("p"));
@@ -155,7 +156,7 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
     const std::string deep = parent + "/" + below[0];
     // Longer than the read-ahead lists: the walk itself must open it after the reopen.
     const std::string after = parent + "/" + below[1];
-    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+    for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile(after + "/f" + std::to_string(i), 1);
     }
     MakeChain(tree, deep + "/a", kChain);
