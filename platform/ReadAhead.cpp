@@ -34,7 +34,7 @@ struct ReadAhead::Source {
     std::size_t bytes = 0;  // of the results waiting
     int opening = 0;        // threads opening through fd
     int listing = 0;        // threads listing one of its jobs
-    std::atomic<bool> dropped{false};
+    std::atomic<bool> unregistered{false};
 };
 
 ReadAhead::ReadAhead(int threads, const MountFence& fence, PauseHook pause)
@@ -128,7 +128,7 @@ bool ReadAhead::GiveBack() {
 
 void ReadAhead::Unregister(Source* source) {
     AssertWalkThread();
-    source->dropped.store(true, std::memory_order_relaxed);
+    source->unregistered.store(true, std::memory_order_relaxed);
     std::unique_lock lock(mutex_);
     assert(!sources_.empty() && source == sources_.back().get());
     source->fd = -1;
@@ -269,7 +269,7 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     std::size_t bytes = 0;
     const bool listed =
         open && ListAhead(opened, source.self, job.target, fence_, ReadAheadWindow::kMostEntries,
-                          source.dropped, reader, *result, bytes);
+                          source.unregistered, reader, *result, bytes);
     lock.lock();
     if (listed) {
         job.result = std::move(result);

@@ -178,18 +178,20 @@ void TSearchThread::Walk(TFileAttr& record) {
         if (date > dir.LastWrite) {
             dir.LastWrite = date;
         }
-        if (entry.Type != EntryType::Directory && entry.Links > 1 &&
-            !linked.insert({entry.Device, entry.Inode}).second) {
+        const bool directory = entry.Type == EntryType::Directory;
+        if (!directory && entry.Links > 1 && !linked.insert({entry.Device, entry.Inode}).second) {
             continue;
+        }
+        CurrentPath.resize(level.pathLength);
+        if (directory) {
+            CurrentPath.push_back('\\');
+            CurrentPath.append(entry.Name);
         }
         level.size += FileSizeOf(entry);
         level.compressed += CompressedSizeOf(entry);
         if (!IsSubDirectory(entry)) {
             continue;
         }
-        CurrentPath.resize(level.pathLength);
-        CurrentPath.push_back('\\');
-        CurrentPath.append(entry.Name);
 
         if (StatusBar.load(std::memory_order_acquire) != nullptr) {
             if (!StatusRoot.empty()) {
@@ -241,12 +243,9 @@ double TSearchThread::MakeSize(std::uint32_t high, std::uint32_t low) {
     return static_cast<double>(high) * 4294967296.0 + static_cast<double>(low);
 }
 
-double TSearchThread::MakeSize(std::uint64_t bytes) {
-    return MakeSize(static_cast<std::uint32_t>(bytes >> 32), static_cast<std::uint32_t>(bytes));
-}
-
 double TSearchThread::FileSizeOf(const FindData& entry) {
-    return MakeSize(entry.Size);
+    return MakeSize(static_cast<std::uint32_t>(entry.Size >> 32),
+                    static_cast<std::uint32_t>(entry.Size));
 }
 
 double TSearchThread::CompressedSizeOf(const FindData& entry) {
@@ -255,7 +254,7 @@ double TSearchThread::CompressedSizeOf(const FindData& entry) {
         *entry.Allocation >= entry.Size) {
         return FileSizeOf(entry);
     }
-    return MakeSize(*entry.Allocation);
+    return static_cast<double>(*entry.Allocation);
 }
 
 double TSearchThread::FileDateOf(const FindData& entry) {

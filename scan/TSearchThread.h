@@ -39,7 +39,6 @@ class TSearchThread : public TThread {
     void UpdateStatus();
 
     static double MakeSize(std::uint32_t high, std::uint32_t low);
-    static double MakeSize(std::uint64_t bytes);
     static double FileSizeOf(const FindData& entry);
     static double CompressedSizeOf(const FindData& entry);
     // The local last-write time as a date-time value; 0 when it has no calendar date.
