@@ -40,7 +40,7 @@ TEST_F(SearchFaults, FailedListingIsSearchedEmptyAndRefusedCompressedSizeIsTheSi
     tree.WriteSparse("z/refused", 1 << 20, 0);
     tree.WriteSparse("z/answered", 1 << 20, 0);
     files.FailListingOf = {"bad"};
-    files.UnreadableCompressed = {"c:\\z\\refused"};
+    files.UnknownAllocation = {"refused"};
     const auto root = Scan(options);
 
     EXPECT_EQ(Brief(*root), "\\ 2097162/1048586 L1 {a 10/10, bad 0/0 u, z 2097152/1048576}");
