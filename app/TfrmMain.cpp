@@ -117,7 +117,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
-    sorting_->Drop();
+    sorting_->Discard();
     place_->Drop();
     graphIndex_->Clear();
     graph_->TreeDropping();
@@ -137,7 +137,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
 void TfrmMain::SaveStarted() {
     saveReadsShown_ = true;
     if (sorting_->Pending()) {
-        sorting_->Drop();
+        sorting_->Discard();
         resortAfterSave_ = true;
     }
 }

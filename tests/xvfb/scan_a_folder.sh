@@ -11,18 +11,11 @@ if [ -z "${ZELK_OWN_MOUNTS:-}" ]; then
   ZELK_OWN_MOUNTS=1 exec unshare -m --propagation private bash "$0" "$@"
 fi
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tool="$(dirname "$zelk")/../tests/window_tool"
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  umount "$work/late" "$work/folder" 2>/dev/null || true
-  rm -rf "$work" "$XDG_CONFIG_HOME"
-}
-trap cleanup EXIT
+make_work
+trap 'umount "$work/late" 2>/dev/null || true; end_work' EXIT
 mkdir "$work/folder" "$work/late"
 mount -t tmpfs -o size=8m zelk-folder "$work/folder" 2>/dev/null || { echo "cannot mount: skipped"; exit 77; }
+tmpfs="$work/folder"
 for d in one two/three; do
   mkdir -p "$work/folder/$d"
   head -c 5000 /dev/zero >"$work/folder/$d/file"
@@ -59,7 +52,5 @@ grab_list "$work/list3.png"
 cmp -s "$work/list2.png" "$work/list3.png" && { echo "the drive mounted meanwhile is not listed"; exit 1; }
 if [ -n "${SHOT_DIR:-}" ]; then cp "$work/list3.png" "$SHOT_DIR/drive-list-folder.png"; fi
 
-close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
-pid=""
-[ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; cat "$work/err"; exit 1; }
+closed_with 0
 echo "ok"
