@@ -12,6 +12,7 @@
 
 #include "app/ErrorGuard.h"
 #include "app/GraphPage.h"
+#include "app/NodeMenu.h"
 #include "app/TPaintBox.h"
 #include "app/TreeListing.h"
 
@@ -164,9 +165,7 @@ bool GraphInput::eventFilter(QObject* watched, QEvent* event) {
             }
             case QEvent::KeyPress: {
                 auto* key = static_cast<QKeyEvent*>(event);
-                const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-                if ((key->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
-                    (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+                if (NodeMenu::OpensContextMenu(*key)) {
                     MenuForSelected();
                     taken = true;
                     break;

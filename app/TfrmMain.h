@@ -17,6 +17,7 @@
 namespace zelk {
 
 class GraphPage;
+class NodeMenu;
 class ScanFileControl;
 class SteppedSort;
 class TTreeNode;
@@ -39,6 +40,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     const TSearchThread* ScanWorker() const { return SearchThread.get(); }
     // The graph page's scrolling, zoom, selection, mouse and keys.
     GraphPage& Graph() const { return *graph_; }
+    // The context menu of a directory and its keys. Its RescanRequested, TrashRequested and
+    // DeleteRequested are to be connected to the handlers that change the records.
+    NodeMenu& Menu() const { return *menu_; }
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -114,6 +118,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
+    NodeMenu* menu_ = nullptr;    // a child of the tree
 };
 
 }  // namespace zelk
