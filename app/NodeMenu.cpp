@@ -69,6 +69,7 @@ NodeMenu::NodeMenu(TTreeView& tree, GraphPage& graph, TPaintBox& surface)
     : QObject(&tree),
       tree_(tree),
       graph_(graph),
+      graphInput_(&graph.Input()),
       surface_(surface),
       menu_(new QMenu(&tree)),
       launcher_(new FileManagerLauncher(this)) {
@@ -85,13 +86,15 @@ NodeMenu::NodeMenu(TTreeView& tree, GraphPage& graph, TPaintBox& surface)
     tree_.installEventFilter(this);
     tree_.viewport()->installEventFilter(this);
     surface_.installEventFilter(this);
-    graph_.Input().OnContextMenu = [this](const TFileAttr& record, QPoint global) {
+    graphInput_->OnContextMenu = [this](const TFileAttr& record, QPoint global) {
         Popup(RecordTarget(record), global);
     };
 }
 
 NodeMenu::~NodeMenu() {
-    graph_.Input().OnContextMenu = {};
+    if (graphInput_ != nullptr) {
+        graphInput_->OnContextMenu = {};
+    }
 }
 
 QAction& NodeMenu::ActionOf(NodeAction action) const {

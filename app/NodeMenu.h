@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <optional>
@@ -23,6 +24,7 @@ class QMenu;
 namespace zelk {
 
 class FileManagerLauncher;
+class GraphInput;
 class GraphPage;
 class TPaintBox;
 class TTreeView;
@@ -78,6 +80,7 @@ class NodeMenu : public QObject {
 
     TTreeView& tree_;
     GraphPage& graph_;
+    QPointer<GraphInput> graphInput_;  // may go first when the window goes
     TPaintBox& surface_;
     QMenu* menu_;
     std::array<QAction*, 5> actions_{};

@@ -19,8 +19,10 @@ cleanup() {
 }
 trap cleanup EXIT
 mount -t tmpfs -o size=16m zelk-menu-test "$drive" 2>/dev/null || { echo "cannot mount a tmpfs: skipped"; exit 77; }
-mkdir -p "$drive/folder one/sub"
-head -c 100000 /dev/zero >"$drive/folder one/sub/file"
+# A space, a backslash, a newline and a byte that is not UTF-8.
+folder="$drive/"$'odd \\\n\xff'
+mkdir -p "$folder/sub"
+head -c 100000 /dev/zero >"$folder/sub/file"
 cat >"$work/bin/xdg-open" <<SCRIPT
 #!/bin/sh
 printf '%s\n' "\$*" >>"$work/opened"
@@ -55,7 +57,7 @@ for _ in $(seq 50); do
   [ -s "$work/opened" ] && break
   sleep 0.1
 done
-expected="file://$drive/folder%20one"
+expected="file://$drive/odd%20%5C%0A%FF"
 [ "$(cat "$work/opened" 2>/dev/null)" = "$expected" ] || {
   echo "the handler got '$(cat "$work/opened" 2>/dev/null)', not '$expected'"; cat "$work/err"; exit 1; }
 [ "$(menus)" = 0 ] || { echo "the menu stayed open"; exit 1; }
