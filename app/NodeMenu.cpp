@@ -71,6 +71,7 @@ NodeMenu::NodeMenu(TTreeView& tree, GraphPage& graph, TPaintBox& surface)
       graph_(graph),
       graphInput_(&graph.Input()),
       surface_(surface),
+      viewport_(tree.viewport()),
       menu_(new QMenu(&tree)),
       launcher_(new FileManagerLauncher(this)) {
     for (const Entry& entry : Entries()) {
@@ -84,7 +85,7 @@ NodeMenu::NodeMenu(TTreeView& tree, GraphPage& graph, TPaintBox& surface)
         actions_[Slot(which)] = action;
     }
     tree_.installEventFilter(this);
-    tree_.viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     surface_.installEventFilter(this);
     graphInput_->OnContextMenu = [this](const TFileAttr& record, QPoint global) {
         Popup(RecordTarget(record), global);
@@ -231,18 +232,20 @@ bool NodeMenu::TreeContextMenu(QEvent& event, bool onViewport) {
 }
 
 bool NodeMenu::eventFilter(QObject* watched, QEvent* event) {
-    const bool onViewport = watched == tree_.viewport();
+    // Filters run while the tree is taken down too: no call on it before the event is one of ours.
+    if (event->type() != QEvent::ContextMenu && event->type() != QEvent::KeyPress &&
+        event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    const bool onViewport = watched == viewport_;
     const bool onTree = watched == &tree_ || onViewport;
     if (!onTree && watched != &surface_) {
         return false;
     }
     bool taken = false;
     Guarded([&] {
-        if (event->type() == QEvent::ContextMenu && onTree) {
-            taken = TreeContextMenu(*event, onViewport);
-            return;
-        }
-        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+        if (event->type() == QEvent::ContextMenu) {
+            taken = onTree && TreeContextMenu(*event, onViewport);  // the graph's own are its own
             return;
         }
         const auto& key = *static_cast<QKeyEvent*>(event);

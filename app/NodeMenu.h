@@ -20,6 +20,7 @@
 class QAction;
 class QKeyEvent;
 class QMenu;
+class QWidget;
 
 namespace zelk {
 
@@ -82,6 +83,7 @@ class NodeMenu : public QObject {
     GraphPage& graph_;
     QPointer<GraphInput> graphInput_;  // may go first when the window goes
     TPaintBox& surface_;
+    QWidget* viewport_;  // the tree's
     QMenu* menu_;
     std::array<QAction*, 5> actions_{};
     FileManagerLauncher* launcher_;
