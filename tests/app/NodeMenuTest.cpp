@@ -28,7 +28,7 @@
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "app/WindowFixture.h"
-#include "scanfile/TmpfsMount.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
