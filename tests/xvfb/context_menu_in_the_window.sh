@@ -61,6 +61,6 @@ expected="file://$drive/odd%20%5C%0A%FF"
   echo "the handler got '$(cat "$work/opened" 2>/dev/null)', not '$expected'"; cat "$work/err"; exit 1; }
 [ "$(menus)" = 0 ] || { echo "the menu stayed open"; exit 1; }
 
-close_window "$tool" "$window" "$pid" || { echo "the window did not close"; exit 1; }
+close_window "$window" "$pid" || { echo "the window did not close"; exit 1; }
 pid=""
 [ "$exit_status" = 0 ] || { echo "exit code $exit_status"; exit 1; }
