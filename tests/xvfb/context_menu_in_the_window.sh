@@ -13,7 +13,7 @@ mkdir "$drive" "$work/bin"
 cleanup() {
   if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
   cd /
-  if mountpoint -q "$drive"; then umount "$drive"; fi
+  if mountpoint -q "$drive"; then umount -l "$drive"; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
