@@ -3,17 +3,13 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QHelpEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
-#include <QToolTip>
-#include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 
 #include "app/ErrorGuard.h"
+#include "app/GraphInput.h"
 #include "app/GraphLayout.h"
 #include "app/GraphPainter.h"
 #include "app/GraphPathStrip.h"
@@ -29,8 +25,6 @@ namespace {
 // A readable column: about eight average characters and the label's outline and gap.
 constexpr int kColumnChars = 8;
 constexpr int kLabelMargin = 3;
-// One notch of the wheel moves one column.
-constexpr int kNotch = 120;
 // Children looked at per paint or hit test when far from the kept columns: a few milliseconds.
 constexpr std::size_t kWorkPerCall = 65536;
 
@@ -69,6 +63,7 @@ GraphPage::GraphPage(QWidget& page, TPaintBox& surface, TTreeView& tree, WideLis
       index_(index),
       strip_(new GraphPathStrip(&page)),
       scroll_(new QScrollBar(Qt::Horizontal, &page)),
+      input_(new GraphInput(*this, surface)),
       description_(surface.accessibleDescription()) {
     if (auto* column = qobject_cast<QBoxLayout*>(page.layout())) {
         column->insertWidget(0, strip_);
@@ -76,8 +71,6 @@ GraphPage::GraphPage(QWidget& page, TPaintBox& surface, TTreeView& tree, WideLis
     }
     scroll_->setVisible(false);
     scroll_->setFocusPolicy(Qt::NoFocus);
-    surface_.setFocusPolicy(Qt::StrongFocus);
-    surface_.setMouseTracking(true);
     surface_.installEventFilter(this);
     page_.installEventFilter(this);
     strip_->OnPick = [this](const TFileAttr& record) { Zoom(&record); };
@@ -218,6 +211,29 @@ QString GraphPage::ToolTipOf(const TFileAttr& record) const {
            QLatin1Char('\n') + Display(NodeText(record, root));
 }
 
+bool GraphPage::Pictured(const TFileAttr& record) const {
+    const TFileAttr* shown = Shown();
+    return shown != nullptr && Below(record, *shown);
+}
+
+bool GraphPage::BarCorner(const TFileAttr& record, QPoint& corner) {
+    if (Shown() == nullptr) {
+        return false;
+    }
+    GraphLayout layout = Layout();
+    GraphBar bar{};
+    if (!layout.BarOf(record, bar)) {
+        return false;
+    }
+    const std::int64_t x =
+        static_cast<std::int64_t>(layout.LevelOf(record)) * layout.ColumnWidth() - scroll_->value();
+    if (x < 0 || x >= surface_.Width()) {
+        return false;
+    }
+    corner = QPoint(static_cast<int>(x), bar.top);
+    return true;
+}
+
 const TFileAttr* GraphPage::RecordAt(QPoint point) {
     if (Shown() == nullptr) {
         return nullptr;
@@ -241,129 +257,13 @@ void GraphPage::TreeCurrentChanged() {
     Select(node != nullptr ? RecordOf(*root, *node) : nullptr, false);
 }
 
-bool GraphPage::KeyPressed(int key, bool alt) {
-    const TFileAttr* shown = Shown();
-    if (shown == nullptr) {
-        return false;
-    }
-    const TFileAttr* at = selected_;
-    const bool inside = at != nullptr && Below(*at, *shown);
-    switch (key) {
-        case Qt::Key_Up:
-        case Qt::Key_Down: {
-            if (!inside || at == shown) {
-                Select(shown);
-                return true;
-            }
-            const auto& siblings = at->Parent->Children;
-            const std::size_t i = ChildIndex(*at);
-            const std::size_t next = key == Qt::Key_Up ? i - 1 : i + 1;
-            if ((key == Qt::Key_Up && i == 0) || next >= siblings.size()) {
-                return true;
-            }
-            Select(siblings[next].get());
-            return true;
-        }
-        case Qt::Key_Left:
-            if (alt) {
-                Zoom(shown->Parent);
-            } else {
-                Select(inside && at != shown ? at->Parent : shown);
-            }
-            return true;
-        case Qt::Key_Right:
-            if (!inside) {
-                Select(shown);
-            } else if (!at->Children.empty()) {
-                Select(at->Children.front().get());
-            }
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (inside) {
-                Zoom(at);
-            }
-            return true;
-        case Qt::Key_Backspace:
-            Zoom(shown->Parent != nullptr ? shown->Parent : shown);
-            return true;
-        case Qt::Key_Home:
-            Zoom(nullptr);
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool GraphPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &page_) {
-        if (event->type() == QEvent::Show && selected_ != nullptr) {
-            Guarded([this] { ScrollTo(*selected_); });
-        }
-        return false;
+    if (watched == &page_ && event->type() == QEvent::Show && selected_ != nullptr) {
+        Guarded([this] { ScrollTo(*selected_); });
+    } else if (watched == &surface_ && event->type() == QEvent::Resize) {
+        Guarded([this] { UpdateRange(); });
     }
-    if (watched != &surface_) {
-        return false;
-    }
-    bool taken = false;
-    Guarded([&] {
-        switch (event->type()) {
-            case QEvent::Resize:
-                UpdateRange();
-                break;
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonDblClick: {
-                auto* mouse = static_cast<QMouseEvent*>(event);
-                if (mouse->button() != Qt::LeftButton) {
-                    break;
-                }
-                surface_.setFocus(Qt::MouseFocusReason);
-                const TFileAttr* record = RecordAt(mouse->position().toPoint());
-                if (record != nullptr) {
-                    Select(record);
-                    if (event->type() == QEvent::MouseButtonDblClick) {
-                        Zoom(record);
-                    }
-                }
-                taken = true;
-                break;
-            }
-            case QEvent::ToolTip: {
-                auto* help = static_cast<QHelpEvent*>(event);
-                const TFileAttr* record = RecordAt(help->pos());
-                if (record != nullptr) {
-                    QToolTip::showText(help->globalPos(), ToolTipOf(*record), &surface_);
-                } else {
-                    QToolTip::hideText();
-                }
-                taken = true;
-                break;
-            }
-            case QEvent::Wheel: {
-                auto* wheel = static_cast<QWheelEvent*>(event);
-                int delta = wheel->angleDelta().x();
-                if (delta == 0 && (wheel->modifiers() & Qt::ShiftModifier) != 0) {
-                    delta = wheel->angleDelta().y();
-                }
-                if (delta != 0) {
-                    const long long step =
-                        static_cast<long long>(delta) * scroll_->singleStep() / kNotch;
-                    scroll_->setValue(static_cast<int>(std::clamp<long long>(
-                        scroll_->value() - step, scroll_->minimum(), scroll_->maximum())));
-                    taken = true;
-                }
-                break;
-            }
-            case QEvent::KeyPress: {
-                auto* key = static_cast<QKeyEvent*>(event);
-                taken = KeyPressed(key->key(), (key->modifiers() & Qt::AltModifier) != 0);
-                break;
-            }
-            default:
-                break;
-        }
-    });
-    return taken;
+    return false;
 }
 
 void GraphPage::TreeDropping() {

@@ -1,9 +1,8 @@
 #pragma once
 // The graph page's behaviour: the graph scrolls sideways when its columns need more room than
-// the page has; a bar answers the mouse (tooltip, click selects its node in the tree, double
-// click shows it as the graph's root) and the keys (arrows move the selection, Enter zooms in,
-// Backspace or Alt+Left zooms out, Home back to the drive's root); the selected bar is outlined
-// and the surface's accessible description reads its node text.
+// the page has; it can show any directory as its root (zoom); a directory of it can be
+// selected, in step with the tree's current node, and the selected bar is outlined and the
+// surface's accessible description reads its node text. The mouse and keys are GraphInput's.
 
 #include <QObject>
 #include <QString>
@@ -20,6 +19,7 @@ class QWidget;
 
 namespace zelk {
 
+class GraphInput;
 class GraphLayout;
 class GraphPathStrip;
 class TPaintBox;
@@ -53,19 +53,23 @@ class GraphPage : public QObject {
     const TFileAttr* Selected() const { return selected_; }
     // The root of the picture (the drive's root when not zoomed), nullptr before a finished scan.
     const TFileAttr* Shown() const;
+    // record is the picture's root or below it.
+    bool Pictured(const TFileAttr& record) const;
     const TFileAttr* RecordAt(QPoint point);
+    // The top left corner of record's bar on the surface; false when it is not in view.
+    bool BarCorner(const TFileAttr& record, QPoint& corner);
     // The real path on one line and the node text on the next.
     QString ToolTipOf(const TFileAttr& record) const;
 
     QScrollBar& ScrollBar() const { return *scroll_; }
     GraphPathStrip& Strip() const { return *strip_; }
+    GraphInput& Input() const { return *input_; }
     int MinColumnWidth() const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    bool KeyPressed(int key, bool alt);
     void TreeCurrentChanged();
     void UpdateRange();
     void ScrollTo(const TFileAttr& record);
@@ -78,6 +82,7 @@ class GraphPage : public QObject {
     WideListIndex& index_;
     GraphPathStrip* strip_;
     QScrollBar* scroll_;
+    GraphInput* input_;
     QString description_;  // the surface's own, read while nothing is selected
     const TFileAttr* zoom_ = nullptr;
     int zoomColour_ = 0;

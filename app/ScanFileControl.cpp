@@ -194,6 +194,7 @@ void ScanFileControl::OpenDone() {
         }
         form_.ReplaceShownTree(std::move(done->Result.Root), true);
         ShownRootName = std::move(done->Result.RootName);
+        ShownWalked = false;
         form_.Controls().StatusBar1->SetSimpleText("読込完了: " + done->File);
         form_.RefreshTree();
     });
@@ -202,6 +203,7 @@ void ScanFileControl::OpenDone() {
 void ScanFileControl::ScanFinished(char drive) {
     const Volume* volume = InstalledVolumeTable()->ByLetter(drive);
     ShownRootName = volume != nullptr ? volume->MountPoint : std::string("/");
+    ShownWalked = true;
 }
 
 bool ScanFileControl::eventFilter(QObject* watched, QEvent* event) {

@@ -50,6 +50,8 @@ class ScanFileControl : public QObject {
 
     // The path a save names the root with: the scanned mount point, or the opened root's name.
     std::string ShownRootName;
+    // The shown tree was walked here (not read from a file): its paths exist on this machine.
+    bool ShownWalked = false;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

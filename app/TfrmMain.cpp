@@ -11,6 +11,7 @@
 #include "app/GraphPage.h"
 #include "app/GraphPainter.h"
 #include "app/MainFormLayout.h"
+#include "app/NodeMenu.h"
 #include "app/RecordSorter.h"
 #include "app/ScanFileControl.h"
 #include "app/SteppedSort.h"
@@ -45,11 +46,17 @@ TfrmMain::TfrmMain(int textHeight)
     ControlStates::SetTips(*this);
     ControlStates::Update(*this, false, false);
     setMinimumSize(WindowSettings::MinimumSize(*this));
+    menu_ = new NodeMenu(*TreeView1, *graph_, *PaintBox1);
+    menu_->FinishedRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
+    menu_->RootPath = [this] { return ScanFiles->ShownRootName; };
+    menu_->Walked = [this] { return ScanFiles->ShownWalked; };
+    menu_->Busy = [this] { return Scanning() || ScanFiles->Saving() || SortPending(); };
     InstallSizeBasis(this);
 }
 
 TfrmMain::~TfrmMain() {
     graph_->ShownRoot = {};  // the page goes with the controls, after the records
+    menu_->FinishedRoot = {};
     // A window that goes without a close ends its scan the same way, before its controls go.
     if (SearchThread != nullptr) {
         SearchThread->StatusBar = nullptr;
@@ -121,6 +128,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     place_->Drop();
     graphIndex_->Clear();
     graph_->TreeDropping();
+    menu_->Dismiss();
     TreeNodeModel& listing = TreeView1->Model();
     if (listing.Deferring()) {
         ClearNodes(*TreeView1);  // half a listing of records about to go would mislead

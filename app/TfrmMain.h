@@ -18,6 +18,7 @@ namespace zelk {
 
 class FolderScan;
 class GraphPage;
+class NodeMenu;
 class ScanFileControl;
 class SteppedSort;
 class TTreeNode;
@@ -46,6 +47,9 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // The tree view's expanded nodes, current node and scroll position over a rebuild of the
     // listing.
     ViewPlace& Place() const { return *place_; }
+    // The context menu of a directory and its keys. Its RescanRequested, TrashRequested and
+    // DeleteRequested are to be connected to the handlers that change the records.
+    NodeMenu& Menu() const { return *menu_; }
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -124,6 +128,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     ViewPlace* place_ = nullptr;  // a child of the tree view
 
     FolderScan* folders_ = nullptr;  // a child of the window
+    NodeMenu* menu_ = nullptr;    // a child of the tree
 };
 
 }  // namespace zelk

@@ -1,0 +1,22 @@
+#include "app/NodeTarget.h"
+
+namespace zelk {
+
+bool NodeTarget::Allows(NodeAction action) const {
+    if (Path.empty()) {
+        return false;
+    }
+    switch (action) {
+        case NodeAction::CopyPath:
+            return true;
+        case NodeAction::OpenInFileManager:
+            return Walked;
+        case NodeAction::Rescan:
+        case NodeAction::Trash:
+        case NodeAction::Delete:
+            return Record != nullptr && Walked && !Busy && !Root && !OtherVolume;
+    }
+    return false;
+}
+
+}  // namespace zelk
