@@ -12,6 +12,7 @@
 #include "app/RecordSorter.h"
 #include "app/ScanFileControl.h"
 #include "app/SteppedSort.h"
+#include "app/SubtreeSurgery.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -36,6 +37,8 @@ TfrmMain::TfrmMain(int textHeight)
     // Only a finished tree: the records a scan still writes are the worker's.
     graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
+    surgery_ = std::make_unique<SubtreeSurgery>(*this, *TreeView1, *graph_, *graphIndex_,
+                                                *PaintBox1, *StatusBar1);
     InstallSizeBasis(this);
 }
 
@@ -86,7 +89,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::btnStartClick() {
-    if (SearchThread != nullptr) {
+    if (SearchThread != nullptr || surgery_->Running()) {
         return;
     }
     ScanFiles->StopOpen();  // the last asked for is shown
@@ -103,6 +106,7 @@ std::shared_ptr<TFileAttr> TfrmMain::FinishedTree() const {
 }
 
 void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) {
+    surgery_->Drop();
     if (SearchThread != nullptr) {
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
@@ -139,6 +143,7 @@ void TfrmMain::SaveEnded() {
 
 void TfrmMain::btnStopClick() {
     if (SearchThread == nullptr) {
+        surgery_->Stop();
         return;
     }
     // Swapped here on the user-interface thread, where the completion is delivered too, so a
@@ -150,6 +155,9 @@ void TfrmMain::btnStopClick() {
 void TfrmMain::SearchDone(TThread& /*sender*/) {
     finished_ = RootAttr->Searched;  // the worker's writes are ours since its completion
     ScanFiles->ScanFinished(SearchThread->Drive);
+    if (finished_) {
+        surgery_->ScanFinished(SearchThread->Drive);
+    }
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
@@ -186,6 +194,18 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     ScanFiles->StopAll();
 }
 
+void TfrmMain::RescanNode(TFileAttr* record) {
+    surgery_->Rescan(record);
+}
+
+void TfrmMain::TrashNode(TFileAttr* record) {
+    surgery_->Trash(record);
+}
+
+void TfrmMain::DeleteNode(TFileAttr* record) {
+    surgery_->Delete(record);
+}
+
 void TfrmMain::TreeView1Click() {
     StatusBar1->SetSimpleText(TreeView1->Hint());
 }
@@ -211,7 +231,7 @@ void TfrmMain::rbCompressedSizeClick() {
 }
 
 void TfrmMain::Resort() {
-    if (SortKey.empty() || !finished_) {
+    if (SortKey.empty() || !finished_ || surgery_->Running()) {
         return;
     }
     if (saveReadsShown_) {

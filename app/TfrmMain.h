@@ -19,6 +19,7 @@ namespace zelk {
 class GraphPage;
 class ScanFileControl;
 class SteppedSort;
+class SubtreeSurgery;
 class TTreeNode;
 class WideListIndex;
 
@@ -75,6 +76,13 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void TreeView1Click();
     void FormCreate();
 
+    // The actions on one directory of a finished scan (rescan, trash, delete); each does
+    // nothing where it does not apply (Actions().CanAct).
+    void RescanNode(TFileAttr* record);
+    void TrashNode(TFileAttr* record);
+    void DeleteNode(TFileAttr* record);
+    SubtreeSurgery& Actions() const { return *surgery_; }
+
     // Tree listing: every earlier node deleted, then one node per shown record (there must be a
     // shown tree); the graph surface is invalidated.
     void RefreshTree();
@@ -114,6 +122,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
+    std::unique_ptr<SubtreeSurgery> surgery_;
 };
 
 }  // namespace zelk

@@ -73,34 +73,59 @@ std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
     return text;
 }
 
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
-    TreeNodeModel& model = tree.Model();
+TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root) {
     const long double rootSize = root.Size;
     const long double rootCompressed = root.CompressedSize;
-    model.SetTextMaker([rootSize, rootCompressed](const TTreeNode::Figures& figures) {
+    return [rootSize, rootCompressed](const TTreeNode::Figures& figures) {
         return NodeText(figures, rootSize, rootCompressed);
-    });
+    };
+}
+
+TTreeNode::Figures FiguresOf(const TFileAttr& record) {
+    return {record.Name, record.Size, record.CompressedSize, record.LastWrite};
+}
+
+void Describe(TTreeNode& node, const TFileAttr& record) {
+    node.Unreadable = record.Unreadable;
+    node.ImageIndex = record.Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
+    node.SelectedIndex = record.Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+}
+
+namespace {
+
+std::function<bool()> ListingSteps(TreeNodeModel& model, const TFileAttr& record,
+                                   TTreeNode* parent) {
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
     // Done in steps of a bounded number of nodes, from where the last step stopped.
     auto pending = std::make_shared<std::vector<std::pair<const TFileAttr*, TTreeNode*>>>();
     pending->emplace_back(&record, parent);
-    model.Defer([&model, pending] {
+    return [&model, pending] {
         for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
             const auto [next, under] = pending->back();
             pending->pop_back();
-            TTreeNode* node = model.AddListed(
-                under, {next->Name, next->Size, next->CompressedSize, next->LastWrite},
-                next->Children.size());
-            node->Unreadable = next->Unreadable;
-            node->ImageIndex = next->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
-            node->SelectedIndex = next->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+            TTreeNode* node = model.AddListed(under, FiguresOf(*next), next->Children.size());
+            Describe(*node, *next);
             for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
                 pending->emplace_back(child->get(), node);
             }
         }
         return pending->empty();
-    });
+    };
+}
+
+}  // namespace
+
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+    TreeNodeModel& model = tree.Model();
+    model.SetTextMaker(TextMakerOf(root));
+    model.Defer(ListingSteps(model, record, parent));
+}
+
+void AddNodesAtOnce(TreeNodeModel& model, const TFileAttr& record, TTreeNode* parent) {
+    const std::function<bool()> step = ListingSteps(model, record, parent);
+    while (!step()) {
+    }
 }
 
 std::size_t ChildIndex(const TFileAttr& record) {

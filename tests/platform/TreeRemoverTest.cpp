@@ -82,8 +82,8 @@ TEST_F(TreeRemoverTest, MountsBelowAreLeftAndTheRestGoes) {
     fs::create_directories(dir_ + "/elsewhere");
     Touch(dir_ + "/elsewhere/precious");
     fs::create_directory(dir_ + "/top/bound");
-    const bool bound = mount((dir_ + "/elsewhere").c_str(), (dir_ + "/top/bound").c_str(),
-                             nullptr, MS_BIND, nullptr) == 0;
+    const bool bound = mount((dir_ + "/elsewhere").c_str(), (dir_ + "/top/bound").c_str(), nullptr,
+                             MS_BIND, nullptr) == 0;
     if (!other.Mounted() || !bound) {
         GTEST_SKIP() << "needs to mount (root)";
     }

@@ -1,0 +1,380 @@
+#include "app/SubtreeSurgery.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/BackgroundReleaser.h"
+#include "app/GraphPage.h"
+#include "app/ScanFileControl.h"
+#include "app/TApplication.h"
+#include "app/TPaintBox.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/TreeListing.h"
+#include "app/WideListIndex.h"
+#include "platform/VolumeTable.h"
+#include "scan/RealPath.h"
+
+namespace zelk {
+namespace {
+
+QString Text(const std::string& bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+bool AskByBox(const QString& text, bool cancelByDefault, const QString& action) {
+    const TApplication* application = TApplication::Instance();
+    QMessageBox box(QMessageBox::Warning,
+                    application != nullptr ? Text(application->AppTitle()) : QString(), text,
+                    QMessageBox::Yes | QMessageBox::Cancel);
+    box.button(QMessageBox::Yes)->setText(action);
+    box.button(QMessageBox::Cancel)->setText(QString::fromUtf8("キャンセル"));
+    box.setDefaultButton(cancelByDefault ? QMessageBox::Cancel : QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+// The names of the expanded nodes below node, each path relative to it, shallower first.
+std::vector<std::vector<std::string>> ExpandedBelow(const TTreeView& tree, const TTreeNode& node) {
+    std::vector<std::vector<std::string>> found;
+    std::vector<std::pair<const TTreeNode*, std::vector<std::string>>> stack{{&node, {}}};
+    while (!stack.empty()) {
+        const auto [at, path] = std::move(stack.back());
+        stack.pop_back();
+        for (int i = 0; i < at->Count(); ++i) {
+            TTreeNode* child = at->Item(i);
+            if (tree.isExpanded(tree.Model().IndexOf(child))) {
+                found.push_back(path);
+                found.back().push_back(child->ListedFigures().Name.Str());
+                stack.emplace_back(child, found.back());
+            }
+        }
+    }
+    return found;
+}
+
+// The names from below node down to the tree's current node, empty unless it lies below node.
+std::vector<std::string> CurrentBelow(const TTreeView& tree, const TTreeNode* node) {
+    std::vector<std::string> names;
+    for (const TTreeNode* at = tree.Model().NodeOf(tree.currentIndex()); at != nullptr;
+         at = at->Parent()) {
+        if (at == node) {
+            std::reverse(names.begin(), names.end());
+            return names;
+        }
+        names.push_back(at->ListedFigures().Name.Str());
+    }
+    return {};
+}
+
+TTreeNode* NodeBelow(TTreeNode* node, const std::vector<std::string>& path) {
+    for (const std::string& name : path) {
+        TTreeNode* next = nullptr;
+        for (int i = 0; node != nullptr && i < node->Count() && next == nullptr; ++i) {
+            if (node->Item(i)->ListedFigures().Name == name) {
+                next = node->Item(i);
+            }
+        }
+        node = next;
+    }
+    return node;
+}
+
+void Release(std::unique_ptr<TFileAttr> records) {
+    BackgroundReleaser::Instance().Release(std::shared_ptr<TFileAttr>(std::move(records)));
+}
+
+}  // namespace
+
+SubtreeSurgery::SubtreeSurgery(TfrmMain& form, TTreeView& tree, GraphPage& graph,
+                               WideListIndex& index, TPaintBox& surface, StatusLine& status)
+    : form_(form), tree_(tree), graph_(graph), index_(index), surface_(surface), status_(status) {}
+
+SubtreeSurgery::~SubtreeSurgery() {
+    Drop();
+}
+
+void SubtreeSurgery::ScanFinished(char drive) {
+    const Volume* volume = InstalledVolumeTable()->ByLetter(drive);
+    drive_ = volume != nullptr ? drive : 0;
+    mountPoint_ = volume != nullptr ? volume->MountPoint : std::string();
+}
+
+void SubtreeSurgery::Drop() {
+    drive_ = 0;
+    if (worker_ != nullptr) {
+        std::unique_ptr<SubtreeWorker> worker = std::move(worker_);
+        worker->StatusBar = nullptr;
+        worker->SetOnFinished({});
+        worker->RequestStop();
+        worker->AwaitEnd();
+    }
+}
+
+bool SubtreeSurgery::CanAct(const TFileAttr* record) const {
+    const std::shared_ptr<TFileAttr> root = form_.FinishedTree();
+    if (record == nullptr || root == nullptr || drive_ == 0 || worker_ != nullptr ||
+        record->Parent == nullptr || record->OtherVolume || form_.Scanning() ||
+        form_.SortPending() || form_.ScanFiles->Saving() || tree_.Model().Deferring()) {
+        return false;
+    }
+    const TFileAttr* up = record;
+    while (up->Parent != nullptr) {
+        up = up->Parent;
+    }
+    return up == root.get();
+}
+
+QString SubtreeSurgery::PathText(const TFileAttr& record) const {
+    return Text(RealPathOf(mountPoint_, *form_.FinishedTree(), record));
+}
+
+QString SubtreeSurgery::SizeText(const TFileAttr& record) const {
+    return Text(FormatSize(record.GetSize()) + " バイト");
+}
+
+void SubtreeSurgery::Rescan(TFileAttr* record) {
+    if (CanAct(record)) {
+        Start(SubtreeWorker::Kind::Rescan, *record);
+    }
+}
+
+void SubtreeSurgery::Trash(TFileAttr* record) {
+    AskAndStart(SubtreeWorker::Kind::Trash, record, "ごみ箱へ移動",
+                "ごみ箱を空にするまで空き領域は増えません。");
+}
+
+void SubtreeSurgery::Delete(TFileAttr* record) {
+    AskAndStart(SubtreeWorker::Kind::Delete, record, "完全に削除", "この操作は元に戻せません。");
+}
+
+void SubtreeSurgery::AskAndStart(SubtreeWorker::Kind kind, TFileAttr* record, const char* action,
+                                 const char* note) {
+    if (!CanAct(record)) {
+        return;
+    }
+    const QString verb = QString::fromUtf8(action);
+    const QString text =
+        QString::fromUtf8("次のディレクトリを%1しますか?\n\n%2\n%3\n\n%4")
+            .arg(verb, PathText(*record), SizeText(*record), QString::fromUtf8(note));
+    // Deleting cannot be undone: only a deliberate choice goes ahead.
+    const bool cancelByDefault = kind == SubtreeWorker::Kind::Delete;
+    const bool yes =
+        Confirm ? Confirm(text, cancelByDefault) : AskByBox(text, cancelByDefault, verb);
+    if (yes) {
+        Start(kind, *record);
+    }
+}
+
+void SubtreeSurgery::Stop() {
+    if (worker_ != nullptr && worker_->Action == SubtreeWorker::Kind::Rescan) {
+        worker_->RequestStop();
+    }
+}
+
+void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
+    worker_ = std::make_unique<SubtreeWorker>(kind, *form_.FinishedTree(), record, mountPoint_);
+    worker_->Drive = drive_;
+    if (kind == SubtreeWorker::Kind::Rescan) {
+        worker_->StatusBar = &status_;
+    }
+    worker_->SetOnFinished([this](TThread&) { Finished(); });
+    worker_->Start();
+}
+
+void SubtreeSurgery::Finished() {
+    // Freed once this handler returns; its results are moved out first.
+    std::unique_ptr<SubtreeWorker> done = std::move(worker_);
+    if (done->Action == SubtreeWorker::Kind::Rescan) {
+        status_.SetSimpleText(done->Stopped ? "探索中断" : "探索完了");
+    }
+    const QString path = PathText(done->Target);
+    const QString left = SizeText(done->Fresh != nullptr ? *done->Fresh : done->Target);
+    const bool partial = done->Action == SubtreeWorker::Kind::Delete && done->Fresh != nullptr;
+    const bool changed = !done->Stopped && (done->Removed || done->Fresh != nullptr);
+    if (changed) {
+        Apply(*done);
+    }
+    if (done->Error.empty()) {
+        return;
+    }
+    QString text;
+    if (partial) {
+        text = QString::fromUtf8("一部を削除できませんでした: %1\n\n%2\n%3 が残っています。")
+                   .arg(Text(done->Error), path, left);
+    } else {
+        text = QString::fromUtf8("操作できませんでした: %1\n\n%2").arg(Text(done->Error), path);
+    }
+    if (Inform) {
+        Inform(text);
+    } else {
+        QMessageBox::critical(&form_, Text(TApplication::Instance()->AppTitle()), text);
+    }
+}
+
+void SubtreeSurgery::Replace(TFileAttr& record, TFileAttr& fresh, TTreeNode* node) {
+    for (TFileAttr* up = record.Parent; up != nullptr; up = up->Parent) {
+        up->Size += fresh.Size - record.Size;
+        up->CompressedSize += fresh.CompressedSize - record.CompressedSize;
+    }
+    std::swap(record.Children, fresh.Children);
+    for (auto& child : record.Children) {
+        child->Parent = &record;
+    }
+    for (auto& child : fresh.Children) {
+        child->Parent = nullptr;  // no longer reaches the shown tree
+    }
+    record.Size = fresh.Size;
+    record.CompressedSize = fresh.CompressedSize;
+    record.LastWrite = fresh.LastWrite;
+    record.MaxLevel = fresh.MaxLevel;
+    record.Searched = fresh.Searched;
+    record.Unreadable = fresh.Unreadable;
+    form_.SortAttr(record);
+    if (node == nullptr) {
+        return;
+    }
+    TreeNodeModel& model = tree_.Model();
+    model.RemoveChildren(node);
+    if (!record.Children.empty()) {
+        model.InsertRows(node, static_cast<int>(record.Children.size()), [&] {
+            for (const auto& child : record.Children) {
+                AddNodesAtOnce(model, *child, node);
+            }
+        });
+    }
+    Describe(*node, record);
+    model.Refigure(node, FiguresOf(record));
+}
+
+void SubtreeSurgery::Apply(SubtreeWorker& done) {
+    const std::shared_ptr<TFileAttr> root = form_.FinishedTree();
+    TFileAttr& target = done.Target;
+    TreeNodeModel& model = tree_.Model();
+    model.FlushChanges();
+    graph_.TreeDropping();
+    const int scroll = tree_.verticalScrollBar()->value();
+    TTreeNode* node = NodeOf(tree_, *root, target);
+    const std::vector<std::vector<std::string>> expanded =
+        node != nullptr ? ExpandedBelow(tree_, *node) : std::vector<std::vector<std::string>>();
+    const std::vector<std::string> current = CurrentBelow(tree_, node);
+    TTreeNode* const parentNode = node != nullptr ? node->Parent() : nullptr;
+    TFileAttr* const oldParent = target.Parent;
+    std::vector<std::unique_ptr<TFileAttr>> garbage;
+    if (!done.Removed) {
+        Replace(target, *done.Fresh, node);
+        garbage.push_back(std::move(done.Fresh));
+        for (const auto& names : expanded) {
+            if (TTreeNode* open = NodeBelow(node, names)) {
+                tree_.setExpanded(model.IndexOf(open), true);
+            }
+        }
+        if (TTreeNode* at = current.empty() ? nullptr : NodeBelow(node, current)) {
+            tree_.setCurrentIndex(model.IndexOf(at));
+        }
+    } else {
+        TFileAttr& parent = *target.Parent;
+        for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
+            up->Size -= target.Size;
+            up->CompressedSize -= target.CompressedSize;
+        }
+        auto place = std::find_if(parent.Children.begin(), parent.Children.end(),
+                                  [&](const auto& child) { return child.get() == &target; });
+        std::unique_ptr<TFileAttr> moved = std::move(*place);
+        parent.Children.erase(place);
+        model.RemoveRow(node);
+        if (parentNode != nullptr && !tree_.currentIndex().isValid()) {
+            tree_.setCurrentIndex(model.IndexOf(parentNode));
+        }
+        if (done.Graft != nullptr && done.Moved != nullptr) {
+            // The moved records take the placeholder's place, name and depth.
+            TFileAttr& holder = *done.Moved->Parent;
+            auto slot = std::find_if(holder.Children.begin(), holder.Children.end(),
+                                     [&](const auto& child) { return child.get() == done.Moved; });
+            const std::int32_t shift = done.Moved->Level - moved->Level;
+            moved->Name = done.Moved->Name;
+            moved->Parent = &holder;
+            moved->LastWrite = std::max(moved->LastWrite, done.Moved->LastWrite);
+            std::vector<TFileAttr*> pending{moved.get()};
+            while (!pending.empty()) {
+                TFileAttr* at = pending.back();
+                pending.pop_back();
+                at->Level += shift;
+                at->MaxLevel += shift;
+                for (const auto& child : at->Children) {
+                    pending.push_back(child.get());
+                }
+            }
+            garbage.push_back(std::exchange(*slot, std::move(moved)));
+        } else {
+            garbage.push_back(std::move(moved));
+        }
+        if (done.Graft != nullptr && done.GraftReplaced != nullptr) {
+            Replace(*done.GraftReplaced, *done.Graft, NodeOf(tree_, *root, *done.GraftReplaced));
+            garbage.push_back(std::move(done.Graft));
+        } else if (done.Graft != nullptr && done.GraftParent != nullptr) {
+            TFileAttr& under = *done.GraftParent;
+            for (TFileAttr* up = &under; up != nullptr; up = up->Parent) {
+                up->Size += done.Graft->Size;
+                up->CompressedSize += done.Graft->CompressedSize;
+            }
+            form_.SortAttr(*done.Graft);
+            under.Children.push_back(std::move(done.Graft));
+            TTreeNode* underNode = NodeOf(tree_, *root, under);
+            if (underNode != nullptr) {
+                model.InsertRows(underNode, 1,
+                                 [&] { AddNodesAtOnce(model, *under.Children.back(), underNode); });
+            }
+        }
+    }
+    Settle(done);
+    model.RenewTexts(TextMakerOf(*root));
+    for (const TFileAttr* from : {done.Removed ? oldParent : &target, done.GraftParent}) {
+        // Only what the shown tree still holds.
+        const TFileAttr* up = from;
+        while (up != nullptr && up->Parent != nullptr) {
+            up = up->Parent;
+        }
+        if (from == nullptr || up != root.get()) {
+            continue;
+        }
+        TTreeNode* at = NodeOf(tree_, *root, *from);
+        for (const TFileAttr* r = from; r != nullptr && at != nullptr; r = r->Parent) {
+            model.Refigure(at, FiguresOf(*r));
+            at = at->Parent();
+        }
+    }
+    for (auto& records : garbage) {
+        Release(std::move(records));
+    }
+    tree_.verticalScrollBar()->setValue(scroll);
+    tree_.viewport()->update();
+    index_.Clear();
+    graph_.TreeChanged();
+    surface_.Invalidate();
+}
+
+void SubtreeSurgery::Settle(SubtreeWorker& done) {
+    std::vector<std::pair<TFileAttr*, double>> changed;
+    for (const auto& [record, date] : done.OwnDates) {
+        changed.emplace_back(const_cast<TFileAttr*>(record), date);
+    }
+    std::sort(changed.begin(), changed.end(),
+              [](const auto& a, const auto& b) { return a.first->Level > b.first->Level; });
+    // Deepest first, so each takes its children's settled dates and depths.
+    for (auto& [record, own] : changed) {
+        double newest = own >= 0 ? own : record->LastWrite;
+        std::int32_t deepest = record->Level;
+        for (const auto& child : record->Children) {
+            newest = std::max(newest, child->LastWrite);
+            deepest = std::max(deepest, child->MaxLevel);
+        }
+        record->LastWrite = newest;
+        record->MaxLevel = deepest;
+    }
+}
+
+}  // namespace zelk
