@@ -68,7 +68,7 @@ class SubtreeActions : public test::WindowFixture {
     void Scan() {
         form_->btnStartClick();
         ASSERT_TRUE(PumpUntil([this] { return form_->FinishedTree() != nullptr; }));
-        form_->Controls().TreeView1->Model().Finish();
+        form_->Controls().TreeView1->Model().FlushChanges();
     }
     void Await() {
         ASSERT_TRUE(PumpUntil([this] { return !form_->Actions().Running(); }));
@@ -138,8 +138,9 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     Await();
     EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索完了");
     EXPECT_EQ(form_->FinishedTree()->MaxLevel, 5);
-    EXPECT_TRUE(tree.isExpanded(tree.currentIndex()));
+    ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
     EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
+    EXPECT_TRUE(tree.isExpanded(tree.currentIndex()));
     ExpectFreshScan();
 }
 
