@@ -91,7 +91,15 @@ void Release(std::unique_ptr<TFileAttr> records) {
 
 SubtreeSurgery::SubtreeSurgery(TfrmMain& form, TTreeView& tree, GraphPage& graph,
                                WideListIndex& index, TPaintBox& surface, StatusLine& status)
-    : form_(form), tree_(tree), graph_(graph), index_(index), surface_(surface), status_(status) {}
+    : form_(form),
+      tree_(tree),
+      graph_(graph),
+      index_(index),
+      surface_(surface),
+      status_(status),
+      feeder_(tree.Model()) {
+    feeder_.Done = [this] { Restore(); };
+}
 
 SubtreeSurgery::~SubtreeSurgery() {
     Drop();
@@ -105,6 +113,8 @@ void SubtreeSurgery::ScanFinished(char drive) {
 
 void SubtreeSurgery::Drop() {
     drive_ = 0;
+    feeder_.Drop();
+    placeNode_ = nullptr;
     if (worker_ != nullptr) {
         std::unique_ptr<SubtreeWorker> worker = std::move(worker_);
         worker->StatusBar = nullptr;
@@ -116,7 +126,7 @@ void SubtreeSurgery::Drop() {
 
 bool SubtreeSurgery::CanAct(const TFileAttr* record) const {
     const std::shared_ptr<TFileAttr> root = form_.FinishedTree();
-    if (record == nullptr || root == nullptr || drive_ == 0 || worker_ != nullptr ||
+    if (record == nullptr || root == nullptr || drive_ == 0 || Running() ||
         record->Parent == nullptr || record->OtherVolume || form_.Scanning() ||
         form_.SortPending() || form_.ScanFiles->Saving() || tree_.Model().Deferring()) {
         return false;
@@ -239,13 +249,7 @@ void SubtreeSurgery::Replace(TFileAttr& record, TFileAttr& fresh, TTreeNode* nod
     }
     TreeNodeModel& model = tree_.Model();
     model.RemoveChildren(node);
-    if (!record.Children.empty()) {
-        model.InsertRows(node, static_cast<int>(record.Children.size()), [&] {
-            for (const auto& child : record.Children) {
-                AddNodesAtOnce(model, *child, node);
-            }
-        });
-    }
+    feeder_.FeedChildren(record, node);
     Describe(*node, record);
     model.Refigure(node, FiguresOf(record));
 }
@@ -256,25 +260,22 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     TreeNodeModel& model = tree_.Model();
     model.FlushChanges();
     graph_.TreeDropping();
-    const int scroll = tree_.verticalScrollBar()->value();
+    scroll_ = tree_.verticalScrollBar()->value();
     TTreeNode* node = NodeOf(tree_, *root, target);
-    const std::vector<std::vector<std::string>> expanded =
-        node != nullptr ? ExpandedBelow(tree_, *node) : std::vector<std::vector<std::string>>();
-    const std::vector<std::string> current = CurrentBelow(tree_, node);
+    expanded_.clear();
+    current_.clear();
+    placeNode_ = nullptr;
     TTreeNode* const parentNode = node != nullptr ? node->Parent() : nullptr;
     TFileAttr* const oldParent = target.Parent;
     std::vector<std::unique_ptr<TFileAttr>> garbage;
     if (!done.Removed) {
+        if (node != nullptr) {
+            expanded_ = ExpandedBelow(tree_, *node);
+            current_ = CurrentBelow(tree_, node);
+            placeNode_ = node;
+        }
         Replace(target, *done.Fresh, node);
         garbage.push_back(std::move(done.Fresh));
-        for (const auto& names : expanded) {
-            if (TTreeNode* open = NodeBelow(node, names)) {
-                tree_.setExpanded(model.IndexOf(open), true);
-            }
-        }
-        if (TTreeNode* at = current.empty() ? nullptr : NodeBelow(node, current)) {
-            tree_.setCurrentIndex(model.IndexOf(at));
-        }
     } else {
         TFileAttr& parent = *target.Parent;
         for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
@@ -325,8 +326,7 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
             under.Children.push_back(std::move(done.Graft));
             TTreeNode* underNode = NodeOf(tree_, *root, under);
             if (underNode != nullptr) {
-                model.InsertRows(underNode, 1,
-                                 [&] { AddNodesAtOnce(model, *under.Children.back(), underNode); });
+                feeder_.FeedChild(*under.Children.back(), underNode);
             }
         }
     }
@@ -350,9 +350,26 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     for (auto& records : garbage) {
         Release(std::move(records));
     }
-    tree_.verticalScrollBar()->setValue(scroll);
     tree_.viewport()->update();
     index_.Clear();
+    surface_.Invalidate();
+    feeder_.Run();
+}
+
+void SubtreeSurgery::Restore() {
+    TreeNodeModel& model = tree_.Model();
+    for (const auto& names : expanded_) {
+        if (TTreeNode* open = NodeBelow(placeNode_, names)) {
+            tree_.setExpanded(model.IndexOf(open), true);
+        }
+    }
+    if (TTreeNode* at = current_.empty() ? nullptr : NodeBelow(placeNode_, current_)) {
+        tree_.setCurrentIndex(model.IndexOf(at));
+    }
+    placeNode_ = nullptr;
+    expanded_.clear();
+    current_.clear();
+    tree_.verticalScrollBar()->setValue(scroll_);
     graph_.TreeChanged();
     surface_.Invalidate();
 }

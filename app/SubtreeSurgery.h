@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/RowFeeder.h"
 #include "app/SubtreeWorker.h"
 #include "scan/TFileAttr.h"
 
@@ -37,7 +39,8 @@ class SubtreeSurgery {
     void ScanFinished(char drive);
     // Before the shown records go: a worker still running is stopped and its result dropped.
     void Drop();
-    bool Running() const { return worker_ != nullptr; }
+    // A worker runs, or its records are still being listed.
+    bool Running() const { return worker_ != nullptr || feeder_.Pending(); }
     // Nothing acts on the root, another volume's mount point, an opened file's records, or
     // while a scan, a sort, a save or another action runs.
     bool CanAct(const TFileAttr* record) const;
@@ -57,6 +60,8 @@ class SubtreeSurgery {
     // Puts fresh's records and totals in place of record's, and its nodes under node.
     void Replace(TFileAttr& record, TFileAttr& fresh, TTreeNode* node);
     void Settle(SubtreeWorker& done);
+    // Once the new nodes are listed: the view's place as it was.
+    void Restore();
     QString PathText(const TFileAttr& record) const;
     QString SizeText(const TFileAttr& record) const;
 
@@ -69,6 +74,12 @@ class SubtreeSurgery {
     char drive_ = 0;
     std::string mountPoint_;
     std::unique_ptr<SubtreeWorker> worker_;
+    RowFeeder feeder_;
+    // The view's place to restore: expanded nodes and the current one below node, by names.
+    TTreeNode* placeNode_ = nullptr;
+    std::vector<std::vector<std::string>> expanded_;
+    std::vector<std::string> current_;
+    int scroll_ = 0;
 };
 
 }  // namespace zelk

@@ -91,16 +91,15 @@ void Describe(TTreeNode& node, const TFileAttr& record) {
     node.SelectedIndex = record.Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
 }
 
-namespace {
-
-std::function<bool()> ListingSteps(TreeNodeModel& model, const TFileAttr& record,
-                                   TTreeNode* parent) {
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+    TreeNodeModel& model = tree.Model();
+    model.SetTextMaker(TextMakerOf(root));
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
     // Done in steps of a bounded number of nodes, from where the last step stopped.
     auto pending = std::make_shared<std::vector<std::pair<const TFileAttr*, TTreeNode*>>>();
     pending->emplace_back(&record, parent);
-    return [&model, pending] {
+    model.Defer([&model, pending] {
         for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
             const auto [next, under] = pending->back();
             pending->pop_back();
@@ -111,21 +110,7 @@ std::function<bool()> ListingSteps(TreeNodeModel& model, const TFileAttr& record
             }
         }
         return pending->empty();
-    };
-}
-
-}  // namespace
-
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
-    TreeNodeModel& model = tree.Model();
-    model.SetTextMaker(TextMakerOf(root));
-    model.Defer(ListingSteps(model, record, parent));
-}
-
-void AddNodesAtOnce(TreeNodeModel& model, const TFileAttr& record, TTreeNode* parent) {
-    const std::function<bool()> step = ListingSteps(model, record, parent);
-    while (!step()) {
-    }
+    });
 }
 
 std::size_t ChildIndex(const TFileAttr& record) {

@@ -37,8 +37,6 @@ constexpr int kUnreadableFolderImage = 2;
 // added in steps from the event loop (the records must stay until the tree control is read or
 // cleared, which finishes or drops the rest).
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
-// The same in one go, for a change the view follows row by row (inside InsertRows).
-void AddNodesAtOnce(TreeNodeModel& model, const TFileAttr& record, TTreeNode* parent);
 // The text maker of the nodes listed under root, the figures and the pictures of a record's.
 TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root);
 TTreeNode::Figures FiguresOf(const TFileAttr& record);

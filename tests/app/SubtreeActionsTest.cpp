@@ -144,6 +144,19 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     ExpectFreshScan();
 }
 
+TEST_F(SubtreeActions, StoppedRescanLeavesTheTreeAsItWas) {
+    Scan();
+    const auto before = Shown();
+    fs::create_directories(root_ + "/a/b/new");
+    // The worker waits at its first status step until the loop serves it: Stop comes first.
+    form_->RescanNode(Record({"a", "b"}));
+    form_->btnStopClick();
+    Await();
+    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索中断");
+    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(form_->Actions().CanAct(Record({"a", "b"})));
+}
+
 TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
     fs::create_directories(root_ + "/home/.local/share");
     setenv("XDG_DATA_HOME", (root_ + "/home/.local/share").c_str(), 1);
