@@ -99,6 +99,8 @@ SubtreeSurgery::SubtreeSurgery(TfrmMain& form, TTreeView& tree, GraphPage& graph
       status_(status),
       feeder_(tree.Model()) {
     feeder_.Done = [this] { Restore(); };
+    heldTimer_.setInterval(50);
+    QObject::connect(&heldTimer_, &QTimer::timeout, [this] { Finished(); });
 }
 
 SubtreeSurgery::~SubtreeSurgery() {
@@ -114,6 +116,8 @@ void SubtreeSurgery::ScanFinished(char drive) {
 void SubtreeSurgery::Drop() {
     drive_ = 0;
     feeder_.Drop();
+    heldTimer_.stop();
+    held_.reset();  // its body has returned
     placeNode_ = nullptr;
     if (worker_ != nullptr) {
         std::unique_ptr<SubtreeWorker> worker = std::move(worker_);
@@ -196,8 +200,15 @@ void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
 }
 
 void SubtreeSurgery::Finished() {
+    // A save reads the shown records on its worker: they change only once it has ended.
+    if (form_.ScanFiles->Saving()) {
+        held_ = std::move(worker_);
+        heldTimer_.start();
+        return;
+    }
+    heldTimer_.stop();
     // Freed once this handler returns; its results are moved out first.
-    std::unique_ptr<SubtreeWorker> done = std::move(worker_);
+    std::unique_ptr<SubtreeWorker> done = std::move(held_ != nullptr ? held_ : worker_);
     if (done->Action == SubtreeWorker::Kind::Rescan) {
         status_.SetSimpleText(done->Stopped ? "探索中断" : "探索完了");
     }

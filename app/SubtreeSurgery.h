@@ -5,6 +5,7 @@
 // selection and its scroll, and the tree equals what a fresh scan of the drive would give.
 
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,7 +41,7 @@ class SubtreeSurgery {
     // Before the shown records go: a worker still running is stopped and its result dropped.
     void Drop();
     // A worker runs, or its records are still being listed.
-    bool Running() const { return worker_ != nullptr || feeder_.Pending(); }
+    bool Running() const { return worker_ != nullptr || held_ != nullptr || feeder_.Pending(); }
     // Nothing acts on the root, another volume's mount point, an opened file's records, or
     // while a scan, a sort, a save or another action runs.
     bool CanAct(const TFileAttr* record) const;
@@ -74,6 +75,9 @@ class SubtreeSurgery {
     char drive_ = 0;
     std::string mountPoint_;
     std::unique_ptr<SubtreeWorker> worker_;
+    // Finished while a save still read the records.
+    std::unique_ptr<SubtreeWorker> held_;
+    QTimer heldTimer_;
     RowFeeder feeder_;
     // The view's place to restore: expanded nodes and the current one below node, by names.
     TTreeNode* placeNode_ = nullptr;
