@@ -37,52 +37,6 @@ bool AskByBox(const QString& text, bool cancelByDefault, const QString& action) 
     return box.exec() == QMessageBox::Yes;
 }
 
-// The names of the expanded nodes below node, each path relative to it, shallower first.
-std::vector<std::vector<std::string>> ExpandedBelow(const TTreeView& tree, const TTreeNode& node) {
-    std::vector<std::vector<std::string>> found;
-    std::vector<std::pair<const TTreeNode*, std::vector<std::string>>> stack{{&node, {}}};
-    while (!stack.empty()) {
-        const auto [at, path] = std::move(stack.back());
-        stack.pop_back();
-        for (int i = 0; i < at->Count(); ++i) {
-            TTreeNode* child = at->Item(i);
-            if (tree.isExpanded(tree.Model().IndexOf(child))) {
-                found.push_back(path);
-                found.back().push_back(child->ListedFigures().Name.Str());
-                stack.emplace_back(child, found.back());
-            }
-        }
-    }
-    return found;
-}
-
-// The names from below node down to the tree's current node, empty unless it lies below node.
-std::vector<std::string> CurrentBelow(const TTreeView& tree, const TTreeNode* node) {
-    std::vector<std::string> names;
-    for (const TTreeNode* at = tree.Model().NodeOf(tree.currentIndex()); at != nullptr;
-         at = at->Parent()) {
-        if (at == node) {
-            std::reverse(names.begin(), names.end());
-            return names;
-        }
-        names.push_back(at->ListedFigures().Name.Str());
-    }
-    return {};
-}
-
-TTreeNode* NodeBelow(TTreeNode* node, const std::vector<std::string>& path) {
-    for (const std::string& name : path) {
-        TTreeNode* next = nullptr;
-        for (int i = 0; node != nullptr && i < node->Count() && next == nullptr; ++i) {
-            if (node->Item(i)->ListedFigures().Name == name) {
-                next = node->Item(i);
-            }
-        }
-        node = next;
-    }
-    return node;
-}
-
 void Release(std::unique_ptr<TFileAttr> records) {
     BackgroundReleaser::Instance().Release(std::shared_ptr<TFileAttr>(std::move(records)));
 }
@@ -97,7 +51,8 @@ SubtreeSurgery::SubtreeSurgery(TfrmMain& form, TTreeView& tree, GraphPage& graph
       index_(index),
       surface_(surface),
       status_(status),
-      feeder_(tree.Model()) {
+      feeder_(tree.Model()),
+      place_(tree) {
     feeder_.Done = [this] { Restore(); };
     heldTimer_.setInterval(50);
     QObject::connect(&heldTimer_, &QTimer::timeout, [this] { Finished(); });
@@ -118,7 +73,7 @@ void SubtreeSurgery::Drop() {
     feeder_.Drop();
     heldTimer_.stop();
     held_.reset();  // its body has returned
-    placeNode_ = nullptr;
+    place_.Forget();
     if (worker_ != nullptr) {
         std::unique_ptr<SubtreeWorker> worker = std::move(worker_);
         worker->StatusBar = nullptr;
@@ -271,23 +226,16 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     TreeNodeModel& model = tree_.Model();
     model.FlushChanges();
     graph_.TreeDropping();
-    scroll_ = tree_.verticalScrollBar()->value();
     TTreeNode* node = NodeOf(tree_, *root, target);
-    expanded_.clear();
-    current_.clear();
-    placeNode_ = nullptr;
     TTreeNode* const parentNode = node != nullptr ? node->Parent() : nullptr;
     TFileAttr* const oldParent = target.Parent;
     std::vector<std::unique_ptr<TFileAttr>> garbage;
     if (!done.Removed) {
-        if (node != nullptr) {
-            expanded_ = ExpandedBelow(tree_, *node);
-            current_ = CurrentBelow(tree_, node);
-            placeNode_ = node;
-        }
+        place_.Remember(node);
         Replace(target, *done.Fresh, node);
         garbage.push_back(std::move(done.Fresh));
     } else {
+        place_.Remember(nullptr);
         TFileAttr& parent = *target.Parent;
         for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
             up->Size -= target.Size;
@@ -341,7 +289,7 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
             }
         }
     }
-    Settle(done);
+    done.SettleAncestors();
     model.RenewTexts(TextMakerOf(*root));
     for (const TFileAttr* from : {done.Removed ? oldParent : &target, done.GraftParent}) {
         // Only what the shown tree still holds.
@@ -368,41 +316,9 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
 }
 
 void SubtreeSurgery::Restore() {
-    TreeNodeModel& model = tree_.Model();
-    for (const auto& names : expanded_) {
-        if (TTreeNode* open = NodeBelow(placeNode_, names)) {
-            tree_.setExpanded(model.IndexOf(open), true);
-        }
-    }
-    if (TTreeNode* at = current_.empty() ? nullptr : NodeBelow(placeNode_, current_)) {
-        tree_.setCurrentIndex(model.IndexOf(at));
-    }
-    placeNode_ = nullptr;
-    expanded_.clear();
-    current_.clear();
-    tree_.verticalScrollBar()->setValue(scroll_);
+    place_.Restore();
     graph_.TreeChanged();
     surface_.Invalidate();
-}
-
-void SubtreeSurgery::Settle(SubtreeWorker& done) {
-    std::vector<std::pair<TFileAttr*, double>> changed;
-    for (const auto& [record, date] : done.OwnDates) {
-        changed.emplace_back(const_cast<TFileAttr*>(record), date);
-    }
-    std::sort(changed.begin(), changed.end(),
-              [](const auto& a, const auto& b) { return a.first->Level > b.first->Level; });
-    // Deepest first, so each takes its children's settled dates and depths.
-    for (auto& [record, own] : changed) {
-        double newest = own >= 0 ? own : record->LastWrite;
-        std::int32_t deepest = record->Level;
-        for (const auto& child : record->Children) {
-            newest = std::max(newest, child->LastWrite);
-            deepest = std::max(deepest, child->MaxLevel);
-        }
-        record->LastWrite = newest;
-        record->MaxLevel = deepest;
-    }
 }
 
 }  // namespace zelk

@@ -13,6 +13,7 @@
 
 #include "app/RowFeeder.h"
 #include "app/SubtreeWorker.h"
+#include "app/TreePlace.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -60,7 +61,6 @@ class SubtreeSurgery {
     void Apply(SubtreeWorker& done);
     // Puts fresh's records and totals in place of record's, and its nodes under node.
     void Replace(TFileAttr& record, TFileAttr& fresh, TTreeNode* node);
-    void Settle(SubtreeWorker& done);
     // Once the new nodes are listed: the view's place as it was.
     void Restore();
     QString PathText(const TFileAttr& record) const;
@@ -79,11 +79,7 @@ class SubtreeSurgery {
     std::unique_ptr<SubtreeWorker> held_;
     QTimer heldTimer_;
     RowFeeder feeder_;
-    // The view's place to restore: expanded nodes and the current one below node, by names.
-    TTreeNode* placeNode_ = nullptr;
-    std::vector<std::vector<std::string>> expanded_;
-    std::vector<std::string> current_;
-    int scroll_ = 0;
+    TreePlace place_;
 };
 
 }  // namespace zelk

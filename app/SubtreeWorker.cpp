@@ -217,8 +217,8 @@ void SubtreeWorker::Trash() {
     }
 }
 
-void SubtreeWorker::DateAncestors(const TFileAttr* from) {
-    for (const TFileAttr* up = from; up != nullptr; up = up->Parent) {
+void SubtreeWorker::DateAncestors(TFileAttr* from) {
+    for (TFileAttr* up = from; up != nullptr; up = up->Parent) {
         if (!OwnDates.contains(up)) {
             OwnDates.emplace(up, OwnDateOf(*up));
         }
@@ -244,6 +244,23 @@ double SubtreeWorker::OwnDateOf(const TFileAttr& record) {
         }
     }
     return newest;
+}
+
+void SubtreeWorker::SettleAncestors() const {
+    std::vector<std::pair<TFileAttr*, double>> changed(OwnDates.begin(), OwnDates.end());
+    std::sort(changed.begin(), changed.end(),
+              [](const auto& a, const auto& b) { return a.first->Level > b.first->Level; });
+    // Deepest first, so each takes its children's settled dates and depths.
+    for (auto& [record, own] : changed) {
+        double newest = own >= 0 ? own : record->LastWrite;
+        std::int32_t deepest = record->Level;
+        for (const auto& child : record->Children) {
+            newest = std::max(newest, child->LastWrite);
+            deepest = std::max(deepest, child->MaxLevel);
+        }
+        record->LastWrite = newest;
+        record->MaxLevel = deepest;
+    }
 }
 
 }  // namespace zelk

@@ -41,7 +41,11 @@ class SubtreeWorker : public TSearchThread {
     TFileAttr* GraftReplaced = nullptr;
     TFileAttr* Moved = nullptr;
     // Of each directory above a changed one: the newest date of its own entries.
-    std::unordered_map<const TFileAttr*, double> OwnDates;
+    std::unordered_map<TFileAttr*, double> OwnDates;
+
+    // User-interface thread, once the new records are in place: the date and depth of every
+    // directory in OwnDates from its own entries and its children, deepest first.
+    void SettleAncestors() const;
 
     // The names of record's path below root.
     static std::vector<std::string> NamesOf(const TFileAttr& root, const TFileAttr& record);
@@ -55,7 +59,7 @@ class SubtreeWorker : public TSearchThread {
                                          const std::pair<std::uint64_t, std::uint64_t>* keepOut);
     void Delete();
     void Trash();
-    void DateAncestors(const TFileAttr* from);
+    void DateAncestors(TFileAttr* from);
     double OwnDateOf(const TFileAttr& record);
 
     const TFileAttr& root_;
