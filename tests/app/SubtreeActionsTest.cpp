@@ -9,11 +9,13 @@
 #include <sys/mount.h>
 #include <utime.h>
 
+#include <QAbstractItemModelTester>
 #include <QString>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,10 @@ class SubtreeActions : public test::WindowFixture {
             GTEST_SKIP() << "needs to mount a tmpfs (root)";
         }
         WindowFixture::SetUp();
+        // Every row the actions insert or remove is checked against the model's answers.
+        tester_ = std::make_unique<QAbstractItemModelTester>(
+            &form_->Controls().TreeView1->Model(),
+            QAbstractItemModelTester::FailureReportingMode::Fatal);
         form_->Actions().Confirm = [this](const QString& text, bool cancelByDefault) {
             asked_.push_back(text.toStdString());
             cancelByDefault_ = cancelByDefault;
@@ -57,6 +63,7 @@ class SubtreeActions : public test::WindowFixture {
         Write("f/z", 100);
     }
     void TearDown() override {
+        tester_.reset();
         unsetenv("XDG_DATA_HOME");
         setenv("HOME", home_.c_str(), 1);
         WindowFixture::TearDown();
@@ -113,6 +120,7 @@ class SubtreeActions : public test::WindowFixture {
     }
 
     test::TmpfsMount volume_;
+    std::unique_ptr<QAbstractItemModelTester> tester_;
     const std::string home_ = getenv("HOME") != nullptr ? getenv("HOME") : "/root";
     std::vector<std::string> asked_;
     std::vector<std::string> told_;
