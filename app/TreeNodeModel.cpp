@@ -211,7 +211,7 @@ void TreeNodeModel::Refigure(TTreeNode* node, TTreeNode::Figures figures) {
 }
 
 void TreeNodeModel::Clear() {
-    deferred_.Drop();
+    deferred_.Discard();
     if (roots_.empty()) {
         return;
     }

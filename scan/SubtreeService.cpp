@@ -18,8 +18,8 @@ class SubtreeService::Listing final : public DirectoryListing {
             return false;
         }
         if (service_.keepOut_ && entry.Device == service_.device_ &&
-            entry.Inode == service_.inode_ && (entry.Attributes & kFileAttributeDirectory) != 0) {
-            entry.OutOfWalk = true;
+            entry.Inode == service_.inode_ && entry.Type == EntryType::Directory) {
+            entry.OtherVolumeOrLoop = true;
         }
         return true;
     }
@@ -68,11 +68,6 @@ std::unique_ptr<DirectoryListing> SubtreeService::OpenChild(DirectoryListing& pa
         return nullptr;
     }
     return std::make_unique<Listing>(*this, std::move(inner));
-}
-
-std::uint32_t SubtreeService::GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                                    std::uint32_t& high) {
-    return files_.GetCompressedFileSize(path, entry, high);
 }
 
 }  // namespace zelk

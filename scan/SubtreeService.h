@@ -18,15 +18,13 @@ class SubtreeService : public DirectoryService {
     // The directory names[0]/.../names[n-1] below the volume's mount point root.
     SubtreeService(std::string root, std::vector<std::string> names);
 
-    // The directory with this device and inode is listed but not entered (OutOfWalk).
+    // The directory with this device and inode is listed but not entered (OtherVolumeOrLoop).
     void KeepOut(std::uint64_t device, std::uint64_t inode);
 
     // The letter is that of the volume, already resolved to root: it is not read.
     std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                 const FindData& entry) override;
-    std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                        std::uint32_t& high) override;
 
   private:
     class Listing;

@@ -25,7 +25,7 @@
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
 #include "app/WindowFixture.h"
-#include "scanfile/TmpfsMount.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {

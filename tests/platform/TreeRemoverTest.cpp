@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "scanfile/TmpfsMount.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
