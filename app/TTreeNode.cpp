@@ -5,8 +5,9 @@
 namespace zelk {
 
 const std::string& TTreeNode::Text() const {
-    if (text_ == nullptr) {
+    if (text_ == nullptr || (listed_ && generation_ != owner_->TextGeneration())) {
         text_ = std::make_unique<std::string>(owner_->MakeText(figures_));
+        generation_ = owner_->TextGeneration();
     }
     return *text_;
 }

@@ -57,6 +57,8 @@ class TTreeNode {
     std::vector<TTreeNode*> children_;  // owned; freed by the model without recursion
     Figures figures_;
     int row_;
+    mutable std::uint32_t generation_ = 0;  // of the texts its cached text was made in
+    bool listed_ = false;                   // the text is made from figures_
 };
 
 }  // namespace zelk

@@ -15,6 +15,7 @@
 #include "app/RecordSorter.h"
 #include "app/ScanFileControl.h"
 #include "app/SteppedSort.h"
+#include "app/SubtreeSurgery.h"
 #include "app/TApplication.h"
 #include "app/TImageList.h"
 #include "app/TPageControl.h"
@@ -50,7 +51,14 @@ TfrmMain::TfrmMain(int textHeight)
     menu_->FinishedRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     menu_->RootPath = [this] { return ScanFiles->ShownRootName; };
     menu_->Walked = [this] { return ScanFiles->ShownWalked; };
-    menu_->Busy = [this] { return Scanning() || ScanFiles->Saving() || SortPending(); };
+    surgery_ = std::make_unique<SubtreeSurgery>(*this, *TreeView1, *graph_, *graphIndex_,
+                                                *PaintBox1, *StatusBar1);
+    menu_->Busy = [this] {
+        return Scanning() || ScanFiles->Saving() || SortPending() || surgery_->Running();
+    };
+    connect(menu_, &NodeMenu::RescanRequested, this, &TfrmMain::RescanNode);
+    connect(menu_, &NodeMenu::TrashRequested, this, &TfrmMain::TrashNode);
+    connect(menu_, &NodeMenu::DeleteRequested, this, &TfrmMain::DeleteNode);
     InstallSizeBasis(this);
 }
 
@@ -102,7 +110,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::btnStartClick() {
-    if (SearchThread != nullptr) {
+    if (SearchThread != nullptr || surgery_->Running()) {
         return;
     }
     ScanFiles->StopOpen();  // the last asked for is shown
@@ -120,6 +128,7 @@ std::shared_ptr<TFileAttr> TfrmMain::FinishedTree() const {
 }
 
 void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) {
+    surgery_->Drop();
     if (SearchThread != nullptr) {
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
@@ -159,6 +168,7 @@ void TfrmMain::SaveEnded() {
 
 void TfrmMain::btnStopClick() {
     if (SearchThread == nullptr) {
+        surgery_->Stop();
         return;
     }
     // Swapped here on the user-interface thread, where the completion is delivered too, so a
@@ -170,6 +180,9 @@ void TfrmMain::btnStopClick() {
 void TfrmMain::SearchDone(TThread& /*sender*/) {
     finished_ = RootAttr->Searched;  // the worker's writes are ours since its completion
     ScanFiles->ScanFinished(SearchThread->Drive);
+    if (finished_) {
+        surgery_->ScanFinished(SearchThread->Drive);
+    }
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
@@ -208,6 +221,18 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
     ScanFiles->StopAll();
 }
 
+void TfrmMain::RescanNode(TFileAttr* record) {
+    surgery_->Rescan(record);
+}
+
+void TfrmMain::TrashNode(TFileAttr* record) {
+    surgery_->Trash(record);
+}
+
+void TfrmMain::DeleteNode(TFileAttr* record) {
+    surgery_->Delete(record);
+}
+
 void TfrmMain::TreeView1Click() {
     StatusBar1->SetSimpleText(TreeView1->Hint());
 }
@@ -233,7 +258,7 @@ void TfrmMain::rbCompressedSizeClick() {
 }
 
 void TfrmMain::Resort() {
-    if (SortKey.empty() || !finished_) {
+    if (SortKey.empty() || !finished_ || surgery_->Running()) {
         return;
     }
     if (saveReadsShown_) {

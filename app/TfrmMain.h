@@ -21,6 +21,7 @@ class GraphPage;
 class NodeMenu;
 class ScanFileControl;
 class SteppedSort;
+class SubtreeSurgery;
 class TTreeNode;
 class ViewPlace;
 class WideListIndex;
@@ -86,6 +87,13 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void TreeView1Click();
     void FormCreate();
 
+    // The actions on one directory of a finished scan (rescan, trash, delete); each does
+    // nothing where it does not apply (Actions().CanAct).
+    void RescanNode(TFileAttr* record);
+    void TrashNode(TFileAttr* record);
+    void DeleteNode(TFileAttr* record);
+    SubtreeSurgery& Actions() const { return *surgery_; }
+
     // Tree listing: every earlier node deleted, then one node per shown record (there must be a
     // shown tree); the graph surface is invalidated.
     void RefreshTree();
@@ -129,6 +137,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
 
     FolderScan* folders_ = nullptr;  // a child of the window
     NodeMenu* menu_ = nullptr;    // a child of the tree
+    std::unique_ptr<SubtreeSurgery> surgery_;
 };
 
 }  // namespace zelk

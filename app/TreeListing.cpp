@@ -73,13 +73,27 @@ std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
     return text;
 }
 
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
-    TreeNodeModel& model = tree.Model();
+TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root) {
     const long double rootSize = root.Size;
     const long double rootCompressed = root.CompressedSize;
-    model.SetTextMaker([rootSize, rootCompressed](const TTreeNode::Figures& figures) {
+    return [rootSize, rootCompressed](const TTreeNode::Figures& figures) {
         return NodeText(figures, rootSize, rootCompressed);
-    });
+    };
+}
+
+TTreeNode::Figures FiguresOf(const TFileAttr& record) {
+    return {record.Name, record.Size, record.CompressedSize, record.LastWrite};
+}
+
+void Describe(TTreeNode& node, const TFileAttr& record) {
+    node.Unreadable = record.Unreadable;
+    node.ImageIndex = record.Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
+    node.SelectedIndex = record.Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+}
+
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+    TreeNodeModel& model = tree.Model();
+    model.SetTextMaker(TextMakerOf(root));
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
     // Done in steps of a bounded number of nodes, from where the last step stopped.
@@ -89,12 +103,8 @@ void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, T
         for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
             const auto [next, under] = pending->back();
             pending->pop_back();
-            TTreeNode* node = model.AddListed(
-                under, {next->Name, next->Size, next->CompressedSize, next->LastWrite},
-                next->Children.size());
-            node->Unreadable = next->Unreadable;
-            node->ImageIndex = next->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
-            node->SelectedIndex = next->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+            TTreeNode* node = model.AddListed(under, FiguresOf(*next), next->Children.size());
+            Describe(*node, *next);
             for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
                 pending->emplace_back(child->get(), node);
             }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/TTreeNode.h"
+#include "app/TreeNodeModel.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -36,6 +37,10 @@ constexpr int kUnreadableFolderImage = 2;
 // added in steps from the event loop (the records must stay until the tree control is read or
 // cleared, which finishes or drops the rest).
 void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
+// The text maker of the nodes listed under root, the figures and the pictures of a record's.
+TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root);
+TTreeNode::Figures FiguresOf(const TFileAttr& record);
+void Describe(TTreeNode& node, const TFileAttr& record);
 
 // The record's place among its parent's children (0 for the root).
 std::size_t ChildIndex(const TFileAttr& record);

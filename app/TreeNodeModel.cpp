@@ -35,7 +35,9 @@ TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent) {
     if ((parent != nullptr && parent->owner_ != this) || count_ == INT_MAX) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
-    BeginChange();
+    if (!rowLevel_) {
+        BeginChange();
+    }
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
     try {
         siblings.push_back(nullptr);
@@ -119,6 +121,7 @@ TTreeNode* TreeNodeModel::AddListed(TTreeNode* parent, TTreeNode::Figures figure
     Finish();
     TTreeNode* node = NewNode(parent);
     node->figures_ = std::move(figures);
+    node->listed_ = true;
     try {
         node->children_.reserve(children);
     } catch (const std::bad_alloc&) {
@@ -146,6 +149,65 @@ void TreeNodeModel::Delete(TTreeNode* node) {
         siblings[i]->row_ = static_cast<int>(i);
     }
     count_ -= pool_.Free(node);
+}
+
+void TreeNodeModel::RenewTexts(TextMaker maker) {
+    textMaker_ = std::move(maker);
+    ++generation_;
+}
+
+void TreeNodeModel::InsertRows(TTreeNode* parent, int count, const std::function<void()>& add) {
+    FlushChanges();
+    const int first = parent != nullptr ? parent->Count() : static_cast<int>(roots_.size());
+    beginInsertRows(IndexOf(parent), first, first + count - 1);
+    rowLevel_ = true;
+    try {
+        add();
+    } catch (...) {
+        rowLevel_ = false;
+        endInsertRows();
+        throw;
+    }
+    rowLevel_ = false;
+    endInsertRows();
+}
+
+void TreeNodeModel::RemoveRow(TTreeNode* node) {
+    FlushChanges();
+    if (node == nullptr || node->owner_ != this) {
+        return;
+    }
+    auto& siblings = ChildrenOf(node->parent_);
+    beginRemoveRows(IndexOf(node->parent_), node->row_, node->row_);
+    auto& owned = node->parent_ != nullptr ? node->parent_->children_ : roots_;
+    owned.erase(owned.begin() + node->row_);
+    for (auto i = static_cast<std::size_t>(node->row_); i < siblings.size(); ++i) {
+        siblings[i]->row_ = static_cast<int>(i);
+    }
+    count_ -= pool_.Free(node);
+    endRemoveRows();
+}
+
+void TreeNodeModel::RemoveChildren(TTreeNode* node) {
+    FlushChanges();
+    if (node == nullptr || node->owner_ != this || node->children_.empty()) {
+        return;
+    }
+    beginRemoveRows(IndexOf(node), 0, node->Count() - 1);
+    for (TTreeNode* child : std::exchange(node->children_, {})) {
+        count_ -= pool_.Free(child);
+    }
+    endRemoveRows();
+}
+
+void TreeNodeModel::Refigure(TTreeNode* node, TTreeNode::Figures figures) {
+    if (node == nullptr || node->owner_ != this) {
+        return;
+    }
+    node->figures_ = std::move(figures);
+    node->text_.reset();
+    const QModelIndex at = IndexOf(node);
+    emit dataChanged(at, at);
 }
 
 void TreeNodeModel::Clear() {

@@ -34,6 +34,18 @@ class TreeNodeModel : public QAbstractItemModel {
     TTreeNode* AddListed(TTreeNode* parent, TTreeNode::Figures figures, std::size_t children);
     using TextMaker = std::function<std::string(const TTreeNode::Figures&)>;
     void SetTextMaker(TextMaker maker) { textMaker_ = std::move(maker); }
+    // A new maker for every listed node's text (new totals of the root), made again when next
+    // asked for; the caller repaints.
+    void RenewTexts(TextMaker maker);
+    std::uint32_t TextGeneration() const { return generation_; }
+
+    // Changes the view follows row by row, keeping its expanded nodes, selection and scroll
+    // (no deferred listing may be pending). add appends count children to parent through
+    // AddListed, each with its subtree.
+    void InsertRows(TTreeNode* parent, int count, const std::function<void()>& add);
+    void RemoveRow(TTreeNode* node);
+    void RemoveChildren(TTreeNode* node);
+    void Refigure(TTreeNode* node, TTreeNode::Figures figures);
     std::string MakeText(const TTreeNode::Figures& figures) const;
     // The node and its whole subtree.
     void Delete(TTreeNode* node);
@@ -84,6 +96,8 @@ class TreeNodeModel : public QAbstractItemModel {
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
     bool changing_ = false;  // a reset has begun and its end is posted
+    bool rowLevel_ = false;  // nodes are being added inside InsertRows
+    std::uint32_t generation_ = 0;
     mutable SteppedJob deferred_;
     const TImageList* images_ = nullptr;
     TextMaker textMaker_;

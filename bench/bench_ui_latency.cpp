@@ -10,6 +10,9 @@
 //
 // Usage: bench_ui_latency [base directory for the scanned tree | --latency-only]
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -24,6 +27,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/ScanFileControl.h"
+#include "app/SubtreeSurgery.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
@@ -179,6 +183,73 @@ long MemoryInChild(const char* self, const std::string& what, const std::string&
     return bytes;
 }
 
+// A million generated records, and among them "wide": a real directory of 100,000 empty
+// sub-directories on a tmpfs mounted at dir (the drive).
+bool MakeWide(const std::string& dir) {
+    const std::string wide = dir + "/wide";
+    if (mkdir(wide.c_str(), 0755) != 0) {
+        return false;
+    }
+    for (int i = 0; i < 100000; ++i) {
+        mkdir((wide + "/" + std::to_string(i)).c_str(), 0755);
+    }
+    return true;
+}
+
+zelk::TFileAttr* ShowWithWide(zelk::TfrmMain& form) {
+    std::unique_ptr<zelk::TFileAttr> tree = Generated(1000000);
+    auto wide = std::make_unique<zelk::TFileAttr>();
+    zelk::TFileAttr* record = wide.get();
+    record->Parent = tree.get();
+    record->Name = "wide";
+    record->Level = record->MaxLevel = 1;
+    record->Searched = true;
+    tree->Children.push_back(std::move(wide));
+    form.ReplaceShownTree(std::move(tree), true);
+    form.RefreshTree();
+    Serve([&] { return Listed(form); });
+    form.Actions().ScanFinished(kLetter);
+    return record;
+}
+
+// Rescan, trash and delete of a directory of 100,000 sub-directories in a million-directory
+// tree: the records are made and freed on workers, the rows told to the view in slices.
+void ReportActions(zelk::TfrmMain& form, const std::string& base) {
+    const std::string dir = zelk::bench::MakeTempDirectory(base) + "/vol";
+    if (mkdir(dir.c_str(), 0755) != 0 ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=1g,nr_inodes=1m") != 0) {
+        std::printf("  actions on 100,000 sub-directories: skipped (needs to mount a tmpfs)\n");
+        return;
+    }
+    InstallDrive(form, dir);
+    form.Actions().Confirm = [](const QString&, bool) { return true; };
+    form.Actions().Inform = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    };
+    const auto idle = [&] { return !form.Actions().Running(); };
+    MakeWide(dir);
+    zelk::TFileAttr* wide = ShowWithWide(form);
+    Report("rescan of 100,000 sub-directories in 1,000,000",
+           LongestGap([&] { form.RescanNode(wide); }, idle));
+    // The trash's folder is in the tree already, so the moved records are what goes in.
+    mkdir((dir + "/share").c_str(), 0755);
+    setenv("XDG_DATA_HOME", (dir + "/share").c_str(), 1);
+    wide = ShowWithWide(form);
+    form.RescanNode(wide);
+    Serve(idle);
+    Report("trash of 100,000 sub-directories in 1,000,000",
+           LongestGap([&] { form.TrashNode(wide); }, idle));
+    MakeWide(dir);
+    wide = ShowWithWide(form);
+    form.RescanNode(wide);
+    Serve(idle);
+    Report("delete of 100,000 sub-directories in 1,000,000",
+           LongestGap([&] { form.DeleteNode(wide); }, idle));
+    form.ReplaceShownTree(nullptr, false);
+    umount2(dir.c_str(), MNT_DETACH);
+    rmdir(dir.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +326,8 @@ int main(int argc, char** argv) {
     };
     Report("close, listing of 1,000,000 pending", LongestGap(close, [&] { return Listed(*form); }),
            listingHere);
+
+    ReportActions(*form, base);
 
     form->ReplaceShownTree(WideRoot(100000), true);
     const double wideSort =

@@ -29,6 +29,12 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
     if (volume == nullptr || volume->MountPoint.empty()) {
         return nullptr;
     }
+    return OpenPath(volume->MountPoint);
+}
+
+std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenPath(const std::string& path,
+                                                                  bool readAhead) {
+    const auto table = InstalledVolumeTable();
     if (raiseDescriptorLimit_) {
         RaiseDescriptorLimit();
     }
@@ -44,9 +50,10 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
         mountPoints.push_back(other.MountPoint);
     }
     // Read once a scan, so that a scan in progress keeps the count it started with.
-    const int readAhead =
-        ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
-    return PosixListing::OpenRoot(volume->MountPoint, mountPoints, readAhead);
+    const int threads =
+        readAhead ? ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency())
+                  : 0;
+    return PosixListing::OpenRoot(path, mountPoints, threads);
 }
 
 std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenChild(DirectoryListing& parent,

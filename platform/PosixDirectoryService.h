@@ -18,6 +18,10 @@ class PosixDirectoryService : public DirectoryService {
         : raiseDescriptorLimit_(raiseDescriptorLimit), mounts_(mounts) {}
 
     std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
+    // The listing of any directory of the volume at path, walked as a root is: fenced from the
+    // mount points below it, never leaving its volume.
+    // readAhead: false for a listing of its own entries only.
+    std::unique_ptr<DirectoryListing> OpenPath(const std::string& path, bool readAhead = true);
     // parent must be a listing of this service.
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                 const FindData& entry) override;

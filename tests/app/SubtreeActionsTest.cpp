@@ -1,0 +1,262 @@
+// Guards the actions on one directory of a finished scan, through the real window on a real
+// tmpfs volume: after a rescan, a move to the trash (the home trash on the volume, or the
+// volume's own) and a delete (whole, or with a busy mount point left inside), every node text
+// equals that of a fresh scan of the drive; a refused trash changes nothing and says why; a
+// link inside a deleted directory leaves its target; the rescanned node stays expanded and
+// selected.
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <utime.h>
+
+#include <QAbstractItemModelTester>
+#include <QString>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/SubtreeSurgery.h"
+#include "app/TStatusBar.h"
+#include "app/TTreeView.h"
+#include "app/TfrmMain.h"
+#include "app/TreeListing.h"
+#include "app/WindowFixture.h"
+#include "support/TmpfsMount.h"
+
+namespace zelk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PumpUntil;
+
+class SubtreeActions : public test::WindowFixture {
+  protected:
+    SubtreeActions() : WindowFixture('s'), volume_(root_) {}
+
+    void SetUp() override {
+        if (!volume_.Mounted()) {
+            GTEST_SKIP() << "needs to mount a tmpfs (root)";
+        }
+        WindowFixture::SetUp();
+        // Every row the actions insert or remove is checked against the model's answers.
+        tester_ = std::make_unique<QAbstractItemModelTester>(
+            &form_->Controls().TreeView1->Model(),
+            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        form_->Actions().Confirm = [this](const QString& text, bool cancelByDefault) {
+            asked_.push_back(text.toStdString());
+            cancelByDefault_ = cancelByDefault;
+            return true;
+        };
+        form_->Actions().Inform = [this](const QString& text) {
+            told_.push_back(text.toStdString());
+        };
+        for (const char* dir : {"a/b/c", "a/b/d", "a/e", "f"}) {
+            fs::create_directories(root_ + "/" + dir);
+        }
+        Write("a/b/c/old", 3000);
+        Write("a/b/d/x", 500);
+        Write("a/e/y", 700);
+        Write("f/z", 100);
+    }
+    void TearDown() override {
+        tester_.reset();
+        unsetenv("XDG_DATA_HOME");
+        setenv("HOME", home_.c_str(), 1);
+        WindowFixture::TearDown();
+    }
+
+    void Write(const std::string& name, std::size_t size) const {
+        std::ofstream(root_ + "/" + name) << std::string(size, 'x');
+    }
+    void Scan() {
+        form_->btnStartClick();
+        ASSERT_TRUE(PumpUntil([this] { return form_->FinishedTree() != nullptr; }));
+        form_->Controls().TreeView1->Model().FlushChanges();
+    }
+    void Await() {
+        ASSERT_TRUE(PumpUntil([this] { return !form_->Actions().Running(); }));
+    }
+    TFileAttr* Record(const std::vector<std::string>& names) const {
+        TFileAttr* at = form_->FinishedTree().get();
+        for (const std::string& name : names) {
+            TFileAttr* next = nullptr;
+            for (const auto& child : at->Children) {
+                next = child->Name == name ? child.get() : next;
+            }
+            if ((at = next) == nullptr) {
+                break;
+            }
+        }
+        return at;
+    }
+    // Every node's text by its path of names (what the window shows), with its record's date
+    // and depth, which the graph and a sort read.
+    std::map<std::string, std::string> Shown() const {
+        std::map<std::string, std::string> texts;
+        TTreeView& tree = *form_->Controls().TreeView1;
+        std::vector<std::pair<TTreeNode*, std::string>> pending{{tree.Item(0), ""}};
+        while (!pending.empty()) {
+            const auto [node, path] = pending.back();
+            pending.pop_back();
+            const TFileAttr* record = RecordOf(*form_->FinishedTree(), *node);
+            texts[path] = node->Text() + " " + std::to_string(record->LastWrite) + " " +
+                          std::to_string(record->MaxLevel);
+            for (int i = 0; i < node->Count(); ++i) {
+                pending.emplace_back(node->Item(i),
+                                     path + "/" + node->Item(i)->ListedFigures().Name.Str());
+            }
+        }
+        return texts;
+    }
+    // The window after an action shows what a fresh scan shows.
+    void ExpectFreshScan() {
+        const auto after = Shown();
+        Scan();
+        EXPECT_EQ(after, Shown());
+    }
+
+    test::TmpfsMount volume_;
+    std::unique_ptr<QAbstractItemModelTester> tester_;
+    const std::string home_ = getenv("HOME") != nullptr ? getenv("HOME") : "/root";
+    std::vector<std::string> asked_;
+    std::vector<std::string> told_;
+    bool cancelByDefault_ = false;
+};
+
+TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
+    // The newest file goes: every ancestor's date must fall back, not only grow.
+    const utimbuf future{4102444800, 4102444800};
+    ASSERT_EQ(utime((root_ + "/a/b/c/old").c_str(), &future), 0);
+    Scan();
+    TTreeView& tree = *form_->Controls().TreeView1;
+    TTreeNode* b = NodeOf(tree, *form_->FinishedTree(), *Record({"a", "b"}));
+    tree.setExpanded(tree.Model().IndexOf(b->Parent()), true);
+    tree.setExpanded(tree.Model().IndexOf(b), true);
+    tree.setCurrentIndex(tree.Model().IndexOf(b));
+    fs::remove(root_ + "/a/b/c/old");
+    fs::create_directories(root_ + "/a/b/new/deeper/still");
+    Write("a/b/new/deeper/still/w", 9000);
+
+    form_->RescanNode(Record({"a", "b"}));
+    EXPECT_FALSE(form_->Actions().CanAct(Record({"a"})));  // one action at a time
+    Await();
+    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索完了");
+    EXPECT_EQ(form_->FinishedTree()->MaxLevel, 5);
+    ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
+    EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
+    EXPECT_TRUE(tree.isExpanded(tree.currentIndex()));
+    ExpectFreshScan();
+}
+
+TEST_F(SubtreeActions, StoppedRescanLeavesTheTreeAsItWas) {
+    Scan();
+    const auto before = Shown();
+    fs::create_directories(root_ + "/a/b/new");
+    // The worker waits at its first status step until the loop serves it: Stop comes first.
+    form_->RescanNode(Record({"a", "b"}));
+    form_->btnStopClick();
+    Await();
+    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索中断");
+    EXPECT_EQ(Shown(), before);
+    EXPECT_TRUE(form_->Actions().CanAct(Record({"a", "b"})));
+}
+
+TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
+    fs::create_directories(root_ + "/home/.local/share");
+    setenv("XDG_DATA_HOME", (root_ + "/home/.local/share").c_str(), 1);
+    setenv("HOME", (root_ + "/home").c_str(), 1);
+    Scan();
+    const double total = form_->FinishedTree()->Size;
+    form_->TrashNode(Record({"a", "b"}));
+    Await();
+    ASSERT_EQ(asked_.size(), 1u);
+    EXPECT_NE(asked_[0].find(root_ + "/a/b"), std::string::npos);
+    EXPECT_NE(asked_[0].find("3,500"), std::string::npos);
+    EXPECT_FALSE(cancelByDefault_);
+    EXPECT_TRUE(told_.empty());
+    const std::string trash = root_ + "/home/.local/share/Trash";
+    EXPECT_TRUE(fs::exists(trash + "/files/b/d/x"));
+    EXPECT_TRUE(fs::exists(trash + "/info/b.trashinfo"));
+    EXPECT_EQ(form_->FinishedTree()->Size, total + fs::file_size(trash + "/info/b.trashinfo"));
+    ExpectFreshScan();
+    // Into a trash the tree already holds, the second under another name.
+    fs::create_directories(root_ + "/f/b");
+    Scan();
+    form_->TrashNode(Record({"f", "b"}));
+    Await();
+    EXPECT_EQ(std::distance(fs::directory_iterator(trash + "/info"), fs::directory_iterator()), 2);
+    ExpectFreshScan();
+}
+
+TEST_F(SubtreeActions, TrashFromAnotherVolumeUsesTheVolumesOwnTrash) {
+    fs::create_directories(dir_ + "/home");
+    setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
+    Scan();
+    form_->TrashNode(Record({"a", "e"}));
+    Await();
+    EXPECT_TRUE(told_.empty());
+    const std::string trash = root_ + "/.Trash-" + std::to_string(getuid());
+    EXPECT_TRUE(fs::exists(trash + "/files/e/y"));
+    EXPECT_TRUE(fs::exists(trash + "/info/e.trashinfo"));
+    ExpectFreshScan();
+}
+
+TEST_F(SubtreeActions, RefusedTrashChangesNothing) {
+    setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
+    Scan();
+    const auto before = Shown();
+    ASSERT_EQ(mount(nullptr, root_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    form_->TrashNode(Record({"a", "e"}));
+    Await();
+    mount(nullptr, root_.c_str(), nullptr, MS_REMOUNT, nullptr);
+    EXPECT_EQ(told_.size(), 1u);
+    EXPECT_TRUE(fs::exists(root_ + "/a/e/y"));
+    EXPECT_EQ(Shown(), before);
+}
+
+TEST_F(SubtreeActions, DeleteLeavesLinkTargetsAndShowsWhatWasLeft) {
+    fs::create_directory_symlink(root_ + "/f", root_ + "/a/b/c/to-f");
+    const test::TmpfsMount busy(root_ + "/a/e/busy");
+    ASSERT_TRUE(busy.Mounted());
+    Write("a/e/busy/kept", 10);
+    Scan();
+    form_->DeleteNode(Record({"a", "b"}));
+    Await();
+    EXPECT_TRUE(cancelByDefault_);
+    EXPECT_TRUE(told_.empty());
+    EXPECT_EQ(Record({"a", "b"}), nullptr);
+    EXPECT_TRUE(fs::exists(root_ + "/f/z"));
+    ExpectFreshScan();
+
+    form_->DeleteNode(Record({"a", "e"}));
+    Await();
+    ASSERT_EQ(told_.size(), 1u);
+    EXPECT_NE(told_[0].find("残っています"), std::string::npos) << told_[0];
+    EXPECT_FALSE(fs::exists(root_ + "/a/e/y"));
+    EXPECT_TRUE(fs::exists(root_ + "/a/e/busy/kept"));
+    ExpectFreshScan();
+}
+
+TEST_F(SubtreeActions, NothingActsOnTheRootOrAnOtherVolume) {
+    const test::TmpfsMount other(root_ + "/mnt");
+    ASSERT_TRUE(other.Mounted());
+    Scan();
+    const auto before = Shown();
+    for (TFileAttr* record : {form_->FinishedTree().get(), Record({"mnt"})}) {
+        EXPECT_FALSE(form_->Actions().CanAct(record));
+        form_->RescanNode(record);
+        form_->TrashNode(record);
+        form_->DeleteNode(record);
+    }
+    form_->DeleteNode(nullptr);
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_FALSE(form_->Actions().Running());
+    EXPECT_EQ(Shown(), before);
+}
+
+}  // namespace
+}  // namespace zelk
