@@ -110,7 +110,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
-    sorting_->Drop();
+    sorting_->Discard();
     graphIndex_->Clear();
     graph_->TreeDropping();
     TreeNodeModel& listing = TreeView1->Model();
@@ -130,7 +130,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
 void TfrmMain::SaveStarted() {
     saveReadsShown_ = true;
     if (sorting_->Pending()) {
-        sorting_->Drop();
+        sorting_->Discard();
         resortAfterSave_ = true;
     }
 }
@@ -236,7 +236,7 @@ void TfrmMain::CompareWithFile(const std::string& file) {
 }
 
 void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
-    sorting_->Drop();
+    sorting_->Discard();
     if (TreeView1->Model().Deferring()) {
         ClearNodes(*TreeView1);  // its steps read the comparison
     }
