@@ -26,11 +26,14 @@ bool In(const std::string_view (&names)[N], std::string_view name) {
 
 std::string CommandLine::Usage() {
     return "zelk: 使い方: zelk [FILE | DIRECTORY | -]\n"
+           "             zelk --compare OLD FILE|DIRECTORY\n"
            "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --help | --version\n"
            "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
            "  DIRECTORY         このフォルダを探索する (ドライブ a: として)\n"
            "  -                 スキャンファイルを標準入力から読む\n"
+           "  --compare OLD     FILE か DIRECTORY の探索結果を、以前のスキャンファイル OLD "
+           "と比べる\n"
            "  --export FILE|-   DIRECTORY (既定: 現在のディレクトリのボリュームのルート) を\n"
            "                    ウィンドウなしで探索し、FILE (- は標準出力) へ書き出す\n"
            "  --help            この使い方を表示する\n"
@@ -57,6 +60,10 @@ CommandLine CommandLine::Parse(int argc, char** argv) {
         if (arg == "--version") {
             line.What = Action::Version;
             return line;
+        }
+        if (arg == "--compare" && i + 1 < argc && line.Baseline.empty()) {
+            line.Baseline = argv[++i];
+            continue;
         }
         if (arg.size() < 2 || arg[0] != '-') {
             if (!line.File.empty()) {
@@ -86,6 +93,10 @@ CommandLine CommandLine::Parse(int argc, char** argv) {
         } else if (bare == "display") {
             line.Display = value;
         }
+    }
+    if (!line.Baseline.empty() && line.File.empty()) {
+        line.What = Action::Refuse;
+        line.Refusal = "zelk: 比べる FILE か DIRECTORY がありません: --compare " + line.Baseline;
     }
     return line;
 }

@@ -311,6 +311,7 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     for (auto& records : garbage) {
         Release(std::move(records));
     }
+    form_.RematchComparison(done.Removed ? oldParent : &target, done.GraftParent);
     tree_.viewport()->update();
     index_.Clear();
     surface_.Invalidate();

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/BackgroundReleaser.h"
+#include "app/CompareControl.h"
 #include "app/ControlStates.h"
 #include "app/ErrorGuard.h"
 #include "app/FolderScan.h"
@@ -29,6 +30,7 @@
 #include "app/WideListIndex.h"
 #include "app/WindowSettings.h"
 #include "drives/TDriveComboBox.h"
+#include "scan/ScanComparison.h"
 
 namespace zelk {
 
@@ -59,6 +61,9 @@ TfrmMain::TfrmMain(int textHeight)
     connect(menu_, &NodeMenu::RescanRequested, this, &TfrmMain::RescanNode);
     connect(menu_, &NodeMenu::TrashRequested, this, &TfrmMain::TrashNode);
     connect(menu_, &NodeMenu::DeleteRequested, this, &TfrmMain::DeleteNode);
+    comparing_ = new CompareControl(*this);
+    menu_->Menu().addSeparator();
+    menu_->Menu().addAction(&comparing_->ToggleAction());
     InstallSizeBasis(this);
 }
 
@@ -144,6 +149,8 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     }
     saveReadsShown_ = false;
     resortAfterSave_ = false;
+    comparing_->TreeDropping();
+    CompareControl::Release(std::move(comparison_));
     // However large, freed on another thread, and only once a save still reading it has ended.
     BackgroundReleaser::Instance().Release(std::exchange(RootAttr, std::move(next)));
     finished_ = finished && RootAttr != nullptr;
@@ -187,6 +194,7 @@ void TfrmMain::SearchDone(TThread& /*sender*/) {
     RefreshTree();
     SearchThread.reset();
     ControlStates::Update(*this, false, finished_);
+    comparing_->TreeFinished();
 }
 
 void TfrmMain::SearchAborted(TThread& /*sender*/) {
@@ -249,12 +257,63 @@ void TfrmMain::btnSortByDateClick() {
     Resort();
 }
 
-void TfrmMain::rbFileSizeClick() {
+void TfrmMain::btnSortByGrowthClick() {
+    SortKey = "Growth";
     Resort();
 }
 
+void TfrmMain::rbFileSizeClick() {
+    BasisChanged();
+}
+
 void TfrmMain::rbCompressedSizeClick() {
+    BasisChanged();
+}
+
+void TfrmMain::BasisChanged() {
+    if (SortKey.empty() && comparison_ != nullptr && finished_) {
+        RefreshTree();
+        return;
+    }
     Resort();
+}
+
+// Comparing.
+
+void TfrmMain::CompareWithFile(const std::string& file) {
+    comparing_->CompareWithFile(file);
+}
+
+void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
+    sorting_->Discard();
+    if (TreeView1->Model().Deferring()) {
+        ClearNodes(*TreeView1);  // its steps read the comparison
+    }
+    if (finished_) {
+        place_->Capture(*RootAttr);
+    }
+    CompareControl::Release(std::exchange(comparison_, std::move(next)));
+    if (!finished_) {
+        return;
+    }
+    if (SortKey == "Growth" && !saveReadsShown_) {
+        Resort();  // lists when sorted
+    } else {
+        RefreshTree();
+    }
+}
+
+void TfrmMain::RematchComparison(TFileAttr* changed, TFileAttr* alsoChanged) {
+    if (comparison_ == nullptr || !finished_) {
+        return;
+    }
+    for (TFileAttr* record : {changed, alsoChanged}) {
+        if (record != nullptr) {
+            comparison_->Rematch(*record);
+        }
+    }
+    place_->Capture(*RootAttr);
+    RefreshTree();
 }
 
 void TfrmMain::Resort() {
@@ -267,7 +326,7 @@ void TfrmMain::Resort() {
     }
     graphIndex_->Clear();
     place_->Capture(*RootAttr);  // while the listing still follows the records' order
-    sorting_->Start(SortKey, *RootAttr);
+    sorting_->Start(SortKey, *RootAttr, comparison_.get());
 }
 
 bool TfrmMain::SortPending() const {
@@ -294,7 +353,7 @@ void TfrmMain::RefreshTree() {
 }
 
 void TfrmMain::AddNodes(const TFileAttr& record, TTreeNode* parent) {
-    zelk::AddNodes(*TreeView1, record, *RootAttr, parent);
+    zelk::AddNodes(*TreeView1, record, *RootAttr, parent, comparison_.get());
 }
 
 std::string TfrmMain::FormatSize(long double value) const {

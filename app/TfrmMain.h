@@ -19,6 +19,9 @@ namespace zelk {
 class FolderScan;
 class GraphPage;
 class NodeMenu;
+class CompareControl;
+class GraphPage;
+class ScanComparison;
 class ScanFileControl;
 class SteppedSort;
 class SubtreeSurgery;
@@ -51,6 +54,18 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // The context menu of a directory and its keys. Its RescanRequested, TrashRequested and
     // DeleteRequested are to be connected to the handlers that change the records.
     NodeMenu& Menu() const { return *menu_; }
+    // Comparing the shown tree with a baseline (Ctrl+B, the growth sort button).
+    CompareControl& Comparing() const { return *comparing_; }
+    // Compares the finished tree shown (or the next one to finish) with an earlier scan file.
+    void CompareWithFile(const std::string& file);
+    // Matched with the shown tree; nullptr while nothing is compared.
+    const ScanComparison* ShownComparison() const { return comparison_.get(); }
+    // The one way the comparison shown changes (nullptr ends it): a sort still going is
+    // dropped, the old comparison freed on another thread, and the listing made again.
+    void ReplaceComparison(std::unique_ptr<ScanComparison> next);
+    // After a rescan, trash or delete changed these records while comparing: they are matched
+    // again and the listing made again in its place.
+    void RematchComparison(TFileAttr* changed, TFileAttr* alsoChanged);
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -77,6 +92,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void FormCloseQuery(bool& canClose);
     void btnSortBySizeClick();
     void btnSortByDateClick();
+    void btnSortByGrowthClick();
     void rbFileSizeClick();
     void rbCompressedSizeClick();
     void PaintBox1Paint();
@@ -115,6 +131,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void closeEvent(QCloseEvent* event) override;
     // The window's own keyboard order (MoveTabFocus).
     bool focusNextPrevChild(bool next) override;
+    // A basis changes the sizes, and the growth a compared listing shows.
+    void BasisChanged();
 
   private:
     friend void BuildMainForm(TfrmMain& form, int textHeight);
@@ -136,8 +154,10 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     ViewPlace* place_ = nullptr;  // a child of the tree view
 
     FolderScan* folders_ = nullptr;  // a child of the window
-    NodeMenu* menu_ = nullptr;    // a child of the tree
+    NodeMenu* menu_ = nullptr;       // a child of the tree
     std::unique_ptr<SubtreeSurgery> surgery_;
+    std::unique_ptr<ScanComparison> comparison_;
+    CompareControl* comparing_ = nullptr;  // a child of the window
 };
 
 }  // namespace zelk

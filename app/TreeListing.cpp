@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/GrowthText.h"
 #include "app/TTreeView.h"
 #include "platform/Utf8Text.h"
 #include "runtime/CheckedMath.h"
@@ -25,6 +26,19 @@ long double Percent(long double part, long double whole) {
         return 0;
     }
     return CheckedDivide(part, whole) * 100;
+}
+
+// The rows of the directories the baseline's counterpart of record had and record lacks: each
+// its node text then, under the baseline's root, and what it held.
+void AddRemovedRows(TreeNodeModel& model, const ScanComparison& comparison, const TFileAttr& record,
+                    TTreeNode* node, SizeBasis basis) {
+    const TFileAttr& rootThen = comparison.Baseline();
+    for (const TFileAttr* gone : comparison.Removed(record)) {
+        TTreeNode* row = model.Add(
+            node, NodeText(*gone, rootThen) + RemovedBracket(ScanComparison::SizeOn(*gone, basis)));
+        row->ImageIndex = kClosedFolderImage;
+        row->SelectedIndex = kOpenFolderImage;
+    }
 }
 
 }  // namespace
@@ -73,16 +87,25 @@ std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
     return text;
 }
 
-TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root) {
+TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root, bool compared) {
     const long double rootSize = root.Size;
     const long double rootCompressed = root.CompressedSize;
-    return [rootSize, rootCompressed](const TTreeNode::Figures& figures) {
-        return NodeText(figures, rootSize, rootCompressed);
+    return [rootSize, rootCompressed, compared](const TTreeNode::Figures& figures) {
+        std::string text = NodeText(figures, rootSize, rootCompressed);
+        if (compared) {
+            text += GrowthBracket(figures.Growth);
+        }
+        return text;
     };
 }
 
-TTreeNode::Figures FiguresOf(const TFileAttr& record) {
-    return {record.Name, record.Size, record.CompressedSize, record.LastWrite};
+TTreeNode::Figures FiguresOf(const TFileAttr& record, const ScanComparison* comparison,
+                             SizeBasis basis) {
+    TTreeNode::Figures figures{record.Name, record.Size, record.CompressedSize, record.LastWrite};
+    if (comparison != nullptr) {
+        figures.Growth = comparison->Growth(record, basis).value_or(kNewDirectory);
+    }
+    return figures;
 }
 
 void Describe(TTreeNode& node, const TFileAttr& record) {
@@ -91,22 +114,40 @@ void Describe(TTreeNode& node, const TFileAttr& record) {
     node.SelectedIndex = record.Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
 }
 
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent,
+              const ScanComparison* comparison) {
     TreeNodeModel& model = tree.Model();
-    model.SetTextMaker(TextMakerOf(root));
+    model.SetTextMaker(TextMakerOf(root, comparison != nullptr));
+    const SizeBasis basis = CurrentSizeBasis();
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
-    // Done in steps of a bounded number of nodes, from where the last step stopped.
-    auto pending = std::make_shared<std::vector<std::pair<const TFileAttr*, TTreeNode*>>>();
-    pending->emplace_back(&record, parent);
-    model.Defer([&model, pending] {
+    // Done in steps of a bounded number of nodes, from where the last step stopped. A compared
+    // record's removed children come after its children's subtrees, so their rows follow the
+    // living siblings.
+    struct Pending {
+        const TFileAttr* record;
+        TTreeNode* under;
+        bool removedRows;
+    };
+    auto pending = std::make_shared<std::vector<Pending>>();
+    pending->push_back({&record, parent, false});
+    model.Defer([&model, pending, comparison, basis] {
         for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
-            const auto [next, under] = pending->back();
+            const Pending next = pending->back();
             pending->pop_back();
-            TTreeNode* node = model.AddListed(under, FiguresOf(*next), next->Children.size());
-            Describe(*node, *next);
-            for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
-                pending->emplace_back(child->get(), node);
+            if (next.removedRows) {
+                AddRemovedRows(model, *comparison, *next.record, next.under, basis);
+                continue;
+            }
+            const auto& children = next.record->Children;
+            TTreeNode* node = model.AddListed(
+                next.under, FiguresOf(*next.record, comparison, basis), children.size());
+            Describe(*node, *next.record);
+            if (comparison != nullptr && !comparison->Removed(*next.record).empty()) {
+                pending->push_back({next.record, node, true});
+            }
+            for (auto child = children.rbegin(); child != children.rend(); ++child) {
+                pending->push_back({child->get(), node, false});
             }
         }
         return pending->empty();

@@ -8,6 +8,7 @@
 
 #include "app/TTreeNode.h"
 #include "app/TreeNodeModel.h"
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -36,10 +37,14 @@ constexpr int kUnreadableFolderImage = 2;
 // when first asked for, from the figures of the records as they are now. A large subtree is
 // added in steps from the event loop (the records must stay until the tree control is read or
 // cleared, which finishes or drops the rest).
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
+// While the tree is compared with a baseline, each text ends in its growth on the size basis in
+// force, and a directory's removed children follow its children as rows of their own.
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent,
+              const ScanComparison* comparison = nullptr);
 // The text maker of the nodes listed under root, the figures and the pictures of a record's.
-TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root);
-TTreeNode::Figures FiguresOf(const TFileAttr& record);
+TreeNodeModel::TextMaker TextMakerOf(const TFileAttr& root, bool compared = false);
+TTreeNode::Figures FiguresOf(const TFileAttr& record, const ScanComparison* comparison = nullptr,
+                             SizeBasis basis = SizeBasis::Size);
 void Describe(TTreeNode& node, const TFileAttr& record);
 
 // The record's place among its parent's children (0 for the root).

@@ -104,8 +104,12 @@ int main(int argc, char** argv) {
         }
         if (!line.File.empty() && frmMain != nullptr) {
             const std::string file = line.File;
-            QTimer::singleShot(0, frmMain, [frmMain, file] {
-                Guarded([frmMain, &file] {
+            const std::string baseline = line.Baseline;
+            QTimer::singleShot(0, frmMain, [frmMain, file, baseline] {
+                Guarded([frmMain, &file, &baseline] {
+                    if (!baseline.empty()) {
+                        frmMain->CompareWithFile(baseline);  // once file's tree has finished
+                    }
                     if (file == "-" || !frmMain->Folders().ScanIfFolder(file)) {
                         frmMain->ScanFiles->Open(file);
                     }
