@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <utility>
 
+#include <QMenu>
+
 #include "app/BackgroundReleaser.h"
 #include "app/CompareControl.h"
 #include "app/ControlStates.h"
