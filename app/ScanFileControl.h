@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/KeptScanControl.h"
 #include "app/TSaveThread.h"
 #include "runtime/TThread.h"
 #include "scanfile/TScanFileThread.h"
@@ -41,8 +42,10 @@ class ScanFileControl : public QObject {
     // hung mount, a FIFO) and the program ends without it.
     void StopAll();
 
-    // A scan of drive has finished: a save names its root with the drive's mount point.
+    // A scan of drive has finished: a save names its root with the drive's mount point, and
+    // the scan is kept.
     void ScanFinished(char drive);
+    KeptScanControl& Kept() const { return *kept_; }
     // The path a save names the root with: the scanned mount point, or the opened root's name.
     std::string ShownRootName;
 
@@ -58,6 +61,7 @@ class ScanFileControl : public QObject {
     void ReapLeftOpens();
 
     TfrmMain& form_;
+    const std::unique_ptr<KeptScanControl> kept_;
     std::unique_ptr<TScanFileThread> thread_;
     std::unique_ptr<TSaveThread> save_;
     QTimer saveProgress_;

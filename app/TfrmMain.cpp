@@ -114,7 +114,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     if (listing.Deferring()) {
         ClearNodes(*TreeView1);  // half a listing of records about to go would mislead
     }
-    saveReadsShown_ = false;
+    savesReadingShown_ = 0;
     resortAfterSave_ = false;
     // However large, freed on another thread, and only once a save still reading it has ended.
     BackgroundReleaser::Instance().Release(std::exchange(RootAttr, std::move(next)));
@@ -122,16 +122,21 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     PaintBox1->Invalidate();
 }
 
-void TfrmMain::SaveStarted() {
-    saveReadsShown_ = true;
+void TfrmMain::SaveStarted(const TFileAttr* records) {
+    if (records != RootAttr.get()) {
+        return;
+    }
+    ++savesReadingShown_;
     if (sorting_->Pending()) {
         sorting_->Drop();
         resortAfterSave_ = true;
     }
 }
 
-void TfrmMain::SaveEnded() {
-    saveReadsShown_ = false;
+void TfrmMain::SaveEnded(const TFileAttr* records) {
+    if (records != RootAttr.get() || savesReadingShown_ == 0 || --savesReadingShown_ > 0) {
+        return;
+    }
     if (std::exchange(resortAfterSave_, false)) {
         Resort();
     }
@@ -214,7 +219,7 @@ void TfrmMain::Resort() {
     if (SortKey.empty() || !finished_) {
         return;
     }
-    if (saveReadsShown_) {
+    if (savesReadingShown_ > 0) {
         resortAfterSave_ = true;
         return;
     }

@@ -50,10 +50,11 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // thread once nothing reads them. A complete listing stays on screen until the next
     // listing; a partial one goes.
     void ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished);
-    // A save reads the shown records on a worker: until it ends nothing reorders them, and a
-    // sort asked for meanwhile, or dropped here, runs then.
-    void SaveStarted();
-    void SaveEnded();
+    // A save reads records on a worker: until every save of the shown ones has ended nothing
+    // reorders them, and a sort asked for meanwhile, or dropped here, runs then. A save of
+    // records no longer shown counts for nothing.
+    void SaveStarted(const TFileAttr* records);
+    void SaveEnded(const TFileAttr* records);
 
     void btnStartClick();
     void btnStopClick();
@@ -109,7 +110,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     std::unique_ptr<TSearchThread> SearchThread;
     std::string SortKey;
     std::unique_ptr<SteppedSort> sorting_;
-    bool saveReadsShown_ = false;
+    int savesReadingShown_ = 0;
     bool resortAfterSave_ = false;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;

@@ -10,6 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
 zelk=$(realpath "$1")
 tool="$(dirname "$zelk")/../tests/window_tool"
 work=$(mktemp -d)
+export XDG_DATA_HOME="$work/data"  # the scans kept stay the test's
 drive="$work/drive"
 mkdir "$drive"
 pid=""
