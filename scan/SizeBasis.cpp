@@ -20,4 +20,10 @@ void InstallSizeBasis(const SizeBasisProvider* provider) {
     Installed().Set(provider);
 }
 
+SizeBasis CurrentSizeBasis() {
+    const SizeBasisProvider* provider = InstalledSizeBasis();
+    return provider != nullptr && provider->CompressedBasis() ? SizeBasis::Compressed
+                                                              : SizeBasis::Size;
+}
+
 }  // namespace zelk

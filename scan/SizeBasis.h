@@ -4,8 +4,10 @@
 
 namespace zelk {
 
+enum class SizeBasis { Size, Compressed };
+
 class SizeBasisProvider {
-public:
+  public:
     virtual ~SizeBasisProvider() = default;
     // True when sizes count compressed (on-disk) bytes.
     virtual bool CompressedBasis() const = 0;
@@ -15,5 +17,7 @@ public:
 // thread, like the radio button behind it.
 const SizeBasisProvider* InstalledSizeBasis();
 void InstallSizeBasis(const SizeBasisProvider* provider);
+// The installed provider's basis (Size when none is installed).
+SizeBasis CurrentSizeBasis();
 
 }  // namespace zelk

@@ -36,7 +36,6 @@ class TFileAttr {
     double Size = 0;
     double LastWrite = 0;
     double CompressedSize = 0;
-    bool Searched = false;
     std::int32_t Level = 0;
     std::int32_t MaxLevel = 0;
     // The listing could not be read (or the entry not looked up): it still counts as empty and
@@ -47,6 +46,10 @@ class TFileAttr {
     // The mount point of another volume (or a way back to an ancestor), not entered: empty, and
     // saved as ncdu marks one it did not cross into. Fits the padding after Drive.
     bool OtherVolume = false;
+    bool Searched = false;
+    // Only a comparison against an earlier scan reads or writes it: its key for this record's
+    // counterpart there. Fills the record's last four bytes, so it costs nothing.
+    std::uint32_t ComparisonKey = 0;
 
   private:
     static std::atomic<long> liveCount_;
