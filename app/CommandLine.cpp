@@ -77,11 +77,14 @@ bool AsksForTop(int argc, char** argv) {
 
 std::string CommandLine::Usage() {
     return "zelk: 使い方: zelk [FILE | -]\n"
+           "             zelk --compare OLD FILE|DIRECTORY\n"
            "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --compare OLD NEW --top N [--basis apparent|compressed]\n"
            "             zelk --help | --version\n"
            "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
            "  -                 スキャンファイルを標準入力から読む\n"
+           "  --compare OLD     FILE か DIRECTORY の探索結果を、以前のスキャンファイル OLD "
+           "と比べる\n"
            "  --export FILE|-   DIRECTORY (既定: 現在のディレクトリのボリュームのルート) を\n"
            "                    ウィンドウなしで探索し、FILE (- は標準出力) へ書き出す\n"
            "  --top N           ウィンドウなしで、OLD から NEW (ファイルかディレクトリ) までに\n"
@@ -115,6 +118,10 @@ CommandLine CommandLine::Parse(int argc, char** argv) {
             line.What = Action::Version;
             return line;
         }
+        if (arg == "--compare" && i + 1 < argc && line.Baseline.empty()) {
+            line.Baseline = argv[++i];
+            continue;
+        }
         if (arg.size() < 2 || arg[0] != '-') {
             if (!line.File.empty()) {
                 line.What = Action::Refuse;
@@ -143,6 +150,10 @@ CommandLine CommandLine::Parse(int argc, char** argv) {
         } else if (bare == "display") {
             line.Display = value;
         }
+    }
+    if (!line.Baseline.empty() && line.File.empty()) {
+        line.What = Action::Refuse;
+        line.Refusal = "zelk: 比べる FILE か DIRECTORY がありません: --compare " + line.Baseline;
     }
     return line;
 }

@@ -20,6 +20,8 @@ class CommandLine {
     Action What = Action::Window;
     // The scan file to open ("-": standard input); empty for none.
     std::string File;
+    // The scan file that File's tree is compared with (--compare), empty for none.
+    std::string Baseline;
     // Of -platform and -display, empty where not given.
     std::string Platform;
     std::string Display;

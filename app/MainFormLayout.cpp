@@ -10,6 +10,7 @@
 
 #include "app/AccessibleFactory.h"
 #include "app/BandAlignment.h"
+#include "app/CompareControl.h"
 #include "app/DesignScaling.h"
 #include "app/ErrorGuard.h"
 #include "app/Pictures.h"
@@ -167,6 +168,9 @@ void MoveTabFocus(const TfrmMain& form, bool next) {
     std::vector<QWidget*> stops = {form.DriveComboBox1,        form.btnStart,      form.btnStop,
                                    form.btnSortBySize,         form.btnSortByDate, radio,
                                    form.PageControl1->tabBar()};
+    if (QPushButton* byGrowth = &form.Comparing().SortButton(); byGrowth->isVisible()) {
+        stops.insert(stops.begin() + 3, byGrowth);  // left of the size sort, where it sits
+    }
     if (form.PageControl1->ActivePage() == form.TabSheet1) {
         stops.push_back(form.TreeView1);
     } else if (form.PageControl1->ActivePage() == form.TabSheet2) {

@@ -33,11 +33,21 @@ int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b) {
     return left < right ? -1 : (left > right ? 1 : 0);
 }
 
-void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list) {
+void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list,
+                  const ScanComparison* comparison) {
     const bool bySize = key == "Size";
-    if (list.size() < 2 || (!bySize && key != "Date")) {
+    const bool byGrowth = key == "Growth" && comparison != nullptr;
+    if (list.size() < 2 || (!bySize && !byGrowth && key != "Date")) {
         return;  // under any other key every pair is equal: the order stays
     }
+    const SizeBasis basis = CurrentSizeBasis();
+    const auto keyOf = [&](const TFileAttr& record) {
+        if (byGrowth) {
+            return comparison->Growth(record, basis)
+                .value_or(ScanComparison::SizeOn(record, basis));
+        }
+        return bySize ? record.GetSize() : DateKey(record);
+    };
     struct Entry {
         double key;
         std::size_t at;
@@ -45,7 +55,7 @@ void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>&
     std::vector<Entry> order;
     order.reserve(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
-        order.push_back({bySize ? list[i]->GetSize() : DateKey(*list[i]), i});
+        order.push_back({keyOf(*list[i]), i});
     }
     // The earlier place breaks ties, which makes the plain sort stable.
     std::sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -18,7 +19,10 @@ int CompareAttr(std::string_view key, const TFileAttr& a, const TFileAttr& b);
 void SortAttr(std::string_view key, TFileAttr& record);
 
 // One list in descending order of the key, each child's key read once; children that compare
-// equal keep their order.
-void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list);
+// equal keep their order. "Growth" orders by the growth since comparison's baseline on the size
+// basis in force, a new directory's being its whole size; without a comparison it is any other
+// key.
+void SortChildren(std::string_view key, std::vector<std::unique_ptr<TFileAttr>>& list,
+                  const ScanComparison* comparison = nullptr);
 
 }  // namespace zelk

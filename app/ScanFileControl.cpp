@@ -7,8 +7,10 @@
 #include <QShortcut>
 #include <array>
 #include <ctime>
+#include <utility>
 
 #include "app/BackgroundReleaser.h"
+#include "app/CompareControl.h"
 #include "app/ErrorGuard.h"
 #include "app/TApplication.h"
 #include "app/TStatusBar.h"
@@ -71,11 +73,16 @@ void ScanFileControl::OpenClick() {
     if (form_.Scanning()) {
         return;
     }
-    const QString name = QFileDialog::getOpenFileName(&form_, QString::fromUtf8("スキャンを開く"),
-                                                      QString(), QString::fromUtf8(kFilter));
-    if (!name.isEmpty()) {
-        Open(QFile::encodeName(name).toStdString());
+    const std::string file = AskFileToOpen("スキャンを開く");
+    if (!file.empty()) {
+        Open(file);
     }
+}
+
+std::string ScanFileControl::AskFileToOpen(const char* title) {
+    const QString name = QFileDialog::getOpenFileName(&form_, QString::fromUtf8(title), QString(),
+                                                      QString::fromUtf8(kFilter));
+    return QFile::encodeName(name).toStdString();
 }
 
 void ScanFileControl::SaveTo(const std::string& file) {
@@ -136,6 +143,7 @@ void ScanFileControl::StopOpen() {
     }
     thread_->SetOnFinished({});
     thread_->RequestStop();
+    take_ = nullptr;
     // Not waited for here: a read stuck in the kernel (a hung mount) would hold the window.
     // It is kept until its body has returned, then freed with what it read.
     leftOpens_.push_back(std::move(thread_));
@@ -179,11 +187,12 @@ void ScanFileControl::StopAll() {
     kept_->StopAll();
 }
 
-void ScanFileControl::Open(const std::string& file) {
+void ScanFileControl::Open(const std::string& file, Taker take) {
     if (form_.Scanning()) {
         return;
     }
     StopOpen();  // the last file asked for is shown
+    take_ = std::move(take);
     thread_ = std::make_unique<TScanFileThread>(file);
     thread_->SetOnFinished([this](TThread&) { OpenDone(); });
     thread_->Start();
@@ -192,7 +201,12 @@ void ScanFileControl::Open(const std::string& file) {
 void ScanFileControl::OpenDone() {
     // Released inside its own completion: the thread then ends on its own.
     const std::unique_ptr<TScanFileThread> done = std::move(thread_);
-    Guarded([this, &done] {
+    const Taker take = std::exchange(take_, nullptr);
+    Guarded([this, &done, &take] {
+        if (take) {
+            take(std::move(done->Result), done->Error);
+            return;
+        }
         if (done->Error) {
             std::rethrow_exception(done->Error);
         }
@@ -201,6 +215,7 @@ void ScanFileControl::OpenDone() {
         kept_->Opened(done->File, ShownRootName);
         form_.Controls().StatusBar1->SetSimpleText("読込完了: " + done->File);
         form_.RefreshTree();
+        form_.Comparing().TreeFinished();
     });
 }
 

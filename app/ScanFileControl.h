@@ -7,6 +7,8 @@
 
 #include <QObject>
 #include <QTimer>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +35,12 @@ class ScanFileControl : public QObject {
     void OpenClick();
     // Starts a save of the finished tree, one at a time; its error comes in the error box.
     void SaveTo(const std::string& file);
-    void Open(const std::string& file);
+    // With take, what was read (or the error that refused the file) goes to it instead of
+    // being shown: a baseline to compare with.
+    using Taker = std::function<void(ScanFile, std::exception_ptr)>;
+    void Open(const std::string& file, Taker take = {});
+    // A file dialog titled title for a scan file to open; empty when none was chosen.
+    std::string AskFileToOpen(const char* title);
     bool Opening() const { return thread_ != nullptr; }
     bool Saving() const { return save_ != nullptr; }
     // Without a completion: nothing is shown of the open, and a save leaves no file of its own.
@@ -63,6 +70,7 @@ class ScanFileControl : public QObject {
     TfrmMain& form_;
     const std::unique_ptr<KeptScanControl> kept_;
     std::unique_ptr<TScanFileThread> thread_;
+    Taker take_;  // of the open running
     std::unique_ptr<TSaveThread> save_;
     QTimer saveProgress_;
     // Stopped opens whose body has not returned yet.

@@ -12,8 +12,8 @@ SteppedSort::SteppedSort(std::function<void()> done) : done_(std::move(done)) {}
 
 SteppedSort::~SteppedSort() = default;
 
-void SteppedSort::Start(const std::string& key, TFileAttr& root) {
-    sort_ = std::make_unique<TreeSort>(key, root);
+void SteppedSort::Start(const std::string& key, TFileAttr& root, const ScanComparison* comparison) {
+    sort_ = std::make_unique<TreeSort>(key, root, comparison);
     Continue();
 }
 

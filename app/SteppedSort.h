@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -19,8 +20,9 @@ class SteppedSort : public QObject {
     explicit SteppedSort(std::function<void()> done);
     ~SteppedSort() override;
 
-    // In place of a sort still going; the records must stay until done has run or Drop.
-    void Start(const std::string& key, TFileAttr& root);
+    // In place of a sort still going; the records (and comparison) must stay until done has
+    // run or Drop.
+    void Start(const std::string& key, TFileAttr& root, const ScanComparison* comparison = nullptr);
     void Drop();
     bool Pending() const { return sort_ != nullptr; }
 

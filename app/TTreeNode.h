@@ -25,6 +25,9 @@ class TTreeNode {
         double Size = 0;
         double CompressedSize = 0;
         double LastWrite = 0;
+        // Since the baseline while the tree is compared with one (kNewDirectory for a
+        // directory it lacks), on the size basis of the listing.
+        double Growth = 0;
     };
 
     TTreeNode(const TTreeNode&) = delete;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/BackgroundReleaser.h"
+#include "app/CompareControl.h"
 #include "app/ErrorGuard.h"
 #include "app/GraphPage.h"
 #include "app/GraphPainter.h"
@@ -23,6 +24,7 @@
 #include "app/TreeListing.h"
 #include "app/WideListIndex.h"
 #include "drives/TDriveComboBox.h"
+#include "scan/ScanComparison.h"
 
 namespace zelk {
 
@@ -36,6 +38,7 @@ TfrmMain::TfrmMain(int textHeight)
     // Only a finished tree: the records a scan still writes are the worker's.
     graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
+    comparing_ = new CompareControl(*this);
     InstallSizeBasis(this);
 }
 
@@ -116,6 +119,8 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     }
     savesReadingShown_ = 0;
     resortAfterSave_ = false;
+    comparing_->TreeDropping();
+    CompareControl::Release(std::move(comparison_));
     // However large, freed on another thread, and only once a save still reading it has ended.
     BackgroundReleaser::Instance().Release(std::exchange(RootAttr, std::move(next)));
     finished_ = finished && RootAttr != nullptr;
@@ -158,6 +163,7 @@ void TfrmMain::SearchDone(TThread& /*sender*/) {
     StatusBar1->SetSimpleText("探索完了");
     RefreshTree();
     SearchThread.reset();
+    comparing_->TreeFinished();
 }
 
 void TfrmMain::SearchAborted(TThread& /*sender*/) {
@@ -207,12 +213,47 @@ void TfrmMain::btnSortByDateClick() {
     Resort();
 }
 
-void TfrmMain::rbFileSizeClick() {
+void TfrmMain::btnSortByGrowthClick() {
+    SortKey = "Growth";
     Resort();
 }
 
+void TfrmMain::rbFileSizeClick() {
+    BasisChanged();
+}
+
 void TfrmMain::rbCompressedSizeClick() {
+    BasisChanged();
+}
+
+void TfrmMain::BasisChanged() {
+    if (SortKey.empty() && comparison_ != nullptr && finished_) {
+        RefreshTree();
+        return;
+    }
     Resort();
+}
+
+// Comparing.
+
+void TfrmMain::CompareWithFile(const std::string& file) {
+    comparing_->CompareWithFile(file);
+}
+
+void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
+    sorting_->Drop();
+    if (TreeView1->Model().Deferring()) {
+        ClearNodes(*TreeView1);  // its steps read the comparison
+    }
+    CompareControl::Release(std::exchange(comparison_, std::move(next)));
+    if (!finished_) {
+        return;
+    }
+    if (SortKey == "Growth" && !saveReadsShown_) {
+        Resort();  // lists when sorted
+    } else {
+        RefreshTree();
+    }
 }
 
 void TfrmMain::Resort() {
@@ -224,7 +265,7 @@ void TfrmMain::Resort() {
         return;
     }
     graphIndex_->Clear();
-    sorting_->Start(SortKey, *RootAttr);
+    sorting_->Start(SortKey, *RootAttr, comparison_.get());
 }
 
 bool TfrmMain::SortPending() const {
@@ -250,7 +291,7 @@ void TfrmMain::RefreshTree() {
 }
 
 void TfrmMain::AddNodes(const TFileAttr& record, TTreeNode* parent) {
-    zelk::AddNodes(*TreeView1, record, *RootAttr, parent);
+    zelk::AddNodes(*TreeView1, record, *RootAttr, parent, comparison_.get());
 }
 
 std::string TfrmMain::FormatSize(long double value) const {

@@ -16,7 +16,9 @@
 
 namespace zelk {
 
+class CompareControl;
 class GraphPage;
+class ScanComparison;
 class ScanFileControl;
 class SteppedSort;
 class TTreeNode;
@@ -39,6 +41,15 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     const TSearchThread* ScanWorker() const { return SearchThread.get(); }
     // The graph page's scrolling, zoom, selection, mouse and keys.
     GraphPage& Graph() const { return *graph_; }
+    // Comparing the shown tree with a baseline (Ctrl+B, the growth sort button).
+    CompareControl& Comparing() const { return *comparing_; }
+    // Compares the finished tree shown (or the next one to finish) with an earlier scan file.
+    void CompareWithFile(const std::string& file);
+    // Matched with the shown tree; nullptr while nothing is compared.
+    const ScanComparison* ShownComparison() const { return comparison_.get(); }
+    // The one way the comparison shown changes (nullptr ends it): a sort still going is
+    // dropped, the old comparison freed on another thread, and the listing made again.
+    void ReplaceComparison(std::unique_ptr<ScanComparison> next);
 
     // The records the window shows: those a scan writes into until it has finished, and
     // nullptr after a close.
@@ -66,6 +77,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void FormCloseQuery(bool& canClose);
     void btnSortBySizeClick();
     void btnSortByDateClick();
+    void btnSortByGrowthClick();
     void rbFileSizeClick();
     void rbCompressedSizeClick();
     void PaintBox1Paint();
@@ -97,6 +109,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void closeEvent(QCloseEvent* event) override;
     // The window's own keyboard order (MoveTabFocus).
     bool focusNextPrevChild(bool next) override;
+    // A basis changes the sizes, and the growth a compared listing shows.
+    void BasisChanged();
 
   private:
     friend void BuildMainForm(TfrmMain& form, int textHeight);
@@ -115,6 +129,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
+    std::unique_ptr<ScanComparison> comparison_;
+    CompareControl* comparing_ = nullptr;  // a child of the window
 };
 
 }  // namespace zelk

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/GrowthText.h"
 #include "app/TTreeView.h"
 #include "platform/Utf8Text.h"
 #include "runtime/CheckedMath.h"
@@ -25,6 +26,19 @@ long double Percent(long double part, long double whole) {
         return 0;
     }
     return CheckedDivide(part, whole) * 100;
+}
+
+// The rows of the directories the baseline's counterpart of record had and record lacks: each
+// its node text then, under the baseline's root, and what it held.
+void AddRemovedRows(TreeNodeModel& model, const ScanComparison& comparison, const TFileAttr& record,
+                    TTreeNode* node, SizeBasis basis) {
+    const TFileAttr& rootThen = comparison.Baseline();
+    for (const TFileAttr* gone : comparison.Removed(record)) {
+        TTreeNode* row = model.Add(
+            node, NodeText(*gone, rootThen) + RemovedBracket(ScanComparison::SizeOn(*gone, basis)));
+        row->ImageIndex = kClosedFolderImage;
+        row->SelectedIndex = kOpenFolderImage;
+    }
 }
 
 }  // namespace
@@ -73,30 +87,57 @@ std::string NodeText(const TTreeNode::Figures& record, long double rootSize,
     return text;
 }
 
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent) {
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent,
+              const ScanComparison* comparison) {
     TreeNodeModel& model = tree.Model();
     const long double rootSize = root.Size;
     const long double rootCompressed = root.CompressedSize;
-    model.SetTextMaker([rootSize, rootCompressed](const TTreeNode::Figures& figures) {
-        return NodeText(figures, rootSize, rootCompressed);
+    const bool compared = comparison != nullptr;
+    model.SetTextMaker([rootSize, rootCompressed, compared](const TTreeNode::Figures& figures) {
+        std::string text = NodeText(figures, rootSize, rootCompressed);
+        if (compared) {
+            text += GrowthBracket(figures.Growth);
+        }
+        return text;
     });
+    const SizeBasis basis = CurrentSizeBasis();
     // Depth first with an explicit stack, children pushed last-first so they come off in
     // Children order: the same order as adding each node and then recursing into its children.
-    // Done in steps of a bounded number of nodes, from where the last step stopped.
-    auto pending = std::make_shared<std::vector<std::pair<const TFileAttr*, TTreeNode*>>>();
-    pending->emplace_back(&record, parent);
-    model.Defer([&model, pending] {
+    // Done in steps of a bounded number of nodes, from where the last step stopped. A compared
+    // record's removed children come after its children's subtrees, so their rows follow the
+    // living siblings.
+    struct Pending {
+        const TFileAttr* record;
+        TTreeNode* under;
+        bool removedRows;
+    };
+    auto pending = std::make_shared<std::vector<Pending>>();
+    pending->push_back({&record, parent, false});
+    model.Defer([&model, pending, comparison, basis] {
         for (int budget = kNodesPerStep; budget > 0 && !pending->empty(); --budget) {
-            const auto [next, under] = pending->back();
+            const Pending next = pending->back();
             pending->pop_back();
-            TTreeNode* node = model.AddListed(
-                under, {next->Name, next->Size, next->CompressedSize, next->LastWrite},
-                next->Children.size());
-            node->Unreadable = next->Unreadable;
-            node->ImageIndex = next->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
-            node->SelectedIndex = next->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
-            for (auto child = next->Children.rbegin(); child != next->Children.rend(); ++child) {
-                pending->emplace_back(child->get(), node);
+            if (next.removedRows) {
+                AddRemovedRows(model, *comparison, *next.record, next.under, basis);
+                continue;
+            }
+            TTreeNode::Figures figures{next.record->Name, next.record->Size,
+                                       next.record->CompressedSize, next.record->LastWrite};
+            if (comparison != nullptr) {
+                figures.Growth = comparison->Growth(*next.record, basis).value_or(kNewDirectory);
+            }
+            const auto& children = next.record->Children;
+            TTreeNode* node = model.AddListed(next.under, std::move(figures), children.size());
+            node->Unreadable = next.record->Unreadable;
+            node->ImageIndex =
+                next.record->Unreadable ? kUnreadableFolderImage : kClosedFolderImage;
+            node->SelectedIndex =
+                next.record->Unreadable ? kUnreadableFolderImage : kOpenFolderImage;
+            if (comparison != nullptr && !comparison->Removed(*next.record).empty()) {
+                pending->push_back({next.record, node, true});
+            }
+            for (auto child = children.rbegin(); child != children.rend(); ++child) {
+                pending->push_back({child->get(), node, false});
             }
         }
         return pending->empty();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/TTreeNode.h"
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -35,7 +36,10 @@ constexpr int kUnreadableFolderImage = 2;
 // when first asked for, from the figures of the records as they are now. A large subtree is
 // added in steps from the event loop (the records must stay until the tree control is read or
 // cleared, which finishes or drops the rest).
-void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent);
+// While the tree is compared with a baseline, each text ends in its growth on the size basis in
+// force, and a directory's removed children follow its children as rows of their own.
+void AddNodes(TTreeView& tree, const TFileAttr& record, const TFileAttr& root, TTreeNode* parent,
+              const ScanComparison* comparison = nullptr);
 
 // The record's place among its parent's children (0 for the root).
 std::size_t ChildIndex(const TFileAttr& record);

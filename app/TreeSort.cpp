@@ -6,7 +6,8 @@
 
 namespace zelk {
 
-TreeSort::TreeSort(std::string key, TFileAttr& root) : key_(std::move(key)), stack_{{&root, 0}} {}
+TreeSort::TreeSort(std::string key, TFileAttr& root, const ScanComparison* comparison)
+    : key_(std::move(key)), comparison_(comparison), stack_{{&root, 0}} {}
 
 bool TreeSort::Step(std::size_t budget) {
     // Post-order with an explicit stack. Sorting one list touches only that list, and every
@@ -19,7 +20,7 @@ bool TreeSort::Step(std::size_t budget) {
             stack_.push_back({child, 0});
             continue;
         }
-        SortChildren(key_, top.record->Children);
+        SortChildren(key_, top.record->Children, comparison_);
         placed += top.record->Children.size() + 1;
         stack_.pop_back();
     }

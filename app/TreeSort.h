@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
 
 class TreeSort {
   public:
-    // The records must stay while the sort has steps left.
-    TreeSort(std::string key, TFileAttr& root);
+    // The records (and the comparison a "Growth" sort reads) must stay while the sort has steps
+    // left.
+    TreeSort(std::string key, TFileAttr& root, const ScanComparison* comparison = nullptr);
 
     // Sorts lists until about budget children have been placed; true once the whole tree is
     // sorted.
@@ -26,6 +28,7 @@ class TreeSort {
         std::size_t next;  // the child to descend into next
     };
     std::string key_;
+    const ScanComparison* comparison_;
     std::vector<Frame> stack_;
 };
 

@@ -110,8 +110,14 @@ int main(int argc, char** argv) {
         application.CreateMainWindow(frmMain);
         if (!line.File.empty() && frmMain != nullptr) {
             const std::string file = line.File;
-            QTimer::singleShot(0, frmMain, [frmMain, file] {
-                Guarded([frmMain, &file] { frmMain->ScanFiles->Open(file); });
+            const std::string baseline = line.Baseline;
+            QTimer::singleShot(0, frmMain, [frmMain, file, baseline] {
+                Guarded([frmMain, &file, &baseline] {
+                    if (!baseline.empty()) {
+                        frmMain->CompareWithFile(baseline);  // once file's tree has finished
+                    }
+                    frmMain->ScanFiles->Open(file);
+                });
             });
         }
         return application.Run();
