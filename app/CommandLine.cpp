@@ -78,8 +78,8 @@ bool AsksForTop(int argc, char** argv) {
 std::string CommandLine::Usage() {
     return "zelk: 使い方: zelk [FILE | -]\n"
            "             zelk --compare OLD FILE|DIRECTORY\n"
-           "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --compare OLD NEW --top N [--basis apparent|compressed]\n"
+           "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --help | --version\n"
            "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
            "  -                 スキャンファイルを標準入力から読む\n"

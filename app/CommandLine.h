@@ -29,7 +29,6 @@ class CommandLine {
     std::string Refusal;
     // zelk --compare OLD NEW --top N [--basis apparent|compressed]: OLD in Baseline, NEW in
     // File.
-    std::string Baseline;
     std::size_t Top = 0;
     bool CompressedBasis = false;
 };

@@ -1,6 +1,26 @@
 #include "app/GraphGrowth.h"
 
+#include <utility>
+
+#include "app/GrowthText.h"
+
 namespace zelk {
+
+GraphGrowth GraphGrowth::Of(std::function<const ScanComparison*()> comparison) {
+    GraphGrowth growth;
+    growth.KindOf = [comparison](const TFileAttr& record) {
+        const auto grown = comparison()->Growth(record, CurrentSizeBasis());
+        return !grown       ? GrowthKind::New
+               : *grown > 0 ? GrowthKind::Grown
+               : *grown < 0 ? GrowthKind::Shrunk
+                            : GrowthKind::Unchanged;
+    };
+    growth.TextOf = [comparison = std::move(comparison)](const TFileAttr& record) {
+        return GrowthBracket(
+            comparison()->Growth(record, CurrentSizeBasis()).value_or(kNewDirectory));
+    };
+    return growth;
+}
 
 QColor GraphGrowth::ColorOf(GrowthKind kind) {
     switch (kind) {

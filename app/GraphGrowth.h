@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "scan/ScanComparison.h"
 #include "scan/TFileAttr.h"
 
 namespace zelk {
@@ -23,6 +24,8 @@ class GraphGrowth {
     // As the tree writes it after the node text, " [+1,234]".
     std::function<std::string(const TFileAttr&)> TextOf;
 
+    // From the comparison shown (matched through), on the size basis installed when asked.
+    static GraphGrowth Of(std::function<const ScanComparison*()> comparison);
     static QColor ColorOf(GrowthKind kind);
     // The colours by name, for the graph's accessible description.
     static QString Legend();

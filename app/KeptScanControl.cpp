@@ -3,9 +3,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <algorithm>
 
 #include "app/BackgroundReleaser.h"
+#include "app/ErrorGuard.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TStatusBar.h"
@@ -20,7 +22,15 @@ constexpr int kNice = 10;
 }  // namespace
 
 KeptScanControl::KeptScanControl(TfrmMain& form)
-    : form_(form), keeper_(KeptScans::DefaultFolder()) {}
+    : form_(form),
+      keeper_(KeptScans::DefaultFolder()),
+      compare_(new QAction(QString::fromUtf8("前回と比較"), &form)) {
+    compare_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
+    compare_->setShortcutContext(Qt::WindowShortcut);
+    form_.addAction(compare_);
+    connect(compare_, &QAction::triggered, this,
+            [this] { Guarded([this] { CompareWithPrevious(); }); });
+}
 
 KeptScanControl::~KeptScanControl() {
     StopAll();
@@ -82,6 +92,18 @@ std::optional<std::string> KeptScanControl::PreviousFile() const {
     }
     const auto previous = keeper_.Previous(place_, stamp_);
     return previous ? std::optional<std::string>(previous->File) : std::nullopt;
+}
+
+void KeptScanControl::CompareWithPrevious() {
+    if (form_.Scanning() || form_.FinishedTree() == nullptr) {
+        return;
+    }
+    const std::optional<std::string> previous = PreviousFile();
+    if (!previous) {
+        form_.Controls().StatusBar1->SetSimpleText("前回の検索がありません");
+        return;
+    }
+    form_.CompareWithFile(*previous);
 }
 
 void KeptScanControl::StopAll() {

@@ -14,6 +14,8 @@
 #include "app/TSaveThread.h"
 #include "scanfile/KeptScans.h"
 
+class QAction;
+
 namespace zelk {
 
 class TfrmMain;
@@ -21,7 +23,7 @@ class TfrmMain;
 class KeptScanControl : public QObject {
     Q_OBJECT
   public:
-    // Kept in KeptScans::DefaultFolder().
+    // Adds 「前回と比較」 to the window. Kept in KeptScans::DefaultFolder().
     explicit KeptScanControl(TfrmMain& form);
     // A keep still running is abandoned (no file of its own left) and waited for.
     ~KeptScanControl() override;
@@ -33,10 +35,13 @@ class KeptScanControl : public QObject {
     void Opened(const std::string& file, const std::string& place);
     // The kept file of the scan of the same place before the one shown.
     std::optional<std::string> PreviousFile() const;
+    // Compares the tree shown with PreviousFile(); the status line says when there is none.
+    void CompareWithPrevious();
     bool Keeping() const { return !keeps_.empty(); }
     // A close: a keep still in its body after about a second is left behind.
     void StopAll();
 
+    QAction& CompareAction() const { return *compare_; }
     const KeptScans& Keeper() const { return keeper_; }
 
   private:
@@ -44,6 +49,7 @@ class KeptScanControl : public QObject {
 
     TfrmMain& form_;
     const KeptScans keeper_;
+    QAction* compare_;
     // Of the tree shown: its place (empty: nothing to compare) and when it was scanned.
     std::string place_;
     std::int64_t stamp_ = 0;

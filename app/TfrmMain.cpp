@@ -38,6 +38,8 @@ TfrmMain::TfrmMain(int textHeight)
     // Only a finished tree: the records a scan still writes are the worker's.
     graph_->ShownRoot = [this] { return finished_ ? RootAttr.get() : nullptr; };
     graph_->ShownRootPath = [this] { return ScanFiles->ShownRootName; };
+    graphGrowth_ = GraphGrowth::Of([this] { return comparison_.get(); });
+    graph_->Growth = [this] { return comparison_ != nullptr ? &graphGrowth_ : nullptr; };
     comparing_ = new CompareControl(*this);
     InstallSizeBasis(this);
 }
@@ -246,10 +248,11 @@ void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
         ClearNodes(*TreeView1);  // its steps read the comparison
     }
     CompareControl::Release(std::exchange(comparison_, std::move(next)));
+    graph_->GrowthChanged();
     if (!finished_) {
         return;
     }
-    if (SortKey == "Growth" && !saveReadsShown_) {
+    if (SortKey == "Growth" && savesReadingShown_ == 0) {
         Resort();  // lists when sorted
     } else {
         RefreshTree();
@@ -269,7 +272,7 @@ void TfrmMain::Resort() {
 }
 
 bool TfrmMain::SortPending() const {
-    return sorting_->Pending();
+    return sorting_->Pending() || resortAfterSave_;
 }
 
 void TfrmMain::SortAttr(TFileAttr& record) const {

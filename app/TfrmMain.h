@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/GraphGrowth.h"
 #include "app/MainFormControls.h"
 #include "scan/SizeBasis.h"
 #include "scan/TFileAttr.h"
@@ -97,7 +98,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Sorting: Resort sorts the shown tree by the chosen key and rebuilds the listing, only once
     // a key is chosen and only for a finished tree.
     void Resort();
-    // A large sort still going on in steps.
+    // A large sort still going on in steps, or one waiting for a save of the shown records.
     bool SortPending() const;
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
@@ -129,6 +130,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
     GraphPage* graph_ = nullptr;  // a child of the graph page
+    GraphGrowth graphGrowth_;     // of comparison_
     std::unique_ptr<ScanComparison> comparison_;
     CompareControl* comparing_ = nullptr;  // a child of the window
 };

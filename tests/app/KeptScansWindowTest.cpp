@@ -11,11 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
+#include <QAction>
+
+#include "app/GraphPage.h"
 #include "app/KeptScanControl.h"
 #include "app/ScanFileControl.h"
 #include "app/TStatusBar.h"
+#include "app/TTreeNode.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/WindowFixture.h"
@@ -31,6 +37,14 @@ class KeptScansWindow : public test::WindowFixture {
     KeptScansWindow() : WindowFixture('k') {}
 
     void SetUp() override {
+        std::filesystem::create_directories(root_);
+        if (tmpfs_) {
+            if (::geteuid() != 0 ||
+                ::mount("zelk-test", root_.c_str(), "tmpfs", 0, "size=1m") != 0) {
+                GTEST_SKIP() << "a tmpfs volume needs a mount, so root";
+            }
+            mountedRoot_ = true;
+        }
         std::filesystem::create_directories(root_ + "/a/b");
         std::filesystem::create_directories(data_);
         if (readOnly_) {
@@ -52,6 +66,9 @@ class KeptScansWindow : public test::WindowFixture {
         if (mounted_) {
             ::umount(data_.c_str());
         }
+        if (mountedRoot_) {
+            ::umount(root_.c_str());
+        }
     }
 
     KeptScanControl& Kept() const { return form_->ScanFiles->Kept(); }
@@ -65,6 +82,8 @@ class KeptScansWindow : public test::WindowFixture {
     }
 
     std::string before_;
+    bool tmpfs_ = false;
+    bool mountedRoot_ = false;
     bool readOnly_ = false;
     bool mounted_ = false;
     const std::string data_ = dir_ + "/data";
@@ -92,6 +111,37 @@ TEST_F(KeptScansWindow, EveryScanIsKeptPrivatelyAndTheEleventhRemovesTheOldest) 
     }
     // The one before the scan shown, not the shown one's own.
     EXPECT_EQ(Kept().PreviousFile(), kept[1].File);
+}
+
+class KeptScansOfATmpfs : public KeptScansWindow {
+  protected:
+    KeptScansOfATmpfs() { tmpfs_ = true; }
+};
+
+TEST_F(KeptScansOfATmpfs, CompareWithThePreviousScanShowsTheGrowthBetweenTwoScans) {
+    Scan(1000);
+    Kept().CompareWithPrevious();
+    EXPECT_EQ(Status(), "前回の検索がありません");
+    EXPECT_EQ(form_->ShownComparison(), nullptr);
+    std::filesystem::create_directories(root_ + "/a/new");
+    Scan(234);
+    Kept().CompareAction().trigger();
+    const TTreeView& tree = *form_->Controls().TreeView1;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return form_->ShownComparison() != nullptr && !tree.Model().Deferring(); }));
+    std::map<std::string, std::string> brackets;
+    for (int i = 0; i < tree.Count(); ++i) {
+        const std::string text = tree.Item(i)->Text();
+        brackets[text.substr(0, text.find(' '))] = text.substr(text.rfind(" ["));
+    }
+    // a/b's file grew, a/new is new.
+    EXPECT_EQ(brackets,
+              (std::map<std::string, std::string>{
+                  {"\\", " [+234]"}, {"a", " [+234]"}, {"b", " [+234]"}, {"new", " [新規]"}}));
+    for (const auto& child : form_->ShownTree()->Children.front()->Children) {
+        EXPECT_TRUE(form_->Graph().ToolTipOf(*child).endsWith(
+            QString::fromUtf8(brackets[child->Name.Str()])));
+    }
 }
 
 class ReadOnlyData : public KeptScansWindow {
