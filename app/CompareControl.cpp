@@ -54,7 +54,7 @@ CompareControl::~CompareControl() {
 }
 
 bool CompareControl::Active() const {
-    return reading_ || matching_ != nullptr || form_.ShownComparison() != nullptr;
+    return form_.ScanFiles->Taking() || matching_ != nullptr || form_.ShownComparison() != nullptr;
 }
 
 void CompareControl::ToggleClick() {
@@ -80,12 +80,10 @@ void CompareControl::CompareWithFile(const std::string& file) {
     form_.ScanFiles->Open(file, [this](ScanFile read, std::exception_ptr error) {
         BaselineRead(std::move(read), error);
     });
-    reading_ = form_.ScanFiles->Opening();
     ShowState();
 }
 
 void CompareControl::BaselineRead(ScanFile file, std::exception_ptr error) {
-    reading_ = false;
     const std::shared_ptr<TFileAttr> shown = form_.FinishedTree();
     if (error != nullptr || shown == nullptr) {
         BackgroundReleaser::Instance().Release(std::shared_ptr<TFileAttr>(std::move(file.Root)));
@@ -126,18 +124,17 @@ void CompareControl::ShowState() {
 }
 
 void CompareControl::End() {
-    if (reading_) {
+    waitingFile_.clear();
+    if (form_.ScanFiles->Taking()) {
         form_.ScanFiles->StopOpen();
-        reading_ = false;
     }
     Release(std::move(matching_));
     Show(nullptr);
 }
 
 void CompareControl::TreeDropping() {
-    if (reading_) {
+    if (form_.ScanFiles->Taking()) {
         form_.ScanFiles->StopOpen();
-        reading_ = false;
     }
     Release(std::move(matching_));
     toggle_->setText(QString::fromUtf8(kOpenText));

@@ -55,7 +55,6 @@ class CompareControl : public QObject {
     QAction* toggle_;
     QPushButton* sortButton_;
     std::string waitingFile_;  // for the next finished tree
-    bool reading_ = false;
     std::unique_ptr<ScanComparison> matching_;
     bool stepPosted_ = false;
 };

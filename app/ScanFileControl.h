@@ -42,6 +42,8 @@ class ScanFileControl : public QObject {
     // A file dialog titled title for a scan file to open; empty when none was chosen.
     std::string AskFileToOpen(const char* title);
     bool Opening() const { return thread_ != nullptr; }
+    // An open running for a taker.
+    bool Taking() const { return thread_ != nullptr && take_ != nullptr; }
     bool Saving() const { return save_ != nullptr; }
     // Without a completion: nothing is shown of the open, and a save leaves no file of its own.
     void StopOpen();

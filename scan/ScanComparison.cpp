@@ -70,6 +70,16 @@ void ScanComparison::MatchChildren(TFileAttr& shown, const TFileAttr& baseline) 
         }
         return;
     }
+    // Two scans of one file system list most directories in the same order.
+    const auto& now = shown.Children;
+    if (now.size() == before.size() &&
+        std::equal(now.begin(), now.end(), before.begin(),
+                   [](const auto& a, const auto& b) { return a->Name.View() == b->Name.View(); })) {
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            stack_.emplace_back(now[i].get(), before[i].get());
+        }
+        return;
+    }
     byName_.clear();
     for (std::size_t i = 0; i < before.size(); ++i) {
         byName_.push_back({before[i]->Name.View(), static_cast<std::uint32_t>(i)});
