@@ -8,9 +8,10 @@ for _ in $(seq 50); do
 done
 
 # make_work: makes the test's own folder (work), removed when the test ends, and ends the
-# program started as pid if it still runs then.
+# program started as pid if it still runs then. The scans the program keeps go there too.
 make_work() {
   work=$(mktemp -d)
+  export XDG_DATA_HOME="$work/data"
   pid=""
   trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 }
