@@ -113,7 +113,6 @@ TEST_F(CompareTop, AFileThatCannotBeReadOrABadNumberEndsWithOneLine) {
          "zelk: --top の値は 1 以上の整数です: -3\n"},
         {"--compare " + old_ + " " + new_ + " --top 3x",
          "zelk: --top の値は 1 以上の整数です: 3x\n"},
-        {"--compare " + old_ + " " + new_ + " --top", "zelk: --top の値がありません\n"},
         {"--compare " + old_ + " " + new_ + " --top 2 --basis du",
          "zelk: --basis は apparent か compressed です: du\n"},
     };
