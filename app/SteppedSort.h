@@ -21,9 +21,9 @@ class SteppedSort : public QObject {
     ~SteppedSort() override;
 
     // In place of a sort still going; the records (and comparison) must stay until done has
-    // run or Drop.
+    // run or Discard.
     void Start(const std::string& key, TFileAttr& root, const ScanComparison* comparison = nullptr);
-    void Drop();
+    void Discard();
     bool Pending() const { return sort_ != nullptr; }
 
   private:

@@ -112,7 +112,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
-    sorting_->Drop();
+    sorting_->Discard();
     graphIndex_->Clear();
     graph_->TreeDropping();
     TreeNodeModel& listing = TreeView1->Model();
@@ -135,7 +135,7 @@ void TfrmMain::SaveStarted(const TFileAttr* records) {
     }
     ++savesReadingShown_;
     if (sorting_->Pending()) {
-        sorting_->Drop();
+        sorting_->Discard();
         resortAfterSave_ = true;
     }
 }
@@ -243,7 +243,7 @@ void TfrmMain::CompareWithFile(const std::string& file) {
 }
 
 void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
-    sorting_->Drop();
+    sorting_->Discard();
     if (TreeView1->Model().Deferring()) {
         ClearNodes(*TreeView1);  // its steps read the comparison
     }

@@ -178,18 +178,18 @@ void TSearchThread::Walk(TFileAttr& record) {
         if (date > dir.LastWrite) {
             dir.LastWrite = date;
         }
-        const bool directory = (entry.Attributes & kFileAttributeDirectory) != 0;
+        const bool directory = entry.Type == EntryType::Directory;
         if (!directory && entry.Links > 1 && !linked.insert({entry.Device, entry.Inode}).second) {
             continue;
         }
         CurrentPath.resize(level.pathLength);
-        if (directory || (entry.Attributes & kFileAttributeCompressed) != 0) {
+        if (directory) {
             CurrentPath.push_back('\\');
             CurrentPath.append(entry.Name);
         }
         level.size += FileSizeOf(entry);
-        level.compressed += CompressedSizeOf(CurrentPath, entry);
-        if (!directory || IsDotName(entry.Name)) {
+        level.compressed += CompressedSizeOf(entry);
+        if (!IsSubDirectory(entry)) {
             continue;
         }
 
@@ -213,8 +213,8 @@ void TSearchThread::Walk(TFileAttr& record) {
         }
         auto listing = files_->OpenChild(*level.listing, entry);
         // Not opened: unreadable, unless it was never meant to be read.
-        child.Unreadable = listing == nullptr && !entry.OutOfWalk;
-        child.OtherVolume = entry.OutOfWalk;
+        child.Unreadable = listing == nullptr && !entry.OtherVolumeOrLoop;
+        child.OtherVolume = entry.OtherVolumeOrLoop;
         levels.push_back(Level{&child, std::move(listing), CurrentPath.size(), child.Level});
     }
 }
@@ -244,20 +244,17 @@ double TSearchThread::MakeSize(std::uint32_t high, std::uint32_t low) {
 }
 
 double TSearchThread::FileSizeOf(const FindData& entry) {
-    return MakeSize(entry.SizeHigh, entry.SizeLow);
+    return MakeSize(static_cast<std::uint32_t>(entry.Size >> 32),
+                    static_cast<std::uint32_t>(entry.Size));
 }
 
-double TSearchThread::CompressedSizeOf(const std::string& path, const FindData& entry) {
-    if ((entry.Attributes & kFileAttributeCompressed) == 0 ||
-        (entry.Attributes & kFileAttributeDirectory) != 0) {
+double TSearchThread::CompressedSizeOf(const FindData& entry) {
+    // Less allocated than its size: compressed by the file system, or sparse.
+    if (entry.Type != EntryType::RegularFile || !entry.Allocation ||
+        *entry.Allocation >= entry.Size) {
         return FileSizeOf(entry);
     }
-    std::uint32_t high = 0;
-    const std::uint32_t low = files_->GetCompressedFileSize(path, entry, high);
-    if (low == 0xFFFFFFFFu) {
-        return FileSizeOf(entry);
-    }
-    return MakeSize(high, low);
+    return static_cast<double>(*entry.Allocation);
 }
 
 double TSearchThread::FileDateOf(const FindData& entry) {

@@ -26,7 +26,7 @@
 #include "app/TreeListing.h"
 #include "scan/ScanComparison.h"
 #include "scanfile/ScanExport.h"
-#include "scanfile/TmpfsMount.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
