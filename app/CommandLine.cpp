@@ -22,11 +22,63 @@ bool In(const std::string_view (&names)[N], std::string_view name) {
     return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
+// zelk --compare OLD NEW --top N [--basis apparent|compressed], in any order.
+CommandLine ParseCompareTop(int argc, char** argv) {
+    CommandLine line;
+    line.What = CommandLine::Action::CompareTop;
+    const auto refuse = [&line](std::string why) {
+        if (line.Refusal.empty()) {
+            line.Refusal = "zelk: " + std::move(why);
+        }
+    };
+    std::string top;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if ((arg == "--top" || arg == "--basis" || arg == "--compare") && i + 1 >= argc) {
+            refuse(std::string(arg) + " の値がありません");
+        } else if (arg == "--top") {
+            top = argv[++i];
+        } else if (arg == "--basis") {
+            const std::string_view basis = argv[++i];
+            line.CompressedBasis = basis == "compressed";
+            if (basis != "apparent" && basis != "compressed") {
+                refuse("--basis は apparent か compressed です: " + std::string(basis));
+            }
+        } else if (arg == "--compare" && line.Baseline.empty()) {
+            line.Baseline = argv[++i];
+        } else if (line.File.empty() && arg != "--compare") {
+            line.File = arg;
+        } else {
+            refuse("余分な引数です: " + std::string(arg));
+        }
+    }
+    const bool digits = !top.empty() && top.size() <= 18 &&
+                        top.find_first_not_of("0123456789") == std::string::npos;
+    line.Top = digits ? std::stoull(top) : 0;
+    if (line.File.empty() || line.Baseline.empty()) {
+        refuse("使い方: zelk --compare OLD NEW --top N [--basis apparent|compressed]");
+    } else if (line.Top == 0) {
+        refuse("--top の値は 1 以上の整数です: " + top);
+    }
+    return line;
+}
+
+bool AsksForTop(int argc, char** argv) {
+    bool compare = false;
+    bool top = false;
+    for (int i = 1; i < argc; ++i) {
+        compare = compare || std::strcmp(argv[i], "--compare") == 0;
+        top = top || std::strcmp(argv[i], "--top") == 0;
+    }
+    return compare && top;
+}
+
 }  // namespace
 
 std::string CommandLine::Usage() {
     return "zelk: 使い方: zelk [FILE | DIRECTORY | -]\n"
            "             zelk --compare OLD FILE|DIRECTORY\n"
+           "             zelk --compare OLD NEW --top N [--basis apparent|compressed]\n"
            "             zelk --export FILE|- [DIRECTORY]\n"
            "             zelk --help | --version\n"
            "  FILE              開くスキャンファイル (ncdu エクスポート、gzip・zstd 圧縮も可)\n"
@@ -36,6 +88,9 @@ std::string CommandLine::Usage() {
            "と比べる\n"
            "  --export FILE|-   DIRECTORY (既定: 現在のディレクトリのボリュームのルート) を\n"
            "                    ウィンドウなしで探索し、FILE (- は標準出力) へ書き出す\n"
+           "  --top N           ウィンドウなしで、OLD から NEW (ファイルかディレクトリ) までに\n"
+           "                    最も増えた N 個のディレクトリを、増加・現在・以前・パスの順に\n"
+           "                    タブ区切りで表示する (--basis compressed: 圧縮後のサイズで)\n"
            "  --help            この使い方を表示する\n"
            "  --version         バージョンを表示する\n"
            "  ウィンドウは Qt の標準オプション (-display、-platform、-style など) も受け付ける\n";
@@ -50,6 +105,9 @@ CommandLine CommandLine::Parse(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--export") == 0) {
         line.What = Action::Export;
         return line;
+    }
+    if (AsksForTop(argc, argv)) {
+        return ParseCompareTop(argc, argv);
     }
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];

@@ -5,13 +5,14 @@
 // ...) are let through for it to take, and the two that choose the display are kept to see
 // whether it can be had.
 
+#include <cstddef>
 #include <string>
 
 namespace zelk {
 
 class CommandLine {
   public:
-    enum class Action { Window, Export, Help, Version, Refuse };
+    enum class Action { Window, Export, CompareTop, Help, Version, Refuse };
 
     static CommandLine Parse(int argc, char** argv);
     static std::string Usage();
@@ -25,8 +26,12 @@ class CommandLine {
     // Of -platform and -display, empty where not given.
     std::string Platform;
     std::string Display;
-    // Why the arguments were refused, one line.
+    // Why the arguments were refused, one line; for CompareTop, why it ends with code 1.
     std::string Refusal;
+    // zelk --compare OLD NEW --top N [--basis apparent|compressed]: OLD in Baseline, NEW in
+    // File.
+    std::size_t Top = 0;
+    bool CompressedBasis = false;
 };
 
 }  // namespace zelk

@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "app/ErrorGuard.h"
+#include "app/GraphGrowth.h"
 #include "app/GraphInput.h"
 #include "app/GraphLayout.h"
 #include "app/GraphPainter.h"
@@ -106,6 +107,7 @@ void GraphPage::Paint() {
     const int scroll =
         static_cast<int>(std::min<std::int64_t>(scroll_->value(), layout.GraphWidth()));
     GraphPainter painter(surface_.Canvas(), layout, scroll, surface_.Width());
+    painter.SetGrowth(Comparing());
     bool done = painter.Paint();
     const int column = std::max(layout.ColumnWidth(), 1);
     const int level = selected_ != nullptr ? layout.LevelOf(*selected_) : -1;
@@ -198,17 +200,36 @@ void GraphPage::Zoom(const TFileAttr* record) {
     surface_.Invalidate();
 }
 
+const GraphGrowth* GraphPage::Comparing() const {
+    const GraphGrowth* growth = Growth ? Growth() : nullptr;
+    return growth != nullptr && growth->KindOf && growth->TextOf ? growth : nullptr;
+}
+
+void GraphPage::GrowthChanged() {
+    Described();
+    surface_.Invalidate();
+}
+
 void GraphPage::Described() {
     const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
-    surface_.setAccessibleDescription(selected_ != nullptr && root != nullptr
-                                          ? Display(NodeText(*selected_, *root))
-                                          : description_);
+    const GraphGrowth* growth = Comparing();
+    QString text = selected_ != nullptr && root != nullptr
+                       ? Display(NodeText(*selected_, *root) +
+                                 (growth != nullptr ? growth->TextOf(*selected_) : std::string()))
+                       : description_;
+    if (growth != nullptr) {
+        text += QLatin1Char('\n') + GraphGrowth::Legend();
+    }
+    surface_.setAccessibleDescription(text);
 }
 
 QString GraphPage::ToolTipOf(const TFileAttr& record) const {
     const TFileAttr& root = *ShownRoot();
+    const GraphGrowth* growth = Comparing();
     return Display(RealPathOf(ShownRootPath ? ShownRootPath() : std::string(), root, record)) +
-           QLatin1Char('\n') + Display(NodeText(record, root));
+           QLatin1Char('\n') +
+           Display(NodeText(record, root) +
+                   (growth != nullptr ? growth->TextOf(record) : std::string()));
 }
 
 bool GraphPage::Pictured(const TFileAttr& record) const {

@@ -20,6 +20,7 @@ class QWidget;
 namespace zelk {
 
 class GraphInput;
+class GraphGrowth;
 class GraphLayout;
 class GraphPathStrip;
 class TPaintBox;
@@ -37,6 +38,10 @@ class GraphPage : public QObject {
     // scanned at (an opened file's root name).
     std::function<const TFileAttr*()> ShownRoot;
     std::function<std::string()> ShownRootPath;
+    // While the shown tree is compared with an earlier scan, else nullptr or empty.
+    std::function<const GraphGrowth*()> Growth;
+    // A comparison began or ended: the picture and the description follow.
+    void GrowthChanged();
 
     // The surface's paint handler.
     void Paint();
@@ -74,6 +79,7 @@ class GraphPage : public QObject {
     void UpdateRange();
     void ScrollTo(const TFileAttr& record);
     void Described();
+    const GraphGrowth* Comparing() const;
     GraphLayout Layout() const;
 
     QWidget& page_;

@@ -90,7 +90,8 @@ int GraphPainter::Left(const TFileAttr& record) const {
 void GraphPainter::DrawBar(const GraphBar& bar) {
     const int x = Left(*bar.record);
     const int columnWidth = layout_.ColumnWidth();
-    const QColor colour = GraphColor(bar.colour);
+    const QColor colour = growth_ != nullptr ? GraphGrowth::ColorOf(growth_->KindOf(*bar.record))
+                                             : GraphColor(bar.colour);
     canvas_.SetPenColor(colour);
     canvas_.SetBrushColor(colour);
     canvas_.SetBrushStyle(TBrushStyle::Solid);

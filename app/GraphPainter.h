@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "app/GraphGrowth.h"
 #include "app/GraphLayout.h"
 #include "app/WideListIndex.h"
 #include "scan/TFileAttr.h"
@@ -33,6 +34,8 @@ class GraphPainter {
     std::int32_t BarHeight(const TFileAttr& record) const { return layout_.BarHeight(record); }
     int ColumnWidth() const { return layout_.ColumnWidth(); }
 
+    // While comparing, bars take the colours of growth; nullptr for the colours of their paths.
+    void SetGrowth(const GraphGrowth* growth) { growth_ = growth; }
     // Every column in sight; false, with nothing painted, when the layout's work limit was
     // reached before the first of them.
     bool Paint();
@@ -53,6 +56,7 @@ class GraphPainter {
     int scroll_ = 0;
     int firstLevel_ = 0;
     int lastLevel_ = INT_MAX;
+    const GraphGrowth* growth_ = nullptr;
 };
 
 // A bar's height on a surface of surfaceHeight pixels, with the root's size read now.

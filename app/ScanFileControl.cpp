@@ -34,7 +34,8 @@ std::string ScanFileControl::DraggedFile(const QDropEvent* drag) {
                : QFile::encodeName(urls.front().toLocalFile()).toStdString();
 }
 
-ScanFileControl::ScanFileControl(TfrmMain& form) : form_(form) {
+ScanFileControl::ScanFileControl(TfrmMain& form)
+    : form_(form), kept_(std::make_unique<KeptScanControl>(form)) {
     const auto wire = [this](QKeySequence::StandardKey key, void (ScanFileControl::*handler)()) {
         connect(new QShortcut(key, &form_), &QShortcut::activated, this,
                 [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
@@ -91,7 +92,7 @@ void ScanFileControl::SaveTo(const std::string& file) {
     save_ = std::make_unique<TSaveThread>(file, form_.FinishedTree(), ShownRootName,
                                           static_cast<std::int64_t>(std::time(nullptr)));
     save_->SetOnFinished([this](TThread&) { SaveDone(); });
-    form_.SaveStarted();
+    form_.SaveStarted(form_.ShownTree());
     save_->Start();
     ShowSaveProgress();
     saveProgress_.start();
@@ -109,8 +110,9 @@ void ScanFileControl::SaveDone() {
     // Released inside its own completion: the thread then ends on its own.
     const std::unique_ptr<TSaveThread> done = std::move(save_);
     saveProgress_.stop();
-    BackgroundReleaser::Instance().Release(done->TakeRecords());
-    form_.SaveEnded();
+    std::shared_ptr<TFileAttr> records = done->TakeRecords();
+    form_.SaveEnded(records.get());
+    BackgroundReleaser::Instance().Release(std::move(records));
     Guarded([this, &done] {
         if (done->Error) {
             std::rethrow_exception(done->Error);
@@ -129,9 +131,10 @@ void ScanFileControl::AbandonSave() {
     save_->SetOnFinished({});
     save_->RequestStop();
     save_->AwaitEnd();
-    BackgroundReleaser::Instance().Release(save_->TakeRecords());
+    std::shared_ptr<TFileAttr> records = save_->TakeRecords();
     save_.reset();
-    form_.SaveEnded();
+    form_.SaveEnded(records.get());
+    BackgroundReleaser::Instance().Release(std::move(records));
 }
 
 void ScanFileControl::StopOpen() {
@@ -181,6 +184,7 @@ void ScanFileControl::StopAll() {
     }
     StopOpen();
     AbandonSave();
+    kept_->StopAll();
 }
 
 void ScanFileControl::Open(const std::string& file, Taker take) {
@@ -209,6 +213,7 @@ void ScanFileControl::OpenDone() {
         form_.ReplaceShownTree(std::move(done->Result.Root), true);
         ShownRootName = std::move(done->Result.RootName);
         ShownWalked = false;
+        kept_->Opened(done->File, ShownRootName);
         form_.Controls().StatusBar1->SetSimpleText("読込完了: " + done->File);
         form_.RefreshTree();
         form_.Comparing().TreeFinished();
@@ -219,6 +224,9 @@ void ScanFileControl::ScanFinished(char drive) {
     const Volume* volume = InstalledVolumeTable()->ByLetter(drive);
     ShownRootName = volume != nullptr ? volume->MountPoint : std::string("/");
     ShownWalked = true;
+    if (volume != nullptr) {
+        kept_->ScanFinished(volume->MountPoint);
+    }
 }
 
 bool ScanFileControl::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/KeptScanControl.h"
 #include "app/TSaveThread.h"
 #include "runtime/TThread.h"
 #include "scanfile/TScanFileThread.h"
@@ -52,11 +53,13 @@ class ScanFileControl : public QObject {
     // hung mount, a FIFO) and the program ends without it.
     void StopAll();
 
-    // A scan of drive has finished: a save names its root with the drive's mount point.
+    // A scan of drive has finished: a save names its root with the drive's mount point, and
+    // the scan is kept.
     void ScanFinished(char drive);
     // The first local file of a drag, as the bytes of its name; empty when there is none.
     static std::string DraggedFile(const QDropEvent* drag);
 
+    KeptScanControl& Kept() const { return *kept_; }
     // The path a save names the root with: the scanned mount point, or the opened root's name.
     std::string ShownRootName;
     // The shown tree was walked here (not read from a file): its paths exist on this machine.
@@ -74,6 +77,7 @@ class ScanFileControl : public QObject {
     void ReapLeftOpens();
 
     TfrmMain& form_;
+    const std::unique_ptr<KeptScanControl> kept_;
     std::unique_ptr<TScanFileThread> thread_;
     Taker take_;  // of the open running
     std::unique_ptr<TSaveThread> save_;

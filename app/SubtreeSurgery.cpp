@@ -88,7 +88,7 @@ bool SubtreeSurgery::CanAct(const TFileAttr* record) const {
     const std::shared_ptr<TFileAttr> root = form_.FinishedTree();
     if (record == nullptr || root == nullptr || drive_ == 0 || Running() ||
         record->Parent == nullptr || record->OtherVolume || form_.Scanning() ||
-        form_.SortPending() || form_.ScanFiles->Saving() || tree_.Model().Deferring()) {
+        form_.SortPending() || form_.ShownBeingSaved() || tree_.Model().Deferring()) {
         return false;
     }
     const TFileAttr* up = record;
@@ -157,7 +157,7 @@ void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
 
 void SubtreeSurgery::Finished() {
     // A save reads the shown records on its worker: they change only once it has ended.
-    if (form_.ScanFiles->Saving()) {
+    if (form_.ShownBeingSaved()) {
         held_ = std::move(worker_);
         heldTimer_.start();
         return;

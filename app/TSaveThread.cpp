@@ -2,17 +2,18 @@
 
 #include <utility>
 
-#include "scanfile/ScanFileWriter.h"
-
 namespace zelk {
 
 TSaveThread::TSaveThread(std::string file, std::shared_ptr<TFileAttr> root, std::string rootName,
                          std::int64_t timestamp)
-    : TThread(true),
-      File(std::move(file)),
-      root_(std::move(root)),
-      rootName_(std::move(rootName)),
-      timestamp_(timestamp) {}
+    : TSaveThread(file, std::move(root),
+                  [file, rootName = std::move(rootName), timestamp](
+                      const TFileAttr& records, const ScanFileWriter::SaveControl& control) {
+                      return ScanFileWriter::Save(file, records, rootName, timestamp, control);
+                  }) {}
+
+TSaveThread::TSaveThread(std::string file, std::shared_ptr<TFileAttr> root, Writer write)
+    : TThread(true), File(std::move(file)), root_(std::move(root)), write_(std::move(write)) {}
 
 TSaveThread::~TSaveThread() {
     StopAndAwaitForRelease();
@@ -29,7 +30,7 @@ void TSaveThread::Run() {
         written_.store(written, std::memory_order_relaxed);
     };
     try {
-        Abandoned = !ScanFileWriter::Save(File, *root_, rootName_, timestamp_, control);
+        Abandoned = !write_(*root_, control);
     } catch (...) {
         Error = std::current_exception();
     }

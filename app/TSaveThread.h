@@ -5,19 +5,26 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "runtime/TThread.h"
 #include "scan/TFileAttr.h"
+#include "scanfile/ScanFileWriter.h"
 
 namespace zelk {
 
 class TSaveThread : public TThread {
   public:
+    // Writes root; false when the control's stop abandoned it, and an error raised is kept.
+    using Writer = std::function<bool(const TFileAttr& root, const ScanFileWriter::SaveControl&)>;
+
     // root must not change while the worker runs.
     TSaveThread(std::string file, std::shared_ptr<TFileAttr> root, std::string rootName,
                 std::int64_t timestamp);
+    // The save is write's, file only its name for the owner.
+    TSaveThread(std::string file, std::shared_ptr<TFileAttr> root, Writer write);
     // A save still running is abandoned (no file of its own left) and waited for.
     ~TSaveThread() override;
 
@@ -37,8 +44,7 @@ class TSaveThread : public TThread {
 
   private:
     std::shared_ptr<TFileAttr> root_;
-    const std::string rootName_;
-    const std::int64_t timestamp_;
+    const Writer write_;
     std::atomic<std::uint64_t> written_{0};
 };
 

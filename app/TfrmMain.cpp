@@ -58,14 +58,17 @@ TfrmMain::TfrmMain(int textHeight)
     surgery_ = std::make_unique<SubtreeSurgery>(*this, *TreeView1, *graph_, *graphIndex_,
                                                 *PaintBox1, *StatusBar1);
     menu_->Busy = [this] {
-        return Scanning() || ScanFiles->Saving() || SortPending() || surgery_->Running();
+        return Scanning() || ShownBeingSaved() || SortPending() || surgery_->Running();
     };
     connect(menu_, &NodeMenu::RescanRequested, this, &TfrmMain::RescanNode);
     connect(menu_, &NodeMenu::TrashRequested, this, &TfrmMain::TrashNode);
     connect(menu_, &NodeMenu::DeleteRequested, this, &TfrmMain::DeleteNode);
+    graphGrowth_ = GraphGrowth::Of([this] { return comparison_.get(); });
+    graph_->Growth = [this] { return comparison_ != nullptr ? &graphGrowth_ : nullptr; };
     comparing_ = new CompareControl(*this);
     menu_->Menu().addSeparator();
     menu_->Menu().addAction(&comparing_->ToggleAction());
+    menu_->Menu().addAction(&ScanFiles->Kept().CompareAction());
     InstallSizeBasis(this);
 }
 
@@ -149,7 +152,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     if (listing.Deferring()) {
         ClearNodes(*TreeView1);  // half a listing of records about to go would mislead
     }
-    saveReadsShown_ = false;
+    savesReadingShown_ = 0;
     resortAfterSave_ = false;
     comparing_->TreeDropping();
     CompareControl::Release(std::move(comparison_));
@@ -160,16 +163,21 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
     ControlStates::Update(*this, false, finished_);
 }
 
-void TfrmMain::SaveStarted() {
-    saveReadsShown_ = true;
+void TfrmMain::SaveStarted(const TFileAttr* records) {
+    if (records != RootAttr.get()) {
+        return;
+    }
+    ++savesReadingShown_;
     if (sorting_->Pending()) {
         sorting_->Discard();
         resortAfterSave_ = true;
     }
 }
 
-void TfrmMain::SaveEnded() {
-    saveReadsShown_ = false;
+void TfrmMain::SaveEnded(const TFileAttr* records) {
+    if (records != RootAttr.get() || savesReadingShown_ == 0 || --savesReadingShown_ > 0) {
+        return;
+    }
     if (std::exchange(resortAfterSave_, false)) {
         Resort();
     }
@@ -295,10 +303,11 @@ void TfrmMain::ReplaceComparison(std::unique_ptr<ScanComparison> next) {
         place_->Capture(*RootAttr);
     }
     CompareControl::Release(std::exchange(comparison_, std::move(next)));
+    graph_->GrowthChanged();
     if (!finished_) {
         return;
     }
-    if (SortKey == "Growth" && !saveReadsShown_) {
+    if (SortKey == "Growth" && savesReadingShown_ == 0) {
         Resort();  // lists when sorted
     } else {
         RefreshTree();
@@ -322,7 +331,7 @@ void TfrmMain::Resort() {
     if (SortKey.empty() || !finished_ || surgery_->Running()) {
         return;
     }
-    if (saveReadsShown_) {
+    if (savesReadingShown_ > 0) {
         resortAfterSave_ = true;
         return;
     }
@@ -332,7 +341,7 @@ void TfrmMain::Resort() {
 }
 
 bool TfrmMain::SortPending() const {
-    return sorting_->Pending();
+    return sorting_->Pending() || resortAfterSave_;
 }
 
 void TfrmMain::SortAttr(TFileAttr& record) const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/GraphGrowth.h"
 #include "app/MainFormControls.h"
 #include "scan/SizeBasis.h"
 #include "scan/TFileAttr.h"
@@ -77,10 +78,13 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // thread once nothing reads them. A complete listing stays on screen until the next
     // listing; a partial one goes.
     void ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished);
-    // A save reads the shown records on a worker: until it ends nothing reorders them, and a
-    // sort asked for meanwhile, or dropped here, runs then.
-    void SaveStarted();
-    void SaveEnded();
+    // A save reads records on a worker: until every save of the shown ones has ended nothing
+    // reorders them, and a sort asked for meanwhile, or dropped here, runs then. A save of
+    // records no longer shown counts for nothing.
+    void SaveStarted(const TFileAttr* records);
+    void SaveEnded(const TFileAttr* records);
+    // A save or a keep reads the shown records on its worker: they must not change meanwhile.
+    bool ShownBeingSaved() const { return savesReadingShown_ > 0; }
 
     void btnStartClick();
     void btnStopClick();
@@ -119,7 +123,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // Sorting: Resort sorts the shown tree by the chosen key and rebuilds the listing, only once
     // a key is chosen and only for a finished tree.
     void Resort();
-    // A large sort still going on in steps.
+    // A large sort still going on in steps, or one waiting for a save of the shown records.
     bool SortPending() const;
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
@@ -146,7 +150,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     std::unique_ptr<TSearchThread> SearchThread;
     std::string SortKey;
     std::unique_ptr<SteppedSort> sorting_;
-    bool saveReadsShown_ = false;
+    int savesReadingShown_ = 0;
     bool resortAfterSave_ = false;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
@@ -156,6 +160,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     FolderScan* folders_ = nullptr;  // a child of the window
     NodeMenu* menu_ = nullptr;       // a child of the tree
     std::unique_ptr<SubtreeSurgery> surgery_;
+    GraphGrowth graphGrowth_;  // of comparison_
     std::unique_ptr<ScanComparison> comparison_;
     CompareControl* comparing_ = nullptr;  // a child of the window
 };

@@ -23,6 +23,7 @@
 #include "app/WindowSettings.h"
 #include "runtime/LastChanceReport.h"
 #include "runtime/LocaleFormats.h"
+#include "scanfile/GrowthReport.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/TerminalProgress.h"
 
@@ -48,6 +49,23 @@ int ExportMain(int argc, char** argv) {
     return 1;
 }
 
+// zelk --compare OLD NEW --top N: no window, no display.
+int CompareTopMain(const zelk::CommandLine& line) {
+    if (!line.Refusal.empty()) {
+        std::fprintf(stderr, "%s\n", line.Refusal.c_str());
+        return 1;
+    }
+    try {
+        zelk::GrowthReport::Print(
+            line.Baseline, line.File, line.Top,
+            line.CompressedBasis ? zelk::SizeBasis::Compressed : zelk::SizeBasis::Size, stdout);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zelk: %s\n", error.what());
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,6 +76,8 @@ int main(int argc, char** argv) {
     switch (line.What) {
         case CommandLine::Action::Export:
             return ExportMain(argc, argv);
+        case CommandLine::Action::CompareTop:
+            return CompareTopMain(line);
         case CommandLine::Action::Help:
             std::fputs(CommandLine::Usage().c_str(), stdout);
             return 0;

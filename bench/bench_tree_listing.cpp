@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     zelk::bench::LoadDesktopLocale();
+    zelk::bench::KeepScansApart();
     zelk::TfrmMain form(0);
     form.resize(640, 400);
     form.show();

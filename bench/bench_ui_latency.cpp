@@ -256,6 +256,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     zelk::bench::LoadDesktopLocale();
+    zelk::bench::KeepScansApart();
     zelk::TThread::RecordUiThread();
     zelk::UiRelay relay;
     if (argc > 3 && std::string(argv[1]) == "--memory") {

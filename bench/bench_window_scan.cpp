@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
     const auto [dir, counts] = zelk::bench::GenerateReportedTree(base);
 
     zelk::bench::LoadDesktopLocale();
+    zelk::bench::KeepScansApart();
     zelk::TThread::RecordUiThread();
     zelk::UiRelay relay;
     zelk::TfrmMain form;

@@ -94,7 +94,8 @@ SaveTarget::~SaveTarget() {
     }
 }
 
-bool SaveTarget::Open(const std::string& path, const std::function<bool()>& stopped) {
+bool SaveTarget::Open(const std::string& path, const std::function<bool()>& stopped,
+                      mode_t newMode) {
     if (path == "-") {
         kind_ = Kind::Stream;
         fd_ = STDOUT_FILENO;
@@ -108,7 +109,7 @@ bool SaveTarget::Open(const std::string& path, const std::function<bool()>& stop
         if (errno != ENOENT) {
             Fail();
         }
-        CreateBeside(nullptr);
+        CreateBeside(nullptr, newMode);
         return true;
     }
     if (S_ISDIR(st.st_mode)) {
@@ -160,7 +161,7 @@ bool SaveTarget::OpenStream(const struct stat& node, const std::function<bool()>
 
 // False, with errno set, where the folder takes no new file and an old file may be written
 // in place instead.
-bool SaveTarget::CreateBeside(const struct stat* old) {
+bool SaveTarget::CreateBeside(const struct stat* old, mode_t newMode) {
     const std::string folder = FolderOf(path_);
     std::random_device seed;
     std::mt19937_64 random(seed());
@@ -168,7 +169,7 @@ bool SaveTarget::CreateBeside(const struct stat* old) {
         std::string temp = (folder == "/" ? "" : folder) + "/.zelk-" +
                            std::to_string(random() % 100'000'000) + ".tmp";
         // An old file's content may be private: no wider than it until its mode is copied.
-        fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : 0666);
+        fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, old ? 0600 : newMode);
         if (fd_ >= 0) {
             temp_ = std::move(temp);
         } else if (errno != EEXIST) {

@@ -23,8 +23,8 @@ class SaveTarget {
     SaveTarget& operator=(const SaveTarget&) = delete;
 
     // False when stopped (asked while a FIFO waits for its reader) abandoned it. Raises
-    // EScanFileError with the reason.
-    bool Open(const std::string& path, const std::function<bool()>& stopped);
+    // EScanFileError with the reason. newMode is that of a file made where none was.
+    bool Open(const std::string& path, const std::function<bool()>& stopped, mode_t newMode = 0666);
     int Descriptor() const { return fd_; }
     // Makes the written bytes the file at the path, durably. Raises EScanFileError.
     void Commit();
@@ -36,7 +36,7 @@ class SaveTarget {
     enum class Kind { Stream, Replace, InPlace };
 
     bool OpenStream(const struct stat& node, const std::function<bool()>& stopped);
-    bool CreateBeside(const struct stat* old);
+    bool CreateBeside(const struct stat* old, mode_t newMode = 0666);
     void OpenInPlace(int besideError);
     void CopyInPlace();
     void SyncFolder() const;

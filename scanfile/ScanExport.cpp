@@ -38,7 +38,7 @@ std::string RootToScan(const std::string& directory, SystemVolumeSource& source,
 
 }  // namespace
 
-void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress) {
+ScanFile ScanDirectory(const std::string& directory, StatusLine* progress) {
     SystemVolumeSource source;
     const VolumeTable table = ReadVolumeTable(source);
     const std::string root = RootToScan(directory, source, table);
@@ -60,7 +60,13 @@ void ExportScan(const std::string& file, const std::string& directory, StatusLin
     if (!record->Searched) {
         throw Exception("「" + root + "」を探索できません");
     }
-    ScanFileWriter::Save(file, *record, root, static_cast<std::int64_t>(std::time(nullptr)));
+    return {std::move(record), root};
+}
+
+void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress) {
+    const ScanFile scan = ScanDirectory(directory, progress);
+    ScanFileWriter::Save(file, *scan.Root, scan.RootName,
+                         static_cast<std::int64_t>(std::time(nullptr)));
 }
 
 }  // namespace zelk

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "scanfile/ScanFile.h"
+
 namespace zelk {
 
 class StatusLine;
@@ -12,5 +14,7 @@ class StatusLine;
 // saves the export to file ("-": standard output). progress, when given, receives each
 // directory's real path. Raises an Exception with a one-line message on failure.
 void ExportScan(const std::string& file, const std::string& directory, StatusLine* progress);
+// The same scan's records, the root named with the directory's real path.
+ScanFile ScanDirectory(const std::string& directory, StatusLine* progress);
 
 }  // namespace zelk

@@ -168,10 +168,10 @@ bool WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
 
 bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
                           const std::string& rootName, std::int64_t timestamp,
-                          const SaveControl& control) {
+                          const SaveControl& control, unsigned newFileMode) {
     try {
         SaveTarget target;
-        if (!target.Open(path, control.Stopped)) {
+        if (!target.Open(path, control.Stopped, newFileMode)) {
             return false;
         }
         CompressingOutput out(target.Descriptor(), CompressingOutput::FormatForName(path));

@@ -27,9 +27,11 @@ class ScanFileWriter {
     // is the scanned path; timestamp the export's time, in Unix seconds. Raises EScanFileError
     // naming the file, and then leaves the old file as it was and no file of its own behind.
     // Returns false when Stopped abandoned it: no partial file under the name and no temp file
-    // left (a stream target simply stops).
+    // left (a stream target simply stops). newFileMode is that of a file made where there was
+    // none, before the umask; a replaced file keeps its own.
     static bool Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
-                     std::int64_t timestamp, const SaveControl& control = {});
+                     std::int64_t timestamp, const SaveControl& control = {},
+                     unsigned newFileMode = 0666);
 };
 
 }  // namespace zelk

@@ -1,5 +1,7 @@
 #include "common/BenchSetup.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -19,6 +21,18 @@ void InstallOneVolume(char letter, const std::string& dir) {
     volume.Letter = letter;
     volume.MountPoint = dir;
     InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
+}
+
+void KeepScansApart() {
+    static std::string data = std::filesystem::temp_directory_path().string() + "/zelk-data-XXXXXX";
+    if (::mkdtemp(data.data()) == nullptr) {
+        return;
+    }
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(data, ignored);
+    });
 }
 
 }  // namespace zelk::bench

@@ -9,5 +9,7 @@ namespace zelk::bench {
 void LoadDesktopLocale();
 // Makes dir the one volume of the table, under letter, so a scan of that letter walks it.
 void InstallOneVolume(char letter, const std::string& dir);
+// The scans the window keeps go to a folder of this run's own, removed at exit.
+void KeepScansApart();
 
 }  // namespace zelk::bench

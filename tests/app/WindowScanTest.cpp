@@ -81,7 +81,7 @@ class WindowScan : public test::WindowFixture {
     void Settle() {
         PumpUntil([&] {
             return !form_->Scanning() && !form_->ScanFiles->Opening() &&
-                   !form_->ScanFiles->Saving();
+                   !form_->ScanFiles->Saving() && !form_->ScanFiles->Kept().Keeping();
         });
     }
 
@@ -173,7 +173,7 @@ TEST_F(WindowScan, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
 TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOnce) {
     MakeTree(root_, 2, 3);
     form_->btnStartClick();
-    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded() && !form_->ScanFiles->Kept().Keeping(); }));
     const int finishedNodes = form_->Controls().TreeView1->Count();  // 15
     std::vector<std::string> listed;
     ListedTexts(*form_->ShownTree(), *form_->ShownTree(), listed);

@@ -18,9 +18,10 @@ export XDG_CONFIG_HOME
 
 # make_work: makes the test's own folder (work). When the test ends, the program started as pid
 # is killed, the hung file system mounted on $hung ended, the tmpfs on $tmpfs unmounted and the
-# folder removed.
+# folder removed. The scans the program keeps go there too.
 make_work() {
   work=$(mktemp -d)
+  export XDG_DATA_HOME="$work/data"
   pid="" fs="" hung="" tmpfs=""
   trap 'end_work' EXIT
 }

@@ -1,0 +1,146 @@
+// Guards the scans kept for comparing with the last one: any place's path, whatever its bytes or
+// length, names its own files and no other place's, newest first; the previous one is the newest
+// before the scan shown; a folder that takes no file (read-only, full) refuses with its reason
+// and leaves nothing behind. (The window's tests keep ten per place, privately.)
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ScanFileTestSupport.h"
+#include "scanfile/EScanFileError.h"
+#include "scanfile/KeptScans.h"
+#include "scanfile/ScanFileReader.h"
+
+namespace zelk {
+namespace {
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+constexpr std::int64_t kDay = 86'400 * kSecond;
+// 2026-12-08 06:45:12.5 UTC.
+constexpr std::int64_t kStamp = 1'796'712'312 * kSecond + kSecond / 2;
+
+// Names that do not pack, so that a large tree fills a small disk.
+std::unique_ptr<TFileAttr> Tree(int children) {
+    std::mt19937_64 random(children);
+    auto root = std::make_unique<TFileAttr>();
+    root->Searched = true;
+    for (int i = 0; i < children; ++i) {
+        auto child = std::make_unique<TFileAttr>();
+        child->Parent = root.get();
+        child->Level = 1;
+        child->Name = std::to_string(random()) + std::to_string(random());
+        child->Size = child->CompressedSize = 1000.0 * (i + 1);
+        child->Searched = true;
+        root->Size += child->Size;
+        root->CompressedSize += child->CompressedSize;
+        root->Children.push_back(std::move(child));
+    }
+    return root;
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
+    const test::TempDir dir;
+    const KeptScans kept(dir.Path() + "/data/zelk");
+    const std::string longPath = "/" + std::string(300, 'a');
+    const std::vector<std::string> places = {
+        "/",
+        "/srv",
+        "/srv/data",
+        "/srv_data",
+        "/srv%5Fdata",
+        "/a@b",
+        "/x~y",
+        "/new\nline",
+        "/bad\xff\xfe",
+        "/日本語/フォルダ",
+        "/.hidden",
+        longPath + "1",
+        longPath + "2",
+        longPath + "%1",
+        std::string(1, '/') + std::string(200, '%'),
+    };
+    const auto root = Tree(1);
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
+        ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + kDay));
+    }
+    for (const std::string& name : Names(kept.Folder())) {
+        EXPECT_LE(name.size(), 255u);
+        EXPECT_NE(name.front(), '.') << name;
+    }
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const auto list = kept.List(places[i]);
+        ASSERT_EQ(list.size(), 2u) << places[i];
+        EXPECT_EQ(list[0].Stamp, kStamp + kDay);
+        EXPECT_EQ(list[1].Stamp, kStamp + static_cast<std::int64_t>(i));
+        EXPECT_EQ(KeptScans::StampOf(list[1].File, places[i]), list[1].Stamp);
+        EXPECT_EQ(ScanFileReader::Read(list[0].File).RootName, places[i]);
+    }
+}
+
+TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
+    const test::TempDir dir;
+    const KeptScans kept(dir.Path());
+    const auto root = Tree(1);
+    EXPECT_FALSE(kept.Previous("/srv", kStamp));
+    for (const std::int64_t day : {0, 1, 2}) {
+        ASSERT_TRUE(kept.Keep(*root, "/srv", kStamp + day * kDay));
+    }
+    EXPECT_EQ(kept.Previous("/srv", kStamp + 2 * kDay)->Stamp, kStamp + kDay);
+    EXPECT_EQ(kept.Previous("/srv", kStamp + 9 * kDay)->Stamp, kStamp + 2 * kDay);
+    EXPECT_FALSE(kept.Previous("/srv", kStamp));
+    EXPECT_FALSE(kept.Previous("/srv/data", kStamp + 9 * kDay));
+    EXPECT_FALSE(KeptScans::StampOf(dir.Path() + "/x.json.zst", "/srv"));
+    // Two at the same time: the second takes the next free name, and both stay.
+    ASSERT_TRUE(kept.Keep(*root, "/twice", kStamp));
+    ASSERT_TRUE(kept.Keep(*root, "/twice", kStamp));
+    EXPECT_EQ(kept.List("/twice").size(), 2u);
+}
+
+TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting needs root";
+    }
+    const test::TempDir dir;
+    const std::string readOnly = dir.Path() + "/ro";
+    const std::string full = dir.Path() + "/full";
+    std::filesystem::create_directories(readOnly);
+    std::filesystem::create_directories(full);
+    ASSERT_EQ(::mount("zelk-test", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m"), 0);
+    ASSERT_EQ(::mount("zelk-test", full.c_str(), "tmpfs", 0, "size=16k"), 0);
+    const struct Case {
+        std::string folder;
+        std::string reason;
+    } cases[] = {{readOnly + "/zelk", "Read-only file system"}, {full, "No space left on device"}};
+    const auto root = Tree(2000);
+    for (const Case& c : cases) {
+        try {
+            KeptScans(c.folder).Keep(*root, "/srv", kStamp);
+            ADD_FAILURE() << c.folder;
+        } catch (const EScanFileError& error) {
+            EXPECT_EQ(error.Reason(), c.reason);
+        }
+    }
+    EXPECT_TRUE(Names(full).empty());
+    ::umount(readOnly.c_str());
+    ::umount(full.c_str());
+}
+
+}  // namespace
+}  // namespace zelk
