@@ -11,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "scan/EBudgetSpent.h"
 #include "scanfile/BoundedAllocator.h"
 #include "scanfile/DecompressingInput.h"
 #include "scanfile/EScanFileError.h"
@@ -118,6 +119,8 @@ ScanFile ScanFileReader::Read(int fd, const std::string& name, const ScanFileLim
         return std::move(handler.result_);
     } catch (const EScanFileError& error) {
         throw EScanFileError(false, name, error.Reason());
+    } catch (const EBudgetSpent& spent) {
+        throw EScanFileError(false, name, spent.Message());
     }
 }
 

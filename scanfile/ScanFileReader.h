@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/FileIdSet.h"
+#include "scan/ReadBudget.h"
 #include "scan/TFileAttr.h"
 #include "scanfile/EntryInfo.h"
-#include "scanfile/FileIdSet.h"
-#include "scanfile/ReadBudget.h"
 #include "scanfile/ScanFile.h"
 #include "scanfile/SiblingNames.h"
 
