@@ -6,7 +6,8 @@
 //
 // All calls come from one thread, in the order of a depth-first reading:
 //   OpenTop(record)           first and once: the record to build below (a new root, or a record
-//                             read again); it becomes the one open directory.
+//                             read again, whose old children the caller has cleared); it becomes
+//                             the one open directory.
 //   OpenDirectory(name, ...)  a sub-directory of the innermost open directory, which it becomes.
 //   AddFile(file)             an entry of the innermost open directory that is not opened.
 //   MarkUnread(why)           the innermost open directory was not (wholly) read.
@@ -14,7 +15,8 @@
 //                             record and are folded into its parent's.
 //   Abandon()                 the read stops: the open directories keep no totals and stay
 //                             unsearched, but what each has seen dates its ancestors.
-// A read refused on the way just drops the sink with its records. Debug builds assert the order.
+// A source that gives up on the way (a refused scan file) drops the sink and the records together.
+// Debug builds assert the order.
 
 #include <cstdint>
 #include <optional>
