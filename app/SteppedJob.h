@@ -1,6 +1,6 @@
 #pragma once
 // A job done in bounded steps, each returning true once nothing is left: run a step at a time
-// from the event loop, or to its end by whatever needs its result now. A step that raises drops
+// from the event loop, or to its end by whatever needs its result now. A step that raises discards
 // the rest of the job.
 
 #include <functional>
@@ -15,7 +15,7 @@ class SteppedJob {
     // One step; inside a step (the step itself reading what it makes) nothing.
     void Step();
     void Finish();
-    void Drop() { step_ = nullptr; }
+    void Discard() { step_ = nullptr; }
     bool Pending() const { return static_cast<bool>(step_); }
     bool Running() const { return running_; }
 

@@ -17,7 +17,7 @@ void SteppedSort::Start(const std::string& key, TFileAttr& root) {
     Continue();
 }
 
-void SteppedSort::Drop() {
+void SteppedSort::Discard() {
     sort_.reset();
 }
 

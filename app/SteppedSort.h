@@ -19,9 +19,9 @@ class SteppedSort : public QObject {
     explicit SteppedSort(std::function<void()> done);
     ~SteppedSort() override;
 
-    // In place of a sort still going; the records must stay until done has run or Drop.
+    // In place of a sort still going; the records must stay until done has run or Discard.
     void Start(const std::string& key, TFileAttr& root);
-    void Drop();
+    void Discard();
     bool Pending() const { return sort_ != nullptr; }
 
   private:

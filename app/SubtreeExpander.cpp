@@ -48,14 +48,15 @@ SubtreeExpander::SubtreeExpander(QTreeView& view, TreeNodeModel& model)
     timer_.setSingleShot(true);
     timer_.setInterval(0);
     connect(&timer_, &QTimer::timeout, this, &SubtreeExpander::Slice);
-    connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this, &SubtreeExpander::Drop);
+    connect(&model_, &QAbstractItemModel::modelAboutToBeReset, this,
+            &SubtreeExpander::DiscardPending);
     connect(&view_, &QTreeView::expanded, this, &SubtreeExpander::Refuse);
     connect(&view_, &QTreeView::collapsed, this, &SubtreeExpander::Forget);
 }
 
 void SubtreeExpander::ExpandAll(TTreeNode* node) {
     // What is still to be forgotten may lie in the subtree now expanded.
-    Drop();
+    DiscardPending();
     if (node == nullptr) {
         return;
     }

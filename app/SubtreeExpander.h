@@ -42,7 +42,7 @@ class SubtreeExpander : public QObject {
     void ExpandOne(TTreeNode* node);
     void Refuse(const QModelIndex& index);
     void Forget(const QModelIndex& index);
-    void Drop() {
+    void DiscardPending() {
         pending_.clear();
         forgetting_.clear();
     }

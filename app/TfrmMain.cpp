@@ -107,7 +107,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
         SearchThread->StatusBar = nullptr;
         StopThread(std::move(SearchThread));
     }
-    sorting_->Drop();
+    sorting_->Discard();
     graphIndex_->Clear();
     graph_->TreeDropping();
     TreeNodeModel& listing = TreeView1->Model();
@@ -125,7 +125,7 @@ void TfrmMain::ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished) 
 void TfrmMain::SaveStarted() {
     saveReadsShown_ = true;
     if (sorting_->Pending()) {
-        sorting_->Drop();
+        sorting_->Discard();
         resortAfterSave_ = true;
     }
 }

@@ -149,7 +149,7 @@ void TreeNodeModel::Delete(TTreeNode* node) {
 }
 
 void TreeNodeModel::Clear() {
-    deferred_.Drop();
+    deferred_.Discard();
     if (roots_.empty()) {
         return;
     }

@@ -26,7 +26,7 @@
 #include "common/Baselines.h"
 #include "common/BenchSetup.h"
 #include "common/TreeGenerator.h"
-#include "platform/ReadAhead.h"
+#include "platform/ReadAheadWindow.h"
 #include "platform/VolumeTable.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
     const std::string base = argc > 2 ? argv[2] : "";
     bool keep = false;
     const auto [dir, counts] = TreeToScan(base, keep);
-    const int on = zelk::ReadAhead::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+    const int on =
+        zelk::ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
 
     zelk::bench::InstallOneVolume('c', dir);
     UiLoop loop;

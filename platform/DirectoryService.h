@@ -1,11 +1,9 @@
 #pragma once
 // The directory-listing service the scan walks with. One listing is open per level of the walk;
 // a child is opened relative to the listing that returned it, so no path text is resolved twice.
-// Behind an interface so that tests can fail listings, make entries vanish and refuse sizes.
+// Behind an interface so that tests can fail listings and make entries vanish.
 
-#include <cstdint>
 #include <memory>
-#include <string>
 
 #include "platform/FindData.h"
 
@@ -29,13 +27,9 @@ class DirectoryService {
     // The listing of a sub-directory entry that parent has just returned, or nullptr when it
     // cannot be opened. A listing released before its child ends the child with it (which then
     // gives no more entries), so no order of release reaches a parent that is gone. Entries
-    // that are OutOfWalk or were not looked up are never opened.
+    // that are OtherVolumeOrLoop or were not looked up are never opened.
     virtual std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                         const FindData& entry) = 0;
-    // The on-disk size of an entry: returns the low half and stores the high half, or returns
-    // 0xFFFFFFFF when it cannot be read. path is the entry's display path.
-    virtual std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                                std::uint32_t& high) = 0;
 };
 
 // The process's service over the real file system (never null).

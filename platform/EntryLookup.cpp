@@ -12,13 +12,32 @@ namespace {
 constexpr int kStatFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 
 // An entry known without any look-up: of no size, with the given date.
-void FillUnlooked(FindData& entry, bool directory, std::int64_t date) {
-    entry.Attributes = directory ? kFileAttributeDirectory : 0;
-    entry.SizeHigh = entry.SizeLow = 0;
+void FillUnlooked(FindData& entry, EntryType type, std::int64_t date) {
+    entry.Type = type;
+    entry.Size = 0;
     entry.LastWriteTime = date;
-    entry.Allocation = 0;
-    entry.AllocationKnown = false;
+    entry.Allocation.reset();
     entry.Device = entry.Inode = 0;
+}
+
+EntryType TypeOfListed(unsigned char type) {
+    switch (type) {
+        case DT_DIR:
+            return EntryType::Directory;
+        case DT_REG:
+            return EntryType::RegularFile;
+        case DT_LNK:
+            return EntryType::Link;
+        default:
+            return EntryType::Other;
+    }
+}
+
+EntryType TypeOf(mode_t mode) {
+    return S_ISDIR(mode)   ? EntryType::Directory
+           : S_ISREG(mode) ? EntryType::RegularFile
+           : S_ISLNK(mode) ? EntryType::Link
+                           : EntryType::Other;
 }
 
 }  // namespace
@@ -40,18 +59,10 @@ void OpenedDirectory::Close() {
 }
 
 void FillFromStat(const struct stat& st, FindData& entry) {
-    const bool directory = S_ISDIR(st.st_mode);
-    const std::uint64_t allocation = static_cast<std::uint64_t>(st.st_blocks) * 512u;
-    const std::uint64_t size = directory ? 0 : static_cast<std::uint64_t>(st.st_size);
-    entry.Attributes = directory ? kFileAttributeDirectory : 0;
-    if (S_ISREG(st.st_mode) && allocation < size) {
-        entry.Attributes |= kFileAttributeCompressed;
-    }
-    entry.SizeHigh = static_cast<std::uint32_t>(size >> 32);
-    entry.SizeLow = static_cast<std::uint32_t>(size);
+    entry.Type = TypeOf(st.st_mode);
+    entry.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
     entry.LastWriteTime = st.st_mtim.tv_sec;
-    entry.Allocation = allocation;
-    entry.AllocationKnown = true;
+    entry.Allocation = static_cast<std::uint64_t>(st.st_blocks) * 512u;
     entry.Device = st.st_dev;
     entry.Inode = st.st_ino;
     entry.Links = S_ISREG(st.st_mode) ? st.st_nlink : 1;
@@ -61,18 +72,18 @@ bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char typ
                  OpenedDirectory* opened) {
     entry.Name.assign(name);
     entry.LookedUp = true;
-    entry.OutOfWalk = false;
+    entry.OtherVolumeOrLoop = false;
     entry.Links = 1;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
-        FillFromStat(name[1] == '\0' ? *dir.self : *dir.parent, entry);
+    if (IsDotName(entry.Name)) {
+        FillFromStat(entry.Name.size() == 1 ? *dir.self : *dir.parent, entry);
         // The parent's date says nothing about what lies below: a directory is dated from inside.
         entry.LastWriteTime = dir.self->st_mtim.tv_sec;
         return true;
     }
     // A look-up there would ask the mounted file system, which may hang.
     if (dir.fence->IsMountPoint(*dir.path, name)) {
-        FillUnlooked(entry, true, dir.self->st_mtim.tv_sec);
-        entry.OutOfWalk = true;
+        FillUnlooked(entry, EntryType::Directory, dir.self->st_mtim.tv_sec);
+        entry.OtherVolumeOrLoop = true;
         return true;
     }
     if (opened != nullptr && type == DT_DIR && OpenListed(dir.fd, name, *opened)) {
@@ -87,7 +98,7 @@ bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char typ
     if (errno == ENOENT) {
         return false;
     }
-    FillUnlooked(entry, type == DT_DIR, 0);
+    FillUnlooked(entry, TypeOfListed(type), 0);
     entry.LookedUp = false;
     return true;
 }

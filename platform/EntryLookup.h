@@ -38,8 +38,8 @@ struct OpenedDirectory {
 bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened);
 
 // Fills entry for the listed name (type: the listing's d_type); false when the entry vanished
-// between the listing and its look-up. A directory's OutOfWalk is left to the walk, which alone
-// knows its device and its chain of ancestors; a mount point of the table is never looked up.
+// between the listing and its look-up. A directory's OtherVolumeOrLoop is left to the walk, which
+// alone knows its device and its chain of ancestors; a mount point of the table is never looked up.
 // With opened, a listed directory is opened and looked up through its descriptor, which is left
 // in opened (the caller's to close): one look-up of its name instead of two for a walk that
 // enters it next.

@@ -26,20 +26,20 @@ MountFence::MountFence(const std::string& root, const std::vector<std::string>& 
         points_.insert(mount);
         for (std::size_t cut = mount.rfind('/'); cut != std::string::npos && cut > 0;
              cut = mount.rfind('/', cut - 1)) {
-            holding_.insert(mount.substr(0, cut));
+            onTheWay_.insert(mount.substr(0, cut));
         }
-        holding_.insert("/");
+        onTheWay_.insert("/");
     }
 }
 
-std::string MountFence::KeptRoot() const {
-    return holding_.count(root_) != 0 ? root_ : std::string();
+std::string MountFence::RootPathToKeep() const {
+    return onTheWay_.count(root_) != 0 ? root_ : std::string();
 }
 
-std::string MountFence::KeptChild(const std::string& directory, const std::string& name) const {
+std::string MountFence::PathToKeep(const std::string& directory, const std::string& name) const {
     if (!directory.empty()) {
         std::string path = Join(directory, name.c_str());
-        if (holding_.count(path) != 0) {
+        if (onTheWay_.count(path) != 0) {
             return path;
         }
     }

@@ -15,16 +15,16 @@ class MountFence {
     MountFence(const std::string& root, const std::vector<std::string>& mountPoints);
 
     // The root's path to keep: empty when no mount point lies below it.
-    std::string KeptRoot() const;
+    std::string RootPathToKeep() const;
     // The path to keep for name in a directory whose kept path is directory ("": none).
-    std::string KeptChild(const std::string& directory, const std::string& name) const;
+    std::string PathToKeep(const std::string& directory, const std::string& name) const;
     // True when name in the directory of kept path directory is another volume's mount point.
     bool IsMountPoint(const std::string& directory, const char* name) const;
 
   private:
     std::string root_;
     std::unordered_set<std::string> points_;
-    std::unordered_set<std::string> holding_;  // directories with a mount point below
+    std::unordered_set<std::string> onTheWay_;  // directories with a mount point below
 };
 
 }  // namespace zelk

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/PosixListing.h"
+#include "platform/ReadAheadWindow.h"
 #include "platform/SystemVolumeSource.h"
 #include "platform/VolumeTable.h"
 #include "platform/VolumeTableReader.h"
@@ -43,23 +44,14 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenRoot(char letter) {
         mountPoints.push_back(other.MountPoint);
     }
     // Read once a scan, so that a scan in progress keeps the count it started with.
-    const int readAhead = ReadAhead::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+    const int readAhead =
+        ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
     return PosixListing::OpenRoot(volume->MountPoint, mountPoints, readAhead);
 }
 
 std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenChild(DirectoryListing& parent,
                                                                    const FindData& entry) {
     return PosixListing::OpenChild(static_cast<PosixListing&>(parent), entry);
-}
-
-std::uint32_t PosixDirectoryService::GetCompressedFileSize(const std::string& /*path*/,
-                                                           const FindData& entry,
-                                                           std::uint32_t& high) {
-    if (!entry.AllocationKnown) {
-        return 0xFFFFFFFFu;
-    }
-    high = static_cast<std::uint32_t>(entry.Allocation >> 32);
-    return static_cast<std::uint32_t>(entry.Allocation);
 }
 
 DirectoryService& SystemDirectoryService() {

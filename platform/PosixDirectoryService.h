@@ -21,8 +21,6 @@ class PosixDirectoryService : public DirectoryService {
     // parent must be a listing of this service.
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                 const FindData& entry) override;
-    std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                        std::uint32_t& high) override;
 
   private:
     bool raiseDescriptorLimit_;

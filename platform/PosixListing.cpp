@@ -3,23 +3,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <utility>
 
+#include "platform/ReadAheadWindow.h"
+
 namespace zelk {
-namespace {
-
-bool SameDirectory(int fd, const struct stat& expected) {
-    struct stat st;
-    return fstat(fd, &st) == 0 && st.st_dev == expected.st_dev && st.st_ino == expected.st_ino;
-}
-
-}  // namespace
 
 PosixListing::PosixListing(PosixListing* parent, std::string name, std::shared_ptr<Walk> walk)
-    : parent_(parent), walk_(std::move(walk)), depth_(walk_->chain.size()), name_(std::move(name)) {
-    walk_->chain.push_back(this);
-}
+    : parent_(parent),
+      walk_(std::move(walk)),
+      depth_(walk_->chain.Join(*this, parent)),
+      name_(std::move(name)) {}
 
 PosixListing::~PosixListing() {
     if (!ended_) {
@@ -29,8 +23,8 @@ PosixListing::~PosixListing() {
 }
 
 void PosixListing::EndBelow() {
-    while (walk_->chain.size() > depth_ + 1) {
-        walk_->chain.back()->End(false);
+    while (walk_->chain.Size() > depth_ + 1) {
+        walk_->chain.Deepest().End(false);
     }
 }
 
@@ -46,7 +40,7 @@ void PosixListing::End(bool returning) {
     }
     // The deepest listing always holds a descriptor, so that the parent it returns to can be
     // found again in one step.
-    if (returning && inChain_ && parent_ != nullptr && parent_->fd_ < 0) {
+    if (returning && entered_ && parent_ != nullptr && !parent_->HoldsDescriptor()) {
         try {
             parent_->Reopen(fd_);
         } catch (...) {
@@ -55,49 +49,53 @@ void PosixListing::End(bool returning) {
         }
     }
     CloseDescriptor();
-    if (inChain_) {
-        walk_->openInodes.erase(self_.st_ino);
+    if (entered_) {
+        walk_->judge.Left(IdOf(self_));
     }
-    walk_->chain.pop_back();
+    walk_->chain.Leave(*this);
+    walk_->chain.AssertOpenRowIsDeepest();
     // Ended from above, it has nothing more to give.
     rest_.clear();
     nextRest_ = 0;
-    spilled_ = true;
+    inMemory_ = true;
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
                                                      const std::vector<std::string>& mountPoints,
-                                                     int readAheadThreads) {
+                                                     int readAheadThreads,
+                                                     ReadAhead::PauseHook pause) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    struct stat self {};
+    if (fd < 0 || fstat(fd, &self) != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
         return nullptr;
-    }
-    auto walk = std::make_shared<Walk>(MountFence(path, mountPoints));
-    if (readAheadThreads > 0) {
-        walk->readAhead = std::make_unique<ReadAhead>(readAheadThreads, walk->fence);
     }
     std::unique_ptr<PosixListing> listing;
     try {
+        auto walk = std::make_shared<Walk>(MountFence(path, mountPoints), self.st_dev);
+        if (readAheadThreads > 0) {
+            walk->readAhead =
+                std::make_unique<ReadAhead>(readAheadThreads, walk->fence, std::move(pause));
+            walk->chain.SetReadAhead(walk->readAhead.get());
+        }
         listing.reset(new PosixListing(nullptr, path, std::move(walk)));
     } catch (...) {
         close(fd);
         throw;
     }
-    if (!listing->Attach(fd, nullptr, nullptr)) {
-        return nullptr;
-    }
+    listing->AdoptDescriptor(fd, &self, nullptr);
     // Its ".." would be the directory the volume is mounted on, outside the volume.
     listing->parentStat_ = listing->self_;
-    listing->walk_->device = listing->self_.st_dev;
-    listing->path_ = listing->walk_->fence.KeptRoot();
-    listing->Enter();
+    listing->path_ = listing->walk_->fence.RootPathToKeep();
+    listing->JoinWalk();
     return listing;
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, const FindData& entry) {
     Walk& walk = *parent.walk_;
-    if (parent.ended_ || entry.OutOfWalk || !entry.LookedUp ||
-        !parent.InWalk(entry.Device, entry.Inode)) {
+    if (parent.ended_ || !walk.judge.Enters(entry)) {
         return nullptr;
     }
     // One listing a level: a child still open below the parent is done with.
@@ -109,17 +107,17 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     // the child again.
     int fd = readAhead ? ahead.fd : -1;
     const struct stat* self = fd >= 0 ? &ahead.self : nullptr;
-    if (!readAhead && parent.opened_.fd >= 0 && parent.opened_.self.st_ino == entry.Inode &&
-        parent.opened_.self.st_dev == entry.Device) {
+    if (!readAhead && parent.opened_.fd >= 0 && IdOf(parent.opened_.self) == entry.Id()) {
         fd = std::exchange(parent.opened_.fd, -1);
         self = &parent.opened_.self;
     }
-    if (fd < 0 && parent.fd_ < 0 && !parent.Reopen(-1)) {
+    if (fd < 0 && !parent.HoldsDescriptor() && !parent.Reopen(-1)) {
         return nullptr;
     }
-    while (walk.descriptors >= kOpenLevels && FreeDescriptor(parent)) {
+    while (walk.descriptors.Spent() && walk.chain.CloseShallowestAbove(parent.depth_)) {
     }
-    if (fd < 0 && (fd = OpenAt(parent.fd_, entry.Name.c_str(), parent)) < 0) {
+    if (fd < 0 && (fd = walk.chain.OpenAt(parent.fd_, entry.Name.c_str(), parent.depth_,
+                                          kChildOpenFlags)) < 0) {
         return nullptr;
     }
     std::unique_ptr<PosixListing> child;
@@ -129,72 +127,58 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
         close(fd);
         throw;
     }
-    if (!child->Attach(fd, self, readAhead ? &ahead : nullptr)) {
-        return nullptr;
-    }
     // The entry may have been replaced since it was listed: judge what was really opened.
-    if (!parent.InWalk(child->self_.st_dev, child->self_.st_ino)) {
+    if (!child->AdoptDescriptor(fd, self, readAhead ? &ahead : nullptr) ||
+        !walk.judge.InWalk(IdOf(child->self_))) {
         return nullptr;
     }
     child->parentStat_ = parent.self_;
-    child->path_ = walk.fence.KeptChild(parent.path_, entry.Name);
-    child->Enter();
+    child->path_ = walk.fence.PathToKeep(parent.path_, entry.Name);
+    child->JoinWalk();
+    walk.chain.AssertOpenRowIsDeepest();
     return child;
 }
 
-bool PosixListing::Attach(int fd, const struct stat* self, ReadAhead::Result* ahead) {
+bool PosixListing::AdoptDescriptor(int fd, const struct stat* self, ReadAhead::Result* ahead) {
     TakeDescriptor(fd);
     if (self != nullptr) {
         self_ = *self;
     } else if (fstat(fd, &self_) != 0) {
         return false;
     }
-    if (ahead != nullptr && ahead->self.st_dev == self_.st_dev &&
-        ahead->self.st_ino == self_.st_ino) {
+    if (ahead != nullptr && IdOf(ahead->self) == IdOf(self_)) {
         rest_ = std::move(ahead->entries);
         failed_ = ahead->failed;
-        spilled_ = true;
+        inMemory_ = true;
     }
     return true;
 }
 
-void PosixListing::Enter() {
-    inChain_ = true;
-    walk_->openInodes.insert(self_.st_ino);
+void PosixListing::JoinWalk() {
+    entered_ = true;
+    walk_->judge.Entered(IdOf(self_));
     if (walk_->readAhead == nullptr) {
         return;
     }
-    if (!spilled_) {
-        ReadRest(ReadAhead::kMostEntries);
+    if (!inMemory_) {
+        ReadIntoMemory(ReadAheadWindow::kMostEntries);
     }
-    if (spilled_) {
-        RegisterTargets();
+    if (inMemory_) {
+        RegisterReadAhead();
     }
 }
 
-ListedDirectory PosixListing::Listed() const {
+ListedDirectory PosixListing::LookupContext() const {
     return ListedDirectory{fd_, &self_, &parentStat_, &path_, &walk_->fence};
 }
 
-bool PosixListing::InWalk(std::uint64_t device, std::uint64_t inode) const {
-    return device == walk_->device && walk_->openInodes.count(inode) == 0;
-}
-
-void PosixListing::Judge(FindData& entry) const {
-    if (entry.LookedUp && (entry.Attributes & kFileAttributeDirectory) != 0 &&
-        !IsDotName(entry.Name)) {
-        entry.OutOfWalk = entry.OutOfWalk || !InWalk(entry.Device, entry.Inode);
-    }
-}
-
-void PosixListing::RegisterTargets() {
+void PosixListing::RegisterReadAhead() {
     std::vector<ReadAhead::Target> targets;
     for (std::size_t i = nextRest_; i < rest_.size() && targets.size() < kMostTargets; ++i) {
         const FindData& entry = rest_[i];
-        if ((entry.Attributes & kFileAttributeDirectory) != 0 && !entry.OutOfWalk &&
-            entry.LookedUp && !IsDotName(entry.Name) && InWalk(entry.Device, entry.Inode)) {
-            targets.push_back(ReadAhead::Target{i, entry.Name, entry.Device, entry.Inode,
-                                                walk_->fence.KeptChild(path_, entry.Name)});
+        if (walk_->judge.Enters(entry)) {
+            targets.push_back(ReadAhead::Target{i, entry.Name, entry.Id(),
+                                                walk_->fence.PathToKeep(path_, entry.Name)});
         }
     }
     if (!targets.empty()) {
@@ -204,17 +188,17 @@ void PosixListing::RegisterTargets() {
 
 void PosixListing::TakeDescriptor(int fd) {
     fd_ = fd;
-    ++walk_->descriptors;
+    walk_->descriptors.Took();
 }
 
 void PosixListing::CloseDescriptor() {
     opened_.Close();
     if (source_ != nullptr && fd_ >= 0) {
-        walk_->readAhead->Close(source_);
+        walk_->readAhead->CloseSource(source_);
     }
     if (fd_ >= 0) {
         close(fd_);
-        --walk_->descriptors;
+        walk_->descriptors.Gave();
     }
     fd_ = -1;
     reader_.Release();
@@ -224,15 +208,15 @@ bool PosixListing::Next(FindData& entry) {
     opened_.Close();  // unless the walk has taken it
     if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
-        Judge(entry);
+        walk_->judge.MarkOutside(entry);
         return true;
     }
-    if (spilled_ || fd_ < 0) {
+    if (inMemory_ || fd_ < 0) {
         return false;
     }
     while (const dirent64* d = reader_.Next(fd_)) {
-        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry, &opened_)) {
-            Judge(entry);
+        if (LookUpEntry(LookupContext(), d->d_name, d->d_type, entry, &opened_)) {
+            walk_->judge.MarkOutside(entry);
             return true;
         }
     }
@@ -240,8 +224,8 @@ bool PosixListing::Next(FindData& entry) {
     return false;
 }
 
-void PosixListing::ReadRest(std::size_t limit) {
-    if (spilled_ || fd_ < 0) {
+void PosixListing::ReadIntoMemory(std::size_t limit) {
+    if (inMemory_ || fd_ < 0) {
         return;
     }
     FindData entry;
@@ -249,28 +233,29 @@ void PosixListing::ReadRest(std::size_t limit) {
         const dirent64* d = reader_.Next(fd_);
         if (d == nullptr) {
             failed_ = failed_ || reader_.Failed();
-            spilled_ = true;
+            inMemory_ = true;
             return;
         }
-        if (LookUpEntry(Listed(), d->d_name, d->d_type, entry)) {
+        if (LookUpEntry(LookupContext(), d->d_name, d->d_type, entry)) {
             rest_.push_back(std::move(entry));
         }
     }
 }
 
-void PosixListing::Spill() {
-    ReadRest(static_cast<std::size_t>(-1));
+void PosixListing::ReadRestAndClose() {
+    ReadIntoMemory(static_cast<std::size_t>(-1));
     CloseDescriptor();
 }
 
 bool PosixListing::Reopen(int childFd) {
-    int fd = childFd >= 0 ? OpenAt(childFd, "..", *this) : -1;
-    if (fd >= 0 && !SameDirectory(fd, self_)) {
+    ListingChain& chain = walk_->chain;
+    int fd = childFd >= 0 ? chain.OpenAt(childFd, "..", depth_, kChildOpenFlags) : -1;
+    if (fd >= 0 && !IsThisDirectory(fd)) {
         close(fd);
         fd = -1;
     }
     if (fd < 0) {
-        fd = OpenFromAbove();
+        fd = chain.OpenFromAbove(depth_);
     }
     if (fd < 0) {
         return false;
@@ -280,73 +265,21 @@ bool PosixListing::Reopen(int childFd) {
     return true;
 }
 
-int PosixListing::OpenFromAbove() {
-    // The levels from the nearest open ancestor down to this one, through the chain, which
-    // holds every ancestor of a listing in it.
-    std::size_t first = depth_;
-    while (first > 0 && walk_->chain[first - 1]->fd_ < 0) {
-        --first;
-    }
-    PosixListing* above = first > 0 ? walk_->chain[first - 1] : nullptr;
-    // Spilling what lies above the open ancestor leaves the descriptor opened from.
-    PosixListing& keep = above != nullptr ? *above : *this;
-    int fd = -1;
-    for (std::size_t depth = first; depth <= depth_; ++depth) {
-        const PosixListing& level = *walk_->chain[depth];
-        const int next =
-            level.parent_ == nullptr
-                ? OpenAt(AT_FDCWD, level.name_.c_str(), keep, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                : OpenAt(fd >= 0 ? fd : above->fd_, level.name_.c_str(), keep);
-        if (fd >= 0) {
-            close(fd);
-        }
-        fd = next;
-        if (fd >= 0 && !SameDirectory(fd, level.self_)) {
-            close(fd);
-            fd = -1;
-        }
-        if (fd < 0) {
-            return -1;
-        }
-    }
-    return fd;
-}
-
 void PosixListing::ResumeReadAhead() {
     if (walk_->readAhead == nullptr) {
         return;
     }
     if (source_ != nullptr) {
-        walk_->readAhead->Reopen(source_, fd_);
-    } else if (spilled_) {
+        walk_->readAhead->ReopenSource(source_, fd_);
+    } else if (inMemory_) {
         // Too long to hold when it was entered, it has been read into memory since.
-        RegisterTargets();
+        RegisterReadAhead();
     }
 }
 
-bool PosixListing::FreeDescriptor(PosixListing& keep) {
-    // The open listings are the deepest levels in a row: looking further up finds none.
-    PosixListing* shallowest = nullptr;
-    for (PosixListing* l = keep.parent_; l != nullptr && l->fd_ >= 0; l = l->parent_) {
-        shallowest = l;
-    }
-    if (shallowest == nullptr) {
-        return false;
-    }
-    shallowest->Spill();
-    return true;
-}
-
-int PosixListing::OpenAt(int dirFd, const char* name, PosixListing& keep, int flags) {
-    int fd = -1;
-    while ((fd = openat(dirFd, name, flags)) < 0) {
-        if ((errno != EMFILE && errno != ENFILE) ||
-            !(FreeDescriptor(keep) ||
-              (keep.walk_->readAhead != nullptr && keep.walk_->readAhead->GiveBack()))) {
-            return -1;
-        }
-    }
-    return fd;
+bool PosixListing::IsThisDirectory(int fd) const {
+    struct stat st;
+    return fstat(fd, &st) == 0 && IdOf(st) == IdOf(self_);
 }
 
 }  // namespace zelk

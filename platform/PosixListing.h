@@ -1,35 +1,34 @@
 #pragma once
 // A directory listing over an open directory descriptor, opened relative to its parent's.
-// The listings of one walk form a single chain from the root, of which only the deepest few
-// levels hold a descriptor: a level beyond that reads the rest of its shallowest open
-// ancestor's entries into memory and closes it. Going back up, a closed parent that still has
-// sub-directories to give is opened again through its child's "..", checked to be the same
-// directory, so the walk's descriptors stay bounded at any depth. With read-ahead, a listing
-// is held in memory whole and its sub-directories are listed ahead by the walk's ReadAhead.
-// The walk's state lives as long as any of its listings, and a listing that goes first ends
-// every listing below it: a listing never reaches into a parent that is gone, whatever order
-// its owners release them in.
+// The listings of one walk form a single chain from the root (ListingChain), of which only the
+// deepest few levels hold a descriptor (DescriptorBudget): a level beyond that reads the rest
+// of its shallowest open ancestor's entries into memory and closes it. Going back up, a closed
+// parent that still has sub-directories to give is opened again through its child's "..",
+// checked to be the same directory, so the walk's descriptors stay bounded at any depth. With
+// read-ahead, a listing is held in memory whole and its sub-directories are listed ahead by the
+// walk's ReadAhead. The walk's state lives as long as any of its listings, and a listing that
+// goes first ends every listing below it: a listing never reaches into a parent that is gone,
+// whatever order its owners release them in. Every call is made on the walk's thread.
 
 #include <sys/stat.h>
 
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/DescriptorBudget.h"
 #include "platform/DirectoryReader.h"
 #include "platform/DirectoryService.h"
+#include "platform/EntryJudge.h"
 #include "platform/EntryLookup.h"
+#include "platform/ListingChain.h"
 #include "platform/ReadAhead.h"
 
 namespace zelk {
 
 class PosixListing final : public DirectoryListing {
   public:
-    // Descriptors one walk keeps open at most, while the process has them.
-    static constexpr int kOpenLevels = 24;
-
     // Sub-directories of one listing that are read ahead at most.
     static constexpr std::size_t kMostTargets = 512;
 
@@ -38,9 +37,9 @@ class PosixListing final : public DirectoryListing {
     // none.
     static std::unique_ptr<PosixListing> OpenRoot(const std::string& path,
                                                   const std::vector<std::string>& mountPoints,
-                                                  int readAheadThreads = 0);
-    // nullptr when entry is out of the walk, on another device, an open ancestor, or cannot be
-    // opened.
+                                                  int readAheadThreads = 0,
+                                                  ReadAhead::PauseHook pause = {});
+    // nullptr when entry is not one the walk enters (EntryJudge) or cannot be opened.
     static std::unique_ptr<PosixListing> OpenChild(PosixListing& parent, const FindData& entry);
 
     ~PosixListing() override;
@@ -49,15 +48,15 @@ class PosixListing final : public DirectoryListing {
 
     bool Next(FindData& entry) override;
     bool Failed() const override { return failed_; }
+    bool HoldsDescriptor() const { return fd_ >= 0; }
 
   private:
     struct Walk {
-        explicit Walk(MountFence f) : fence(std::move(f)) {}
-        dev_t device = 0;
-        std::unordered_set<ino_t> openInodes;  // of the listings judged to be in the walk
-        std::vector<PosixListing*> chain;      // the listings not ended, the root first
+        Walk(MountFence f, std::uint64_t device) : fence(std::move(f)), judge(device) {}
         MountFence fence;
-        int descriptors = 0;
+        EntryJudge judge;
+        DescriptorBudget descriptors;
+        ListingChain chain;
         std::unique_ptr<ReadAhead> readAhead;  // last, so that it ends first
     };
 
@@ -69,34 +68,27 @@ class PosixListing final : public DirectoryListing {
     // goes back up to the parent, which is opened again if it was closed.
     void End(bool returning);
 
-    // Attaches an open descriptor (self: its look-up, when known); false when it cannot be
-    // listed. ahead: its entries as read ahead, taken when they are of the directory opened.
-    bool Attach(int fd, const struct stat* self, ReadAhead::Result* ahead);
-    // Joins the walk's chain of open directories, and with read-ahead holds its entries.
-    void Enter();
-    ListedDirectory Listed() const;
-    // The walk alone knows its device and ancestors: a directory out of them is not entered.
-    bool InWalk(std::uint64_t device, std::uint64_t inode) const;
-    void Judge(FindData& entry) const;
+    // Takes over an open descriptor (self: its look-up, when known); false when it cannot be
+    // looked up. ahead: its entries as read ahead, taken when they are of the directory opened.
+    bool AdoptDescriptor(int fd, const struct stat* self, ReadAhead::Result* ahead);
+    // Counts among the directories the walk is in, and with read-ahead holds its entries.
+    void JoinWalk();
+    ListedDirectory LookupContext() const;
     // Reads what remains of the listing into memory, up to limit entries.
-    void ReadRest(std::size_t limit);
-    void RegisterTargets();
+    void ReadIntoMemory(std::size_t limit);
+    void RegisterReadAhead();
     void TakeDescriptor(int fd);
     void CloseDescriptor();
-    void Spill();
+    void ReadRestAndClose();
     // Opens this closed listing again from its child's descriptor (-1: none), or else from
     // above, and reads its remaining sub-directories ahead again; false when what is found is
     // no longer this directory.
     bool Reopen(int childFd);
-    // A new descriptor of this closed listing, opened name by name from the nearest open
-    // ancestor or the root's path; -1 when a step is no longer the directory it was.
-    int OpenFromAbove();
     void ResumeReadAhead();
-    // Gives back the descriptor of the shallowest open ancestor of keep; false if none is.
-    static bool FreeDescriptor(PosixListing& keep);
-    // openat that, while the process has no descriptor left, gives back those of keep's open
-    // ancestors, then those the read-ahead holds.
-    static int OpenAt(int dirFd, const char* name, PosixListing& keep, int flags = kChildOpenFlags);
+    // True when fd is open on this listing's directory.
+    bool IsThisDirectory(int fd) const;
+
+    friend class ListingChain;  // closes and reopens the listings of its walk
 
     PosixListing* parent_;  // alive while this listing is in the chain
     std::shared_ptr<Walk> walk_;
@@ -104,11 +96,11 @@ class PosixListing final : public DirectoryListing {
     std::string name_;   // the root's is the path it was opened by
     std::string path_;   // absolute, kept only while a mount point lies below (MountFence)
     int fd_ = -1;
-    DirectoryReader reader_;  // of fd_, until spilled
+    DirectoryReader reader_;  // of fd_, until read into memory
     struct stat self_ {};
     struct stat parentStat_ {};
-    bool inChain_ = false;  // judged to belong to the walk: counted among its open inodes
-    bool spilled_ = false;  // every remaining entry is in rest_
+    bool entered_ = false;   // counted among the directories the walk is in
+    bool inMemory_ = false;  // every remaining entry is in rest_
     bool failed_ = false;
     bool ended_ = false;
     std::vector<FindData> rest_;  // served before the descriptor is read further

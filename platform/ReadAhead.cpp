@@ -1,26 +1,18 @@
 #include "platform/ReadAhead.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
+#include <cassert>
 #include <utility>
+
+#include "platform/ReadAheadWindow.h"
 
 namespace zelk {
 namespace {
 
-// Best measured on two cores, warm and cold (see the benchmark table).
-constexpr int kAutomaticThreads = 2;
-constexpr int kMostThreads = 16;
 // Turns a thread looks for work before it sleeps: tens of microseconds.
 constexpr int kIdleYields = 50;
-
-std::size_t BytesOf(const FindData& entry) {
-    // A name past the short-string buffer has its own block.
-    return sizeof(FindData) + (entry.Name.size() > 15 ? entry.Name.capacity() + 1 : 0);
-}
 
 }  // namespace
 
@@ -42,18 +34,14 @@ struct ReadAhead::Source {
     std::size_t bytes = 0;  // of the results waiting
     int opening = 0;        // threads opening through fd
     int listing = 0;        // threads listing one of its jobs
-    std::atomic<bool> dropped{false};
+    std::atomic<bool> unregistered{false};
 };
 
-std::size_t ReadAhead::MostKept(int threads) {
-    rlimit limit{};
-    const rlim_t soft = getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 1024;
-    return std::max<std::size_t>(static_cast<std::size_t>(threads),
-                                 std::min<rlim_t>(kMostKept, soft / 16));
-}
-
-ReadAhead::ReadAhead(int threads, const MountFence& fence)
-    : fence_(fence), mostKept_(MostKept(threads)) {
+ReadAhead::ReadAhead(int threads, const MountFence& fence, PauseHook pause)
+    : fence_(fence),
+      pause_(std::move(pause)),
+      walkThread_(std::this_thread::get_id()),
+      mostKept_(ReadAheadWindow::MostKept(threads)) {
     for (int i = 0; i < threads; ++i) {
         threads_.emplace_back([this] { Work(); });
     }
@@ -62,6 +50,7 @@ ReadAhead::ReadAhead(int threads, const MountFence& fence)
 ReadAhead::~ReadAhead() {
     {
         const std::lock_guard lock(mutex_);
+        assert(sources_.empty());
         stopping_ = true;
     }
     work_.notify_all();
@@ -70,50 +59,63 @@ ReadAhead::~ReadAhead() {
     }
 }
 
+void ReadAhead::AssertWalkThread() const {
+    assert(std::this_thread::get_id() == walkThread_);
+}
+
+void ReadAhead::Wake() {
+    paused_ = false;
+    generation_.fetch_add(1, std::memory_order_relaxed);
+}
+
 ReadAhead::Source* ReadAhead::Register(int fd, const struct stat& self,
                                        std::vector<Target> targets) {
+    AssertWalkThread();
     auto source = std::make_unique<Source>();
     source->fd = fd;
     source->self = self;
     source->jobs.resize(targets.size());
     for (std::size_t i = 0; i < targets.size(); ++i) {
+        assert(i == 0 || targets[i - 1].index < targets[i].index);
         source->jobs[i].target = std::move(targets[i]);
     }
     Source* registered = source.get();
     {
         const std::lock_guard lock(mutex_);
         sources_.push_back(std::move(source));
-        paused_ = false;
-        generation_.fetch_add(1, std::memory_order_relaxed);
+        Wake();
     }
     work_.notify_all();
     return registered;
 }
 
-void ReadAhead::Close(Source* source) {
+void ReadAhead::CloseSource(Source* source) {
+    AssertWalkThread();
     std::unique_lock lock(mutex_);
     source->fd = -1;
     done_.wait(lock, [source] { return source->opening == 0; });
 }
 
-void ReadAhead::Reopen(Source* source, int fd) {
+void ReadAhead::ReopenSource(Source* source, int fd) {
+    AssertWalkThread();
     {
         const std::lock_guard lock(mutex_);
+        assert(source == sources_.back().get() && source->fd < 0);
         source->fd = fd;
-        paused_ = false;
-        generation_.fetch_add(1, std::memory_order_relaxed);
+        Wake();
     }
     work_.notify_all();
 }
 
 bool ReadAhead::GiveBack() {
+    AssertWalkThread();
     std::unique_lock lock(mutex_);
     mostKept_ = 0;
     paused_ = true;
     const bool kept = kept_ > 0;
     for (auto it = sources_.rbegin(); it != sources_.rend() && kept_ > 0; ++it) {
         for (Job& job : (*it)->jobs) {
-            Drop(job);
+            CloseKept(job);
         }
     }
     if (kept) {
@@ -125,16 +127,16 @@ bool ReadAhead::GiveBack() {
 }
 
 void ReadAhead::Unregister(Source* source) {
-    source->dropped.store(true, std::memory_order_relaxed);
+    AssertWalkThread();
+    source->unregistered.store(true, std::memory_order_relaxed);
     std::unique_lock lock(mutex_);
+    assert(!sources_.empty() && source == sources_.back().get());
     source->fd = -1;
     done_.wait(lock, [source] { return source->opening == 0 && source->listing == 0; });
     for (Job& job : source->jobs) {
-        Drop(job);
+        CloseKept(job);
     }
-    const auto it = std::find_if(sources_.rbegin(), sources_.rend(),
-                                 [source](const auto& s) { return s.get() == source; });
-    sources_.erase(std::next(it).base());
+    sources_.pop_back();
     generation_.fetch_add(1, std::memory_order_relaxed);
     lock.unlock();
     // Its waiting results no longer count against the budget.
@@ -142,13 +144,15 @@ void ReadAhead::Unregister(Source* source) {
 }
 
 bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
+    AssertWalkThread();
     std::unique_lock lock(mutex_);
+    assert(source == sources_.back().get());
     std::vector<Job>& jobs = source->jobs;
     for (; source->taken < jobs.size() && jobs[source->taken].target.index < index;
          ++source->taken) {
         Job& passed = jobs[source->taken];
         done_.wait(lock, [&passed] { return passed.state != Job::State::Listing; });
-        Drop(passed);
+        CloseKept(passed);
         source->bytes -= passed.bytes;
         passed.bytes = 0;
         passed.result.reset();
@@ -176,9 +180,8 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     job.bytes = 0;
     result = std::move(*job.result);
     job.result.reset();
-    result.fd = job.fd;
-    if (job.fd >= 0) {
-        job.fd = -1;
+    result.fd = std::exchange(job.fd, -1);
+    if (result.fd >= 0) {
         --kept_;
     }
     generation_.fetch_add(1, std::memory_order_relaxed);
@@ -196,7 +199,7 @@ ReadAhead::Job* ReadAhead::Pick(Source*& from) {
         Source& source = **it;
         nearer += source.bytes;
         // Listings that are open form the deepest levels in a row.
-        if (source.fd < 0 || nearer >= kBudget) {
+        if (source.fd < 0 || !ReadAheadWindow::Admits(nearer)) {
             return nullptr;
         }
         while (source.next < source.jobs.size() &&
@@ -211,7 +214,7 @@ ReadAhead::Job* ReadAhead::Pick(Source*& from) {
     return nullptr;
 }
 
-void ReadAhead::Drop(Job& job) {
+void ReadAhead::CloseKept(Job& job) {
     if (job.fd >= 0) {
         close(job.fd);
         job.fd = -1;
@@ -250,66 +253,38 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     ++source.listing;
     const int parentFd = source.fd;
     lock.unlock();
+    if (pause_) {
+        pause_(Step::Opening, job.target);
+    }
     OpenedDirectory opened;
     const bool open = OpenListed(parentFd, job.target.name.c_str(), opened);
     lock.lock();
     --source.opening;
     done_.notify_all();
     lock.unlock();
-    const bool listed = open && List(opened, source, job, reader);
+    if (open && pause_) {
+        pause_(Step::Listing, job.target);
+    }
+    auto result = std::make_unique<Result>();
+    std::size_t bytes = 0;
+    const bool listed =
+        open && ListAhead(opened, source.self, job.target, fence_, ReadAheadWindow::kMostEntries,
+                          source.unregistered, reader, *result, bytes);
     lock.lock();
-    if (listed && kept_ < mostKept_) {
-        job.fd = std::exchange(opened.fd, -1);
-        ++kept_;
+    if (listed) {
+        job.result = std::move(result);
+        job.bytes = bytes;
+        source.bytes += bytes;
+        if (kept_ < mostKept_) {
+            job.fd = std::exchange(opened.fd, -1);
+            ++kept_;
+        }
     }
     opened.Close();
     --running_;
     --source.listing;
     job.state = listed ? Job::State::Done : Job::State::Left;
-    source.bytes += job.bytes;
     done_.notify_all();
-}
-
-bool ReadAhead::List(const OpenedDirectory& opened, const Source& source, Job& job,
-                     DirectoryReader& reader) {
-    const Target& target = job.target;
-    // The entry may have been replaced since it was listed: the walk judges what it opens.
-    if (opened.self.st_dev != target.device || opened.self.st_ino != target.inode) {
-        return false;
-    }
-    auto result = std::make_unique<Result>();
-    result->self = opened.self;
-    const int fd = opened.fd;
-    const ListedDirectory listed{fd, &result->self, &source.self, &target.path, &fence_};
-    std::size_t bytes = 0;
-    FindData entry;
-    reader.Restart();
-    while (const dirent64* d = reader.Next(fd)) {
-        if (result->entries.size() == kMostEntries ||
-            source.dropped.load(std::memory_order_relaxed)) {
-            return false;
-        }
-        if (LookUpEntry(listed, d->d_name, d->d_type, entry)) {
-            bytes += BytesOf(entry);
-            result->entries.push_back(std::move(entry));
-        }
-    }
-    result->failed = reader.Failed();
-    job.result = std::move(result);
-    job.bytes = bytes;
-    return true;
-}
-
-int ReadAhead::ThreadsFromEnvironment(unsigned cores) {
-    const char* text = std::getenv("ZELK_READ_AHEAD");
-    if (text != nullptr && *text != '\0') {
-        char* end = nullptr;
-        const long count = std::strtol(text, &end, 10);
-        if (*end == '\0' && count >= 0) {
-            return static_cast<int>(std::min<long>(count, kMostThreads));
-        }
-    }
-    return cores <= 1 ? 0 : std::min(kAutomaticThreads, kMostThreads);
 }
 
 }  // namespace zelk

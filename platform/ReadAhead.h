@@ -1,106 +1,90 @@
 #pragma once
-// Threads that list and look up directories ahead of one depth-first walk. The walk registers
-// each listing it holds in memory with the sub-directories it will enter from it, in order;
-// the threads open those through the listing's own descriptor, nearest first, and list them
-// into memory, so that the walk finds the entries waiting. Each thread holds one descriptor of
-// its own at a time, and a bounded number are kept open for the walk to take over; what is kept
-// in memory is bounded by a byte budget, whatever the tree.
+// Threads that list and look up directories ahead of one depth-first walk, so that the walk
+// finds the entries of the sub-directories it enters waiting. How far ahead and how many
+// threads is ReadAheadWindow's; what is kept in memory is bounded by its byte budget, and each
+// thread holds one descriptor of its own at a time.
+//
+// The calls, every one of them from the thread that walks (asserted in debug builds):
+//  - Register a listing the walk holds in memory with its sub-directories to enter, in order.
+//    Sources nest like the walk's levels: the newest is the deepest.
+//  - Take the result of each sub-directory of the newest source as the walk enters it, in
+//    increasing order; those passed over are discarded.
+//  - CloseSource before the source's descriptor is closed (it waits for threads opening
+//    through it) and ReopenSource once it is open again.
+//  - Unregister the newest source before its listing goes; it waits for the threads listing
+//    for it, and closes what was kept for it.
+//  - GiveBack when the process has no descriptor left.
+//  - Destroy it only once every source is unregistered.
+// The reading threads (and the walk itself, while it waits in Take) open a target through its
+// source's descriptor, list it into the target's job and may keep its descriptor for the walk.
+// They never close a source's descriptor.
 
 #include <sys/stat.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/AheadListing.h"
 #include "platform/DirectoryReader.h"
-#include "platform/EntryLookup.h"
-#include "platform/FindData.h"
 #include "platform/MountFence.h"
 
 namespace zelk {
 
 class ReadAhead {
   public:
-    // A sub-directory to read ahead: its place among the registered listing's entries, its
-    // name, the identity it was listed with, and its kept path (see MountFence).
-    struct Target {
-        std::size_t index = 0;
-        std::string name;
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::string path;
-    };
+    using Target = AheadTarget;
+    using Result = AheadResult;
     struct Source;
 
-    // A directory listed ahead: its own look-up and entries, whether the listing failed, and
-    // its descriptor when one was kept for the walk (the taker's to close), else -1.
-    struct Result {
-        int fd = -1;
-        struct stat self {};
-        std::vector<FindData> entries;
-        bool failed = false;
-    };
-
-    // Entries a thread lists of one directory before it leaves it to the walk.
-    static constexpr std::size_t kMostEntries = 4096;
-    // Bytes of waiting entries nearer to the walk than a directory to be started.
-    static constexpr std::size_t kBudget = 1u << 20;
-
-    // Descriptors of listed directories kept at most for the walk to take over (it would open
-    // them again): most of those waiting, few against the process's limit, one per thread at
-    // least.
-    static constexpr std::size_t kMostKept = 64;
-    static std::size_t MostKept(int threads);
+    // Where a job stands when the pause hook is called: before opening its directory, and
+    // opened but before listing it.
+    enum class Step { Opening, Listing };
+    // Called unlocked on the thread that runs a job, at each Step: tests hold a thread there.
+    using PauseHook = std::function<void(Step, const Target&)>;
 
     // fence outlives this object.
-    ReadAhead(int threads, const MountFence& fence);
-    // Ends the threads; every source must have been unregistered.
+    ReadAhead(int threads, const MountFence& fence, PauseHook pause = {});
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // Registers the open directory fd (self: its look-up) with the sub-directories to read
-    // ahead; fd stays open until Close. Sources nest like the walk's levels: the newest is the
-    // deepest.
+    // fd stays open until CloseSource; self is its look-up.
     Source* Register(int fd, const struct stat& self, std::vector<Target> targets);
-    // The source's descriptor is about to close: nothing more is opened through it.
-    void Close(Source* source);
-    // The closed source is open again as fd: what it has left to read is read ahead again.
-    void Reopen(Source* source, int fd);
-    // Forgets the source and what was listed for it.
+    void CloseSource(Source* source);
+    // What the source has left to read is read ahead again, through fd.
+    void ReopenSource(Source* source, int fd);
     void Unregister(Source* source);
     // The listing of the target at index, once it is done; false when it is not read ahead (a
     // target not yet started is then left to the walk, never waited for).
     bool Take(Source* source, std::size_t index, Result& result);
-
-    // The count of threads the environment asks for: ZELK_READ_AHEAD, or the automatic count
-    // for cores when it is unset or empty.
-    static int ThreadsFromEnvironment(unsigned cores);
-
-    // The process has no descriptor left for the walk: closes those kept for it (none are kept
-    // from then on), or else waits until no thread holds one; the threads start nothing more
-    // until the walk registers or reopens a source. False when none was held.
+    // Closes the descriptors kept for the walk (none are kept from then on), or else waits
+    // until no thread holds one; the threads start nothing more until the walk registers or
+    // reopens a source. False when none was held.
     bool GiveBack();
 
   private:
     struct Job;
     void Work();
-    // The nearest job to start within the budget, or nullptr; called locked.
+    // The nearest job to start within the window, or nullptr; called locked.
     Job* Pick(Source*& from);
     // Opens and lists the job's directory, unlocked meanwhile; called locked.
     void Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job, DirectoryReader& reader);
-    // Lists the job's opened directory into it; false when it is left to the walk.
-    bool List(const OpenedDirectory& opened, const Source& source, Job& job,
-              DirectoryReader& reader);
-    // Closes a job's kept descriptor; called locked.
-    void Drop(Job& job);
+    // Closes the descriptor a job kept for the walk; called locked.
+    void CloseKept(Job& job);
+    // Tells the threads there may be more to pick; called locked.
+    void Wake();
+    void AssertWalkThread() const;
 
     const MountFence& fence_;
+    const PauseHook pause_;
+    const std::thread::id walkThread_;
     std::mutex mutex_;
     std::condition_variable work_;  // the threads wait for jobs
     std::condition_variable done_;  // the walk waits for a job or a closing descriptor

@@ -112,17 +112,17 @@ void TSearchThread::Walk(TFileAttr& record) {
             continue;
         }
 
-        const bool directory = (entry.Attributes & kFileAttributeDirectory) != 0;
+        const bool directory = entry.Type == EntryType::Directory;
         CurrentPath.resize(level.pathLength);
-        if (directory || (entry.Attributes & kFileAttributeCompressed) != 0) {
+        if (directory) {
             CurrentPath.push_back('\\');
             CurrentPath.append(entry.Name);
         }
         const auto written =
             entry.LookedUp ? std::optional<std::int64_t>(entry.LastWriteTime) : std::nullopt;
-        if (!directory || IsDotName(entry.Name)) {
-            sink.AddFile({FileSizeOf(entry), CompressedSizeOf(CurrentPath, entry), entry.Device,
-                          entry.Inode, entry.Links > 1, written});
+        if (!IsSubDirectory(entry)) {
+            sink.AddFile({FileSizeOf(entry), CompressedSizeOf(entry), entry.Device, entry.Inode,
+                          entry.Links > 1, written});
             continue;
         }
 
@@ -140,7 +140,7 @@ void TSearchThread::Walk(TFileAttr& record) {
         }
         auto listing = files_->OpenChild(*level.listing, entry);
         // Not opened: unreadable, unless it was never meant to be read.
-        if (entry.OutOfWalk) {
+        if (entry.OtherVolumeOrLoop) {
             sink.MarkUnread(RecordSink::Unread::NotEntered);
         } else if (listing == nullptr) {
             sink.MarkUnread(RecordSink::Unread::Failed);
@@ -174,20 +174,17 @@ double TSearchThread::MakeSize(std::uint32_t high, std::uint32_t low) {
 }
 
 double TSearchThread::FileSizeOf(const FindData& entry) {
-    return MakeSize(entry.SizeHigh, entry.SizeLow);
+    return MakeSize(static_cast<std::uint32_t>(entry.Size >> 32),
+                    static_cast<std::uint32_t>(entry.Size));
 }
 
-double TSearchThread::CompressedSizeOf(const std::string& path, const FindData& entry) {
-    if ((entry.Attributes & kFileAttributeCompressed) == 0 ||
-        (entry.Attributes & kFileAttributeDirectory) != 0) {
+double TSearchThread::CompressedSizeOf(const FindData& entry) {
+    // Less allocated than its size: compressed by the file system, or sparse.
+    if (entry.Type != EntryType::RegularFile || !entry.Allocation ||
+        *entry.Allocation >= entry.Size) {
         return FileSizeOf(entry);
     }
-    std::uint32_t high = 0;
-    const std::uint32_t low = files_->GetCompressedFileSize(path, entry, high);
-    if (low == 0xFFFFFFFFu) {
-        return FileSizeOf(entry);
-    }
-    return MakeSize(high, low);
+    return static_cast<double>(*entry.Allocation);
 }
 
 double TSearchThread::FileDateOf(const FindData& entry) {

@@ -40,7 +40,7 @@ class TSearchThread : public TThread {
 
     static double MakeSize(std::uint32_t high, std::uint32_t low);
     static double FileSizeOf(const FindData& entry);
-    double CompressedSizeOf(const std::string& path, const FindData& entry);
+    static double CompressedSizeOf(const FindData& entry);
     // The local last-write time as a date-time value; 0 when it has no calendar date.
     static double FileDateOf(const FindData& entry);
 

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -26,8 +25,8 @@ std::string Lines(const std::string& text) {
 }
 
 TEST(CommandLineTest, TheProgramAnswersEachFormWithItsExitCodeAndNeverAborts) {
-    char pattern[] = "/tmp/zelk-cli-XXXXXX";
-    const std::string dir = mkdtemp(pattern);
+    const test::TempDir temp;
+    const std::string& dir = temp.Path();
     const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
     struct Row {
         std::string command;
@@ -62,7 +61,6 @@ TEST(CommandLineTest, TheProgramAnswersEachFormWithItsExitCodeAndNeverAborts) {
             EXPECT_EQ(Lines(err), "1") << row.command << "\n" << err;
         }
     }
-    Shell("rm -rf " + dir);
 }
 
 TEST(CommandLineTest, TheToolkitsOptionsPassAndTheDisplayOnesAreKept) {
@@ -71,24 +69,15 @@ TEST(CommandLineTest, TheToolkitsOptionsPassAndTheDisplayOnesAreKept) {
         CommandLine::Action what;
         std::string file, platform, display;
     };
+    using enum CommandLine::Action;
+    // clang-format off
     const std::vector<Row> rows = {
-        {{}, CommandLine::Action::Window, "", "", ""},
-        {{"-"}, CommandLine::Action::Window, "-", "", ""},
-        {{"-style", "Fusion", "-reverse", "scan.json"},
-         CommandLine::Action::Window,
-         "scan.json",
-         "",
-         ""},
-        {{"--platform=offscreen", "-display", ":5", "s"},
-         CommandLine::Action::Window,
-         "s",
-         "offscreen",
-         ":5"},
-        {{"--export", "-", "/srv"}, CommandLine::Action::Export, "", "", ""},
-        {{"s", "--version"}, CommandLine::Action::Version, "s", "", ""},
-        {{"-platform"}, CommandLine::Action::Refuse, "", "", ""},
-        {{"-reverse=1"}, CommandLine::Action::Refuse, "", "", ""},
-    };
+        {{}, Window, "", "", ""}, {{"-"}, Window, "-", "", ""},
+        {{"-style", "Fusion", "-reverse", "scan.json"}, Window, "scan.json", "", ""},
+        {{"--platform=offscreen", "-display", ":5", "s"}, Window, "s", "offscreen", ":5"},
+        {{"--export", "-", "/srv"}, Export, "", "", ""}, {{"s", "--version"}, Version, "s", "", ""},
+        {{"-platform"}, Refuse, "", "", ""}, {{"-reverse=1"}, Refuse, "", "", ""}};
+    // clang-format on
     for (const Row& row : rows) {
         std::vector<char*> argv{const_cast<char*>("zelk")};
         for (const char* arg : row.args) {

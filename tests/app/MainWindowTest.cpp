@@ -1,13 +1,13 @@
 // Guards the main window and its controls: the radio group's click rule, the status line's cheap
-// text, the canvas's rectangle and transparent text; the window's initial state, the window font,
-// the start-up scaling of every control, the bands on resize, the keyboard order and the legend a
-// tree click shows; what assistive technology learns from it (a name and a fitting role for every
-// control, the buttons read by their texts, the listing's node texts as the names of its items, an
-// unreadable directory described as such beside its marked picture, the status line's current text
-// and the graph surface's description); and how errors escaping handlers reach the user (the error
-// box's caption made from the program file's name and its "." rule, multi-byte characters counted
-// whole, EAbort never shown, foreign objects reported without ending the program, an error in a
-// paint shown after the paint while the next paint tries again) and the graph surface's paints.
+// text, the canvas's transparent text; the window's initial state, the keyboard order and the
+// legend a tree click shows; what assistive technology learns from it (a name and a fitting role
+// for every control, the buttons read by their texts, the listing's node texts as the names of its
+// items, an unreadable directory described as such beside its marked picture, the status line's
+// current text and the graph surface's description); and how errors escaping handlers reach the
+// user (the error box's caption made from the program file's name and its "." rule, multi-byte
+// characters counted whole, EAbort never shown, foreign objects reported without ending the
+// program, an error in a paint shown after the paint while the next paint tries again) and the
+// graph surface's paints.
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@
 #include <QTabBar>
 #include <QTest>
 #include <stdexcept>
+#include <tuple>
 
 #include "app/AppTexts.h"
-#include "app/DesignScaling.h"
 #include "app/ErrorGuard.h"
 #include "app/MainFormLayout.h"
 #include "app/RecordTrees.h"
@@ -50,29 +50,6 @@ TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis)
     EXPECT_TRUE(form.Controls().rbFileSize->isChecked());
     EXPECT_EQ(form.Controls().TreeView1->Count(), 0);
     EXPECT_EQ(form.Controls().StatusBar1->SimpleText(), "");
-    EXPECT_EQ(MainFormFont(96).pixelSize(), 12);
-    EXPECT_EQ(MainFormFont(144).pixelSize(), 18);
-}
-
-TEST(MainForm, ScalesEveryPlaceByTheMeasuredTextHeightRoundingToTheNearestPixel) {
-    TfrmMain form;  // measured from the window font: 13 against the design's 12
-    EXPECT_EQ(form.size(), QSize(661, 410));
-    EXPECT_EQ(form.Controls().Panel1->geometry(), QRect(0, 0, 661, 79));
-    EXPECT_EQ(form.Controls().btnSortByDate->geometry(), QRect(529, 43, 122, 27));
-    EXPECT_EQ(MulDivRounded(-378, 13, 12), -410) << "-409.5 rounds away from zero";
-}
-
-TEST(MainForm, BandsKeepTheirHeightsAndTheTopBandItsControlsOnResize) {
-    TfrmMain form(12);
-    const QRect start = form.Controls().btnStop->geometry();
-    form.show();
-    form.resize(900, 600);
-    EXPECT_EQ(form.Controls().Panel1->geometry(), QRect(0, 0, 900, 73));
-    EXPECT_EQ(form.Controls().StatusBar1->geometry(), QRect(0, 581, 900, 19));
-    EXPECT_EQ(form.Controls().PageControl1->geometry(), QRect(0, 73, 900, 508));
-    EXPECT_EQ(form.Controls().btnStop->geometry(), start);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(form.Controls().TreeView1->size(), form.Controls().TabSheet1->size());
 }
 
 class Keyboard : public ::testing::Test {
@@ -90,37 +67,34 @@ class Keyboard : public ::testing::Test {
 };
 
 TEST_F(Keyboard, TabVisitsTheBandTheCheckedRadioTheTabStripAndTheTreeThenWraps) {
-    const std::vector<QWidget*> order = {form_.Controls().DriveComboBox1,
-                                         form_.Controls().btnStart,
-                                         form_.Controls().btnStop,
-                                         form_.Controls().btnSortBySize,
-                                         form_.Controls().btnSortByDate,
-                                         form_.Controls().rbFileSize,
-                                         form_.Controls().PageControl1->tabBar(),
-                                         form_.Controls().TreeView1,
-                                         form_.Controls().DriveComboBox1};
+    const auto& c = form_.Controls();
+    const std::vector<QWidget*> order = {
+        c.DriveComboBox1,         c.btnStart,      c.btnStop,
+        c.btnSortBySize,          c.btnSortByDate, c.rbFileSize,
+        c.PageControl1->tabBar(), c.TreeView1,     c.DriveComboBox1};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         EXPECT_EQ(Press(order[i], Qt::Key_Tab), order[i + 1]) << i;
         EXPECT_EQ(Press(order[i + 1], Qt::Key_Backtab), order[i]) << i;
     }
-    form_.Controls().rbCompressedSize->click();
-    EXPECT_EQ(Press(form_.Controls().btnSortByDate, Qt::Key_Tab), form_.Controls().rbCompressedSize)
-        << "the tab stop follows the check";
-    EXPECT_EQ(Press(form_.Controls().rbFileSize, Qt::Key_Tab),
-              form_.Controls().PageControl1->tabBar());
+    c.rbCompressedSize->click();
+    EXPECT_EQ(Press(c.btnSortByDate, Qt::Key_Tab), c.rbCompressedSize) << "follows the check";
+    EXPECT_EQ(Press(c.rbFileSize, Qt::Key_Tab), c.PageControl1->tabBar());
 }
 
 TEST_F(Keyboard, ArrowsMoveThroughTheBandAndWrapExceptInTheDriveListAndCtrlTabTurnsPages) {
-    EXPECT_EQ(Press(form_.Controls().btnStart, Qt::Key_Right), form_.Controls().btnStop);
-    EXPECT_EQ(Press(form_.Controls().btnStop, Qt::Key_Up), form_.Controls().btnStart);
-    EXPECT_EQ(Press(form_.Controls().rbCompressedSize, Qt::Key_Down),
-              form_.Controls().DriveComboBox1);
-    EXPECT_EQ(Press(form_.Controls().DriveComboBox1, Qt::Key_Left),
-              form_.Controls().DriveComboBox1);
-    Press(form_.Controls().TreeView1, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet2);
+    const auto& c = form_.Controls();
+    const std::tuple<QWidget*, Qt::Key, QWidget*> moves[] = {
+        {c.btnStart, Qt::Key_Right, c.btnStop},
+        {c.btnStop, Qt::Key_Up, c.btnStart},
+        {c.rbCompressedSize, Qt::Key_Down, c.DriveComboBox1},
+        {c.DriveComboBox1, Qt::Key_Left, c.DriveComboBox1}};
+    for (const auto& [from, key, to] : moves) {
+        EXPECT_EQ(Press(from, key), to) << from->metaObject()->className();
+    }
+    Press(c.TreeView1, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(c.PageControl1->ActivePage(), c.TabSheet2);
     Press(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(form_.Controls().PageControl1->ActivePage(), form_.Controls().TabSheet1);
+    EXPECT_EQ(c.PageControl1->ActivePage(), c.TabSheet1);
 }
 
 TEST(MainForm, ClickingTheTreeShowsTheLegendInTheStatusLine) {
@@ -217,26 +191,27 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
     TfrmMain form;
     form.FormCreate();
     form.show();
+    const auto& c = form.Controls();
     const struct {
         QWidget* control;
         QAccessible::Role role;  // NoRole: any role
         const char* name;        // nullptr: any name
     } rows[] = {
-        {form.Controls().btnStart, QAccessible::Button, "検索開始"},
-        {form.Controls().btnStop, QAccessible::Button, "検索中断"},
-        {form.Controls().btnSortBySize, QAccessible::Button, "サイズでソート"},
-        {form.Controls().btnSortByDate, QAccessible::Button, "日付でソート"},
-        {form.Controls().rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
-        {form.Controls().rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
-        {form.Controls().TabSheet1, QAccessible::NoRole, "ツリー表示"},
-        {form.Controls().TabSheet2, QAccessible::NoRole, "グラフ表示"},
-        {form.Controls().DriveComboBox1, QAccessible::ComboBox, nullptr},
-        {form.Controls().StatusBar1, QAccessible::StatusBar, nullptr},
-        {form.Controls().PaintBox1, QAccessible::Graphic, nullptr},
-        {form.Controls().Panel1, QAccessible::NoRole, nullptr},
-        {form.Controls().PageControl1, QAccessible::NoRole, nullptr},
-        {form.Controls().PageControl1->tabBar(), QAccessible::NoRole, nullptr},
-        {form.Controls().TreeView1, QAccessible::NoRole, nullptr},
+        {c.btnStart, QAccessible::Button, "検索開始"},
+        {c.btnStop, QAccessible::Button, "検索中断"},
+        {c.btnSortBySize, QAccessible::Button, "サイズでソート"},
+        {c.btnSortByDate, QAccessible::Button, "日付でソート"},
+        {c.rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
+        {c.rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
+        {c.TabSheet1, QAccessible::NoRole, "ツリー表示"},
+        {c.TabSheet2, QAccessible::NoRole, "グラフ表示"},
+        {c.DriveComboBox1, QAccessible::ComboBox, nullptr},
+        {c.StatusBar1, QAccessible::StatusBar, nullptr},
+        {c.PaintBox1, QAccessible::Graphic, nullptr},
+        {c.Panel1, QAccessible::NoRole, nullptr},
+        {c.PageControl1, QAccessible::NoRole, nullptr},
+        {c.PageControl1->tabBar(), QAccessible::NoRole, nullptr},
+        {c.TreeView1, QAccessible::NoRole, nullptr},
     };
     QList<QAccessibleInterface*> reachable;
     Walk(Of(&form), reachable);
@@ -255,15 +230,14 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
             EXPECT_EQ(Of(row.control)->role(), row.role) << kind;
         }
     }
-    EXPECT_FALSE(Of(form.Controls().PaintBox1)->text(QAccessible::Description).isEmpty());
+    EXPECT_FALSE(Of(c.PaintBox1)->text(QAccessible::Description).isEmpty());
 
     // The status line is named by its text, and by its own name while it has none.
-    const QString idle = Of(form.Controls().StatusBar1)->text(QAccessible::Name);
-    form.Controls().StatusBar1->SetSimpleText("/home/ﾃｽﾄ を検索中");
-    EXPECT_EQ(Of(form.Controls().StatusBar1)->text(QAccessible::Name),
-              QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
-    form.Controls().StatusBar1->SetSimpleText("");
-    EXPECT_EQ(Of(form.Controls().StatusBar1)->text(QAccessible::Name), idle);
+    const QString idle = Of(c.StatusBar1)->text(QAccessible::Name);
+    c.StatusBar1->SetSimpleText("/home/ﾃｽﾄ を検索中");
+    EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
+    c.StatusBar1->SetSimpleText("");
+    EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), idle);
 }
 
 TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMark) {
@@ -370,12 +344,13 @@ TEST_F(ErrorHandlingTest, GraphPaintsOnceShownAndOncePerBurstAndAPaintErrorShows
     form.show();
     QTest::qWait(50);
     int paints = 0;
-    form.Controls().PaintBox1->OnPaint = [&] {
+    TPaintBox& surface = *form.Controls().PaintBox1;
+    surface.OnPaint = [&] {
         if (++paints == 1) {
             throw EInvalidOp();
         }
     };
-    form.Controls().PaintBox1->Invalidate();
+    surface.Invalidate();
     QTest::qWait(50);
     EXPECT_EQ(paints, 0);
     form.Controls().PageControl1->SetActivePage(form.Controls().TabSheet2);
@@ -384,7 +359,7 @@ TEST_F(ErrorHandlingTest, GraphPaintsOnceShownAndOncePerBurstAndAPaintErrorShows
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, "不正な浮動小数点数演算命令.");
     for (int i = 0; i < 10; ++i) {
-        form.Controls().PaintBox1->Invalidate();
+        surface.Invalidate();
     }
     EXPECT_EQ(paints, 1);
     QTest::qWait(50);

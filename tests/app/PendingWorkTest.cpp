@@ -8,10 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include "app/BackgroundReleaser.h"
 #include "app/RecordTrees.h"
@@ -31,10 +35,8 @@ constexpr char kLetter = 'p';
 // Enough for a sort and a listing of several steps each.
 constexpr int kListSize = 20000;
 
-enum class Work { Sort, Listing, Open, Save };
-enum class Action { Start, Open, Save, Stop, Sort, Basis, Close };
-// Told apart by the number of the root's children.
-enum class Tree { Shown = 3, OpenedFirst = 5, OpenedSecond = 7, Scanned = 2, None = 0 };
+// Told apart by the number of the root's children; Kept is the tree the work leaves.
+enum class Tree { Shown = 3, OpenedFirst = 5, OpenedSecond = 7, Scanned = 2, None = 0, Kept };
 
 // A root with lists of kListSize children, sizes in a scrambled order.
 std::unique_ptr<TFileAttr> Lists(int lists) {
@@ -62,17 +64,9 @@ long Records(const TFileAttr& record) {
 }
 
 bool SortedBySize(const TFileAttr& record) {
-    for (std::size_t i = 1; i < record.Children.size(); ++i) {
-        if (record.Children[i - 1]->GetSize() < record.Children[i]->GetSize()) {
-            return false;
-        }
-    }
-    for (const auto& child : record.Children) {
-        if (!SortedBySize(*child)) {
-            return false;
-        }
-    }
-    return true;
+    const auto size = [](const auto& child) { return child->GetSize(); };
+    return std::ranges::is_sorted(record.Children, std::greater<>(), size) &&
+           std::ranges::all_of(record.Children, [](const auto& c) { return SortedBySize(*c); });
 }
 
 class PendingWork : public test::WindowFixture {
@@ -100,70 +94,6 @@ class PendingWork : public test::WindowFixture {
         form_->Controls().TreeView1->Model().FlushChanges();
     }
 
-    void Begin(Work work) {
-        switch (work) {
-            case Work::Sort:
-                form_->btnSortBySizeClick();
-                ASSERT_TRUE(form_->SortPending());
-                break;
-            case Work::Listing:
-                form_->RefreshTree();
-                ASSERT_TRUE(form_->Controls().TreeView1->Model().Deferring());
-                break;
-            case Work::Open:
-                form_->ScanFiles->Open(first_);
-                ASSERT_TRUE(form_->ScanFiles->Opening());
-                break;
-            case Work::Save:
-                form_->ScanFiles->SaveTo(saved_);
-                ASSERT_TRUE(form_->ScanFiles->Saving());
-                break;
-        }
-    }
-
-    void Take(Action action) {
-        switch (action) {
-            case Action::Start:
-                form_->btnStartClick();
-                break;
-            case Action::Open:
-                form_->ScanFiles->Open(second_);
-                break;
-            case Action::Save:
-                form_->ScanFiles->SaveTo(savedByAction_);
-                break;
-            case Action::Stop:
-                form_->btnStopClick();
-                break;
-            case Action::Sort:
-                form_->btnSortBySizeClick();
-                break;
-            case Action::Basis:
-                form_->Controls().rbCompressedSize->setChecked(true);
-                form_->rbCompressedSizeClick();
-                break;
-            case Action::Close: {
-                bool canClose = false;
-                form_->FormCloseQuery(canClose);
-                EXPECT_TRUE(canClose);
-                break;
-            }
-        }
-    }
-
-    static Tree Expected(Work work, Action action) {
-        switch (action) {
-            case Action::Start:
-                return Tree::Scanned;
-            case Action::Open:
-                return Tree::OpenedSecond;
-            case Action::Close:
-                return Tree::None;
-            default:
-                return work == Work::Open ? Tree::OpenedFirst : Tree::Shown;
-        }
-    }
-
     // A file saved under name is whole: it reads back as the tree it was saved from.
     static void ExpectWholeOrAbsent(const std::string& file) {
         if (std::filesystem::exists(file)) {
@@ -185,18 +115,47 @@ class PendingWork : public test::WindowFixture {
 };
 
 TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingFreedUnderIt) {
-    for (Work work : {Work::Sort, Work::Listing, Work::Open, Work::Save}) {
-        for (Action action : {Action::Start, Action::Open, Action::Save, Action::Stop, Action::Sort,
-                              Action::Basis, Action::Close}) {
-            SCOPED_TRACE("work " + std::to_string(static_cast<int>(work)) + ", action " +
-                         std::to_string(static_cast<int>(action)));
+    TTreeView& listing = *form_->Controls().TreeView1;
+    // Each work, begun, and whether it is still half done.
+    const std::tuple<std::string_view, std::function<void()>, std::function<bool()>> works[] = {
+        {"sort", [&] { form_->btnSortBySizeClick(); }, [&] { return form_->SortPending(); }},
+        {"listing", [&] { form_->RefreshTree(); }, [&] { return listing.Model().Deferring(); }},
+        {"open", [&] { form_->ScanFiles->Open(first_); },
+         [&] { return form_->ScanFiles->Opening(); }},
+        {"save", [&] { form_->ScanFiles->SaveTo(saved_); },
+         [&] { return form_->ScanFiles->Saving(); }}};
+    const std::tuple<std::string_view, std::function<void()>, Tree> actions[] = {
+        {"start", [&] { form_->btnStartClick(); }, Tree::Scanned},
+        {"open", [&] { form_->ScanFiles->Open(second_); }, Tree::OpenedSecond},
+        {"save", [&] { form_->ScanFiles->SaveTo(savedByAction_); }, Tree::Kept},
+        {"stop", [&] { form_->btnStopClick(); }, Tree::Kept},
+        {"sort", [&] { form_->btnSortBySizeClick(); }, Tree::Kept},
+        {"basis",
+         [&] {
+             form_->Controls().rbCompressedSize->setChecked(true);
+             form_->rbCompressedSizeClick();
+         },
+         Tree::Kept},
+        {"close",
+         [&] {
+             bool canClose = false;
+             form_->FormCloseQuery(canClose);
+             EXPECT_TRUE(canClose);
+         },
+         Tree::None}};
+    for (const auto& [work, begin, halfDone] : works) {
+        for (const auto& [action, take, asked] : actions) {
+            SCOPED_TRACE("work " + std::string(work) + ", action " + std::string(action));
+            const bool saving = work == "save";
             std::filesystem::remove(saved_);
             std::filesystem::remove(savedByAction_);
             ShowFinishedTree();
-            Begin(work);
-            Take(action);
+            begin();
+            ASSERT_TRUE(halfDone());
+            take();
             ASSERT_TRUE(test::PumpUntil([&] { return Idle(); }, std::chrono::seconds(120)));
-            const Tree expected = Expected(work, action);
+            const Tree kept = work == "open" ? Tree::OpenedFirst : Tree::Shown;
+            const Tree expected = asked == Tree::Kept ? kept : asked;
             const TFileAttr* shown = form_->ShownTree();
             if (expected == Tree::None) {
                 EXPECT_EQ(shown, nullptr);
@@ -204,17 +163,16 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
             } else {
                 ASSERT_NE(shown, nullptr);
                 EXPECT_EQ(static_cast<int>(shown->Children.size()), static_cast<int>(expected));
-                EXPECT_EQ(form_->Controls().TreeView1->Count(), Records(*shown));
+                EXPECT_EQ(listing.Count(), Records(*shown));
             }
-            if (expected == Tree::Shown && (work == Work::Sort || action == Action::Sort)) {
+            if (expected == Tree::Shown && (work == "sort" || action == "sort")) {
                 EXPECT_TRUE(SortedBySize(*shown));
             }
             // A second save waits for none: it is refused while the first runs.
-            EXPECT_EQ(std::filesystem::exists(savedByAction_),
-                      action == Action::Save && work != Work::Save);
+            EXPECT_EQ(std::filesystem::exists(savedByAction_), action == "save" && !saving);
             ExpectWholeOrAbsent(saved_);
             ExpectWholeOrAbsent(savedByAction_);
-            if (work == Work::Save && action != Action::Close) {
+            if (saving && action != "close") {
                 EXPECT_TRUE(std::filesystem::exists(saved_)) << "only a close abandons a save";
             }
             ExpectNoTemporaryFile();

@@ -219,8 +219,8 @@ TEST(PosixListing, MountPointOfAnotherVolumeIsNotOpened) {
         while (root->Next(entry)) {
             if (entry.Name == "shm") {
                 seen = true;
-                EXPECT_NE(entry.Attributes & kFileAttributeDirectory, 0u);
-                EXPECT_TRUE(entry.OutOfWalk);
+                EXPECT_EQ(entry.Type, EntryType::Directory);
+                EXPECT_TRUE(entry.OtherVolumeOrLoop);
                 if (!mounts.empty()) {
                     EXPECT_EQ(entry.LastWriteTime, dev.st_mtim.tv_sec);
                 }

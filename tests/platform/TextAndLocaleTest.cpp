@@ -1,8 +1,8 @@
 // Guards the character rule every text operation relies on: a UTF-8 sequence is one character,
 // a byte that does not start a valid sequence is a character of its own, and a cut never splits
 // a character. And the locale service's answers as the settings readers rely on them: counts
-// that include the terminating zero, failure when an item is unknown or does not fit, installed
-// items in place of the built-in ones and the per-thread locale.
+// that include the terminating zero, failure when an item is unknown or does not fit, and the
+// per-thread locale.
 
 #include <gtest/gtest.h>
 
@@ -46,12 +46,6 @@ class LocaleServiceTest : public ::testing::Test {
     }
 };
 
-std::string Read(LCID locale, LCTYPE item) {
-    char buffer[256] = {};
-    const int count = GetLocaleInfoA(locale, item, buffer, sizeof buffer);
-    return count > 0 ? std::string(buffer, static_cast<std::size_t>(count - 1)) : "(failed)";
-}
-
 TEST_F(LocaleServiceTest, ItemsAreWrittenWithTheirZeroAndCountedWithIt) {
     char buffer[8] = "xxxxxxx";
     EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SCURRENCY, buffer, sizeof buffer), 3);  // ¥ is 2 bytes
@@ -61,17 +55,8 @@ TEST_F(LocaleServiceTest, ItemsAreWrittenWithTheirZeroAndCountedWithIt) {
     EXPECT_EQ(GetLocaleInfoA(0x0411, LOCALE_SCURRENCY, nullptr, 0), 3);   // the size asked for
     EXPECT_EQ(GetLocaleInfoA(0x0411, 0x7777, buffer, sizeof buffer), 0);  // unknown item
     EXPECT_EQ(GetLocaleInfoA(0x0407, LOCALE_SCURRENCY, buffer, sizeof buffer), 0);
-}
-
-// The loader's tests install and fail items of the Japanese desktop; here another locale and an
-// item the built-in table lacks, and their removal.
-TEST_F(LocaleServiceTest, InstalledItemsReplaceOrFailTheBuiltInOnesUntilRemoved) {
-    LocaleService& service = LocaleService::Instance();
-    service.InstallItem(0x0409, 0x7777, "new");
-    service.FailItem(0x0409, LOCALE_SCURRENCY);
-    EXPECT_EQ(Read(0x0409, 0x7777) + " " + Read(0x0409, LOCALE_SCURRENCY), "new (failed)");
-    service.RemoveInstalled();
-    EXPECT_EQ(Read(0x0409, 0x7777) + " " + Read(0x0409, LOCALE_SCURRENCY), "(failed) $");
+    EXPECT_EQ(GetLocaleInfoA(0x0409, LOCALE_SCURRENCY, buffer, sizeof buffer), 2);
+    EXPECT_EQ(std::string(buffer), "$");
 }
 
 TEST_F(LocaleServiceTest, EachThreadStartsWithTheJapaneseLocale) {

@@ -203,16 +203,6 @@ TEST_F(TThreadLastChance, ErrorEscapingTheBodyEndsTheProcessWithTheReport) {
         "値が壊れています\\.");
 }
 
-TEST_F(TThreadLastChance, TheBaseBodyRaisesTheAbstractError) {
-    EXPECT_EXIT(
-        {
-            TThread worker(true);
-            RunToEnd(worker);
-        },
-        ::testing::ExitedWithCode(1),
-        "EAbstractErrorがﾓｼﾞｭｰﾙ .* で発生しました。\nAbstract ｴﾗｰ\\.");
-}
-
 TEST_F(TThreadLastChance, CompletionHandlerErrorReachesTheInstalledHookAndStillEndsTheProcess) {
     EXPECT_EXIT(
         {
@@ -278,31 +268,23 @@ TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
     EXPECT_EQ(caught, thrown);
 }
 
-TEST_F(TThreadSteps, OnFinishedReplacedAfterTheBodyReturnedIsTheHandlerThatRuns) {
-    int first = 0;
-    int second = 0;
-    ScriptedWorker worker([](ScriptedWorker&) {});
-    worker.SetOnFinished([&](TThread&) { ++first; });
-    worker.Start();
-    loop.WaitForWake();  // the completion step is waiting now
-    worker.SetOnFinished([&](TThread& sender) {
-        EXPECT_EQ(&sender, &worker);
-        ++second;
-    });
-    TThread::ServePendingSteps();
-    worker.AwaitEnd();
-    EXPECT_EQ(std::pair(first, second), std::pair(0, 1));
-}
-
-TEST_F(TThreadSteps, OnFinishedEmptiedWhileItsStepIsPendingCallsNothingAndAwaitEndServesIt) {
-    int calls = 0;
-    ScriptedWorker worker([](ScriptedWorker& self) { self.SetResultCode(7); });
-    worker.SetOnFinished([&](TThread&) { ++calls; });
-    worker.Start();
-    loop.WaitForWake();
-    worker.SetOnFinished({});
-    EXPECT_EQ(worker.AwaitEnd(), 7);
-    EXPECT_EQ(calls, 0);
+// The completion step is waiting when the slot changes: a replacement runs in its place, an
+// emptied slot calls nothing and AwaitEnd serves the step itself.
+TEST_F(TThreadSteps, TheCompletionHandlerIsTheOneInTheSlotWhenItsStepRuns) {
+    for (const bool replaced : {true, false}) {
+        loop.RunPending();  // the close of the previous worker's relay
+        std::pair<int, int> calls{0, 0};
+        ScriptedWorker worker([](ScriptedWorker& self) { self.SetResultCode(7); });
+        worker.SetOnFinished([&](TThread&) { ++calls.first; });
+        worker.Start();
+        loop.WaitForWake();
+        const TNotifyEvent replacement = [&](TThread& sender) {
+            calls.second += &sender == &worker;
+        };
+        worker.SetOnFinished(replaced ? replacement : TNotifyEvent());
+        EXPECT_EQ(worker.AwaitEnd(), 7);
+        EXPECT_EQ(calls, std::pair(0, replaced ? 1 : 0)) << replaced;
+    }
 }
 
 TEST_F(TThreadSteps, AwaitEndServesAWorkerBlockedOnAStepAndNothingElse) {

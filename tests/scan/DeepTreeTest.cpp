@@ -15,7 +15,7 @@
 #include "ScanTestSupport.h"
 #include "platform/PosixDirectoryService.h"
 #include "platform/PosixListing.h"
-#include "platform/ReadAhead.h"
+#include "platform/ReadAheadWindow.h"
 
 namespace zelk::test {
 namespace {
@@ -63,8 +63,8 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         const rlimit lowered{128, saved.rlim_max};
         setrlimit(RLIMIT_NOFILE, &lowered);
         const int readAhead =
-            ReadAhead::ThreadsFromEnvironment(std::thread::hardware_concurrency());
-        const auto kept = static_cast<long>(ReadAhead::MostKept(readAhead));
+            ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+        const auto kept = static_cast<long>(ReadAheadWindow::MostKept(readAhead));
         auto root = Scan(ScanOptions{'c', &status, &files});
         setrlimit(RLIMIT_NOFILE, &saved);
 
@@ -74,7 +74,7 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         // Reading ahead, each thread and the walk list through one descriptor of their own,
         // and a few are kept for the walk to take over.
         EXPECT_LE(most - before,
-                  PosixListing::kOpenLevels + 2 + (readAhead > 0 ? readAhead + 1 + kept : 0));
+                  DescriptorBudget::kOpenLevels + 2 + (readAhead > 0 ? readAhead + 1 + kept : 0));
         EXPECT_EQ(std::ranges::max(status.Texts, {}, &std::string::size).size(),
                   2 + 2 * static_cast<std::size_t>(row.depth));
         EXPECT_EQ(TFileAttr::LiveCount() - records, static_cast<long>(directories) + 1);

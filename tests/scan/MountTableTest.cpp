@@ -3,13 +3,12 @@
 // the same, never looked up nor entered.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include "ScanTestSupport.h"
 #include "platform/PosixDirectoryService.h"
 #include "platform/TextVolumeSource.h"
 #include "platform/VolumeTableReader.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk::test {
 namespace {
@@ -46,15 +45,13 @@ TEST_F(MountedAfterTheTable, MountTableIsReadAsEachScanStarts) {
 
 TEST_F(MountedAfterTheTable, TmpfsMountedAfterTheTableIsNotEntered) {
     // The table of drive c is installed: the mount comes after it, as after the window opened.
-    if (geteuid() != 0 ||
-        mount("zelk-test", tree.PathOf("m").c_str(), "tmpfs", 0, "size=1m") != 0) {
-        GTEST_SKIP() << "mounting a tmpfs is refused here: skipped";
+    const TmpfsMount mounted(tree.PathOf("m"), "1m");
+    if (!mounted.Mounted()) {
+        GTEST_SKIP() << TmpfsMount::kRefused;
     }
     tree.WriteFile("m/inside", 300);
     tree.SetTime("", "2023-01-01");
-    const auto root = Scan();
-    umount2(tree.PathOf("m").c_str(), MNT_DETACH);
-    ExpectFenced(*root);
+    ExpectFenced(*Scan());
 }
 
 }  // namespace

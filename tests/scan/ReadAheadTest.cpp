@@ -4,16 +4,17 @@
 // volume mounted inside; and a stop at a fixed directory leaves the same partial tree.
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <iomanip>
+#include <optional>
 #include <random>
 #include <sstream>
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk::test {
 namespace {
@@ -73,15 +74,8 @@ class ReadAheadWalk : public ::testing::Test {
         ASSERT_EQ(chmod(closed_.c_str(), 0), 0);
         files.FailListingOf = {"d900", "d1500"};
         files.SortByName = false;
-        if (geteuid() == 0 &&
-            mount("zelk-test", tree.PathOf(dirs[300]).c_str(), "tmpfs", 0, "size=1m") == 0) {
-            mounted_ = tree.PathOf(dirs[300]);
-            tree.SetOtherMounts({mounted_});
-        }
-    }
-    void TearDown() override {
-        if (!mounted_.empty()) {
-            umount2(mounted_.c_str(), MNT_DETACH);
+        if (mounted_.emplace(tree.PathOf(dirs[300]), "1m").Mounted()) {
+            tree.SetOtherMounts({mounted_->Path()});
         }
     }
 
@@ -107,7 +101,7 @@ class ReadAheadWalk : public ::testing::Test {
 
     TempTree tree;
     ScriptedService files;
-    std::string mounted_;
+    std::optional<TmpfsMount> mounted_;
     std::string closed_;
 };
 

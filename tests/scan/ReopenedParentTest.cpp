@@ -1,7 +1,9 @@
 // Guards a parent that the walk closed while it went deep (its entries read into memory) and
 // opened again on the way back: its remaining sub-directories are still read ahead, and when
 // the process has no descriptor left at that reopen, those the read-ahead keeps are given back,
-// so no remaining sub-directory is counted unreadable.
+// so no remaining sub-directory is counted unreadable. Renamed, moved or replaced meanwhile,
+// the parent the walk returns to is still the directory it listed, never another one found at
+// its path.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,13 +20,14 @@
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
-#include "platform/PosixListing.h"
+#include "platform/DescriptorBudget.h"
+#include "platform/ReadAheadWindow.h"
 
 namespace zelk::test {
 namespace {
 
 // Deep enough below the parent that the walk's descriptors run out and the parent is closed.
-constexpr int kChain = PosixListing::kOpenLevels + 6;
+constexpr int kChain = DescriptorBudget::kOpenLevels + 6;
 
 // The sub-directories of path in the order its listing gives them.
 std::vector<std::string> SubdirectoriesInOrder(const std::string& path) {
@@ -120,7 +123,7 @@ TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
         tree.MakeDir("p/e" + std::to_string(i));
         tree.WriteFile("p/e" + std::to_string(i) + "/f", i + 1);
     }
-    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+    for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile("p/f" + std::to_string(i), 0);
     }
     const std::vector<std::string> order = SubdirectoriesInOrder(tree.PathOf("p"));
@@ -155,7 +158,7 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
     const std::string deep = parent + "/" + below[0];
     // Longer than the read-ahead lists: the walk itself must open it after the reopen.
     const std::string after = parent + "/" + below[1];
-    for (std::size_t i = 0; i <= ReadAhead::kMostEntries; ++i) {
+    for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile(after + "/f" + std::to_string(i), 1);
     }
     MakeChain(tree, deep + "/a", kChain);
@@ -192,6 +195,72 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
     EXPECT_TRUE(kept);
     EXPECT_GT(taken, 0u);
     EXPECT_EQ(walked, plain);
+}
+
+// Made while the walk is at the bottom of p/e0, a chain deep enough that p was closed: moves
+// (from, to), then, if replace, another p whose e1 the walk must never count.
+struct Change {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> moves;
+    bool replace;
+    bool nextReached;  // p's e1 is walked (else it is unreadable)
+};
+
+const Change kChanges[] = {
+    {"parent renamed", {{"p", "p2"}}, false, true},
+    {"parent moved", {{"p", "a/p"}}, false, true},
+    {"parent replaced", {{"p", "a/old"}}, true, true},
+    {"child moved out", {{"p/e0", "a/e0"}}, false, true},
+    {"child moved out, parent replaced", {{"p/e0", "a/e0"}, {"p", "a/old"}}, true, false},
+};
+
+TEST(ReopenedParentChanged, TheWalkReturnsToTheDirectoryItListedOrCountsTheRestUnreadable) {
+    for (const Change& change : kChanges) {
+        for (const int threads : {0, 1}) {
+            SCOPED_TRACE(std::string(change.name) + ", threads " + std::to_string(threads));
+            TempTree tree;
+            for (const char* dir : {"a", "p", "p/e0", "p/e1"}) {
+                tree.MakeDir(dir);
+            }
+            MakeChain(tree, "p/e0/x", kChain);
+            std::string bottom = "p/e0";
+            for (int i = 0; i < kChain; ++i) {
+                bottom += "/x";
+            }
+            tree.WriteFile(bottom + "/deep", 7);
+            tree.WriteFile("p/g", 3);
+            tree.WriteFile("p/e1/f", 5);
+            ScriptedService files{false};
+            ScanOptions options{'c', nullptr, &files};
+            options.ReadAheadThreads = threads;
+            const std::string plain = Brief(*Scan(options));
+
+            files.AfterEntry = [&](const std::string& dir, const std::string& name) {
+                if (dir != "x" || name != "deep") {
+                    return;
+                }
+                for (const auto& [from, to] : change.moves) {
+                    ASSERT_EQ(rename(tree.PathOf(from).c_str(), tree.PathOf(to).c_str()), 0);
+                }
+                if (change.replace) {
+                    tree.MakeDir("p");
+                    tree.MakeDir("p/e1");
+                    tree.WriteFile("p/e1/new", 1000);
+                }
+            };
+            const auto root = Scan(options);
+            const TFileAttr* next = Find(*root, "p/e1");
+            ASSERT_NE(next, nullptr);
+            EXPECT_NE(next->Size, 1000);
+            // Read ahead before the change, e1 may still be reached.
+            if (change.nextReached) {
+                EXPECT_EQ(Brief(*root), plain);
+            } else if (threads == 0) {
+                EXPECT_TRUE(next->Unreadable);
+                EXPECT_EQ(Find(*root, "p")->Size, 10);
+            }
+        }
+    }
 }
 
 }  // namespace

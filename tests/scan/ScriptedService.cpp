@@ -28,6 +28,9 @@ class ScriptedListing : public DirectoryListing {
             entry = std::move(entries_.back());
             entries_.pop_back();
         }
+        if (found && script_.UnknownAllocation.count(entry.Name) != 0) {
+            entry.Allocation.reset();
+        }
         if (found && script_.AfterEntry) {
             script_.AfterEntry(name_, entry.Name);
         }
@@ -68,15 +71,6 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& p
     }
     return Wrap(real_.OpenChild(static_cast<ScriptedListing&>(parent).Inner(), entry), entry.Name,
                 *this);
-}
-
-std::uint32_t ScriptedService::GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                                     std::uint32_t& high) {
-    if (BeforeCompressedSize) {
-        BeforeCompressedSize(path);
-    }
-    return UnreadableCompressed.count(path) != 0 ? 0xFFFFFFFFu
-                                                 : real_.GetCompressedFileSize(path, entry, high);
 }
 
 }  // namespace zelk::test

@@ -1,7 +1,7 @@
 #pragma once
 // A listing service over the real one that lists in name order and lets a test fail chosen
-// listings, refuse compressed sizes and act while a chosen directory is being listed, before a
-// directory is opened and before a compressed size is read.
+// listings, hide allocations and act while a chosen directory is being listed and before a
+// directory is opened.
 
 #include <functional>
 #include <set>
@@ -15,20 +15,17 @@ class ScriptedService : public DirectoryService {
   public:
     explicit ScriptedService(bool raiseDescriptorLimit = true) : real_(raiseDescriptorLimit) {}
 
-    std::set<std::string> FailListingOf;         // directory names
-    std::set<std::string> UnreadableCompressed;  // display paths
+    std::set<std::string> FailListingOf;      // directory names
+    std::set<std::string> UnknownAllocation;  // entry names
     // Runs on the worker after a directory returned an entry: (directory name, entry name).
     std::function<void(const std::string&, const std::string&)> AfterEntry;
-    std::function<void(const std::string&)> BeforeOpen;            // entry name
-    std::function<void(const std::string&)> BeforeCompressedSize;  // display path
+    std::function<void(const std::string&)> BeforeOpen;  // entry name
     bool SortByName = true;
     std::set<std::string> SortedAnyway;  // directory names listed in name order all the same
 
     std::unique_ptr<DirectoryListing> OpenRoot(char letter) override;
     std::unique_ptr<DirectoryListing> OpenChild(DirectoryListing& parent,
                                                 const FindData& entry) override;
-    std::uint32_t GetCompressedFileSize(const std::string& path, const FindData& entry,
-                                        std::uint32_t& high) override;
 
   private:
     PosixDirectoryService real_;

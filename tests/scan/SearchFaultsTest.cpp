@@ -15,9 +15,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk::test {
 namespace {
@@ -38,7 +40,7 @@ TEST_F(SearchFaults, FailedListingIsSearchedEmptyAndRefusedCompressedSizeIsTheSi
     tree.WriteSparse("z/refused", 1 << 20, 0);
     tree.WriteSparse("z/answered", 1 << 20, 0);
     files.FailListingOf = {"bad"};
-    files.UnreadableCompressed = {"c:\\z\\refused"};
+    files.UnknownAllocation = {"refused"};
     const auto root = Scan(options);
 
     EXPECT_EQ(Brief(*root), "\\ 2097162/1048586 L1 {a 10/10, bad 0/0 u, z 2097152/1048576}");
@@ -125,10 +127,9 @@ class MountedVolume : public ::testing::Test {
     void SetUp() override {
         tree.SetTime("", "2230-01-01");
         tree.SetTime("..", "2230-01-01");
-        if (geteuid() != 0 || mount("zelk-test", tree.Root().c_str(), "tmpfs", 0, "size=4m") != 0) {
-            GTEST_SKIP() << "mounting a tmpfs volume is refused here: skipped";
+        if (!volume.emplace(tree.Root()).Mounted()) {
+            GTEST_SKIP() << TmpfsMount::kRefused;
         }
-        mounted = true;
         tree.MakeDir("a");
         tree.WriteFile("a/f", 300);
         tree.WriteFile("g", 20);
@@ -136,14 +137,8 @@ class MountedVolume : public ::testing::Test {
         tree.SetTime("g", "2019-01-01");
         tree.SetTime("a", "2021-01-01");
     }
-    void TearDown() override {
-        if (mounted) {
-            umount2(tree.Root().c_str(), MNT_DETACH);
-        }
-    }
-
     TempTree tree;
-    bool mounted = false;
+    std::optional<TmpfsMount> volume;
 };
 
 TEST_F(MountedVolume, DirectoriesAreDatedByThemselvesAndBelowNeverByTheirParent) {

@@ -1,5 +1,5 @@
 // Guards how a walk ends on an error. Raised three levels deep at each point where the walk
-// calls out (the status step, an entry, opening a directory, a compressed size), with and
+// calls out (the status step, an entry, opening a directory), with and
 // without read-ahead, the error reaches the last-chance report after every level has been
 // released, deepest first (under ASan a listing reaching a freed parent would report instead),
 // with no descriptor left open.
@@ -51,14 +51,6 @@ const RaisePoint kRaisePoints[] = {
              }
          };
      }},
-    {"compressed size", "size",
-     [](ScriptedService& files, TSearchThread&, RecordingStatusLine&) {
-         files.BeforeCompressedSize = [](const std::string& path) {
-             if (path == "c:\\a\\b\\c\\sparse") {
-                 throw std::runtime_error("size");
-             }
-         };
-     }},
 };
 
 class WalkError : public ::testing::TestWithParam<int> {
@@ -69,7 +61,6 @@ class WalkError : public ::testing::TestWithParam<int> {
         }
         tree.WriteFile("a/b/c/f", 10);
         tree.WriteFile("a/b/c/d/g", 10);
-        tree.WriteSparse("a/b/c/sparse", 1 << 20, 0);
     }
 
     TempTree tree;

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +16,7 @@
 #include "scan/StatusLine.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/TerminalProgress.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
@@ -42,26 +41,18 @@ std::string Drawn(std::FILE* file) {
 class ExportOnTmpfs : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(::mkdir(root.c_str(), 0755), 0);
-        if (geteuid() != 0 || ::mount("zelk-test", root.c_str(), "tmpfs", 0, "size=4m") != 0) {
-            GTEST_SKIP() << "mounting a tmpfs volume is refused here: skipped";
+        if (!volume.Mounted()) {
+            GTEST_SKIP() << test::TmpfsMount::kRefused;
         }
-        mounted = true;
         // The repro of a parent written after its child, and names with odd bytes.
         ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child 'parent/odd \ name'
 mkdir "parent/$(printf 'esc\033]0;x\007')"; echo a >parent/child/old.txt
 touch -d 2020-01-01 parent/child/old.txt parent/child; touch -d '2025-11-11 11:11:11' parent)sh"),
                   0);
     }
-    void TearDown() override {
-        if (mounted) {
-            ::umount2(root.c_str(), MNT_DETACH);
-        }
-    }
-
     TempDir dir;
-    const std::string root = dir.Path() + "/t";
-    bool mounted = false;
+    const test::TmpfsMount volume{dir.Path() + "/t"};
+    const std::string& root = volume.Path();
 };
 
 TEST_F(ExportOnTmpfs, AChildKeepsItsOwnDateUnderANewerParent) {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "ScanFileTestSupport.h"
-#include "TmpfsMount.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/ScanFileReader.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
@@ -56,7 +56,7 @@ TEST(SameTreeFromEverySource, AWalkAndAFullExportGiveTheSameRecords) {
     // A tmpfs keeps dates before 1901.
     const test::TmpfsMount mount(dir.Path() + "/vol");
     if (!mount.Mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        GTEST_SKIP() << test::TmpfsMount::kRefused;
     }
     const std::string& tree = mount.Path();
     ASSERT_EQ(Shell("set -e; cd " + dir.Path() + R"sh(; mkdir -p vol/a/c vol/b vol/old

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "ScanFileTestSupport.h"
-#include "TmpfsMount.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/ScanFileReader.h"
 #include "scanfile/ScanFileWriter.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
@@ -32,7 +32,7 @@ TEST(ScanFileVolumes, EightExbibyteFilesSaveAndOpenToTheSameTotalsInBothBases) {
     const TempDir dir;
     const TmpfsMount volume(dir.Path() + "/vol");
     if (!volume.Mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        GTEST_SKIP() << TmpfsMount::kRefused;
     }
     // The largest file a tmpfs holds, 2^63 - 1 bytes: two of them pass 2^64 in one directory.
     ASSERT_EQ(Shell("cd " + volume.Path() +
@@ -82,7 +82,7 @@ TEST(ScanFileVolumes, AMountPointInsideIsSavedAsExcludedOtherfsAndNcduKeepsIt) {
     const TempDir dir;
     const TmpfsMount outer(dir.Path() + "/vol");
     if (!outer.Mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        GTEST_SKIP() << TmpfsMount::kRefused;
     }
     const TmpfsMount inner(outer.Path() + "/inner");
     ASSERT_TRUE(inner.Mounted());

@@ -39,22 +39,37 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
     return atom;
 }
 
-int Close(xcb_window_t window) {
+xcb_connection_t* Connect() {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         std::fprintf(stderr, "no X display\n");
-        return 2;
+        return nullptr;
     }
+    return connection;
+}
+
+// A WM_PROTOCOLS message of the given protocol, as a window manager sends it.
+void SendProtocol(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t protocol,
+                  std::uint32_t time, std::uint32_t extra = 0) {
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
     message.type = Atom(connection, "WM_PROTOCOLS");
-    message.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
-    message.data.data32[1] = XCB_CURRENT_TIME;
+    message.data.data32[0] = protocol;
+    message.data.data32[1] = time;
+    message.data.data32[2] = extra;
     xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(connection);
+}
+
+int Close(xcb_window_t window) {
+    xcb_connection_t* connection = Connect();
+    if (connection == nullptr) {
+        return 2;
+    }
+    SendProtocol(connection, window, Atom(connection, "WM_DELETE_WINDOW"), XCB_CURRENT_TIME);
     xcb_disconnect(connection);
     return 0;
 }
@@ -63,9 +78,8 @@ int Close(xcb_window_t window) {
 // sending the message back to the root window, which only a window manager (here: this tool,
 // under a bare X server) may listen to.
 int Ping(xcb_window_t window, double seconds) {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(connection)) {
-        std::fprintf(stderr, "no X display\n");
+    xcb_connection_t* connection = Connect();
+    if (connection == nullptr) {
         return 2;
     }
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
@@ -78,24 +92,13 @@ int Ping(xcb_window_t window, double seconds) {
         std::fprintf(stderr, "another client listens as a window manager\n");
         return 2;
     }
-    const xcb_atom_t protocols = Atom(connection, "WM_PROTOCOLS");
     const xcb_atom_t ping = Atom(connection, "_NET_WM_PING");
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::duration<double>(seconds);
     double longest = 0;
     for (std::uint32_t serial = 1; Clock::now() < end; ++serial) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = protocols;
-        message.data.data32[0] = ping;
-        message.data.data32[1] = serial;
-        message.data.data32[2] = window;
         const auto sent = Clock::now();
-        xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char*>(&message));
-        xcb_flush(connection);
+        SendProtocol(connection, window, ping, serial, window);
         bool answered = false;
         while (!answered) {
             const double waited = std::chrono::duration<double>(Clock::now() - sent).count();

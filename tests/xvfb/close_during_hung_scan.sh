@@ -7,20 +7,11 @@
 # $1: the zelk program. Skipped without /dev/fuse or the right to mount.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tools="$(dirname "$zelk")/../tests"
-[ -e /dev/fuse ] && [ -x "$tools/hung_fs" ] || { echo "no /dev/fuse or hung_fs: skipped"; exit 77; }
-work=$(mktemp -d)
+have_hung_fs || { echo "no /dev/fuse or hung_fs: skipped"; exit 77; }
+make_work
 drive="$work/hung"
 mkdir "$drive"
-pid="" fs=""
-cleanup() {
-  if [ -n "$pid" ]; then kill -9 "$pid" $(cat "$work/zelk.pid" 2>/dev/null) 2>/dev/null || true; fi
-  end_hung_fs "$drive"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-mount_hung_fs "$tools/hung_fs" "$drive" || { echo "the hung file system did not mount: skipped"; exit 77; }
+mount_hung_fs "$drive" || { echo "the hung file system did not mount: skipped"; exit 77; }
 
 # Only the program runs inside it (it preselects the drive of its current directory): other
 # tools look around their current directory and would hang. The parent keeps the other end of
@@ -54,12 +45,11 @@ sys.exit(child.wait())
 PY
 python3 -I "$work/pair.py" "$work" "$drive" "$zelk" 2>"$work/err" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
+await_window || exit 1
 sleep 1
 xdotool mousemove --window "$window" 455 22 click 1
 sleep 1
-if "$tools/window_tool" shows "$window" "探索完了" >/dev/null 2>&1; then
+if "$tool" shows "$window" "探索完了" >/dev/null 2>&1; then
   echo "the scan of the hung drive ended"; exit 1
 fi
 
@@ -68,7 +58,7 @@ fi
 end=$(($(date +%s%N) + 2000000000))
 while xdotool search --name '^ZELK$' >/dev/null 2>&1; do
   [ "$(date +%s%N)" -le "$end" ] || { echo "the window is still there 2 s after the close"; exit 1; }
-  "$tools/window_tool" close "$window"
+  "$tool" close "$window"
   sleep 0.3
 done
 

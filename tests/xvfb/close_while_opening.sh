@@ -6,28 +6,19 @@
 # case is skipped without /dev/fuse or the right to mount.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tools="$(dirname "$zelk")/../tests"
-work=$(mktemp -d)
+make_work
 mkdir "$work/hung"
-pid="" fs=""
-cleanup() {
-  if [ -n "$pid" ]; then kill -9 "$pid" 2>/dev/null || true; fi
-  end_hung_fs "$work/hung"
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 # close_during_open <file>: starts ZELK on file, closes its windows (a refusal's box first, as
 # a user would), and requires them gone within 2 s.
 close_during_open() {
   (cd "$work" && exec "$zelk" "$1" >"$work/out" 2>"$work/err") &
   pid=$!
-  timeout 30 xdotool search --sync --name '^ZELK$' >/dev/null || { echo "no ZELK window"; exit 1; }
+  await_window || exit 1
   sleep 1
   local end=$(($(date +%s%N) + 2000000000))
   while windows=$(xdotool search --name '^ZELK$' 2>/dev/null) && [ "$(date +%s%N)" -lt "$end" ]; do
-    for window in $(echo "$windows" | sort -rn); do "$tools/window_tool" close "$window"; done
+    for window in $(echo "$windows" | sort -rn); do "$tool" close "$window"; done
     sleep 0.2
   done
   ! xdotool search --name '^ZELK$' >/dev/null 2>&1 ||
@@ -48,9 +39,8 @@ close_during_open fifo
 exit_code_after 5
 echo "fifo: ok"
 
-[ -e /dev/fuse ] && [ -x "$tools/hung_fs" ] || { echo "no /dev/fuse or hung_fs: hung case skipped"; exit 0; }
-mount_hung_fs "$tools/hung_fs" "$work/hung" ||
-  { echo "the hung file system did not mount: hung case skipped"; exit 0; }
+have_hung_fs || { echo "no /dev/fuse or hung_fs: hung case skipped"; exit 0; }
+mount_hung_fs "$work/hung" || { echo "the hung file system did not mount: hung case skipped"; exit 0; }
 close_during_open "$work/hung/scan.json"
 end_hung_fs "$work/hung"
 exit_code_after 10

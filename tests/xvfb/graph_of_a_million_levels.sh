@@ -6,15 +6,7 @@
 # $1: the zelk program. SHOT_DIR, when set, receives graph-deepest.png.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tool="$(dirname "$zelk")/../tests/window_tool"
-work=$(mktemp -d)
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_work
 command -v python3 >/dev/null || { echo "no python3 to write the scan file: skipped"; exit 77; }
 python3 - "$work/deep.json" <<'PY'
 import sys
@@ -27,7 +19,7 @@ PY
 
 "$zelk" "$work/deep.json" >"$work/out" 2>"$work/err" &
 pid=$!
-opened_window "$tool" "$pid" || exit 1
+opened_window || exit 1
 # The second tab, then the scroll bar's slider at the left end of the page's bottom row.
 xdotool mousemove --window "$window" 118 92 click 1
 sleep 1
@@ -44,9 +36,6 @@ sleep 1
 xdotool key Home
 sleep 1
 kill -0 "$pid" 2>/dev/null || { echo "ZELK ended on the deep graph"; cat "$work/err"; exit 1; }
-
-close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
-pid=""
+closed_with 0 || exit 1
 cat "$work/err"
-[ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; exit 1; }
 echo "ok"

@@ -5,8 +5,6 @@
 # without ncdu.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tool="$(dirname "$zelk")/../tests/window_tool"
 command -v ncdu >/dev/null || { echo "no ncdu: skipped"; exit 77; }
 make_work
 mkdir -p "$work/tree/a/b" "$work/tree/c"
@@ -17,12 +15,10 @@ ncdu -o "$work/scan.json" -x "$work/tree" 2>/dev/null
 # rows_of <picture> : waits for the started program's scan file, saves the band of the tree
 # page's first rows, and closes the window.
 rows_of() {
-  opened_window "$tool" "$pid" || { echo "$1: nothing was read"; exit 1; }
+  opened_window || { echo "$1: nothing was read"; exit 1; }
   # Tabs end at 100 pixels; the root's row is the first of the tree page.
   "$tool" grab "$window" "$work/$1" 100 60
-  close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
-  pid=""
-  [ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; exit 1; }
+  closed_with 0 || exit 1
 }
 
 (cd "$work" && exec "$zelk" scan.json 2>"$work/err") &

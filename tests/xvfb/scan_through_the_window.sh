@@ -7,24 +7,16 @@
 # receives window-tree.png and window-graph.png (at start) and window-scanned.png.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tool="$(dirname "$zelk")/../tests/window_tool"
-work=$(mktemp -d)
+make_work
 drive="$work/drive"
 mkdir "$drive"
-pid=""
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  cd /
-  if mountpoint -q "$drive"; then umount "$drive"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-if ! mount -t tmpfs -o size=16m zelk-scan-test "$drive" 2>/dev/null; then
+if mount -t tmpfs -o size=16m zelk-scan-test "$drive" 2>/dev/null; then
+  tmpfs=$drive
+else
   # Without the right to mount, a directory on the shared-memory disk serves, if it is one.
   mountpoint -q /dev/shm || { echo "no RAM disk to scan: skipped"; exit 77; }
   drive=$(mktemp -d /dev/shm/zelk-scan-XXXXXX)
-  trap 'cleanup; rm -rf "$drive"' EXIT
+  trap 'end_work; rm -rf "$drive"' EXIT
 fi
 for a in 1 2 3; do
   for b in 1 2 3; do
@@ -36,8 +28,7 @@ done
 cd "$drive"
 "$zelk" >"$work/out" 2>"$work/err" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^ZELK$' | head -1)
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
+await_window || exit 1
 sleep 1
 "$tool" grab "$window" "$work/window-tree.png"
 # The second tab sits right of the first one, under the top band.
@@ -61,9 +52,6 @@ done
 "$tool" shows "$window" "探索完了" >/dev/null ||
   { echo "the status line never showed the completion text"; exit 1; }
 if [ -n "${SHOT_DIR:-}" ]; then "$tool" grab "$window" "$SHOT_DIR/window-scanned.png"; fi
-
-close_window "$tool" "$window" "$pid" || { echo "ZELK did not end"; exit 1; }
-pid=""
+closed_with 0 || exit 1
 cat "$work/err"
-[ "$exit_status" -eq 0 ] || { echo "exit code $exit_status, expected 0"; exit 1; }
 echo "ok"

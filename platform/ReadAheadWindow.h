@@ -1,0 +1,30 @@
+#pragma once
+// How much is read ahead of a walk, and by how many threads: the one piece that a change of
+// either (a count that adapts, more look-ups in flight) replaces. Pure arithmetic on what the
+// read-ahead tells it; its lock is the caller's.
+
+#include <cstddef>
+
+namespace zelk {
+
+class ReadAheadWindow {
+  public:
+    // Entries a thread lists of one directory before it leaves it to the walk.
+    static constexpr std::size_t kMostEntries = 4096;
+    // Bytes of waiting entries nearer to the walk than a directory to be started.
+    static constexpr std::size_t kBudget = 1u << 20;
+    // Descriptors of listed directories kept at most for the walk to take over (it would open
+    // them again): most of those waiting, few against the process's limit, one per thread at
+    // least.
+    static constexpr std::size_t kMostKept = 64;
+    static std::size_t MostKept(int threads);
+
+    // The count of threads the environment asks for: ZELK_READ_AHEAD, or the automatic count
+    // for cores when it is unset or empty.
+    static int ThreadsFromEnvironment(unsigned cores);
+
+    // Whether a directory is started while bytesNearer of results wait nearer to the walk.
+    static bool Admits(std::size_t bytesNearer) { return bytesNearer < kBudget; }
+};
+
+}  // namespace zelk
