@@ -1,14 +1,13 @@
 #include "scan/TSearchThread.h"
 
 #include <memory>
-#include <string_view>
-#include <unordered_set>
+#include <optional>
 #include <utility>
 #include <vector>
 
-#include "platform/LocalTime.h"
-#include "runtime/DateCalendar.h"
+#include "scan/DateCache.h"
 #include "scan/RealPath.h"
+#include "scan/RecordSink.h"
 
 namespace zelk {
 namespace {
@@ -18,9 +17,6 @@ struct Level {
     TFileAttr* record;
     std::unique_ptr<DirectoryListing> listing;
     std::size_t pathLength;  // of the directory's own path in CurrentPath
-    std::int32_t deepest;
-    double size = 0;
-    double compressed = 0;
     bool started = false;
 };
 
@@ -45,61 +41,6 @@ class LevelStack {
   private:
     std::vector<Level> levels_;
 };
-
-// Folds a finished or abandoned child into the directory that lists it.
-void FoldChild(Level& parent, const TFileAttr& child) {
-    parent.size += child.Size;
-    parent.compressed += child.CompressedSize;
-    if (child.MaxLevel > parent.deepest) {
-        parent.deepest = child.MaxLevel;
-    }
-    if (child.LastWrite > parent.record->LastWrite) {
-        parent.record->LastWrite = child.LastWrite;
-    }
-}
-
-// A stop leaves every level being walked without its totals; their dates still take what was
-// seen, as returning through each level would.
-void Abandon(LevelStack& levels) {
-    while (!levels.empty()) {
-        const TFileAttr& child = *levels.back().record;
-        levels.pop_back();
-        if (!levels.empty()) {
-            FoldChild(levels.back(), child);
-        }
-    }
-}
-
-struct FileIdHash {
-    std::size_t operator()(const std::pair<std::uint64_t, std::uint64_t>& id) const {
-        return std::hash<std::uint64_t>()(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
-    }
-};
-// The dates of one walk's entries, converted once for each second met: the files of a
-// directory are often written within the same few seconds, and a local-time conversion costs
-// more than the rest of an entry's handling.
-class DateCache {
-  public:
-    double DateOf(const FindData& entry) {
-        Slot& slot = slots_[static_cast<std::uint64_t>(entry.LastWriteTime) % kSlots];
-        if (!slot.filled || slot.seconds != entry.LastWriteTime) {
-            slot = Slot{entry.LastWriteTime, TSearchThread::FileDateOf(entry), true};
-        }
-        return slot.date;
-    }
-
-  private:
-    struct Slot {
-        std::int64_t seconds = 0;
-        double date = 0;
-        bool filled = false;
-    };
-    static constexpr std::size_t kSlots = 64;
-    Slot slots_[kSlots];
-};
-
-// Device and inode of the files with several links met so far: only the first meeting counts.
-using HardLinks = std::unordered_set<std::pair<std::uint64_t, std::uint64_t>, FileIdHash>;
 
 }  // namespace
 
@@ -134,11 +75,14 @@ void TSearchThread::Walk(TFileAttr& record) {
     }
     // The one place that reads a record's path: below it, paths grow and shrink with the walk.
     CurrentPath.assign(record.Path());
+    ReadBudget budget = ReadBudget::Unbounded();
+    RecordSink sink(budget);
+    sink.OpenTop(record);
     LevelStack levels;
-    levels.push_back(Level{&record, files_->OpenRoot(Drive), CurrentPath.size(), record.Level});
-    record.Unreadable = levels.back().listing == nullptr && Drive != 0;
-    HardLinks linked;
-    DateCache dates;
+    levels.push_back(Level{&record, files_->OpenRoot(Drive), CurrentPath.size()});
+    if (levels.back().listing == nullptr && Drive != 0) {
+        sink.MarkUnread(RecordSink::Unread::Failed);
+    }
     FindData entry;
     unsigned entriesSinceCheck = 0;
     while (!levels.empty()) {
@@ -151,7 +95,7 @@ void TSearchThread::Walk(TFileAttr& record) {
         } else {
             found = level.listing->Next(entry);
             if (StopRequested()) {
-                Abandon(levels);
+                sink.Abandon();
                 return;
             }
             // A long listing still lets the path entered before it reach the status line.
@@ -160,36 +104,25 @@ void TSearchThread::Walk(TFileAttr& record) {
             }
         }
         if (!found) {
-            dir.Size = level.size;
-            dir.CompressedSize = level.compressed;
-            dir.Searched = true;
-            dir.MaxLevel = level.deepest;
             if (level.listing != nullptr && level.listing->Failed()) {
-                dir.Unreadable = true;
+                sink.MarkUnread(RecordSink::Unread::Failed);
             }
+            sink.CloseDirectory(dir);
             levels.pop_back();
-            if (!levels.empty()) {
-                FoldChild(levels.back(), dir);
-            }
             continue;
         }
 
-        const double date = entry.LookedUp ? dates.DateOf(entry) : 0;
-        if (date > dir.LastWrite) {
-            dir.LastWrite = date;
-        }
         const bool directory = entry.Type == EntryType::Directory;
-        if (!directory && entry.Links > 1 && !linked.insert({entry.Device, entry.Inode}).second) {
-            continue;
-        }
         CurrentPath.resize(level.pathLength);
         if (directory) {
             CurrentPath.push_back('\\');
             CurrentPath.append(entry.Name);
         }
-        level.size += FileSizeOf(entry);
-        level.compressed += CompressedSizeOf(entry);
+        const auto written =
+            entry.LookedUp ? std::optional<std::int64_t>(entry.LastWriteTime) : std::nullopt;
         if (!IsSubDirectory(entry)) {
+            sink.AddFile({FileSizeOf(entry), CompressedSizeOf(entry), entry.Device, entry.Inode,
+                          entry.Links > 1, written});
             continue;
         }
 
@@ -200,22 +133,19 @@ void TSearchThread::Walk(TFileAttr& record) {
             status_.Add(StatusRoot.empty() ? CurrentPath : realPath_);
             HandStatus(false);
         }
-        auto owned = std::make_unique<TFileAttr>();
-        TFileAttr& child = *owned;
-        child.Parent = &dir;
-        child.Level = dir.Level + 1;
-        child.Name = entry.Name;
-        child.LastWrite = date;
-        dir.Children.push_back(std::move(owned));
+        TFileAttr& child = sink.OpenDirectory(entry.Name, written);
         if (StopRequested()) {
-            Abandon(levels);
+            sink.Abandon();
             return;
         }
         auto listing = files_->OpenChild(*level.listing, entry);
         // Not opened: unreadable, unless it was never meant to be read.
-        child.Unreadable = listing == nullptr && !entry.OtherVolumeOrLoop;
-        child.OtherVolume = entry.OtherVolumeOrLoop;
-        levels.push_back(Level{&child, std::move(listing), CurrentPath.size(), child.Level});
+        if (entry.OtherVolumeOrLoop) {
+            sink.MarkUnread(RecordSink::Unread::NotEntered);
+        } else if (listing == nullptr) {
+            sink.MarkUnread(RecordSink::Unread::Failed);
+        }
+        levels.push_back(Level{&child, std::move(listing), CurrentPath.size()});
     }
 }
 
@@ -258,22 +188,7 @@ double TSearchThread::CompressedSizeOf(const FindData& entry) {
 }
 
 double TSearchThread::FileDateOf(const FindData& entry) {
-    LocalTime local;
-    if (!LocalTimeOf(entry.LastWriteTime, local) || local.Year < 1 || local.Year > 9999) {
-        return 0;
-    }
-    const auto day =
-        DayNumberOf(static_cast<std::uint16_t>(local.Year), static_cast<std::uint16_t>(local.Month),
-                    static_cast<std::uint16_t>(local.Day));
-    // A leap second reads as the last second of its minute.
-    const auto time = DayFractionOf(
-        static_cast<std::uint16_t>(local.Hour), static_cast<std::uint16_t>(local.Minute),
-        static_cast<std::uint16_t>(local.Second > 59 ? 59 : local.Second), 0);
-    if (!day || !time) {
-        return 0;
-    }
-    // Before 30 December 1899 the time of day counts away from zero, like the whole days.
-    return *day >= 0 ? *day + *time : *day - *time;
+    return DateCache::Convert(entry.LastWriteTime);
 }
 
 }  // namespace zelk

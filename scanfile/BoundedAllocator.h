@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "scan/ReadBudget.h"
 #include "scanfile/EScanFileError.h"
-#include "scanfile/ReadBudget.h"
 
 namespace zelk {
 

@@ -9,20 +9,17 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <utility>
 
+#include "scan/EBudgetSpent.h"
 #include "scanfile/BoundedAllocator.h"
 #include "scanfile/DecompressingInput.h"
 #include "scanfile/EScanFileError.h"
-#include "scanfile/ScanRecords.h"
 
 namespace zelk {
 
 namespace {
-
-// What a record costs besides its name: itself, its allocation, its place in its parent's list
-// and its name's block.
-constexpr std::uint64_t kRecordBytes = sizeof(TFileAttr) + 64;
 
 // The parser's allocator draws on this read's budget while it runs.
 class BudgetInstalled {
@@ -36,23 +33,7 @@ class BudgetInstalled {
     BudgetInstalled& operator=(const BudgetInstalled&) = delete;
 };
 
-const char* NameFault(std::string_view name) {
-    if (name.empty()) {
-        return "名前が空です";
-    }
-    if (name == "." || name == "..") {
-        return "名前が「.」か「..」です";
-    }
-    for (const char c : name) {
-        if (c == '/') {
-            return "名前に「/」があります";
-        }
-        if (c == '\0') {
-            return "名前に NUL 文字 (\\u0000) があります";
-        }
-    }
-    return nullptr;
-}
+constexpr const char* kInfoFirst = "ディレクトリの最初の要素が情報のオブジェクトではありません";
 
 }  // namespace
 
@@ -118,6 +99,8 @@ ScanFile ScanFileReader::Read(int fd, const std::string& name, const ScanFileLim
         return std::move(handler.result_);
     } catch (const EScanFileError& error) {
         throw EScanFileError(false, name, error.Reason());
+    } catch (const EBudgetSpent& spent) {
+        throw EScanFileError(false, name, spent.Message());
     }
 }
 
@@ -142,38 +125,15 @@ bool ScanFileReader::Scalar(const Value& value) {
         return true;
     }
     if (inInfo_) {
-        const char* refusal = info_.Set(value);
-        return refusal == nullptr || Refuse(refusal);
+        return Accepted(info_.Set(value));
     }
     if (expectingInfo_) {
-        return Refuse("ディレクトリの最初の要素が情報のオブジェクトではありません");
-    }
-    if (topState_ != 1) {
-        return Refuse("ncdu のエクスポート (JSON の配列) ではありません");
+        return Refuse(kInfoFirst);
     }
     if (!open_.empty()) {
         return Refuse("ディレクトリの中に不正な要素があります");
     }
-    switch (topIndex_) {
-        case 0:
-            if (value.kind != Value::Unsigned || value.unsignedValue != 1) {
-                return Refuse("対応していない形式の版です");
-            }
-            break;
-        case 1:
-            if (value.kind != Value::Unsigned) {
-                return Refuse("形式の版が正しくありません");
-            }
-            break;
-        case 2:
-            return Refuse("メタデータがありません");
-        case 3:
-            return Refuse("ルートがディレクトリではありません");
-        default:
-            break;
-    }
-    TopValueDone();
-    return true;
+    return Accepted(layout_.Scalar(value));
 }
 
 bool ScanFileReader::SkipContainer() {
@@ -187,16 +147,13 @@ bool ScanFileReader::SkipContainer() {
 
 void ScanFileReader::LeaveSkipped() {
     if (--skipDepth_ == 0 && !inInfo_ && open_.empty()) {
-        TopValueDone();
+        layout_.ValueDone();
     }
 }
 
 bool ScanFileReader::StartObject() {
     if (skipDepth_ > 0 || inInfo_) {
         return SkipContainer();
-    }
-    if (topState_ != 1) {
-        return Refuse("ncdu のエクスポート (JSON の配列) ではありません");
     }
     if (expectingInfo_ || !open_.empty()) {
         infoOfDirectory_ = expectingInfo_;
@@ -205,12 +162,11 @@ bool ScanFileReader::StartObject() {
         info_.Reset();
         return true;
     }
-    if (topIndex_ == 2 || topIndex_ > 3) {
-        ++skipDepth_;  // the metadata, or what later versions may add
-        return true;
+    if (const char* refusal = layout_.Object()) {
+        return Refuse(refusal);
     }
-    return Refuse(topIndex_ == 3 ? "ルートがディレクトリではありません"
-                                 : "対応していない形式の版です");
+    ++skipDepth_;  // the metadata, or what later versions may add
+    return true;
 }
 
 bool ScanFileReader::EndObject(unsigned /*members*/) {
@@ -230,24 +186,17 @@ bool ScanFileReader::StartArray() {
         return SkipContainer();
     }
     if (expectingInfo_) {
-        return Refuse("ディレクトリの最初の要素が情報のオブジェクトではありません");
+        return Refuse(kInfoFirst);
     }
-    if (topState_ == 0) {
-        topState_ = 1;
-        return true;
+    ExportLayout::ArrayKind kind = ExportLayout::ArrayKind::Root;
+    if (open_.empty()) {
+        if (const char* refusal = layout_.Array(kind)) {
+            return Refuse(refusal);
+        }
     }
-    if (topState_ == 2) {
-        return Refuse("ncdu のエクスポート (JSON の配列) ではありません");
-    }
-    if (!open_.empty() || (topIndex_ == 3 && !rootDone_)) {
-        expectingInfo_ = true;
-        return true;
-    }
-    if (topIndex_ > 3) {
-        ++skipDepth_;
-        return true;
-    }
-    return Refuse(topIndex_ == 2 ? "メタデータがありません" : "対応していない形式の版です");
+    expectingInfo_ = kind == ExportLayout::ArrayKind::Root;
+    skipDepth_ += kind == ExportLayout::ArrayKind::Skipped ? 1 : 0;
+    return true;
 }
 
 bool ScanFileReader::EndArray(unsigned /*elements*/) {
@@ -256,62 +205,22 @@ bool ScanFileReader::EndArray(unsigned /*elements*/) {
         return true;
     }
     if (expectingInfo_) {
-        return Refuse("ディレクトリの最初の要素が情報のオブジェクトではありません");
+        return Refuse(kInfoFirst);
     }
-    if (!open_.empty()) {
-        TFileAttr& done = *open_.back().record;
-        names_[open_.size() - 1].Clear(budget_);
-        open_.pop_back();
-        if (open_.empty()) {
-            rootDone_ = true;
-            TopValueDone();
-            return true;
-        }
-        TFileAttr& parent = *open_.back().record;
-        parent.Size += done.Size;
-        parent.CompressedSize += done.CompressedSize;
-        parent.MaxLevel = std::max(parent.MaxLevel, done.MaxLevel);
-        parent.LastWrite = std::max(parent.LastWrite, done.LastWrite);
-        return true;
+    if (open_.empty()) {
+        return Accepted(layout_.EndOfTop());
     }
-    if (!rootDone_) {
-        return Refuse(topIndex_ < 3 ? "対応していない形式の版です" : "ルートがありません");
-    }
-    topState_ = 2;
+    CloseDirectory();
     return true;
 }
 
-TFileAttr& ScanFileReader::AddRecord() {
-    budget_.Spend(kRecordBytes + info_.name.size());
-    TFileAttr& parent = *open_.back().record;
-    TFileAttr& child = AddChildRecord(parent, std::move(info_.name));
-    parent.MaxLevel = std::max(parent.MaxLevel, child.Level);
-    return child;
-}
-
-std::string ScanFileReader::EntryPath() const {
-    std::string path = result_.RootName;
-    const auto add = [&path](std::string_view name) {
-        if (path.empty() || path.back() != '/') {
-            path += '/';
-        }
-        for (const char c : name) {
-            path += c == '\0' ? std::string_view("\\u0000") : std::string_view(&c, 1);
-        }
-    };
-    for (std::size_t i = 1; i < open_.size(); ++i) {
-        add(open_[i].record->Name.View());
-    }
-    add(info_.name);
-    return path;
-}
-
 bool ScanFileReader::NameAccepted() {
-    const char* fault = NameFault(info_.name);
-    if (fault == nullptr && !names_[open_.size() - 1].Insert(info_.name, budget_)) {
-        fault = "名前が同じディレクトリの別の項目と同じです";
-    }
-    return fault == nullptr || Refuse("項目「" + EntryPath() + "」の" + fault);
+    std::string refusal = names_.Refusal(info_.name, result_.RootName, *open_.back().record);
+    return refusal.empty() || Refuse(std::move(refusal));
+}
+
+std::optional<std::int64_t> ScanFileReader::Written() const {
+    return info_.hasMTime ? std::optional<std::int64_t>(info_.mtime) : std::nullopt;
 }
 
 bool ScanFileReader::OpenDirectory() {
@@ -327,64 +236,68 @@ bool ScanFileReader::OpenDirectory() {
         if (info_.name.find('\0') != std::string::npos) {
             return Refuse("ルートの名前に NUL 文字 (\\u0000) があります");
         }
-        budget_.Spend(kRecordBytes);
         result_.Root = std::make_unique<TFileAttr>();
         result_.Root->Name = "\\";
-        result_.Root->Searched = true;
         result_.RootName = std::move(info_.name);
         record = result_.Root.get();
+        sink_.OpenTop(*record, Written());
     } else {
         if (!NameAccepted()) {
             return false;
         }
-        record = &AddRecord();
+        record = &sink_.OpenDirectory(info_.name, Written());
         if (!info_.hasDev) {
             dev = open_.back().dev;
         }
     }
-    record->Unreadable = info_.readError;
-    record->OtherVolume = info_.otherVolume;
-    if (info_.hasMTime) {
-        record->LastWrite = std::max(record->LastWrite, DateOf(info_.mtime));
+    if (info_.readError) {
+        sink_.MarkUnread(RecordSink::Unread::Failed);
     }
+    if (info_.otherVolume) {
+        sink_.MarkUnread(RecordSink::Unread::NotEntered);
+    }
+    budget_.Spend(sizeof(Open));
     open_.push_back(Open{record, dev});
-    if (names_.size() < open_.size()) {
-        budget_.Spend(sizeof(Open) + sizeof(SiblingNames));
-        names_.emplace_back();
-    }
+    names_.Open();
     return true;
 }
 
-double ScanFileReader::DateOf(std::int64_t seconds) {
-    // A directory and its files often share a time: convert each distinct one once.
-    if (!dated_ || datedSeconds_ != seconds) {
-        datedSeconds_ = seconds;
-        datedValue_ = DateOfSeconds(seconds);
-        dated_ = true;
+void ScanFileReader::CloseDirectory() {
+    names_.Close();
+    sink_.CloseDirectory(*open_.back().record);
+    open_.pop_back();
+    budget_.Return(sizeof(Open));
+    if (open_.empty()) {
+        layout_.ValueDone();
     }
-    return datedValue_;
 }
 
 bool ScanFileReader::AddFile() {
     if (!NameAccepted()) {
         return false;
     }
-    TFileAttr& dir = *open_.back().record;
-    const double date = info_.hasMTime ? DateOf(info_.mtime) : 0;
     if (info_.notEntered) {
         // A mount point the writer did not cross: an empty directory, as a scan counts one.
-        TFileAttr& child = AddRecord();
-        child.LastWrite = date;
-        child.OtherVolume = info_.otherVolume;
-    } else if (info_.excluded) {
+        const TFileAttr& child = sink_.OpenDirectory(info_.name, Written());
+        if (info_.otherVolume) {
+            sink_.MarkUnread(RecordSink::Unread::NotEntered);
+        }
+        sink_.CloseDirectory(child);
+        return true;
+    }
+    if (info_.excluded) {
         // Left out by the writer's own choice (a pattern): not part of the tree.
         return true;
-    } else if (!info_.hardLinked || !info_.hasIno ||
-               links_.Insert(info_.hasDev ? info_.dev : open_.back().dev, info_.ino, budget_)) {
-        dir.Size += static_cast<double>(info_.asize);
-        dir.CompressedSize += static_cast<double>(std::min(info_.dsize, info_.asize));
     }
-    dir.LastWrite = std::max(dir.LastWrite, date);
+    RecordSink::File file;
+    file.size = static_cast<double>(info_.asize);
+    file.onDisk = static_cast<double>(info_.dsize);
+    file.device = info_.hasDev ? info_.dev : open_.back().dev;
+    file.inode = info_.ino;
+    // Without an inode the names of one file cannot be told apart: each counts.
+    file.linked = info_.hardLinked && info_.hasIno;
+    file.written = Written();
+    sink_.AddFile(file);
     return true;
 }
 

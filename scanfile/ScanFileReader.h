@@ -4,16 +4,17 @@
 // the file's size; nesting of any depth is read without recursion.
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "scan/ReadBudget.h"
+#include "scan/RecordSink.h"
 #include "scan/TFileAttr.h"
 #include "scanfile/EntryInfo.h"
-#include "scanfile/FileIdSet.h"
-#include "scanfile/ReadBudget.h"
+#include "scanfile/EntryNames.h"
+#include "scanfile/ExportLayout.h"
 #include "scanfile/ScanFile.h"
-#include "scanfile/SiblingNames.h"
 
 namespace zelk {
 
@@ -45,47 +46,39 @@ class ScanFileReader {
     bool EndArray(unsigned elements);
 
   private:
+    // An open directory, and the device its entries are on where they do not say.
     struct Open {
         TFileAttr* record;
         std::uint64_t dev;
     };
     explicit ScanFileReader(const ScanFileLimits& limits)
-        : limits_(limits), budget_(limits.MaxBytes) {}
+        : limits_(limits), budget_(limits.MaxBytes), sink_(budget_), names_(budget_) {}
     bool Scalar(const Value& value);
     // A container inside a skipped value or as the value of a field: skipped whole.
     bool SkipContainer();
     void LeaveSkipped();
-    // A record for the entry just read, below the open directory; its cost drawn from the budget.
-    TFileAttr& AddRecord();
-    // The entry just read has a real name, none of its siblings' (a refusal with its path if not).
+    // The entry just read has a name its directory can hold (a refusal with its path if not).
     bool NameAccepted();
-    std::string EntryPath() const;
     bool OpenDirectory();
+    void CloseDirectory();
     bool AddFile();
-    double DateOf(std::int64_t seconds);
-    // The value at the current place of the top array is complete.
-    void TopValueDone() { ++topIndex_; }
+    std::optional<std::int64_t> Written() const;
     bool Refuse(std::string reason);
+    bool Accepted(const char* refusal) { return refusal == nullptr || Refuse(refusal); }
 
     ScanFileLimits limits_;
     std::string refusal_;
     ScanFile result_;
-    std::vector<Open> open_;
     ReadBudget budget_;
-    // By depth: the names met in each open directory.
-    std::vector<SiblingNames> names_;
-    FileIdSet links_;
-    int topState_ = 0;  // 0 before the top array, 1 inside it, 2 after it
-    int topIndex_ = 0;
-    bool rootDone_ = false;
+    RecordSink sink_;
+    EntryNames names_;
+    ExportLayout layout_;
+    std::vector<Open> open_;
     std::size_t skipDepth_ = 0;  // containers being skipped
     bool expectingInfo_ = false;
     bool inInfo_ = false;
     bool infoOfDirectory_ = false;
     EntryInfo info_;
-    std::int64_t datedSeconds_ = 0;
-    double datedValue_ = 0;
-    bool dated_ = false;
 };
 
 }  // namespace zelk

@@ -2,10 +2,8 @@
 
 #include <memory>
 
-#include "platform/FindData.h"
 #include "platform/LocalTime.h"
 #include "runtime/DateCalendar.h"
-#include "scan/TSearchThread.h"
 
 namespace zelk {
 
@@ -18,12 +16,6 @@ TFileAttr& AddChildRecord(TFileAttr& parent, std::string name) {
     child->Searched = true;
     parent.Children.push_back(std::move(child));
     return *parent.Children.back();
-}
-
-double DateOfSeconds(std::int64_t seconds) {
-    FindData entry;
-    entry.LastWriteTime = seconds;
-    return TSearchThread::FileDateOf(entry);
 }
 
 bool SecondsOfDate(double date, std::int64_t& seconds) {

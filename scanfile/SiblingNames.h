@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scanfile/ReadBudget.h"
+#include "scan/ReadBudget.h"
 
 namespace zelk {
 

@@ -1,4 +1,4 @@
-#include "scanfile/FileIdSet.h"
+#include "scan/FileIdSet.h"
 
 #include <utility>
 

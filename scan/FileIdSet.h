@@ -1,12 +1,12 @@
 #pragma once
-// The device and inode of each hard-linked file met while reading, so that each counts once.
-// One flat table of 16 bytes a slot, no allocation per entry; its memory is drawn from the
+// The device and inode of each hard-linked file met while reading a tree, so that each counts
+// once. One flat table of 16 bytes a slot, no allocation per entry; its memory is drawn from the
 // read's budget.
 
 #include <cstdint>
 #include <vector>
 
-#include "scanfile/ReadBudget.h"
+#include "scan/ReadBudget.h"
 
 namespace zelk {
 
