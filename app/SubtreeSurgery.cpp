@@ -88,7 +88,7 @@ bool SubtreeSurgery::CanAct(const TFileAttr* record) const {
     const std::shared_ptr<TFileAttr> root = form_.FinishedTree();
     if (record == nullptr || root == nullptr || drive_ == 0 || Running() ||
         record->Parent == nullptr || record->OtherVolume || form_.Scanning() ||
-        form_.SortPending() || form_.ShownBeingSaved() || tree_.Model().Deferring()) {
+        form_.SortPending() || tree_.Model().Deferring()) {
         return false;
     }
     const TFileAttr* up = record;
