@@ -114,12 +114,12 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
          "\\ 1000000000000000000/2500 t1600000000"},
         {"unreadable directories marked", R"([{"name":"locked","read_error":true}])",
          "\\ 0/0 L1 {locked 0/0 u}"},
-        {"hard links count once per device and inode",
+        {"hard links count once per device and inode, where met first",
          R"({"name":"a","asize":10,"dsize":10,"ino":7,"hlnkc":true},)"
-         R"({"name":"b","asize":10,"dsize":10,"ino":7,"nlink":2},)"
+         R"([{"name":"s"},{"name":"b","asize":10,"dsize":10,"ino":7,"nlink":2}],)"
          R"({"name":"c","asize":10,"dsize":10,"ino":7,"dev":9,"nlink":2},)"
          R"({"name":"d","asize":10,"dsize":10,"ino":7})",
-         "\\ 30/30"},
+         "\\ 30/30 L1 {s 0/0}"},
         {"on-disk size at most the size; directories' own sizes ignored",
          R"({"name":"sparse","asize":9000,"dsize":4096},{"name":"small","asize":1,"dsize":4096},)"
          R"({"name":"nodsize","asize":5},[{"name":"d","asize":4096,"dsize":4096}])",
@@ -278,6 +278,12 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
         EXPECT_EQ(read.Root->MaxLevel, 3) << theirs;
         EXPECT_EQ(read.RootName, tree);
     }
+    // Left out by pattern, the file h and the directory a/b/c are written as plain entries.
+    const std::string excluded = dir.Path() + "/excluded.json";
+    ASSERT_EQ(Shell("ncdu -x -e -0 --exclude h --exclude c -o " + excluded + " " + tree), 0);
+    const ScanFile read = ScanFileReader::Read(excluded);
+    EXPECT_EQ(read.Root->Size, ours.Root->Size - 70000 - 123);
+    EXPECT_EQ(read.Root->MaxLevel, 2);
 }
 
 // Random mutations of valid exports (plain, gzip and zstd), cut short at any byte among them,
