@@ -15,12 +15,8 @@
 #include "scanfile/TerminalProgress.h"
 #include "support/TmpfsMount.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
-
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
 
 // What a progress drawn into a file shows.
 std::string Drawn(std::FILE* file) {
@@ -34,7 +30,7 @@ class ExportOnTmpfs : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!volume.Mounted()) {
-            GTEST_SKIP() << test::TmpfsMount::kRefused;
+            GTEST_SKIP() << TmpfsMount::kRefused;
         }
         // The repro of a parent written after its child.
         ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child
@@ -43,7 +39,7 @@ touch -d '2025-11-11 11:11:11' parent)sh"),
                   0);
     }
     TempDir dir;
-    const test::TmpfsMount volume{dir.Path() + "/t"};
+    const TmpfsMount volume{dir.Path() + "/t"};
     const std::string& root = volume.Path();
 };
 
@@ -87,4 +83,4 @@ TEST(TerminalProgress, ControlCharactersOfANameShowAsQuestionMarks) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

@@ -19,7 +19,7 @@
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
 
 constexpr std::int64_t kSecond = 1'000'000'000;
@@ -55,7 +55,7 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
-    const test::TempDir dir;
+    const TempDir dir;
     const KeptScans kept(dir.Path() + "/data/zelk");
     const std::string longPath = "/" + std::string(300, 'a');
     const std::vector<std::string> places = {
@@ -95,7 +95,7 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
 }
 
 TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
-    const test::TempDir dir;
+    const TempDir dir;
     const KeptScans kept(dir.Path());
     const auto root = Tree(1);
     EXPECT_FALSE(kept.Previous("/srv", kStamp));
@@ -117,7 +117,7 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "mounting needs root";
     }
-    const test::TempDir dir;
+    const TempDir dir;
     const std::string readOnly = dir.Path() + "/ro";
     const std::string full = dir.Path() + "/full";
     std::filesystem::create_directories(readOnly);
@@ -143,4 +143,4 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

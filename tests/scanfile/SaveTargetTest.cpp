@@ -32,12 +32,9 @@
 #include "scanfile/SaveTarget.h"
 #include "scanfile/ScanFileWriter.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
 
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
 constexpr uid_t kNobody = 65534;
 using Control = ScanFileWriter::SaveControl;
 
@@ -315,4 +312,4 @@ TEST(SaveTarget, OldFilesOutliveFullDisksAndStopsAndLockedFoldersAreWrittenInPla
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

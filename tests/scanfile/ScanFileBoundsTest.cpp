@@ -14,12 +14,9 @@
 #include "scanfile/ScanFileWriter.h"
 #include "scanfile/ScanRecords.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
 
-using test::Packed;
-using test::ReadBytes;
-using test::TempDir;
 using Format = CompressingOutput::Format;
 
 std::string ReasonOf(const std::string& file, const ScanFileLimits& limits) {
@@ -95,4 +92,4 @@ TEST(ScanFileBounds, DashReadsStandardInputThroughAPipe) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

@@ -20,30 +20,8 @@
 #include "scanfile/ScanFileWriter.h"
 #include "scanfile/ScanRecords.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
-
-using test::Packed;
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
-
-// A record and its subtree as "name size/compressed [L<deepest>] [t<seconds>] [u] {children}".
-std::string Brief(const TFileAttr& r, bool withDates = true) {
-    std::string out = r.Name.Str() + " " + std::to_string(static_cast<long long>(r.Size)) + "/" +
-                      std::to_string(static_cast<long long>(r.CompressedSize));
-    out += r.MaxLevel > r.Level ? " L" + std::to_string(r.MaxLevel) : "";
-    std::int64_t seconds = 0;
-    if (withDates && SecondsOfDate(r.LastWrite, seconds)) {
-        out += " t" + std::to_string(seconds);
-    }
-    out += r.Unreadable ? " u" : "";
-    out += r.OtherVolume ? " o" : "";
-    for (std::size_t i = 0; i < r.Children.size(); ++i) {
-        out += (i == 0 ? " {" : ", ") + Brief(*r.Children[i], withDates);
-    }
-    return out + (r.Children.empty() ? "" : "}");
-}
 
 // Odd name bytes, dates, an unreadable and an empty directory, files folded into their totals.
 const std::string kSample =
@@ -249,7 +227,7 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
         GTEST_SKIP() << "ncdu or gdu not installed";
     }
     const TempDir dir;
-    const std::string tree = test::MakeSampleTree(dir.Path());
+    const std::string tree = MakeSampleTree(dir.Path());
     const std::string exported = dir.Path() + "/ours.json";
     ExportScan(exported, tree, nullptr);
     const ScanFile ours = ScanFileReader::Read(exported);
@@ -334,4 +312,4 @@ TEST(ScanFiles, MutatedExportsAreReadOrRefused) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

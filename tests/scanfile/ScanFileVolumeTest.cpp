@@ -11,13 +11,8 @@
 #include "scanfile/ScanFileWriter.h"
 #include "support/TmpfsMount.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
-
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
-using test::TmpfsMount;
 
 const TFileAttr* ChildNamed(const TFileAttr& dir, const std::string& name) {
     for (const auto& child : dir.Children) {
@@ -96,4 +91,4 @@ TEST(ScanFileVolumes, AMountPointInsideIsSavedAsExcludedOtherfsAndNcduKeepsIt) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test
