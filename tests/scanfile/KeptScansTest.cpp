@@ -58,23 +58,12 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
     const TempDir dir;
     const KeptScans kept(dir.Path() + "/data/zelk");
     const std::string longPath = "/" + std::string(300, 'a');
+    // clang-format off
     const std::vector<std::string> places = {
-        "/",
-        "/srv",
-        "/srv/data",
-        "/srv_data",
-        "/srv%5Fdata",
-        "/a@b",
-        "/x~y",
-        "/new\nline",
-        "/bad\xff\xfe",
-        "/日本語/フォルダ",
-        "/.hidden",
-        longPath + "1",
-        longPath + "2",
-        longPath + "%1",
-        std::string(1, '/') + std::string(200, '%'),
-    };
+        "/", "/srv", "/srv/data", "/srv_data", "/srv%5Fdata", "/a@b", "/x~y", "/new\nline",
+        "/bad\xff\xfe", "/日本語/フォルダ", "/.hidden", longPath + "1", longPath + "2",
+        longPath + "%1", std::string(1, '/') + std::string(200, '%')};
+    // clang-format on
     const auto root = Tree(1);
     for (std::size_t i = 0; i < places.size(); ++i) {
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
