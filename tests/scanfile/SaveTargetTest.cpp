@@ -205,18 +205,14 @@ TEST(SaveTarget, ReplacedFilesKeepTheirLinksModeAndOwnerAndTheFolderIsSynced) {
         mode_t mode;
         std::vector<const char*> links;
     } rows[] = {
+        // clang-format off
         {"true", "new", "new", 0644, {}},
-        {"mkdir a; echo old > a/real; chmod 640 a/real; ln -s a/real hop; ln -s hop link",
-         "link",
-         "a/real",
-         0640,
-         {"link", "hop"}},
+        {"mkdir a; echo old > a/real; chmod 640 a/real; ln -s a/real hop; ln -s hop link", "link",
+         "a/real", 0640, {"link", "hop"}},
         {"mkdir b; ln -s \"$PWD/b/made\" dangling", "dangling", "b/made", 0644, {"dangling"}},
-        {"echo old > private; chmod 600 private; chown 65534:65534 private",
-         "private",
-         "private",
-         0600,
-         {}},
+        {"echo old > private; chmod 600 private; chown 65534:65534 private", "private", "private",
+         0600, {}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         if (Shell("set -e; cd " + dir.Path() + "; " + row.make) != 0) {
