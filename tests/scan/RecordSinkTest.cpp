@@ -1,7 +1,7 @@
-// Guards the rules every source of records shares: a file with several names counts where it is
-// met first, a directory not read keeps what was read of it, a stop leaves the open levels without
-// totals but still dates their ancestors, an unknown date never wins over a known one (of any
-// year), and the read's budget bounds records and hard links but not files.
+// Guards the rules every source of records shares (the scan-file reader's table counts hard links
+// through them): a directory not read keeps what was read of it, a stop leaves the open levels
+// without totals but still dates their ancestors, an unknown date never wins over a known one
+// (of any year), and the read's budget bounds records and hard links but not files.
 
 #include <gtest/gtest.h>
 
@@ -46,16 +46,6 @@ TEST(RecordSinkRules, EachReadingGivesItsRecords) {
         std::int64_t rootWritten = 0;  // the root's date, 0 for none
         bool close = true;
     } rows[] = {
-        {"one file by several names counts where met first, and dates every directory",
-         [](RecordSink& s) {
-             Directory(s, "a", {}, [&] { s.AddFile(Linked(1, 7, 10)); });
-             Directory(s, "b", {}, [&] {
-                 s.AddFile(Linked(1, 7, 10));
-                 s.AddFile(Linked(2, 7, 4));  // another volume's inode 7
-                 s.AddFile(Plain(3, 3));
-             });
-         },
-         "\\ 17/17 L1 {a 10/10, b 7/7}", k2020},
         {"a directory not read keeps what was read of it",
          [](RecordSink& s) {
              Directory(s, "half", {}, [&] {

@@ -47,10 +47,12 @@ std::vector<std::string> SubdirectoriesInOrder(const std::string& path) {
     return names;
 }
 
-void MakeChain(const TempTree& tree, std::string relative, int depth) {
+// The chain's deepest directory.
+std::string MakeChain(const TempTree& tree, std::string relative, int depth) {
     for (int i = 0; i < depth; ++i, relative += "/x") {
         tree.MakeDir(relative);
     }
+    return relative.substr(0, relative.size() - 2);
 }
 
 // The names in directory of the directories this process holds open.
@@ -222,12 +224,7 @@ TEST(ReopenedParentChanged, TheWalkReturnsToTheDirectoryItListedOrCountsTheRestU
             for (const char* dir : {"a", "p", "p/e0", "p/e1"}) {
                 tree.MakeDir(dir);
             }
-            MakeChain(tree, "p/e0/x", kChain);
-            std::string bottom = "p/e0";
-            for (int i = 0; i < kChain; ++i) {
-                bottom += "/x";
-            }
-            tree.WriteFile(bottom + "/deep", 7);
+            tree.WriteFile(MakeChain(tree, "p/e0/x", kChain) + "/deep", 7);
             tree.WriteFile("p/g", 3);
             tree.WriteFile("p/e1/f", 5);
             ScriptedService files{false};

@@ -2,9 +2,8 @@
 // a listing that cannot be opened (marked unreadable), entries that cannot be looked up (no
 // size, no date), a compressed size that cannot be read, entries that vanish. And, on real mounts
 // (as root; skipped otherwise), the edges of the volume: the root's date comes from inside it,
-// never from the directory it is mounted on, a directory's from itself and below, never from
-// its parent, and a hung file system mounted inside is listed as an empty directory without
-// ever being asked.
+// never from the directory it is mounted on, and a hung file system mounted inside is listed as
+// an empty directory without ever being asked.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -140,26 +139,6 @@ class MountedVolume : public ::testing::Test {
     TempTree tree;
     std::optional<TmpfsMount> volume;
 };
-
-TEST_F(MountedVolume, DirectoriesAreDatedByThemselvesAndBelowNeverByTheirParent) {
-    // Each parent is written after its children were last changed.
-    for (const char* dir : {"parent", "parent/child", "fresh", "fresh/empty"}) {
-        tree.MakeDir(dir);
-    }
-    tree.WriteFile("parent/child/old.txt", 2);
-    tree.SetTime("parent/child/old.txt", "2020-01-01");
-    tree.SetTime("parent/child", "2020-01-01");
-    tree.SetTime("parent", "2025-11-11 11:11:11");
-    tree.SetTime("fresh/empty", "2019-05-20");
-    tree.WriteFile("fresh/new", 1);
-    tree.SetTime("", "2001-01-01");
-    const auto dated = Scan();
-    EXPECT_EQ(Find(*dated, "parent/child")->LastWrite, LocalDate("2020-01-01"));
-    EXPECT_EQ(Find(*dated, "parent")->LastWrite, LocalDate("2025-11-11 11:11:11"));
-    EXPECT_EQ(Find(*dated, "fresh/empty")->LastWrite, LocalDate("2019-05-20"));
-    EXPECT_GT(Find(*dated, "fresh")->LastWrite, LocalDate("2025-11-11 11:11:11"));
-    EXPECT_EQ(dated->LastWrite, Find(*dated, "fresh")->LastWrite);
-}
 
 TEST_F(MountedVolume, RootIsDatedFromInsideAndAHungMountInsideIsNeverAsked) {
     tree.SetTime("", "2020-01-01");

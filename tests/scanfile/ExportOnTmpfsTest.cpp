@@ -1,34 +1,22 @@
 // Guards the scan without a window on a real tmpfs (as root; skipped otherwise): a directory is
 // dated by itself and what lies below it, never by its parent, in its record and in its files'
-// entry; and its progress names the real path of each directory, whatever bytes the names
-// hold, with the name's control characters made harmless on the terminal.
+// entry; and its progress names real paths, with a name's control characters made harmless on
+// the terminal.
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "ScanFileTestSupport.h"
-#include "scan/StatusLine.h"
 #include "scanfile/ScanExport.h"
 #include "scanfile/TerminalProgress.h"
 #include "support/TmpfsMount.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
-
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
-
-struct RecordingLine : StatusLine {
-    void SetSimpleText(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
-};
 
 // What a progress drawn into a file shows.
 std::string Drawn(std::FILE* file) {
@@ -42,16 +30,16 @@ class ExportOnTmpfs : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!volume.Mounted()) {
-            GTEST_SKIP() << test::TmpfsMount::kRefused;
+            GTEST_SKIP() << TmpfsMount::kRefused;
         }
-        // The repro of a parent written after its child, and names with odd bytes.
-        ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child 'parent/odd \ name'
-mkdir "parent/$(printf 'esc\033]0;x\007')"; echo a >parent/child/old.txt
-touch -d 2020-01-01 parent/child/old.txt parent/child; touch -d '2025-11-11 11:11:11' parent)sh"),
+        // The repro of a parent written after its child.
+        ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child
+echo a >parent/child/old.txt; touch -d 2020-01-01 parent/child/old.txt parent/child
+touch -d '2025-11-11 11:11:11' parent)sh"),
                   0);
     }
     TempDir dir;
-    const test::TmpfsMount volume{dir.Path() + "/t"};
+    const TmpfsMount volume{dir.Path() + "/t"};
     const std::string& root = volume.Path();
 };
 
@@ -70,14 +58,6 @@ TEST_F(ExportOnTmpfs, AChildKeepsItsOwnDateUnderANewerParent) {
 }
 
 TEST_F(ExportOnTmpfs, ProgressNamesTheRealPathOfEachDirectory) {
-    RecordingLine line;
-    ExportScan(dir.Path() + "/t.json", root, &line);
-    std::sort(line.texts.begin(), line.texts.end());
-    const std::vector<std::string> real = {root + "/parent", root + "/parent/child",
-                                           root + "/parent/esc\033]0;x\007",
-                                           root + "/parent/odd \\ name"};
-    EXPECT_EQ(line.texts, real);
-
     std::FILE* file = std::tmpfile();
     ASSERT_NE(file, nullptr);
     {
@@ -103,4 +83,4 @@ TEST(TerminalProgress, ControlCharactersOfANameShowAsQuestionMarks) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

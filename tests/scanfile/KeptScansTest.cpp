@@ -19,7 +19,7 @@
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
 
 constexpr std::int64_t kSecond = 1'000'000'000;
@@ -55,26 +55,15 @@ std::vector<std::string> Names(const std::string& folder) {
 }
 
 TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
-    const test::TempDir dir;
+    const TempDir dir;
     const KeptScans kept(dir.Path() + "/data/zelk");
     const std::string longPath = "/" + std::string(300, 'a');
+    // clang-format off
     const std::vector<std::string> places = {
-        "/",
-        "/srv",
-        "/srv/data",
-        "/srv_data",
-        "/srv%5Fdata",
-        "/a@b",
-        "/x~y",
-        "/new\nline",
-        "/bad\xff\xfe",
-        "/日本語/フォルダ",
-        "/.hidden",
-        longPath + "1",
-        longPath + "2",
-        longPath + "%1",
-        std::string(1, '/') + std::string(200, '%'),
-    };
+        "/", "/srv", "/srv/data", "/srv_data", "/srv%5Fdata", "/a@b", "/x~y", "/new\nline",
+        "/bad\xff\xfe", "/日本語/フォルダ", "/.hidden", longPath + "1", longPath + "2",
+        longPath + "%1", std::string(1, '/') + std::string(200, '%')};
+    // clang-format on
     const auto root = Tree(1);
     for (std::size_t i = 0; i < places.size(); ++i) {
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
@@ -95,7 +84,7 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
 }
 
 TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
-    const test::TempDir dir;
+    const TempDir dir;
     const KeptScans kept(dir.Path());
     const auto root = Tree(1);
     EXPECT_FALSE(kept.Previous("/srv", kStamp));
@@ -117,7 +106,7 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "mounting needs root";
     }
-    const test::TempDir dir;
+    const TempDir dir;
     const std::string readOnly = dir.Path() + "/ro";
     const std::string full = dir.Path() + "/full";
     std::filesystem::create_directories(readOnly);
@@ -143,4 +132,4 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

@@ -20,30 +20,8 @@
 #include "scanfile/ScanFileWriter.h"
 #include "scanfile/ScanRecords.h"
 
-namespace zelk {
+namespace zelk::test {
 namespace {
-
-using test::Packed;
-using test::ReadBytes;
-using test::Shell;
-using test::TempDir;
-
-// A record and its subtree as "name size/compressed [L<deepest>] [t<seconds>] [u] {children}".
-std::string Brief(const TFileAttr& r, bool withDates = true) {
-    std::string out = r.Name.Str() + " " + std::to_string(static_cast<long long>(r.Size)) + "/" +
-                      std::to_string(static_cast<long long>(r.CompressedSize));
-    out += r.MaxLevel > r.Level ? " L" + std::to_string(r.MaxLevel) : "";
-    std::int64_t seconds = 0;
-    if (withDates && SecondsOfDate(r.LastWrite, seconds)) {
-        out += " t" + std::to_string(seconds);
-    }
-    out += r.Unreadable ? " u" : "";
-    out += r.OtherVolume ? " o" : "";
-    for (std::size_t i = 0; i < r.Children.size(); ++i) {
-        out += (i == 0 ? " {" : ", ") + Brief(*r.Children[i], withDates);
-    }
-    return out + (r.Children.empty() ? "" : "}");
-}
 
 // Odd name bytes, dates, an unreadable and an empty directory, files folded into their totals.
 const std::string kSample =
@@ -114,12 +92,12 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
          "\\ 1000000000000000000/2500 t1600000000"},
         {"unreadable directories marked", R"([{"name":"locked","read_error":true}])",
          "\\ 0/0 L1 {locked 0/0 u}"},
-        {"hard links count once per device and inode",
+        {"hard links count once per device and inode, where met first",
          R"({"name":"a","asize":10,"dsize":10,"ino":7,"hlnkc":true},)"
-         R"({"name":"b","asize":10,"dsize":10,"ino":7,"nlink":2},)"
+         R"([{"name":"s"},{"name":"b","asize":10,"dsize":10,"ino":7,"nlink":2}],)"
          R"({"name":"c","asize":10,"dsize":10,"ino":7,"dev":9,"nlink":2},)"
          R"({"name":"d","asize":10,"dsize":10,"ino":7})",
-         "\\ 30/30"},
+         "\\ 30/30 L1 {s 0/0}"},
         {"on-disk size at most the size; directories' own sizes ignored",
          R"({"name":"sparse","asize":9000,"dsize":4096},{"name":"small","asize":1,"dsize":4096},)"
          R"({"name":"nodsize","asize":5},[{"name":"d","asize":4096,"dsize":4096}])",
@@ -249,7 +227,7 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
         GTEST_SKIP() << "ncdu or gdu not installed";
     }
     const TempDir dir;
-    const std::string tree = test::MakeSampleTree(dir.Path());
+    const std::string tree = MakeSampleTree(dir.Path());
     const std::string exported = dir.Path() + "/ours.json";
     ExportScan(exported, tree, nullptr);
     const ScanFile ours = ScanFileReader::Read(exported);
@@ -278,6 +256,12 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
         EXPECT_EQ(read.Root->MaxLevel, 3) << theirs;
         EXPECT_EQ(read.RootName, tree);
     }
+    // Left out by pattern, the file h and the directory a/b/c are written as plain entries.
+    const std::string excluded = dir.Path() + "/excluded.json";
+    ASSERT_EQ(Shell("ncdu -x -e -0 --exclude h --exclude c -o " + excluded + " " + tree), 0);
+    const ScanFile read = ScanFileReader::Read(excluded);
+    EXPECT_EQ(read.Root->Size, ours.Root->Size - 70000 - 123);
+    EXPECT_EQ(read.Root->MaxLevel, 2);
 }
 
 // Random mutations of valid exports (plain, gzip and zstd), cut short at any byte among them,
@@ -328,4 +312,4 @@ TEST(ScanFiles, MutatedExportsAreReadOrRefused) {
 }
 
 }  // namespace
-}  // namespace zelk
+}  // namespace zelk::test

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "scanfile/ScanRecords.h"
+
 namespace zelk::test {
 
 TempDir::TempDir() {
@@ -64,6 +66,22 @@ head -c 70000 /dev/zero > vol/d/h; truncate -s 3000000 vol/d/sparse; touch -d '2
         throw std::runtime_error("sample tree");
     }
     return dir + "/vol";
+}
+
+std::string Brief(const TFileAttr& r, bool withDates) {
+    std::string out = r.Name.Str() + " " + std::to_string(static_cast<long long>(r.Size)) + "/" +
+                      std::to_string(static_cast<long long>(r.CompressedSize));
+    out += r.MaxLevel > r.Level ? " L" + std::to_string(r.MaxLevel) : "";
+    std::int64_t seconds = 0;
+    if (withDates && SecondsOfDate(r.LastWrite, seconds)) {
+        out += " t" + std::to_string(seconds);
+    }
+    out += r.Unreadable ? " u" : "";
+    out += r.OtherVolume ? " o" : "";
+    for (std::size_t i = 0; i < r.Children.size(); ++i) {
+        out += (i == 0 ? " {" : ", ") + Brief(*r.Children[i], withDates);
+    }
+    return out + (r.Children.empty() ? "" : "}");
 }
 
 int Shell(const std::string& command) {

@@ -1,11 +1,12 @@
 #pragma once
 // Helpers of the scan-file tests (the window's too): a fresh directory per test, files written
-// from text and read back, and commands run through the shell.
+// from text and read back, records as text, and commands run through the shell.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "scan/TFileAttr.h"
 #include "scanfile/CompressingOutput.h"
 
 namespace zelk::test {
@@ -35,6 +36,10 @@ std::string Packed(const std::string& file, CompressingOutput::Format format,
 // Seven directories under dir/vol, whose path it returns: odd name bytes, a sparse file, an old
 // date.
 std::string MakeSampleTree(const std::string& dir);
+
+// A record and its subtree as "name size/compressed [L<deepest>] [t<seconds>] [u] [o] {children}",
+// children in the order of the tree.
+std::string Brief(const TFileAttr& record, bool withDates = true);
 
 // Runs a command through the shell; its exit code.
 int Shell(const std::string& command);
