@@ -9,6 +9,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/GraphPage.h"
+#include "app/ListingOrder.h"
 #include "app/NodeMenu.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
@@ -157,7 +158,7 @@ void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
 
 void SubtreeSurgery::Finished() {
     // A save reads the shown records on its worker: they change only once it has ended.
-    if (form_.ShownBeingSaved()) {
+    if (form_.Order().BeingSaved()) {
         held_ = std::move(worker_);
         heldTimer_.start();
         return;
@@ -311,7 +312,7 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     for (auto& records : garbage) {
         Release(std::move(records));
     }
-    form_.RematchComparison(done.Removed ? oldParent : &target, done.GraftParent);
+    form_.Order().Rematch(done.Removed ? oldParent : &target, done.GraftParent);
     tree_.viewport()->update();
     index_.Clear();
     surface_.Invalidate();
