@@ -53,7 +53,7 @@ TfrmMain::TfrmMain(int textHeight)
     menu_->Walked = [this] { return ScanFiles->ShownWalked; };
     surgery_ = std::make_unique<SubtreeSurgery>(*this, *TreeView1, *graph_, *graphIndex_,
                                                 *PaintBox1, *StatusBar1);
-    menu_->Busy = [this] { return Scanning() || SortPending() || surgery_->Running(); };
+    menu_->CanChange = [this](const TFileAttr* record) { return surgery_->CanAct(record); };
     connect(menu_, &NodeMenu::RescanRequested, this, &TfrmMain::RescanNode);
     connect(menu_, &NodeMenu::TrashRequested, this, &TfrmMain::TrashNode);
     connect(menu_, &NodeMenu::DeleteRequested, this, &TfrmMain::DeleteNode);
