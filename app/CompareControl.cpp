@@ -1,11 +1,14 @@
 #include "app/CompareControl.h"
 
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <utility>
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/ListingOrder.h"
+#include "app/NodeMenu.h"
 #include "app/ScanFileControl.h"
 #include "app/TPanel.h"
 #include "app/TfrmMain.h"
@@ -45,6 +48,10 @@ CompareControl::CompareControl(TfrmMain& form)
     sortButton_->setAutoDefault(false);
     sortButton_->setFocusPolicy(Qt::StrongFocus);
     sortButton_->hide();
+    QMenu& menu = form.Menu().Menu();
+    menu.addSeparator();
+    menu.addAction(toggle_);
+    menu.addAction(&form.ScanFiles->Kept().CompareAction());
     connect(sortButton_, &QPushButton::clicked, this,
             [this] { Guarded([this] { form_.btnSortByGrowthClick(); }); });
 }
@@ -114,7 +121,7 @@ void CompareControl::Continue() {
 }
 
 void CompareControl::Show(std::unique_ptr<ScanComparison> comparison) {
-    form_.ReplaceComparison(std::move(comparison));
+    form_.Order().ReplaceComparison(std::move(comparison));
     ShowState();
 }
 

@@ -22,7 +22,8 @@ class TfrmMain;
 class CompareControl : public QObject {
     Q_OBJECT
   public:
-    // Made once the window's controls are: its sort button joins the band, hidden.
+    // Made once the window's controls and its context menu are: its sort button joins the
+    // band, hidden, and the context menu ends with both ways of comparing.
     explicit CompareControl(TfrmMain& form);
     ~CompareControl() override;
 

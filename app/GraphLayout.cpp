@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/TreeListing.h"
 #include "runtime/CheckedMath.h"
 #include "scan/SizeBasis.h"
 
@@ -16,6 +17,14 @@ int MixedColour(int colour, std::size_t child) {
 }
 
 }  // namespace
+
+int GraphLayout::PathColour(const TFileAttr& record, const TFileAttr* below) {
+    int sum = 0;
+    for (const TFileAttr* up = &record; up != below && up->Parent != nullptr; up = up->Parent) {
+        sum = MixedColour(sum, ChildIndex(*up));
+    }
+    return sum;
+}
 
 GraphLayout::GraphLayout(const TFileAttr& root, int rootColour, int width, int height,
                          int minColumn, WideListIndex* index, std::size_t work)

@@ -27,6 +27,9 @@ class GraphLayout {
     GraphLayout(const GraphLayout&) = delete;
     GraphLayout& operator=(const GraphLayout&) = delete;
 
+    // The sum of the colour steps from below up to record, modulo the colours.
+    static int PathColour(const TFileAttr& record, const TFileAttr* below = nullptr);
+
     const TFileAttr& Root() const { return root_; }
     int Height() const { return height_; }
     int ColumnWidth() const { return columnWidth_; }

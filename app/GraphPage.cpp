@@ -3,7 +3,6 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <climits>
@@ -14,11 +13,11 @@
 #include "app/GraphLayout.h"
 #include "app/GraphPainter.h"
 #include "app/GraphPathStrip.h"
+#include "app/GraphTexts.h"
 #include "app/TPaintBox.h"
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "app/WideListIndex.h"
-#include "scan/RealPath.h"
 
 namespace zelk {
 namespace {
@@ -28,19 +27,6 @@ constexpr int kColumnChars = 8;
 constexpr int kLabelMargin = 3;
 // Children looked at per paint or hit test when far from the kept columns: a few milliseconds.
 constexpr std::size_t kWorkPerCall = 65536;
-
-QString Display(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The sum of the colour steps from below up to record, modulo the eight colours.
-int PathColour(const TFileAttr& record, const TFileAttr* below = nullptr) {
-    std::size_t sum = 0;
-    for (const TFileAttr* up = &record; up != below && up->Parent != nullptr; up = up->Parent) {
-        sum = (sum + ChildIndex(*up) % 8) % 8;
-    }
-    return static_cast<int>(sum);
-}
 
 // Whether record is top or below it, walking no further up than their levels apart.
 bool Below(const TFileAttr& record, const TFileAttr& top) {
@@ -63,15 +49,13 @@ GraphPage::GraphPage(QWidget& page, TPaintBox& surface, TTreeView& tree, WideLis
       tree_(tree),
       index_(index),
       strip_(new GraphPathStrip(&page)),
-      scroll_(new QScrollBar(Qt::Horizontal, &page)),
+      scroll_(new GraphScrollBar(&page)),
       input_(new GraphInput(*this, surface)),
       description_(surface.accessibleDescription()) {
     if (auto* column = qobject_cast<QBoxLayout*>(page.layout())) {
         column->insertWidget(0, strip_);
         column->addWidget(scroll_);
     }
-    scroll_->setVisible(false);
-    scroll_->setFocusPolicy(Qt::NoFocus);
     surface_.installEventFilter(this);
     page_.installEventFilter(this);
     strip_->OnPick = [this](const TFileAttr& record) { Zoom(&record); };
@@ -126,35 +110,17 @@ void GraphPage::Paint() {
 }
 
 void GraphPage::UpdateRange() {
-    const TFileAttr* shown = Shown();
-    std::int64_t range = 0;
-    int column = 1;
-    if (shown != nullptr) {
-        const GraphLayout layout = Layout();
-        range = std::clamp<std::int64_t>(layout.GraphWidth() - surface_.Width(), 0, INT_MAX);
-        column = std::max(layout.ColumnWidth(), 1);
-    }
-    scroll_->setRange(0, static_cast<int>(range));
-    scroll_->setSingleStep(column);
-    scroll_->setPageStep(std::max(surface_.Width(), 1));
-    // Only a graph wider than the page has one: otherwise the page is as it always was.
-    scroll_->setVisible(range > 0);
-}
-
-void GraphPage::ScrollTo(const TFileAttr& record) {
-    const TFileAttr* shown = Shown();
-    if (shown == nullptr) {
+    if (Shown() == nullptr) {
+        scroll_->Fit(nullptr, surface_.Width());
         return;
     }
     const GraphLayout layout = Layout();
-    const std::int64_t left =
-        static_cast<std::int64_t>(layout.LevelOf(record)) * layout.ColumnWidth();
-    const std::int64_t right = left + layout.ColumnWidth();
-    if (left < scroll_->value()) {
-        scroll_->setValue(static_cast<int>(std::max<std::int64_t>(left, 0)));
-    } else if (right > static_cast<std::int64_t>(scroll_->value()) + surface_.Width()) {
-        scroll_->setValue(
-            static_cast<int>(std::min<std::int64_t>(right - surface_.Width(), scroll_->maximum())));
+    scroll_->Fit(&layout, surface_.Width());
+}
+
+void GraphPage::ScrollTo(const TFileAttr& record) {
+    if (Shown() != nullptr) {
+        scroll_->Reveal(Layout(), record, surface_.Width());
     }
 }
 
@@ -183,11 +149,11 @@ void GraphPage::Zoom(const TFileAttr* record) {
     if (record == nullptr) {
         colour = 0;
     } else if (zoom_ != nullptr && Below(*zoom_, *record)) {
-        colour = (zoomColour_ + 8 - PathColour(*zoom_, record)) % 8;
+        colour = (zoomColour_ + 8 - GraphLayout::PathColour(*zoom_, record)) % 8;
     } else if (Shown() != nullptr && Layout().BarOf(*record, bar)) {
         colour = bar.colour;
     } else {
-        colour = PathColour(*record);
+        colour = GraphLayout::PathColour(*record);
     }
     zoom_ = record;
     zoomColour_ = colour;
@@ -211,25 +177,13 @@ void GraphPage::GrowthChanged() {
 }
 
 void GraphPage::Described() {
-    const TFileAttr* root = ShownRoot ? ShownRoot() : nullptr;
-    const GraphGrowth* growth = Comparing();
-    QString text = selected_ != nullptr && root != nullptr
-                       ? Display(NodeText(*selected_, *root) +
-                                 (growth != nullptr ? growth->TextOf(*selected_) : std::string()))
-                       : description_;
-    if (growth != nullptr) {
-        text += QLatin1Char('\n') + GraphGrowth::Legend();
-    }
-    surface_.setAccessibleDescription(text);
+    surface_.setAccessibleDescription(GraphTexts::Description(
+        selected_, ShownRoot ? ShownRoot() : nullptr, Comparing(), description_));
 }
 
 QString GraphPage::ToolTipOf(const TFileAttr& record) const {
-    const TFileAttr& root = *ShownRoot();
-    const GraphGrowth* growth = Comparing();
-    return Display(RealPathOf(ShownRootPath ? ShownRootPath() : std::string(), root, record)) +
-           QLatin1Char('\n') +
-           Display(NodeText(record, root) +
-                   (growth != nullptr ? growth->TextOf(record) : std::string()));
+    return GraphTexts::ToolTip(ShownRootPath ? ShownRootPath() : std::string(), *ShownRoot(),
+                               record, Comparing());
 }
 
 bool GraphPage::Pictured(const TFileAttr& record) const {

@@ -9,12 +9,12 @@
 #include <functional>
 #include <string>
 
+#include "app/GraphScrollBar.h"
 #include "app/RememberedRecord.h"
 #include "scan/TFileAttr.h"
 
 class QEvent;
 class QPoint;
-class QScrollBar;
 class QWidget;
 
 namespace zelk {
@@ -87,7 +87,7 @@ class GraphPage : public QObject {
     TTreeView& tree_;
     WideListIndex& index_;
     GraphPathStrip* strip_;
-    QScrollBar* scroll_;
+    GraphScrollBar* scroll_;
     GraphInput* input_;
     QString description_;  // the surface's own, read while nothing is selected
     const TFileAttr* zoom_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "app/BackgroundReleaser.h"
 #include "app/ErrorGuard.h"
+#include "app/ListingOrder.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TStatusBar.h"
@@ -53,7 +54,7 @@ void KeptScanControl::ScanFinished(const std::string& place) {
             return keeper.Keep(root, place, stamp, control);
         });
     keep->SetOnFinished([this](TThread& done) { KeepDone(static_cast<TSaveThread&>(done)); });
-    form_.SaveStarted(records.get());
+    form_.Order().SaveStarted(records.get());
     keep->Start();
     keeps_.push_back(std::move(keep));
 }
@@ -65,7 +66,7 @@ void KeptScanControl::KeepDone(TSaveThread& done) {
     const std::unique_ptr<TSaveThread> keep = std::move(*at);
     keeps_.erase(at);
     std::shared_ptr<TFileAttr> records = keep->TakeRecords();
-    form_.SaveEnded(records.get());
+    form_.Order().SaveEnded(records.get());
     BackgroundReleaser::Instance().Release(std::move(records));
     if (keep->Error == nullptr || form_.Scanning() || form_.ScanFiles->Opening()) {
         return;
@@ -118,7 +119,7 @@ void KeptScanControl::StopAll() {
         keep->AwaitEnd();
         std::shared_ptr<TFileAttr> records = keep->TakeRecords();
         keep.reset();
-        form_.SaveEnded(records.get());
+        form_.Order().SaveEnded(records.get());
         BackgroundReleaser::Instance().Release(std::move(records));
     }
     keeps_.clear();

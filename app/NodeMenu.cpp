@@ -133,10 +133,8 @@ NodeTarget NodeMenu::RecordTarget(const TFileAttr& record) const {
     // The window's own records, which the listing and the graph only read.
     target.Record = const_cast<TFileAttr*>(&record);
     target.Path = RealPathOf(RootPath ? RootPath() : std::string(), *root, record);
-    target.Root = &record == root;
-    target.OtherVolume = record.OtherVolume;
     target.Walked = Walked && Walked();
-    target.Busy = Busy && Busy();
+    target.Changeable = CanChange && CanChange(&record);
     return target;
 }
 
@@ -152,9 +150,7 @@ NodeTarget NodeMenu::TreeTarget() const {
     }
     NodeTarget target;
     target.Path = ListedPath(RootPath ? RootPath() : std::string(), *node);
-    target.Root = node->Parent() == nullptr;
     target.Walked = Walked && Walked();
-    target.Busy = Busy && Busy();
     return target;
 }
 
@@ -180,7 +176,8 @@ void NodeMenu::Dismiss() {
 }
 
 void NodeMenu::Run(NodeAction action, NodeTarget target) {
-    target.Busy = target.Busy || (Busy && Busy());
+    // A menu opened earlier: what works on the records now counts too.
+    target.Changeable = target.Changeable && CanChange && CanChange(target.Record);
     if (!target.Allows(action)) {
         return;
     }

@@ -43,8 +43,8 @@ class NodeMenu : public QObject {
     std::function<std::string()> RootPath;
     // The listing comes from a walk of this machine, not from an opened scan file.
     std::function<bool()> Walked;
-    // Something works on the records (a scan, a rescan, a save, a sort).
-    std::function<bool()> Busy;
+    // Whether a directory's records may change now: the rule of the actions themselves.
+    std::function<bool(const TFileAttr*)> CanChange;
 
     // The Menu key and Shift+F10.
     static bool OpensContextMenu(const QKeyEvent& key);

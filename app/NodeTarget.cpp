@@ -14,7 +14,7 @@ bool NodeTarget::Allows(NodeAction action) const {
         case NodeAction::Rescan:
         case NodeAction::Trash:
         case NodeAction::Delete:
-            return Record != nullptr && Walked && !Busy && !Root && !OtherVolume;
+            return Record != nullptr && Changeable;
     }
     return false;
 }

@@ -16,14 +16,11 @@ struct NodeTarget {
     TFileAttr* Record = nullptr;
     // The real path, as the file system spells it; empty for no directory at all.
     std::string Path;
-    bool Root = false;
-    bool OtherVolume = false;  // the mount point of another volume, not entered
-    bool Walked = false;       // from a walk of this machine, not from an opened scan file
-    bool Busy = false;         // a scan, rescan, save or sort works on the records
+    bool Walked = false;      // from a walk of this machine, not from an opened scan file
+    bool Changeable = false;  // SubtreeSurgery::CanAct of Record
 
     // Whether action applies: a path can always be copied; a file manager only shows what was
-    // walked here; the records change only on a finished walk, below its root and not on
-    // another volume, while nothing else works on them.
+    // walked here; the records change only where the actions themselves would.
     bool Allows(NodeAction action) const;
 };
 

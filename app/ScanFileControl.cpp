@@ -12,6 +12,7 @@
 #include "app/BackgroundReleaser.h"
 #include "app/CompareControl.h"
 #include "app/ErrorGuard.h"
+#include "app/ListingOrder.h"
 #include "app/TApplication.h"
 #include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
@@ -92,7 +93,7 @@ void ScanFileControl::SaveTo(const std::string& file) {
     save_ = std::make_unique<TSaveThread>(file, form_.FinishedTree(), ShownRootName,
                                           static_cast<std::int64_t>(std::time(nullptr)));
     save_->SetOnFinished([this](TThread&) { SaveDone(); });
-    form_.SaveStarted(form_.ShownTree());
+    form_.Order().SaveStarted(form_.ShownTree());
     save_->Start();
     ShowSaveProgress();
     saveProgress_.start();
@@ -111,7 +112,7 @@ void ScanFileControl::SaveDone() {
     const std::unique_ptr<TSaveThread> done = std::move(save_);
     saveProgress_.stop();
     std::shared_ptr<TFileAttr> records = done->TakeRecords();
-    form_.SaveEnded(records.get());
+    form_.Order().SaveEnded(records.get());
     BackgroundReleaser::Instance().Release(std::move(records));
     Guarded([this, &done] {
         if (done->Error) {
@@ -133,7 +134,7 @@ void ScanFileControl::AbandonSave() {
     save_->AwaitEnd();
     std::shared_ptr<TFileAttr> records = save_->TakeRecords();
     save_.reset();
-    form_.SaveEnded(records.get());
+    form_.Order().SaveEnded(records.get());
     BackgroundReleaser::Instance().Release(std::move(records));
 }
 

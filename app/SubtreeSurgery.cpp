@@ -3,13 +3,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
-#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "app/BackgroundReleaser.h"
 #include "app/GraphPage.h"
+#include "app/ListingOrder.h"
 #include "app/NodeMenu.h"
+#include "app/RecordSplice.h"
 #include "app/ScanFileControl.h"
 #include "app/TApplication.h"
 #include "app/TPaintBox.h"
@@ -157,7 +158,7 @@ void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
 
 void SubtreeSurgery::Finished() {
     // A save reads the shown records on its worker: they change only once it has ended.
-    if (form_.ShownBeingSaved()) {
+    if (form_.Order().BeingSaved()) {
         held_ = std::move(worker_);
         heldTimer_.start();
         return;
@@ -193,23 +194,7 @@ void SubtreeSurgery::Finished() {
 }
 
 void SubtreeSurgery::Replace(TFileAttr& record, TFileAttr& fresh, TTreeNode* node) {
-    for (TFileAttr* up = record.Parent; up != nullptr; up = up->Parent) {
-        up->Size += fresh.Size - record.Size;
-        up->CompressedSize += fresh.CompressedSize - record.CompressedSize;
-    }
-    std::swap(record.Children, fresh.Children);
-    for (auto& child : record.Children) {
-        child->Parent = &record;
-    }
-    for (auto& child : fresh.Children) {
-        child->Parent = nullptr;  // no longer reaches the shown tree
-    }
-    record.Size = fresh.Size;
-    record.CompressedSize = fresh.CompressedSize;
-    record.LastWrite = fresh.LastWrite;
-    record.MaxLevel = fresh.MaxLevel;
-    record.Searched = fresh.Searched;
-    record.Unreadable = fresh.Unreadable;
+    RecordSplice::Replace(record, fresh);
     form_.SortAttr(record);
     if (node == nullptr) {
         return;
@@ -238,39 +223,13 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
         garbage.push_back(std::move(done.Fresh));
     } else {
         place_.Remember(nullptr);
-        TFileAttr& parent = *target.Parent;
-        for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
-            up->Size -= target.Size;
-            up->CompressedSize -= target.CompressedSize;
-        }
-        auto place = std::find_if(parent.Children.begin(), parent.Children.end(),
-                                  [&](const auto& child) { return child.get() == &target; });
-        std::unique_ptr<TFileAttr> moved = std::move(*place);
-        parent.Children.erase(place);
+        std::unique_ptr<TFileAttr> moved = RecordSplice::Detach(target);
         model.RemoveRow(node);
         if (parentNode != nullptr && !tree_.currentIndex().isValid()) {
             tree_.setCurrentIndex(model.IndexOf(parentNode));
         }
         if (done.Graft != nullptr && done.Moved != nullptr) {
-            // The moved records take the placeholder's place, name and depth.
-            TFileAttr& holder = *done.Moved->Parent;
-            auto slot = std::find_if(holder.Children.begin(), holder.Children.end(),
-                                     [&](const auto& child) { return child.get() == done.Moved; });
-            const std::int32_t shift = done.Moved->Level - moved->Level;
-            moved->Name = done.Moved->Name;
-            moved->Parent = &holder;
-            moved->LastWrite = std::max(moved->LastWrite, done.Moved->LastWrite);
-            std::vector<TFileAttr*> pending{moved.get()};
-            while (!pending.empty()) {
-                TFileAttr* at = pending.back();
-                pending.pop_back();
-                at->Level += shift;
-                at->MaxLevel += shift;
-                for (const auto& child : at->Children) {
-                    pending.push_back(child.get());
-                }
-            }
-            garbage.push_back(std::exchange(*slot, std::move(moved)));
+            garbage.push_back(RecordSplice::PutInPlace(std::move(moved), *done.Moved));
         } else {
             garbage.push_back(std::move(moved));
         }
@@ -279,12 +238,8 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
             garbage.push_back(std::move(done.Graft));
         } else if (done.Graft != nullptr && done.GraftParent != nullptr) {
             TFileAttr& under = *done.GraftParent;
-            for (TFileAttr* up = &under; up != nullptr; up = up->Parent) {
-                up->Size += done.Graft->Size;
-                up->CompressedSize += done.Graft->CompressedSize;
-            }
             form_.SortAttr(*done.Graft);
-            under.Children.push_back(std::move(done.Graft));
+            RecordSplice::Append(under, std::move(done.Graft));
             TTreeNode* underNode = NodeOf(tree_, *root, under);
             if (underNode != nullptr) {
                 feeder_.FeedChild(*under.Children.back(), underNode);
@@ -311,7 +266,7 @@ void SubtreeSurgery::Apply(SubtreeWorker& done) {
     for (auto& records : garbage) {
         Release(std::move(records));
     }
-    form_.RematchComparison(done.Removed ? oldParent : &target, done.GraftParent);
+    form_.Order().Rematch(done.Removed ? oldParent : &target, done.GraftParent);
     tree_.viewport()->update();
     index_.Clear();
     surface_.Invalidate();

@@ -5,6 +5,7 @@
 // listing of a million directories formats only what is looked at. Nodes are made and freed by
 // TreeNodeModel, in a TreeNodePool.
 
+#include <QVariant>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 namespace zelk {
 
+class TImageList;
 class TreeNodeModel;
 
 class TTreeNode {
@@ -40,6 +42,8 @@ class TTreeNode {
     TTreeNode* Item(int index) const { return children_.at(static_cast<std::size_t>(index)); }
     int Index() const { return row_; }
     const Figures& ListedFigures() const { return figures_; }
+    // What the view reads of the node in role; images are the tree's, or nullptr.
+    QVariant Data(int role, const TImageList* images) const;
 
     // Indices into the tree's images, drawn left of the text while the node is not selected and
     // while it is the selected node; -1 draws none. Read at the node's next repaint.

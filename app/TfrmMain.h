@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "app/GraphGrowth.h"
+#include "app/ListingOrder.h"
 #include "app/MainFormControls.h"
+#include "app/ScanControl.h"
 #include "scan/SizeBasis.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
@@ -18,13 +19,11 @@
 namespace zelk {
 
 class FolderScan;
-class GraphPage;
 class NodeMenu;
 class CompareControl;
 class GraphPage;
 class ScanComparison;
 class ScanFileControl;
-class SteppedSort;
 class SubtreeSurgery;
 class TTreeNode;
 class ViewPlace;
@@ -45,8 +44,8 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     const std::unique_ptr<ScanFileControl> ScanFiles;
     // Scanning a folder as the drive "a" (the command line, a drop, the drive list).
     FolderScan& Folders() const { return *folders_; }
-    bool Scanning() const { return SearchThread != nullptr; }
-    const TSearchThread* ScanWorker() const { return SearchThread.get(); }
+    bool Scanning() const { return scan_->Scanning(); }
+    const TSearchThread* ScanWorker() const { return scan_->Worker(); }
     // The graph page's scrolling, zoom, selection, mouse and keys.
     GraphPage& Graph() const { return *graph_; }
     // The tree view's expanded nodes, current node and scroll position over a rebuild of the
@@ -59,32 +58,14 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     CompareControl& Comparing() const { return *comparing_; }
     // Compares the finished tree shown (or the next one to finish) with an earlier scan file.
     void CompareWithFile(const std::string& file);
-    // Matched with the shown tree; nullptr while nothing is compared.
-    const ScanComparison* ShownComparison() const { return comparison_.get(); }
-    // The one way the comparison shown changes (nullptr ends it): a sort still going is
-    // dropped, the old comparison freed on another thread, and the listing made again.
-    void ReplaceComparison(std::unique_ptr<ScanComparison> next);
-    // After a rescan, trash or delete changed these records while comparing: they are matched
-    // again and the listing made again in its place.
-    void RematchComparison(TFileAttr* changed, TFileAttr* alsoChanged);
+    const ScanComparison* ShownComparison() const { return order_->Comparison(); }
+    // The sort of the shown records, the saves that hold it back, and the comparison shown.
+    ListingOrder& Order() const { return *order_; }
 
-    // The records the window shows: those a scan writes into until it has finished, and
-    // nullptr after a close.
-    TFileAttr* ShownTree() const { return RootAttr.get(); }
-    // The shown records once complete (a scan that finished, an opened file), else nullptr.
-    std::shared_ptr<TFileAttr> FinishedTree() const;
-    // The one way another tree is shown: whatever still works on the old one (a sort or a
-    // listing in steps) is dropped, the graph forgets it and its records are freed on another
-    // thread once nothing reads them. A complete listing stays on screen until the next
-    // listing; a partial one goes.
+    // The shown records and the one way another tree is shown (ScanControl).
+    TFileAttr* ShownTree() const { return scan_->Shown(); }
+    std::shared_ptr<TFileAttr> FinishedTree() const { return scan_->Finished(); }
     void ReplaceShownTree(std::unique_ptr<TFileAttr> next, bool finished);
-    // A save reads records on a worker: until every save of the shown ones has ended nothing
-    // reorders them, and a sort asked for meanwhile, or dropped here, runs then. A save of
-    // records no longer shown counts for nothing.
-    void SaveStarted(const TFileAttr* records);
-    void SaveEnded(const TFileAttr* records);
-    // A save or a keep reads the shown records on its worker: they must not change meanwhile.
-    bool ShownBeingSaved() const { return savesReadingShown_ > 0; }
 
     void btnStartClick();
     void btnStopClick();
@@ -124,7 +105,7 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     // a key is chosen and only for a finished tree.
     void Resort();
     // A large sort still going on in steps, or one waiting for a save of the shown records.
-    bool SortPending() const;
+    bool SortPending() const { return order_->SortPending(); }
     void SortAttr(TFileAttr& record) const;
     int CompareAttr(const TFileAttr& a, const TFileAttr& b) const;
 
@@ -135,33 +116,23 @@ class TfrmMain : public QWidget, public SizeBasisProvider, private MainFormContr
     void closeEvent(QCloseEvent* event) override;
     // The window's own keyboard order (MoveTabFocus).
     bool focusNextPrevChild(bool next) override;
-    // A basis changes the sizes, and the growth a compared listing shows.
-    void BasisChanged();
 
   private:
     friend void BuildMainForm(TfrmMain& form, int textHeight);
     friend void WireMainForm(TfrmMain& form);
     friend void MoveTabFocus(const TfrmMain& form, bool next);
 
-    std::shared_ptr<TFileAttr> RootAttr;
-    // Set only on this thread once the tree is complete: the worker's writes are then seen
-    // through the frame's completion step, never through the records' own flags.
-    bool finished_ = false;
-    std::unique_ptr<TSearchThread> SearchThread;
     std::string SortKey;
-    std::unique_ptr<SteppedSort> sorting_;
-    int savesReadingShown_ = 0;
-    bool resortAfterSave_ = false;
     // Of the tree the graph shows; emptied whenever that tree or its order changes.
     std::unique_ptr<WideListIndex> graphIndex_;
-    GraphPage* graph_ = nullptr;  // a child of the graph page
-    ViewPlace* place_ = nullptr;  // a child of the tree view
+    std::unique_ptr<ListingOrder> order_;
+    std::unique_ptr<ScanControl> scan_;  // holds RootAttr and SearchThread
+    GraphPage* graph_ = nullptr;         // a child of the graph page
+    ViewPlace* place_ = nullptr;         // a child of the tree view
 
     FolderScan* folders_ = nullptr;  // a child of the window
     NodeMenu* menu_ = nullptr;       // a child of the tree
     std::unique_ptr<SubtreeSurgery> surgery_;
-    GraphGrowth graphGrowth_;  // of comparison_
-    std::unique_ptr<ScanComparison> comparison_;
     CompareControl* comparing_ = nullptr;  // a child of the window
 };
 

@@ -1,25 +1,17 @@
 #include "app/TreeNodeModel.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QIcon>
 #include <climits>
 #include <new>
 #include <utility>
 
 #include "app/ETreeViewError.h"
-#include "app/ErrorGuard.h"
-#include "app/TImageList.h"
 
 namespace zelk {
-namespace {
 
-const QEvent::Type kEndChangeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-const char* const kUnreadableDescription = "このディレクトリは読み取れませんでした";
-
-}  // namespace
-
-TreeNodeModel::TreeNodeModel(QObject* parent) : QAbstractItemModel(parent) {}
+TreeNodeModel::TreeNodeModel(QObject* parent)
+    : QAbstractItemModel(parent),
+      reset_(new BatchedReset(
+          this, [this] { beginResetModel(); }, [this] { endResetModel(); })) {}
 
 TreeNodeModel::~TreeNodeModel() {
     HandOverNodes();
@@ -36,7 +28,7 @@ TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent) {
         throw ETreeViewError("ｱｲﾃﾑの挿入ができません");
     }
     if (!rowLevel_) {
-        BeginChange();
+        reset_->Begin();
     }
     auto& siblings = parent != nullptr ? parent->children_ : roots_;
     try {
@@ -50,53 +42,6 @@ TTreeNode* TreeNodeModel::NewNode(TTreeNode* parent) {
     }
     ++count_;
     return siblings.back();
-}
-
-void TreeNodeModel::BeginChange() {
-    if (changing_) {
-        return;
-    }
-    beginResetModel();
-    changing_ = true;
-    // High priority: delivered before the paints and input that a nested loop would take first.
-    QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::HighEventPriority);
-}
-
-void TreeNodeModel::Defer(std::function<bool()> step) {
-    Finish();
-    BeginChange();
-    deferred_.Start(std::move(step));
-    // The first step at once: a small tree is complete when the caller gets control back, and
-    // an error of the first nodes reaches the caller. The nodes added before an error stay.
-    deferred_.Step();
-}
-
-void TreeNodeModel::Finish() const {
-    deferred_.Finish();
-}
-
-void TreeNodeModel::FlushChanges() {
-    Finish();
-    if (!changing_) {
-        return;
-    }
-    changing_ = false;
-    endResetModel();
-}
-
-void TreeNodeModel::customEvent(QEvent* event) {
-    if (event->type() != kEndChangeEvent) {
-        return;
-    }
-    if (deferred_.Pending() && !deferred_.Running()) {
-        Guarded([this] { deferred_.Step(); });
-        if (deferred_.Pending()) {
-            // Next time round the loop, after the paints and input waiting now.
-            QCoreApplication::postEvent(this, new QEvent(kEndChangeEvent), Qt::LowEventPriority);
-            return;
-        }
-    }
-    FlushChanges();
 }
 
 const std::vector<TTreeNode*>& TreeNodeModel::ChildrenOf(const TTreeNode* parent) const {
@@ -142,7 +87,11 @@ void TreeNodeModel::Delete(TTreeNode* node) {
         Clear();  // the whole tree: freed elsewhere, however large
         return;
     }
-    BeginChange();
+    reset_->Begin();
+    Unlink(node);
+}
+
+void TreeNodeModel::Unlink(TTreeNode* node) {
     auto& siblings = node->parent_ != nullptr ? node->parent_->children_ : roots_;
     siblings.erase(siblings.begin() + node->row_);
     for (auto i = static_cast<std::size_t>(node->row_); i < siblings.size(); ++i) {
@@ -177,14 +126,8 @@ void TreeNodeModel::RemoveRow(TTreeNode* node) {
     if (node == nullptr || node->owner_ != this) {
         return;
     }
-    auto& siblings = ChildrenOf(node->parent_);
     beginRemoveRows(IndexOf(node->parent_), node->row_, node->row_);
-    auto& owned = node->parent_ != nullptr ? node->parent_->children_ : roots_;
-    owned.erase(owned.begin() + node->row_);
-    for (auto i = static_cast<std::size_t>(node->row_); i < siblings.size(); ++i) {
-        siblings[i]->row_ = static_cast<int>(i);
-    }
-    count_ -= pool_.Free(node);
+    Unlink(node);
     endRemoveRows();
 }
 
@@ -211,11 +154,11 @@ void TreeNodeModel::Refigure(TTreeNode* node, TTreeNode::Figures figures) {
 }
 
 void TreeNodeModel::Clear() {
-    deferred_.Discard();
+    reset_->Discard();
     if (roots_.empty()) {
         return;
     }
-    BeginChange();
+    reset_->Begin();
     HandOverNodes();
 }
 
@@ -245,21 +188,22 @@ TTreeNode* TreeNodeModel::Item(int index) const {
 }
 
 TTreeNode* TreeNodeModel::NodeOf(const QModelIndex& index) const {
-    if (changing_ || !index.isValid() || index.model() != this) {
+    if (reset_->Changing() || !index.isValid() || index.model() != this) {
         return nullptr;
     }
     return static_cast<TTreeNode*>(index.internalPointer());
 }
 
 QModelIndex TreeNodeModel::IndexOf(TTreeNode* node) const {
-    if (changing_ || node == nullptr || node->owner_ != this) {
+    if (reset_->Changing() || node == nullptr || node->owner_ != this) {
         return {};
     }
     return createIndex(node->row_, 0, node);
 }
 
 QModelIndex TreeNodeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (changing_ || column != 0 || row < 0 || (parent.isValid() && parent.column() != 0)) {
+    if (reset_->Changing() || column != 0 || row < 0 ||
+        (parent.isValid() && parent.column() != 0)) {
         return {};
     }
     const auto& children = ChildrenOf(NodeOf(parent));
@@ -278,7 +222,7 @@ QModelIndex TreeNodeModel::parent(const QModelIndex& child) const {
 }
 
 int TreeNodeModel::rowCount(const QModelIndex& parent) const {
-    if (changing_ || parent.column() > 0) {
+    if (reset_->Changing() || parent.column() > 0) {
         return 0;
     }
     if (!parent.isValid()) {
@@ -294,24 +238,7 @@ int TreeNodeModel::columnCount(const QModelIndex& /*parent*/) const {
 
 QVariant TreeNodeModel::data(const QModelIndex& index, int role) const {
     const TTreeNode* node = NodeOf(index);
-    if (node == nullptr) {
-        return {};
-    }
-    switch (role) {
-        case Qt::DisplayRole:
-        case Qt::EditRole:
-        case Qt::AccessibleTextRole: {
-            const std::string& text = node->Text();
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        }
-        case Qt::DecorationRole:
-            return images_ != nullptr ? images_->Icon(node->ImageIndex, node->SelectedIndex)
-                                      : QIcon();
-        case Qt::AccessibleDescriptionRole:
-            return node->Unreadable ? QString::fromUtf8(kUnreadableDescription) : QVariant();
-        default:
-            return {};
-    }
+    return node != nullptr ? node->Data(role, images_) : QVariant();
 }
 
 bool TreeNodeModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/SteppedJob.h"
+#include "app/BatchedReset.h"
 #include "app/TTreeNode.h"
 #include "app/TreeNodePool.h"
 
@@ -64,13 +64,13 @@ class TreeNodeModel : public QAbstractItemModel {
     // Adding done in steps from the event loop, so a million nodes never hold it for long; the
     // view is told of the finished tree. Anything that reads or adds nodes through the model
     // first finishes them; Clear and Delete of everything drop what is left.
-    void Defer(std::function<bool()> step);
-    void Finish() const;
-    bool Deferring() const { return deferred_.Pending(); }
+    void Defer(std::function<bool()> step) { reset_->Defer(std::move(step)); }
+    void Finish() const { reset_->Finish(); }
+    bool Deferring() const { return reset_->Deferring(); }
 
     void SetImages(const TImageList* images) { images_ = images; }
     // Tells the view now of the changes made since the last time.
-    void FlushChanges();
+    void FlushChanges() { reset_->Flush(); }
 
     TTreeNode* NodeOf(const QModelIndex& index) const;
     QModelIndex IndexOf(TTreeNode* node) const;
@@ -83,22 +83,19 @@ class TreeNodeModel : public QAbstractItemModel {
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  protected:
-    void customEvent(QEvent* event) override;
-
   private:
-    void BeginChange();
     TTreeNode* NewNode(TTreeNode* parent);
+    // Out of its siblings, renumbering those after it, and freed with its subtree.
+    void Unlink(TTreeNode* node);
     // Every node to the background releaser; the model is left empty.
     void HandOverNodes();
     const std::vector<TTreeNode*>& ChildrenOf(const TTreeNode* parent) const;
 
     std::vector<TTreeNode*> roots_;
     int count_ = 0;
-    bool changing_ = false;  // a reset has begun and its end is posted
     bool rowLevel_ = false;  // nodes are being added inside InsertRows
     std::uint32_t generation_ = 0;
-    mutable SteppedJob deferred_;
+    BatchedReset* reset_;  // a child of the model
     const TImageList* images_ = nullptr;
     TextMaker textMaker_;
     TreeNodePool pool_;
