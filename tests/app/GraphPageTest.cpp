@@ -16,9 +16,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,13 +35,6 @@
 
 namespace zelk {
 namespace {
-
-// Into the folder GRAPH_SHOT_DIR names, when it is set, for a look at the pictures.
-void Keep(const QImage& image, const char* name) {
-    if (const char* folder = std::getenv("GRAPH_SHOT_DIR")) {
-        image.save(QString::fromUtf8(folder) + "/" + name + ".png");
-    }
-}
 
 // Every record's deepest level below it, as a scan sets it.
 void SetMaxLevels(TFileAttr& root) {
@@ -103,16 +94,7 @@ class GraphPageTest : public testing::Test {
         QCoreApplication::processEvents();
     }
     // The record at a path of names below the root ("usr/lib"; "" is the root).
-    TFileAttr& Find(const std::string& names) {
-        TFileAttr* at = form_.ShownTree();
-        std::istringstream parts(names);
-        for (std::string name; std::getline(parts, name, '/');) {
-            at = std::ranges::find(at->Children, name, [](const auto& c) {
-                     return c->Name.Str();
-                 })->get();
-        }
-        return *at;
-    }
+    TFileAttr& Find(const std::string& names) { return *RecordAt(*form_.ShownTree(), names); }
     GraphLayout Layout() const {
         const TFileAttr* shown = form_.Graph().Shown();
         return GraphLayout(*shown, 0, surface_.Width(), surface_.Height(),
@@ -155,12 +137,9 @@ TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeep
     QScrollBar& scroll = form_.Graph().ScrollBar();
     ASSERT_TRUE(scroll.isVisible());
     EXPECT_EQ(scroll.maximum(), 201 * layout.ColumnWidth() - surface_.Width());
-    QImage image = Grab();
-    Keep(image, "deep-start");
     // The deepest bar holds 4 of 14 kB: at the bottom of the last column.
     scroll.setValue(scroll.maximum());
-    image = Grab();
-    Keep(image, "deep-end");
+    const QImage image = Grab();
     const int last = surface_.Width() - layout.ColumnWidth() + 1;
     const int bottom = surface_.Height() - 1;
     const QColor face = surface_.palette().color(QPalette::Button);
@@ -212,7 +191,6 @@ TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
         EXPECT_EQ(image.pixelColor(centre.x(), bar.top + 1), QColor(Qt::white)) << i;
         EXPECT_EQ(image.pixelColor(left + 2, bar.top + 2), GraphColor(i)) << i;
         if (i == 7) {
-            Keep(image, "outline");
         }
     }
 }
@@ -228,13 +206,9 @@ TEST_F(GraphPageTest, AClickSelectsTheNodeAndATreeSelectionShowsTheOutline) {
     const TFileAttr& home = Find("home");
     tree_.setCurrentIndex(tree_.Model().IndexOf(NodeOf(tree_, *form_.ShownTree(), home)));
     EXPECT_EQ(form_.Graph().Selected(), &home);
-    const QImage image = Grab();
-    EXPECT_EQ(image.pixelColor(Centre(home).x(), Centre(home).y() + 1).rgb(),
-              GraphColor(1).rgb());  // inside the outline, its own colour
     GraphBar bar{};
-    GraphLayout layout = Layout();
-    layout.BarOf(home, bar);
-    EXPECT_EQ(image.pixelColor(Centre(home).x(), bar.top), QColor(Qt::black));
+    Layout().BarOf(home, bar);
+    EXPECT_EQ(Grab().pixelColor(Centre(home).x(), bar.top), QColor(Qt::black));
 }
 
 TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
@@ -247,8 +221,7 @@ TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
     EXPECT_EQ(form_.Graph().Shown(), &usr);
     EXPECT_EQ(Layout().BarHeight(usr), surface_.Height());
     EXPECT_EQ(Layout().ColumnWidth(), surface_.Width() / 2);
-    QImage image = Grab();
-    Keep(image, "zoomed");
+    const QImage image = Grab();
     const GraphPathStrip& strip = form_.Graph().Strip();
     ASSERT_TRUE(strip.isVisible());
     ASSERT_EQ(strip.Parts().size(), 2U);

@@ -22,6 +22,7 @@
 
 #include "app/GraphPage.h"
 #include "app/NodeMenu.h"
+#include "app/RecordTrees.h"
 #include "app/ScanFileControl.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
@@ -65,15 +66,7 @@ class NodeMenuTest : public test::WindowFixture {
     NodeMenu& Menu() const { return form_->Menu(); }
     // The record of the shown tree at path below the root ("" for the root).
     TFileAttr& Record(const std::string& path) const {
-        TFileAttr* at = form_->ShownTree();
-        for (std::size_t from = 0; from < path.size();) {
-            const std::size_t end = std::min(path.find('/', from), path.size());
-            for (const auto& child : at->Children) {
-                at = child->Name.View() == path.substr(from, end - from) ? child.get() : at;
-            }
-            from = end + 1;
-        }
-        return *at;
+        return *RecordAt(*form_->ShownTree(), path);
     }
     void MakeCurrent(const std::string& path) {
         form_->Controls().PageControl1->SetActivePage(form_->Controls().TabSheet1);
