@@ -62,12 +62,7 @@ class GraphGrowthTest : public testing::Test {
         QCoreApplication::processEvents();
     }
     const TFileAttr& Child(const std::string& name) const {
-        for (const auto& child : form_.ShownTree()->Children) {
-            if (child->Name.Str() == name) {
-                return *child;
-            }
-        }
-        return *form_.ShownTree();
+        return *RecordAt(*form_.ShownTree(), name);
     }
     // A point inside record's bar, clear of its label.
     QPoint Inside(const TFileAttr& record) const {
