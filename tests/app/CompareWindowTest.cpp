@@ -125,13 +125,6 @@ class CompareWindow : public test::WindowFixture {
         Settle();
     }
 
-    void Settle() {
-        PumpUntil([&] {
-            return !form_->Scanning() && !form_->ScanFiles->Opening() && !form_->SortPending() &&
-                   !form_->Controls().TreeView1->Model().Deferring();
-        });
-    }
-
     void CompareWith(const std::string& file) {
         form_->CompareWithFile(file);
         Settle();
@@ -145,15 +138,6 @@ class CompareWindow : public test::WindowFixture {
         button->setChecked(true);
         compressed ? form_->rbCompressedSizeClick() : form_->rbFileSizeClick();
         Settle();
-    }
-
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        TTreeView& tree = *form_->Controls().TreeView1;
-        for (int i = 0; i < tree.Count(); ++i) {
-            texts.push_back(tree.Item(i)->Text());
-        }
-        return texts;
     }
 
     // Every node against the sums: a living directory's text and its bracket, and a row for

@@ -20,7 +20,6 @@
 #include "app/GraphPage.h"
 #include "app/KeptScanControl.h"
 #include "app/ScanFileControl.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeNode.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
@@ -60,12 +59,11 @@ class KeptScansWindow : public test::WindowFixture {
     }
 
     KeptScanControl& Kept() const { return form_->ScanFiles->Kept(); }
-    std::string Status() const { return form_->Controls().StatusBar1->SimpleText(); }
     // A scan of `bytes` more in a/b, shown and kept (or refused keeping).
     void Scan(std::size_t bytes) {
         std::ofstream(root_ + "/a/b/f", std::ios::app) << std::string(bytes, 'x');
         form_->btnStartClick();
-        ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning() && !Kept().Keeping(); }));
+        ASSERT_TRUE(Settle());
         ASSERT_NE(form_->FinishedTree(), nullptr);
     }
 

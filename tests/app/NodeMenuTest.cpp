@@ -34,7 +34,6 @@
 namespace zelk {
 namespace {
 
-using test::PumpUntil;
 const std::vector<std::string> kOddNames = {"back\\slash", "new\nline", "bad\xff\xfe"};
 
 class NodeMenuTest : public test::WindowFixture {
@@ -58,7 +57,7 @@ class NodeMenuTest : public test::WindowFixture {
             std::vector<Volume>{{letter_, DriveKind::RamDisk, root_, "test", "tmpfs"}}));
         form_->Controls().DriveComboBox1->SelectDrive(letter_);
         form_->btnStartClick();
-        ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning(); }));
+        ASSERT_TRUE(Settle());
         ASSERT_TRUE(Record("mnt").OtherVolume);
     }
 
@@ -160,12 +159,12 @@ TEST_F(NodeMenuTest, DuringAScanAndOnAnOpenedFileOnlyThePathIsLeft) {
     QTest::keyClick(&Tree(), Qt::Key_Menu);
     EXPECT_EQ(Entries(), Expected("11000"));
     EXPECT_EQ(Copied(Tree()), path);
-    ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning(); }));
+    ASSERT_TRUE(Settle());
 
     form_->ScanFiles->SaveTo(dir_ + "/scan.json");
-    ASSERT_TRUE(PumpUntil([&] { return !form_->ScanFiles->Saving(); }));
+    ASSERT_TRUE(Settle());
     form_->ScanFiles->Open(dir_ + "/scan.json");
-    ASSERT_TRUE(PumpUntil([&] { return !form_->ScanFiles->Opening(); }));
+    ASSERT_TRUE(Settle());
     MakeCurrent("a/new\nline");
     QTest::keyClick(&Tree(), Qt::Key_Menu);
     EXPECT_EQ(Entries(), Expected("01000"));

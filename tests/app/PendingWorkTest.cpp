@@ -81,11 +81,6 @@ class PendingWork : public test::WindowFixture {
         ScanFileWriter::Save(second_, *Lists(7), "/second", 0);
     }
 
-    bool Idle() const {
-        return !form_->Scanning() && !form_->ScanFiles->Opening() && !form_->ScanFiles->Saving() &&
-               !form_->SortPending() && !form_->Controls().TreeView1->Model().Deferring();
-    }
-
     // A finished tree of three lists, listed whole, on the file-size basis.
     void ShowFinishedTree() {
         form_->Controls().rbFileSize->setChecked(true);
@@ -153,7 +148,7 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
             begin();
             ASSERT_TRUE(halfDone());
             take();
-            ASSERT_TRUE(test::PumpUntil([&] { return Idle(); }, std::chrono::seconds(120)));
+            ASSERT_TRUE(Settle(std::chrono::seconds(120)));
             const Tree kept = work == "open" ? Tree::OpenedFirst : Tree::Shown;
             const Tree expected = asked == Tree::Kept ? kept : asked;
             const TFileAttr* shown = form_->ShownTree();

@@ -21,7 +21,6 @@
 
 #include "app/RecordTrees.h"
 #include "app/SubtreeSurgery.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
@@ -135,7 +134,7 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     form_->RescanNode(Record("a/b"));
     EXPECT_FALSE(form_->Actions().CanAct(Record("a")));  // one action at a time
     Await();
-    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索完了");
+    EXPECT_EQ(Status(), "探索完了");
     EXPECT_EQ(form_->FinishedTree()->MaxLevel, 5);
     ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
     EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
@@ -151,7 +150,7 @@ TEST_F(SubtreeActions, StoppedRescanLeavesTheTreeAsItWas) {
     form_->RescanNode(Record("a/b"));
     form_->btnStopClick();
     Await();
-    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索中断");
+    EXPECT_EQ(Status(), "探索中断");
     EXPECT_EQ(Shown(), before);
     EXPECT_TRUE(form_->Actions().CanAct(Record("a/b")));
 }

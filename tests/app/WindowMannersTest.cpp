@@ -94,11 +94,11 @@ TEST_F(ControlStatesTest, StartStopSortAndBasisCanActOnlyWhenThereIsSomethingToA
     EXPECT_EQ(States(), "100000") << "at start";
     form_->btnStartClick();
     EXPECT_EQ(States(), "010000") << "during a scan";
-    ASSERT_TRUE(test::PumpUntil([this] { return !form_->Scanning(); }));
+    ASSERT_TRUE(Settle());
     EXPECT_EQ(States(), "101111") << "after a scan";
     form_->btnStartClick();
     form_->btnStopClick();
-    ASSERT_TRUE(test::PumpUntil([this] { return !form_->Scanning(); }));
+    ASSERT_TRUE(Settle());
     EXPECT_EQ(States(), form_->FinishedTree() != nullptr ? "101111" : "100000") << "after a stop";
     form_->ReplaceShownTree(nullptr, false);
     EXPECT_EQ(States(), "100000") << "nothing shown";
