@@ -1,16 +1,13 @@
 // Guards the graph page through the real window: readable columns and sideways scrolling on a
-// deep tree, the picture of a tree whose levels fit left as it was, the selection's outline on
-// every bar colour, clicks, double clicks, tooltips and keys on the surface, the tree and the
-// graph following each other's selection, zooming in and out with its strip, and a zoom kept
-// across a new listing only while its directory still exists.
+// deep tree, the selection's outline on every bar colour, clicks, double clicks, tooltips and
+// keys on the surface, the tree and the graph following each other's selection, zooming in and
+// out with its strip, and a zoom kept across a new listing only while its directory still exists.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QHelpEvent>
 #include <QImage>
-#include <QPainter>
-#include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
@@ -26,7 +23,6 @@
 #include "app/GraphPathStrip.h"
 #include "app/RecordTrees.h"
 #include "app/ScanFileControl.h"
-#include "app/TCanvas.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TTreeView.h"
@@ -154,21 +150,6 @@ TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeep
     EXPECT_EQ(deepest->Level, 200);
 }
 
-TEST_F(GraphPageTest, ATreeWhoseLevelsFitShowsTheSamePictureAsBeforeWithoutAScrollBar) {
-    Show(Drive(2));
-    EXPECT_FALSE(form_.Graph().ScrollBar().isVisible());
-    EXPECT_FALSE(form_.Graph().Strip().isVisible());
-    const QImage shown = Grab();
-    QImage expected(shown.size(), QImage::Format_RGB32);
-    const QColor face = surface_.palette().color(QPalette::Button);
-    expected.fill(face);
-    QPainter painter(&expected);
-    TCanvas canvas(painter, surface_.font(), face);
-    PaintGraph(canvas, shown.width(), shown.height(), form_.ShownTree());
-    painter.end();
-    EXPECT_EQ(shown, expected);
-}
-
 TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
     auto root = MakeRoot(0, 0);
     for (int i = 0; i < 8; ++i) {
@@ -190,8 +171,6 @@ TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
         EXPECT_EQ(image.pixelColor(centre.x(), bar.top), QColor(Qt::black)) << i;
         EXPECT_EQ(image.pixelColor(centre.x(), bar.top + 1), QColor(Qt::white)) << i;
         EXPECT_EQ(image.pixelColor(left + 2, bar.top + 2), GraphColor(i)) << i;
-        if (i == 7) {
-        }
     }
 }
 
