@@ -1,17 +1,15 @@
 // Guards the graph page through the real window: readable columns and sideways scrolling on a
-// deep tree, the selection's outline on every bar colour, clicks, double clicks, tooltips and
-// keys on the surface, the tree and the graph following each other's selection, zooming in and
+// deep tree, the selection's outline on every bar colour, clicks, double clicks and keys on
+// the surface, the tree and the graph following each other's selection, zooming in and
 // out with its strip, and a zoom kept across a new listing only while its directory still exists.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QHelpEvent>
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <QToolTip>
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -22,7 +20,6 @@
 #include "app/GraphPainter.h"
 #include "app/GraphPathStrip.h"
 #include "app/RecordTrees.h"
-#include "app/ScanFileControl.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TTreeView.h"
@@ -32,42 +29,16 @@
 namespace zelk {
 namespace {
 
-// Every record's deepest level below it, as a scan sets it.
-void SetMaxLevels(TFileAttr& root) {
-    std::vector<TFileAttr*> order{&root};
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i]->MaxLevel = order[i]->Level;
-        for (const auto& child : order[i]->Children) {
-            order.push_back(child.get());
-        }
-    }
-    for (auto at = order.rbegin(); at != order.rend(); ++at) {
-        if ((*at)->Parent != nullptr) {
-            (*at)->Parent->MaxLevel = std::max((*at)->Parent->MaxLevel, (*at)->MaxLevel);
-        }
-    }
-}
-
-// A directory of size bytes with the sizes of its parent added up.
-TFileAttr& Add(TFileAttr& parent, const std::string& name, double size) {
-    TFileAttr& child = AddRecord(parent, name, size, size);
-    for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
-        up->Size += size;
-        up->CompressedSize += size;
-    }
-    return child;
-}
-
 // "usr" with "lib" and "share" inside it, "home", and a chain of chain levels under "deep"
 // holding 4,000 bytes at its end.
 std::unique_ptr<TFileAttr> Drive(int chain) {
     auto root = MakeRoot(0, 0);
-    TFileAttr& usr = Add(*root, "usr", 0);
-    Add(usr, "lib", 6000);
-    Add(usr, "share", 3000);
-    Add(*root, "home", 1000);
+    TFileAttr& usr = AddCounted(*root, "usr", 0, 0);
+    AddCounted(usr, "lib", 6000, 6000);
+    AddCounted(usr, "share", 3000, 3000);
+    AddCounted(*root, "home", 1000, 1000);
     if (chain > 0) {
-        TFileAttr* at = &Add(*root, "deep", 4000);
+        TFileAttr* at = &AddCounted(*root, "deep", 4000, 4000);
         for (int level = 2; level <= chain; ++level) {
             at = &AddRecord(*at, "d" + std::to_string(level), 4000, 4000);
         }
@@ -82,7 +53,6 @@ class GraphPageTest : public testing::Test {
         form_.FormCreate();
         form_.show();
         form_.Controls().PageControl1->SetActivePage(form_.Controls().TabSheet2);
-        form_.ScanFiles->ShownRootName = "/mnt/data";
     }
     void Show(std::unique_ptr<TFileAttr> root) {
         form_.ReplaceShownTree(std::move(root), true);
@@ -153,7 +123,7 @@ TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeep
 TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
     auto root = MakeRoot(0, 0);
     for (int i = 0; i < 8; ++i) {
-        Add(*root, "c" + std::to_string(i), 100);
+        AddCounted(*root, "c" + std::to_string(i), 100, 100);
     }
     SetMaxLevels(*root);
     Show(std::move(root));
@@ -224,16 +194,6 @@ TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
     EXPECT_FALSE(form_.Graph().Strip().isVisible());
 }
 
-TEST_F(GraphPageTest, TheTooltipHoldsTheRealPathAndTheNodeText) {
-    Show(Drive(3));
-    const TFileAttr& share = Find("usr/share");
-    const QPoint at = Centre(share);
-    QHelpEvent help(QEvent::ToolTip, at, surface_.mapToGlobal(at));
-    QCoreApplication::sendEvent(&surface_, &help);
-    EXPECT_EQ(QToolTip::text().toStdString(),
-              "/mnt/data/usr/share\n" + NodeText(share, *form_.ShownTree()));
-}
-
 TEST_F(GraphPageTest, ArrowsWalkSiblingsParentAndFirstChildAndTheDescriptionFollows) {
     Show(Drive(3));
     const TFileAttr& root = *form_.ShownTree();
@@ -268,7 +228,7 @@ TEST_F(GraphPageTest, ANewListingKeepsTheZoomWhileItsDirectoryExists) {
     EXPECT_EQ(form_.Graph().Selected(), &Find("usr/lib"));
     EXPECT_TRUE(form_.Graph().Strip().isVisible());
     auto other = MakeRoot(0, 0);
-    Add(*other, "var", 10);
+    AddCounted(*other, "var", 10, 10);
     SetMaxLevels(*other);
     Show(std::move(other));
     EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());

@@ -45,12 +45,8 @@ std::unique_ptr<TFileAttr> Lists(int lists) {
         TFileAttr& wide = AddRecord(*root, std::to_string(list), 0, 0);
         for (int i = 0; i < kListSize; ++i) {
             const double size = (i * 7919) % 1009;
-            AddRecord(wide, std::to_string(i), size, size / (1 + i % 3));
-            wide.Size += size;
-            wide.CompressedSize += size / (1 + i % 3);
+            AddCounted(wide, std::to_string(i), size, size / (1 + i % 3));
         }
-        root->Size += wide.Size;
-        root->CompressedSize += wide.CompressedSize;
     }
     return root;
 }

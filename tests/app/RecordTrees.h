@@ -25,6 +25,25 @@ inline TFileAttr& AddRecord(TFileAttr& parent, std::string name, double size, do
     return *parent.Children.back();
 }
 
+// A record whose sizes are added to every record above it, as a scan counts them.
+inline TFileAttr& AddCounted(TFileAttr& parent, std::string name, double size, double compressed) {
+    TFileAttr& child = AddRecord(parent, std::move(name), size, compressed);
+    for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
+        up->Size += size;
+        up->CompressedSize += compressed;
+    }
+    return child;
+}
+
+// Every record's deepest level below it, as a scan sets it.
+inline void SetMaxLevels(TFileAttr& record) {
+    record.MaxLevel = record.Level;
+    for (const auto& child : record.Children) {
+        SetMaxLevels(*child);
+        record.MaxLevel = std::max(record.MaxLevel, child->MaxLevel);
+    }
+}
+
 inline std::unique_ptr<TFileAttr> MakeRoot(double size, double compressed, double lastWrite = 0) {
     auto root = std::make_unique<TFileAttr>();
     root->Name = "\\";

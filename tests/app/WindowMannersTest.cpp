@@ -47,7 +47,6 @@ TEST(WindowSettings, ASecondStartOpensAtTheSizePageAndBasisTheFirstEndedWith) {
     EXPECT_EQ(second.size(), design + QSize(150, 90));
     EXPECT_EQ(second.Controls().PageControl1->ActivePage(), second.Controls().TabSheet2);
     EXPECT_TRUE(second.Controls().rbCompressedSize->isChecked());
-    EXPECT_FALSE(second.Controls().rbFileSize->isChecked());
 }
 
 TEST(WindowSettings, AtTheMinimumSizeEveryBandControlIsDrawnWholeAsAtTheDesignSize) {
