@@ -140,6 +140,13 @@ class CompareWindow : public test::WindowFixture {
         Settle();
     }
 
+    // The sums now less those of the baseline; a new directory's whole sum.
+    double Growth(const std::string& path, bool compressed) const {
+        const auto then = thenSums_.find(path);
+        return On(nowSums_.at(path), compressed) -
+               (then == thenSums_.end() ? 0 : On(then->second, compressed));
+    }
+
     // Every node against the sums: a living directory's text and its bracket, and a row for
     // each directory gone, after its parent's living children.
     void ExpectGrowthOfEveryNode(bool compressed) {
@@ -150,16 +157,13 @@ class CompareWindow : public test::WindowFixture {
             const TTreeNode& node = *tree.Item(i);
             if (const TFileAttr* record = RecordOf(root, node)) {
                 const std::string path = PathOf(*record);
-                const auto then = thenSums_.find(path);
-                std::string bracket = " [新規]";
-                if (then != thenSums_.end()) {
-                    const double growth =
-                        On(nowSums_.at(path), compressed) - On(then->second, compressed);
-                    bracket = growth == 0
-                                  ? " [±0]"
-                                  : (growth > 0 ? " [+" : " [-") + Grouped(std::abs(growth)) + "]";
-                }
-                EXPECT_EQ(node.Text(), NodeText(*record, root) + bracket) << path;
+                const double growth = Growth(path, compressed);
+                const std::string bracket =
+                    growth == 0 ? " [±0]"
+                                : (growth > 0 ? " [+" : " [-") + Grouped(std::abs(growth)) + "]";
+                EXPECT_EQ(node.Text(), NodeText(*record, root) +
+                                           (thenSums_.contains(path) ? bracket : " [新規]"))
+                    << path;
                 continue;
             }
             const TFileAttr* parent = RecordOf(root, *node.Parent());
@@ -208,10 +212,7 @@ TEST_F(CompareWindow, EveryNodeShowsTheGrowthThatLstatGivesOnEitherBasisAndSorts
             stack.pop_back();
             std::vector<double> keys;
             for (const auto& child : record->Children) {
-                const std::string path = PathOf(*child);
-                const auto then = thenSums_.find(path);
-                keys.push_back(On(nowSums_.at(path), compressed) -
-                               (then == thenSums_.end() ? 0 : On(then->second, compressed)));
+                keys.push_back(Growth(PathOf(*child), compressed));
                 stack.push_back(child.get());
             }
             EXPECT_TRUE(std::is_sorted(keys.rbegin(), keys.rend())) << PathOf(*record);
