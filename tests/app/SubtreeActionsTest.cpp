@@ -3,14 +3,18 @@
 // volume's own) and a delete (whole, or with a busy mount point left inside), every node text
 // equals that of a fresh scan of the drive; a refused trash changes nothing and says why; a
 // link inside a deleted directory leaves its target; the rescanned node stays expanded and
-// selected.
+// selected; an action ending during a long save is applied once the save has ended.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <QAbstractItemModelTester>
 #include <QString>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +24,7 @@
 #include <vector>
 
 #include "app/RecordTrees.h"
+#include "app/ScanFileControl.h"
 #include "app/SubtreeSurgery.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
@@ -228,6 +233,35 @@ TEST_F(SubtreeActions, DeleteLeavesLinkTargetsAndShowsWhatWasLeft) {
     EXPECT_NE(told_[0].find("残っています"), std::string::npos) << told_[0];
     EXPECT_FALSE(fs::exists(root_ + "/a/e/y"));
     EXPECT_TRUE(fs::exists(root_ + "/a/e/busy/kept"));
+    ExpectFreshScan();
+}
+
+// An action that ends while a save reads the records (the window's, or the keep of a scan) is
+// applied once the save has ended, however often it was put off before.
+TEST_F(SubtreeActions, AnActionEndingDuringALongSaveIsAppliedOnceTheSaveEnds) {
+    for (int i = 0; i < 300; ++i) {
+        fs::create_directory(root_ + "/f/" + std::string(40, 'n') + std::to_string(i));
+    }
+    Scan();
+    ASSERT_TRUE(Settle());
+    // A reader that takes nothing yet: the save waits once the pipe's page is full.
+    const std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ::fcntl(reader, F_SETPIPE_SZ, 4096);
+    form_->ScanFiles->SaveTo(fifo);
+    form_->DeleteNode(Record("a/b"));
+    QTest::qWait(300);  // the finished deletion waits, tried again every 50 ms
+    EXPECT_TRUE(form_->ScanFiles->Saving());
+    char buffer[4096];
+    EXPECT_TRUE(PumpUntil([&] {
+        while (::read(reader, buffer, sizeof buffer) > 0) {
+        }
+        return !form_->Actions().Running() && !form_->ScanFiles->Saving();
+    }));
+    ::close(reader);
+    EXPECT_EQ(Record("a/b"), nullptr);
     ExpectFreshScan();
 }
 
