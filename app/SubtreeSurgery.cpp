@@ -159,7 +159,9 @@ void SubtreeSurgery::Start(SubtreeWorker::Kind kind, TFileAttr& record) {
 void SubtreeSurgery::Finished() {
     // A save reads the shown records on its worker: they change only once it has ended.
     if (form_.Order().BeingSaved()) {
-        held_ = std::move(worker_);
+        if (worker_ != nullptr) {  // the timer's next tries find it held already
+            held_ = std::move(worker_);
+        }
         heldTimer_.start();
         return;
     }

@@ -1,8 +1,8 @@
 // Guards the command line of the real program: usage and version on standard output with exit
-// code 0, unknown options and a second file refused with the usage and exit code 2, and the
-// window's forms ending with one line and exit code 1 where no display can be reached, all
-// without the toolkit's abort; and the arguments read before the toolkit starts, its own
-// options let through, the display and platform options kept.
+// code 0, unknown options and a second file refused with the usage and exit code 2, the
+// window's forms where no display can be reached and an export that cannot be written ending
+// with one line and exit code 1, all without the toolkit's abort; and the arguments read before
+// the toolkit starts, its own options let through, the display and platform options kept.
 
 #include "app/CommandLine.h"
 
@@ -45,6 +45,7 @@ TEST(CommandLineTest, TheProgramAnswersEachFormWithItsExitCodeAndNeverAborts) {
         {"--compare a.json b.json c.json", 2, "", "開けるファイルは一つだけです: c.json"},
         {noDisplay + ZELK_PROGRAM " --compare old.json new.json", 1, "", "ディスプレイ"},
         {noDisplay + ZELK_PROGRAM " --bogus", 2, "", "不明なオプションです"},
+        {"--export " + dir + "/no/such/dir.json " + dir, 1, "", "zelk: "},
         {noDisplay + ZELK_PROGRAM, 1, "", "zelk: ディスプレイに接続できません"},
         {noDisplay + ZELK_PROGRAM " -platform xcb some.json", 1, "", "ディスプレイ"},
         {noDisplay + "WAYLAND_DISPLAY=zelk-none QT_QPA_PLATFORM=wayland " ZELK_PROGRAM " -", 1, "",

@@ -6,15 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "scanfile/ScanFileTestSupport.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
@@ -29,11 +27,9 @@ void Write(const std::string& file, std::size_t bytes) {
 class CompareTop : public testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::create_directories(drive_);
-        if (::geteuid() != 0 || ::mount("zelk-test", drive_.c_str(), "tmpfs", 0, "size=8m") != 0) {
-            GTEST_SKIP() << "needs root to mount a tmpfs, whose allocation is known";
+        if (!volume_.Mounted()) {  // a tmpfs, whose allocation is known
+            GTEST_SKIP() << test::TmpfsMount::kRefused;
         }
-        mounted_ = true;
         for (const char* dir : {"/a/b", "/c", "/gone"}) {
             std::filesystem::create_directories(drive_ + dir);
         }
@@ -51,11 +47,6 @@ class CompareTop : public testing::Test {
         Write(drive_ + "/new/x", 10);
         ASSERT_EQ(Run("--export " + new_ + " " + drive_), 0) << ReadBytes(err_);
     }
-    void TearDown() override {
-        if (mounted_) {
-            ::umount(drive_.c_str());
-        }
-    }
     int Run(const std::string& arguments, const std::string& environment = kNoDisplay) {
         return Shell(environment + " " ZELK_PROGRAM " " + arguments + " >" + out_ + " 2>" + err_);
     }
@@ -68,7 +59,7 @@ class CompareTop : public testing::Test {
     const std::string new_ = temp_.Path() + "/new.json";
     const std::string out_ = temp_.Path() + "/out";
     const std::string err_ = temp_.Path() + "/err";
-    bool mounted_ = false;
+    const test::TmpfsMount volume_{drive_, "8m"};
 };
 
 TEST_F(CompareTop, TheLinesAreTheDirectoriesThatGrewMostOnEitherBasis) {

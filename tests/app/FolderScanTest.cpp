@@ -5,17 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/FolderScan.h"
 #include "app/ScanFileControl.h"
-#include "app/TStatusBar.h"
 #include "app/TfrmMain.h"
 #include "app/WindowFixture.h"
 #include "drives/TDriveComboBox.h"
@@ -33,9 +28,7 @@ class FolderScanTest : public test::WindowFixture {
         std::ofstream(path + "/f") << std::string(1000, 'r');
     }
     bool Scanned() {
-        return test::PumpUntil([this] {
-            return !form_->Scanning() && form_->Controls().StatusBar1->SimpleText() == "探索完了";
-        });
+        return test::PumpUntil([this] { return !form_->Scanning() && Status() == "探索完了"; });
     }
     TDriveComboBox& Drives() const { return *form_->Controls().DriveComboBox1; }
 };
@@ -44,19 +37,12 @@ TEST_F(FolderScanTest, ADroppedFolderIsListedFirstChosenAndScannedAsTheDriveA) {
     const std::string folder = dir_ + "/picked dir";
     MakeFolder(folder);
     std::filesystem::create_directory_symlink(folder, dir_ + "/link");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_ + "/link"))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form_, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form_, &drop);
+    Drop(dir_ + "/link");
     ASSERT_TRUE(Scanned());
 
     const std::string real = std::filesystem::canonical(folder).string();
     EXPECT_EQ(Drives().Entries().front().Text, "a: [" + real + "]");
     EXPECT_EQ(Drives().SelectedDrive(), 'a');
-    EXPECT_EQ(Drives().SelectedEntry(), 0);
     EXPECT_TRUE(boxes_.empty());
     const TFileAttr& root = *form_->ShownTree();
     EXPECT_EQ(root.Size, 4000);

@@ -1,24 +1,17 @@
 // Guards the graph page through the real window: readable columns and sideways scrolling on a
-// deep tree, the picture of a tree whose levels fit left as it was, the selection's outline on
-// every bar colour, clicks, double clicks, tooltips and keys on the surface, the tree and the
-// graph following each other's selection, zooming in and out with its strip, and a zoom kept
-// across a new listing only while its directory still exists.
+// deep tree, the selection's outline on every bar colour, clicks, double clicks and keys on the
+// surface, the tree and the graph following each other's selection, zooming in and out with its
+// strip, and a zoom kept across a new listing only while its directory still exists.
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QHelpEvent>
 #include <QImage>
-#include <QPainter>
-#include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <QToolTip>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,8 +20,6 @@
 #include "app/GraphPainter.h"
 #include "app/GraphPathStrip.h"
 #include "app/RecordTrees.h"
-#include "app/ScanFileControl.h"
-#include "app/TCanvas.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TTreeView.h"
@@ -38,49 +29,16 @@
 namespace zelk {
 namespace {
 
-// Into the folder GRAPH_SHOT_DIR names, when it is set, for a look at the pictures.
-void Keep(const QImage& image, const char* name) {
-    if (const char* folder = std::getenv("GRAPH_SHOT_DIR")) {
-        image.save(QString::fromUtf8(folder) + "/" + name + ".png");
-    }
-}
-
-// Every record's deepest level below it, as a scan sets it.
-void SetMaxLevels(TFileAttr& root) {
-    std::vector<TFileAttr*> order{&root};
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i]->MaxLevel = order[i]->Level;
-        for (const auto& child : order[i]->Children) {
-            order.push_back(child.get());
-        }
-    }
-    for (auto at = order.rbegin(); at != order.rend(); ++at) {
-        if ((*at)->Parent != nullptr) {
-            (*at)->Parent->MaxLevel = std::max((*at)->Parent->MaxLevel, (*at)->MaxLevel);
-        }
-    }
-}
-
-// A directory of size bytes with the sizes of its parent added up.
-TFileAttr& Add(TFileAttr& parent, const std::string& name, double size) {
-    TFileAttr& child = AddRecord(parent, name, size, size);
-    for (TFileAttr* up = &parent; up != nullptr; up = up->Parent) {
-        up->Size += size;
-        up->CompressedSize += size;
-    }
-    return child;
-}
-
 // "usr" with "lib" and "share" inside it, "home", and a chain of chain levels under "deep"
 // holding 4,000 bytes at its end.
 std::unique_ptr<TFileAttr> Drive(int chain) {
     auto root = MakeRoot(0, 0);
-    TFileAttr& usr = Add(*root, "usr", 0);
-    Add(usr, "lib", 6000);
-    Add(usr, "share", 3000);
-    Add(*root, "home", 1000);
+    TFileAttr& usr = AddCounted(*root, "usr", 0, 0);
+    AddCounted(usr, "lib", 6000, 6000);
+    AddCounted(usr, "share", 3000, 3000);
+    AddCounted(*root, "home", 1000, 1000);
     if (chain > 0) {
-        TFileAttr* at = &Add(*root, "deep", 4000);
+        TFileAttr* at = &AddCounted(*root, "deep", 4000, 4000);
         for (int level = 2; level <= chain; ++level) {
             at = &AddRecord(*at, "d" + std::to_string(level), 4000, 4000);
         }
@@ -95,7 +53,6 @@ class GraphPageTest : public testing::Test {
         form_.FormCreate();
         form_.show();
         form_.Controls().PageControl1->SetActivePage(form_.Controls().TabSheet2);
-        form_.ScanFiles->ShownRootName = "/mnt/data";
     }
     void Show(std::unique_ptr<TFileAttr> root) {
         form_.ReplaceShownTree(std::move(root), true);
@@ -103,16 +60,7 @@ class GraphPageTest : public testing::Test {
         QCoreApplication::processEvents();
     }
     // The record at a path of names below the root ("usr/lib"; "" is the root).
-    TFileAttr& Find(const std::string& names) {
-        TFileAttr* at = form_.ShownTree();
-        std::istringstream parts(names);
-        for (std::string name; std::getline(parts, name, '/');) {
-            at = std::ranges::find(at->Children, name, [](const auto& c) {
-                     return c->Name.Str();
-                 })->get();
-        }
-        return *at;
-    }
+    TFileAttr& Find(const std::string& names) { return *RecordAt(*form_.ShownTree(), names); }
     GraphLayout Layout() const {
         const TFileAttr* shown = form_.Graph().Shown();
         return GraphLayout(*shown, 0, surface_.Width(), surface_.Height(),
@@ -155,12 +103,9 @@ TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeep
     QScrollBar& scroll = form_.Graph().ScrollBar();
     ASSERT_TRUE(scroll.isVisible());
     EXPECT_EQ(scroll.maximum(), 201 * layout.ColumnWidth() - surface_.Width());
-    QImage image = Grab();
-    Keep(image, "deep-start");
     // The deepest bar holds 4 of 14 kB: at the bottom of the last column.
     scroll.setValue(scroll.maximum());
-    image = Grab();
-    Keep(image, "deep-end");
+    const QImage image = Grab();
     const int last = surface_.Width() - layout.ColumnWidth() + 1;
     const int bottom = surface_.Height() - 1;
     const QColor face = surface_.palette().color(QPalette::Button);
@@ -175,25 +120,10 @@ TEST_F(GraphPageTest, ADeepChainGetsReadableColumnsAndTheScrollBarReachesItsDeep
     EXPECT_EQ(deepest->Level, 200);
 }
 
-TEST_F(GraphPageTest, ATreeWhoseLevelsFitShowsTheSamePictureAsBeforeWithoutAScrollBar) {
-    Show(Drive(2));
-    EXPECT_FALSE(form_.Graph().ScrollBar().isVisible());
-    EXPECT_FALSE(form_.Graph().Strip().isVisible());
-    const QImage shown = Grab();
-    QImage expected(shown.size(), QImage::Format_RGB32);
-    const QColor face = surface_.palette().color(QPalette::Button);
-    expected.fill(face);
-    QPainter painter(&expected);
-    TCanvas canvas(painter, surface_.font(), face);
-    PaintGraph(canvas, shown.width(), shown.height(), form_.ShownTree());
-    painter.end();
-    EXPECT_EQ(shown, expected);
-}
-
 TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
     auto root = MakeRoot(0, 0);
     for (int i = 0; i < 8; ++i) {
-        Add(*root, "c" + std::to_string(i), 100);
+        AddCounted(*root, "c" + std::to_string(i), 100, 100);
     }
     SetMaxLevels(*root);
     Show(std::move(root));
@@ -211,13 +141,10 @@ TEST_F(GraphPageTest, TheOutlineStandsOutOnEachOfTheEightColours) {
         EXPECT_EQ(image.pixelColor(centre.x(), bar.top), QColor(Qt::black)) << i;
         EXPECT_EQ(image.pixelColor(centre.x(), bar.top + 1), QColor(Qt::white)) << i;
         EXPECT_EQ(image.pixelColor(left + 2, bar.top + 2), GraphColor(i)) << i;
-        if (i == 7) {
-            Keep(image, "outline");
-        }
     }
 }
 
-TEST_F(GraphPageTest, AClickSelectsTheNodeAndATreeSelectionShowsTheOutline) {
+TEST_F(GraphPageTest, AClickSelectsTheNodeInTheTreeAndATreeSelectionTheBar) {
     Show(Drive(3));
     const TFileAttr& lib = Find("usr/lib");
     tree_.collapseAll();
@@ -228,13 +155,6 @@ TEST_F(GraphPageTest, AClickSelectsTheNodeAndATreeSelectionShowsTheOutline) {
     const TFileAttr& home = Find("home");
     tree_.setCurrentIndex(tree_.Model().IndexOf(NodeOf(tree_, *form_.ShownTree(), home)));
     EXPECT_EQ(form_.Graph().Selected(), &home);
-    const QImage image = Grab();
-    EXPECT_EQ(image.pixelColor(Centre(home).x(), Centre(home).y() + 1).rgb(),
-              GraphColor(1).rgb());  // inside the outline, its own colour
-    GraphBar bar{};
-    GraphLayout layout = Layout();
-    layout.BarOf(home, bar);
-    EXPECT_EQ(image.pixelColor(Centre(home).x(), bar.top), QColor(Qt::black));
 }
 
 TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
@@ -247,8 +167,7 @@ TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
     EXPECT_EQ(form_.Graph().Shown(), &usr);
     EXPECT_EQ(Layout().BarHeight(usr), surface_.Height());
     EXPECT_EQ(Layout().ColumnWidth(), surface_.Width() / 2);
-    QImage image = Grab();
-    Keep(image, "zoomed");
+    const QImage image = Grab();
     const GraphPathStrip& strip = form_.Graph().Strip();
     ASSERT_TRUE(strip.isVisible());
     ASSERT_EQ(strip.Parts().size(), 2U);
@@ -270,16 +189,6 @@ TEST_F(GraphPageTest, DoubleClickZoomsKeepingColoursAndBackspaceAndHomeGoBack) {
     QTest::keyClick(&surface_, Qt::Key_Home);
     EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());
     EXPECT_FALSE(form_.Graph().Strip().isVisible());
-}
-
-TEST_F(GraphPageTest, TheTooltipHoldsTheRealPathAndTheNodeText) {
-    Show(Drive(3));
-    const TFileAttr& share = Find("usr/share");
-    const QPoint at = Centre(share);
-    QHelpEvent help(QEvent::ToolTip, at, surface_.mapToGlobal(at));
-    QCoreApplication::sendEvent(&surface_, &help);
-    EXPECT_EQ(QToolTip::text().toStdString(),
-              "/mnt/data/usr/share\n" + NodeText(share, *form_.ShownTree()));
 }
 
 TEST_F(GraphPageTest, ArrowsWalkSiblingsParentAndFirstChildAndTheDescriptionFollows) {
@@ -316,7 +225,7 @@ TEST_F(GraphPageTest, ANewListingKeepsTheZoomWhileItsDirectoryExists) {
     EXPECT_EQ(form_.Graph().Selected(), &Find("usr/lib"));
     EXPECT_TRUE(form_.Graph().Strip().isVisible());
     auto other = MakeRoot(0, 0);
-    Add(*other, "var", 10);
+    AddCounted(*other, "var", 10, 10);
     SetMaxLevels(*other);
     Show(std::move(other));
     EXPECT_EQ(form_.Graph().Shown(), form_.ShownTree());

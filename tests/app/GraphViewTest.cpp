@@ -217,9 +217,7 @@ TEST(GraphView, WideListsPaintTheSameWhenRunsOfEmptyBarsArePassedOver) {
     root->MaxLevel = 2;
     for (int i = 0; i < 20000; ++i) {
         const bool big = i % 997 == 0;
-        TFileAttr& child = AddRecord(*root, "d", big && i % 2 == 0 ? 1e6 : 1, big ? 1e6 : 1);
-        root->Size += child.Size;
-        root->CompressedSize += child.CompressedSize;
+        TFileAttr& child = AddCounted(*root, "d", big && i % 2 == 0 ? 1e6 : 1, big ? 1e6 : 1);
         if (big) {
             AddRecord(child, "e", child.Size / 2, child.CompressedSize / 2);
         }

@@ -6,12 +6,12 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +20,12 @@
 #include "app/GraphPage.h"
 #include "app/KeptScanControl.h"
 #include "app/ScanFileControl.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeNode.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/WindowFixture.h"
 #include "scanfile/ScanFileReader.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk {
 namespace {
@@ -37,22 +37,15 @@ class KeptScansWindow : public test::WindowFixture {
     KeptScansWindow() : WindowFixture('k') {}
 
     void SetUp() override {
-        std::filesystem::create_directories(root_);
-        if (tmpfs_) {
-            if (::geteuid() != 0 ||
-                ::mount("zelk-test", root_.c_str(), "tmpfs", 0, "size=1m") != 0) {
-                GTEST_SKIP() << "a tmpfs volume needs a mount, so root";
-            }
-            mountedRoot_ = true;
+        if (tmpfs_ && !volume_.emplace(root_, "1m").Mounted()) {
+            GTEST_SKIP() << test::TmpfsMount::kRefused;
         }
         std::filesystem::create_directories(root_ + "/a/b");
         std::filesystem::create_directories(data_);
-        if (readOnly_) {
-            if (::geteuid() != 0 ||
-                ::mount("zelk-test", data_.c_str(), "tmpfs", MS_RDONLY, "size=1m") != 0) {
-                GTEST_SKIP() << "a read-only folder needs a mount, so root";
-            }
-            mounted_ = true;
+        if (readOnly_ &&
+            (!dataVolume_.emplace(data_, "1m").Mounted() ||
+             ::mount(nullptr, data_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)) {
+            GTEST_SKIP() << test::TmpfsMount::kRefused;
         }
         // Read when the window is made; the run's own folder again after the test.
         const char* before = std::getenv("XDG_DATA_HOME");
@@ -63,30 +56,23 @@ class KeptScansWindow : public test::WindowFixture {
     void TearDown() override {
         WindowFixture::TearDown();
         ::setenv("XDG_DATA_HOME", before_.c_str(), 1);
-        if (mounted_) {
-            ::umount(data_.c_str());
-        }
-        if (mountedRoot_) {
-            ::umount(root_.c_str());
-        }
     }
 
     KeptScanControl& Kept() const { return form_->ScanFiles->Kept(); }
-    std::string Status() const { return form_->Controls().StatusBar1->SimpleText(); }
     // A scan of `bytes` more in a/b, shown and kept (or refused keeping).
     void Scan(std::size_t bytes) {
         std::ofstream(root_ + "/a/b/f", std::ios::app) << std::string(bytes, 'x');
         form_->btnStartClick();
-        ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning() && !Kept().Keeping(); }));
+        ASSERT_TRUE(Settle());
         ASSERT_NE(form_->FinishedTree(), nullptr);
     }
 
     std::string before_;
     bool tmpfs_ = false;
-    bool mountedRoot_ = false;
     bool readOnly_ = false;
-    bool mounted_ = false;
     const std::string data_ = dir_ + "/data";
+    std::optional<test::TmpfsMount> volume_;
+    std::optional<test::TmpfsMount> dataVolume_;
 };
 
 TEST_F(KeptScansWindow, EveryScanIsKeptPrivatelyAndTheEleventhRemovesTheOldest) {

@@ -1,13 +1,12 @@
 // Guards the main window and its controls: the radio group's click rule, the status line's cheap
-// text, the canvas's transparent text; the window's initial state, the keyboard order and the
-// legend a tree click shows; what assistive technology learns from it (a name and a fitting role
-// for every control, the buttons read by their texts, the listing's node texts as the names of its
-// items, an unreadable directory described as such beside its marked picture, the status line's
-// current text and the graph surface's description); and how errors escaping handlers reach the
-// user (the error box's caption made from the program file's name and its "." rule, multi-byte
-// characters counted whole, EAbort never shown, foreign objects reported without ending the
-// program, an error in a paint shown after the paint while the next paint tries again) and the
-// graph surface's paints.
+// text, the canvas's transparent text; the keyboard order and the legend a tree click shows; what
+// assistive technology learns from it (a name and a fitting role for every control, the buttons
+// read by their texts, the listing's node texts as the names of its items, an unreadable
+// directory described as such beside its marked picture, the status line's current text and the
+// graph surface's description); and how errors escaping handlers reach the user (the error box's
+// caption made from the program file's name and its "." rule, multi-byte characters counted
+// whole, EAbort never shown, foreign objects reported without ending the program, an error in a
+// paint shown after the paint while the next paint tries again) and the graph surface's paints.
 
 #include <gtest/gtest.h>
 
@@ -41,16 +40,6 @@
 
 namespace zelk {
 namespace {
-
-TEST(MainForm, StartsOnTheEmptyTreePageWithAnEmptyStatusAndTheUncompressedBasis) {
-    TfrmMain form;
-    form.FormCreate();
-    EXPECT_EQ(form.windowTitle(), "ZELK");
-    EXPECT_EQ(form.Controls().PageControl1->ActivePage(), form.Controls().TabSheet1);
-    EXPECT_TRUE(form.Controls().rbFileSize->isChecked());
-    EXPECT_EQ(form.Controls().TreeView1->Count(), 0);
-    EXPECT_EQ(form.Controls().StatusBar1->SimpleText(), "");
-}
 
 class Keyboard : public ::testing::Test {
   protected:

@@ -22,6 +22,7 @@
 
 #include "app/GraphPage.h"
 #include "app/NodeMenu.h"
+#include "app/RecordTrees.h"
 #include "app/ScanFileControl.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
@@ -33,7 +34,6 @@
 namespace zelk {
 namespace {
 
-using test::PumpUntil;
 const std::vector<std::string> kOddNames = {"back\\slash", "new\nline", "bad\xff\xfe"};
 
 class NodeMenuTest : public test::WindowFixture {
@@ -57,7 +57,7 @@ class NodeMenuTest : public test::WindowFixture {
             std::vector<Volume>{{letter_, DriveKind::RamDisk, root_, "test", "tmpfs"}}));
         form_->Controls().DriveComboBox1->SelectDrive(letter_);
         form_->btnStartClick();
-        ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning(); }));
+        ASSERT_TRUE(Settle());
         ASSERT_TRUE(Record("mnt").OtherVolume);
     }
 
@@ -65,15 +65,7 @@ class NodeMenuTest : public test::WindowFixture {
     NodeMenu& Menu() const { return form_->Menu(); }
     // The record of the shown tree at path below the root ("" for the root).
     TFileAttr& Record(const std::string& path) const {
-        TFileAttr* at = form_->ShownTree();
-        for (std::size_t from = 0; from < path.size();) {
-            const std::size_t end = std::min(path.find('/', from), path.size());
-            for (const auto& child : at->Children) {
-                at = child->Name.View() == path.substr(from, end - from) ? child.get() : at;
-            }
-            from = end + 1;
-        }
-        return *at;
+        return *RecordAt(*form_->ShownTree(), path);
     }
     void MakeCurrent(const std::string& path) {
         form_->Controls().PageControl1->SetActivePage(form_->Controls().TabSheet1);
@@ -167,12 +159,12 @@ TEST_F(NodeMenuTest, DuringAScanAndOnAnOpenedFileOnlyThePathIsLeft) {
     QTest::keyClick(&Tree(), Qt::Key_Menu);
     EXPECT_EQ(Entries(), Expected("11000"));
     EXPECT_EQ(Copied(Tree()), path);
-    ASSERT_TRUE(PumpUntil([&] { return !form_->Scanning(); }));
+    ASSERT_TRUE(Settle());
 
     form_->ScanFiles->SaveTo(dir_ + "/scan.json");
-    ASSERT_TRUE(PumpUntil([&] { return !form_->ScanFiles->Saving(); }));
+    ASSERT_TRUE(Settle());
     form_->ScanFiles->Open(dir_ + "/scan.json");
-    ASSERT_TRUE(PumpUntil([&] { return !form_->ScanFiles->Opening(); }));
+    ASSERT_TRUE(Settle());
     MakeCurrent("a/new\nline");
     QTest::keyClick(&Tree(), Qt::Key_Menu);
     EXPECT_EQ(Entries(), Expected("01000"));

@@ -45,12 +45,8 @@ std::unique_ptr<TFileAttr> Lists(int lists) {
         TFileAttr& wide = AddRecord(*root, std::to_string(list), 0, 0);
         for (int i = 0; i < kListSize; ++i) {
             const double size = (i * 7919) % 1009;
-            AddRecord(wide, std::to_string(i), size, size / (1 + i % 3));
-            wide.Size += size;
-            wide.CompressedSize += size / (1 + i % 3);
+            AddCounted(wide, std::to_string(i), size, size / (1 + i % 3));
         }
-        root->Size += wide.Size;
-        root->CompressedSize += wide.CompressedSize;
     }
     return root;
 }
@@ -79,11 +75,6 @@ class PendingWork : public test::WindowFixture {
         std::filesystem::create_directories(root_ + "/b");
         ScanFileWriter::Save(first_, *Lists(5), "/first", 0);
         ScanFileWriter::Save(second_, *Lists(7), "/second", 0);
-    }
-
-    bool Idle() const {
-        return !form_->Scanning() && !form_->ScanFiles->Opening() && !form_->ScanFiles->Saving() &&
-               !form_->SortPending() && !form_->Controls().TreeView1->Model().Deferring();
     }
 
     // A finished tree of three lists, listed whole, on the file-size basis.
@@ -153,7 +144,7 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
             begin();
             ASSERT_TRUE(halfDone());
             take();
-            ASSERT_TRUE(test::PumpUntil([&] { return Idle(); }, std::chrono::seconds(120)));
+            ASSERT_TRUE(Settle(std::chrono::seconds(120)));
             const Tree kept = work == "open" ? Tree::OpenedFirst : Tree::Shown;
             const Tree expected = asked == Tree::Kept ? kept : asked;
             const TFileAttr* shown = form_->ShownTree();

@@ -3,14 +3,18 @@
 // volume's own) and a delete (whole, or with a busy mount point left inside), every node text
 // equals that of a fresh scan of the drive; a refused trash changes nothing and says why; a
 // link inside a deleted directory leaves its target; the rescanned node stays expanded and
-// selected.
+// selected; an action ending during a long save is applied once the save has ended.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <QAbstractItemModelTester>
 #include <QString>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "app/RecordTrees.h"
+#include "app/ScanFileControl.h"
 #include "app/SubtreeSurgery.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
@@ -80,18 +85,8 @@ class SubtreeActions : public test::WindowFixture {
     void Await() {
         ASSERT_TRUE(PumpUntil([this] { return !form_->Actions().Running(); }));
     }
-    TFileAttr* Record(const std::vector<std::string>& names) const {
-        TFileAttr* at = form_->FinishedTree().get();
-        for (const std::string& name : names) {
-            TFileAttr* next = nullptr;
-            for (const auto& child : at->Children) {
-                next = child->Name == name ? child.get() : next;
-            }
-            if ((at = next) == nullptr) {
-                break;
-            }
-        }
-        return at;
+    TFileAttr* Record(const std::string& path) const {
+        return RecordAt(*form_->FinishedTree(), path);
     }
     // Every node's text by its path of names (what the window shows), with its record's date
     // and depth, which the graph and a sort read.
@@ -133,7 +128,7 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     ASSERT_EQ(utime((root_ + "/a/b/c/old").c_str(), &future), 0);
     Scan();
     TTreeView& tree = *form_->Controls().TreeView1;
-    TTreeNode* b = NodeOf(tree, *form_->FinishedTree(), *Record({"a", "b"}));
+    TTreeNode* b = NodeOf(tree, *form_->FinishedTree(), *Record("a/b"));
     tree.setExpanded(tree.Model().IndexOf(b->Parent()), true);
     tree.setExpanded(tree.Model().IndexOf(b), true);
     tree.setCurrentIndex(tree.Model().IndexOf(b));
@@ -141,10 +136,10 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     fs::create_directories(root_ + "/a/b/new/deeper/still");
     Write("a/b/new/deeper/still/w", 9000);
 
-    form_->RescanNode(Record({"a", "b"}));
-    EXPECT_FALSE(form_->Actions().CanAct(Record({"a"})));  // one action at a time
+    form_->RescanNode(Record("a/b"));
+    EXPECT_FALSE(form_->Actions().CanAct(Record("a")));  // one action at a time
     Await();
-    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索完了");
+    EXPECT_EQ(Status(), "探索完了");
     EXPECT_EQ(form_->FinishedTree()->MaxLevel, 5);
     ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
     EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
@@ -157,12 +152,12 @@ TEST_F(SubtreeActions, StoppedRescanLeavesTheTreeAsItWas) {
     const auto before = Shown();
     fs::create_directories(root_ + "/a/b/new");
     // The worker waits at its first status step until the loop serves it: Stop comes first.
-    form_->RescanNode(Record({"a", "b"}));
+    form_->RescanNode(Record("a/b"));
     form_->btnStopClick();
     Await();
-    EXPECT_EQ(form_->Controls().StatusBar1->SimpleText(), "探索中断");
+    EXPECT_EQ(Status(), "探索中断");
     EXPECT_EQ(Shown(), before);
-    EXPECT_TRUE(form_->Actions().CanAct(Record({"a", "b"})));
+    EXPECT_TRUE(form_->Actions().CanAct(Record("a/b")));
 }
 
 TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
@@ -171,7 +166,7 @@ TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
     setenv("HOME", (root_ + "/home").c_str(), 1);
     Scan();
     const double total = form_->FinishedTree()->Size;
-    form_->TrashNode(Record({"a", "b"}));
+    form_->TrashNode(Record("a/b"));
     Await();
     ASSERT_EQ(asked_.size(), 1u);
     EXPECT_NE(asked_[0].find(root_ + "/a/b"), std::string::npos);
@@ -186,7 +181,7 @@ TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
     // Into a trash the tree already holds, the second under another name.
     fs::create_directories(root_ + "/f/b");
     Scan();
-    form_->TrashNode(Record({"f", "b"}));
+    form_->TrashNode(Record("f/b"));
     Await();
     EXPECT_EQ(std::distance(fs::directory_iterator(trash + "/info"), fs::directory_iterator()), 2);
     ExpectFreshScan();
@@ -196,7 +191,7 @@ TEST_F(SubtreeActions, TrashFromAnotherVolumeUsesTheVolumesOwnTrash) {
     fs::create_directories(dir_ + "/home");
     setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
     Scan();
-    form_->TrashNode(Record({"a", "e"}));
+    form_->TrashNode(Record("a/e"));
     Await();
     EXPECT_TRUE(told_.empty());
     const std::string trash = root_ + "/.Trash-" + std::to_string(getuid());
@@ -210,7 +205,7 @@ TEST_F(SubtreeActions, RefusedTrashChangesNothing) {
     Scan();
     const auto before = Shown();
     ASSERT_EQ(mount(nullptr, root_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
-    form_->TrashNode(Record({"a", "e"}));
+    form_->TrashNode(Record("a/e"));
     Await();
     mount(nullptr, root_.c_str(), nullptr, MS_REMOUNT, nullptr);
     EXPECT_EQ(told_.size(), 1u);
@@ -224,15 +219,15 @@ TEST_F(SubtreeActions, DeleteLeavesLinkTargetsAndShowsWhatWasLeft) {
     ASSERT_TRUE(busy.Mounted());
     Write("a/e/busy/kept", 10);
     Scan();
-    form_->DeleteNode(Record({"a", "b"}));
+    form_->DeleteNode(Record("a/b"));
     Await();
     EXPECT_TRUE(cancelByDefault_);
     EXPECT_TRUE(told_.empty());
-    EXPECT_EQ(Record({"a", "b"}), nullptr);
+    EXPECT_EQ(Record("a/b"), nullptr);
     EXPECT_TRUE(fs::exists(root_ + "/f/z"));
     ExpectFreshScan();
 
-    form_->DeleteNode(Record({"a", "e"}));
+    form_->DeleteNode(Record("a/e"));
     Await();
     ASSERT_EQ(told_.size(), 1u);
     EXPECT_NE(told_[0].find("残っています"), std::string::npos) << told_[0];
@@ -241,12 +236,41 @@ TEST_F(SubtreeActions, DeleteLeavesLinkTargetsAndShowsWhatWasLeft) {
     ExpectFreshScan();
 }
 
+// An action that ends while a save reads the records (the window's, or the keep of a scan) is
+// applied once the save has ended, however often it was put off before.
+TEST_F(SubtreeActions, AnActionEndingDuringALongSaveIsAppliedOnceTheSaveEnds) {
+    for (int i = 0; i < 300; ++i) {
+        fs::create_directory(root_ + "/f/" + std::string(40, 'n') + std::to_string(i));
+    }
+    Scan();
+    ASSERT_TRUE(Settle());
+    // A reader that takes nothing yet: the save waits once the pipe's page is full.
+    const std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ::fcntl(reader, F_SETPIPE_SZ, 4096);
+    form_->ScanFiles->SaveTo(fifo);
+    form_->DeleteNode(Record("a/b"));
+    QTest::qWait(300);  // the finished deletion waits, tried again every 50 ms
+    EXPECT_TRUE(form_->ScanFiles->Saving());
+    char buffer[4096];
+    EXPECT_TRUE(PumpUntil([&] {
+        while (::read(reader, buffer, sizeof buffer) > 0) {
+        }
+        return !form_->Actions().Running() && !form_->ScanFiles->Saving();
+    }));
+    ::close(reader);
+    EXPECT_EQ(Record("a/b"), nullptr);
+    ExpectFreshScan();
+}
+
 TEST_F(SubtreeActions, NothingActsOnTheRootOrAnOtherVolume) {
     const test::TmpfsMount other(root_ + "/mnt");
     ASSERT_TRUE(other.Mounted());
     Scan();
     const auto before = Shown();
-    for (TFileAttr* record : {form_->FinishedTree().get(), Record({"mnt"})}) {
+    for (TFileAttr* record : {form_->FinishedTree().get(), Record("mnt")}) {
         EXPECT_FALSE(form_->Actions().CanAct(record));
         form_->RescanNode(record);
         form_->TrashNode(record);

@@ -1,16 +1,24 @@
 #pragma once
 // The main window of an application object over one drive, a fresh directory that each test
-// fills, with the error boxes recorded instead of shown.
+// fills, with the error boxes recorded instead of shown; the window's work waited for, its
+// status line and listing read, files dropped onto it.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/KeptScanControl.h"
+#include "app/ScanFileControl.h"
 #include "app/TApplication.h"
+#include "app/TStatusBar.h"
+#include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "drives/TDriveComboBox.h"
 #include "platform/VolumeTable.h"
@@ -46,6 +54,37 @@ class WindowFixture : public ::testing::Test {
     }
 
     void TearDown() override { InstallVolumeTable(std::make_shared<VolumeTable>()); }
+
+    // No scan, open, save, keep, sort or listing in steps runs.
+    bool Idle() const {
+        return !form_->Scanning() && !form_->ScanFiles->Opening() && !form_->ScanFiles->Saving() &&
+               !form_->ScanFiles->Kept().Keeping() && !form_->SortPending() &&
+               !form_->Controls().TreeView1->Model().Deferring();
+    }
+    bool Settle(std::chrono::seconds limit = std::chrono::seconds(60)) {
+        return PumpUntil([this] { return Idle(); }, limit);
+    }
+    const std::string& Status() const { return form_->Controls().StatusBar1->SimpleText(); }
+    // Every node's text, depth first.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < form_->Controls().TreeView1->Count(); ++i) {
+            texts.push_back(form_->Controls().TreeView1->Item(i)->Text());
+        }
+        return texts;
+    }
+    // As a file manager drops it onto the window.
+    void Drop(const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_, &drop);
+        Settle();
+    }
 
     TApplication application_;
     const char letter_;

@@ -3,20 +3,16 @@
 // during a walk, and closing while a walk runs; and scan files in the window: a scan saved and
 // opened again shows the same node texts and bars on both size bases and after sorting, a bad
 // file dropped onto the window ends in its error box and leaves what was shown, no file opens
-// during a scan while a start stops an open, and the command line's export without a display
-// equals the window's save. The worker is held at its first status step simply by not serving the
-// loop.
+// or saves during a scan, an open stuck in a read holds up no other, and the command line's
+// export without a display equals the window's save. The worker is held at its first status
+// step simply by not serving the loop.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QPushButton>
-#include <QUrl>
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -73,17 +69,8 @@ class WindowScan : public test::WindowFixture {
   protected:
     WindowScan() : WindowFixture(kLetter) {}
 
-    const std::string& Status() const { return form_->Controls().StatusBar1->SimpleText(); }
     // Only where the status line held neither completion text before the start.
     bool ScanEnded() const { return Status() == kDone || Status() == kAborted; }
-
-    // Serves the event loop until no scan, open or save is running.
-    void Settle() {
-        PumpUntil([&] {
-            return !form_->Scanning() && !form_->ScanFiles->Opening() &&
-                   !form_->ScanFiles->Saving() && !form_->ScanFiles->Kept().Keeping();
-        });
-    }
 
     void ScanToTheEnd() {
         form_->btnStartClick();
@@ -109,10 +96,7 @@ class WindowScan : public test::WindowFixture {
 
     // What the window shows: every node text, then every bar height on both size bases.
     std::vector<std::string> Shown() {
-        std::vector<std::string> shown;
-        for (int i = 0; i < form_->Controls().TreeView1->Count(); ++i) {
-            shown.push_back(form_->Controls().TreeView1->Item(i)->Text());
-        }
+        std::vector<std::string> shown = Texts();
         for (TRadioButton* basis :
              {form_->Controls().rbCompressedSize, form_->Controls().rbFileSize}) {
             basis->setChecked(true);
@@ -127,18 +111,6 @@ class WindowScan : public test::WindowFixture {
             }
         }
         return shown;
-    }
-
-    void Drop(const std::string& file) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(form_, &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form_, &drop);
-        Settle();
     }
 };
 
@@ -288,7 +260,7 @@ TEST_F(WindowScan, ABadFileEndsInItsErrorBoxAndTheWindowKeepsWhatItShowed) {
     }
 }
 
-TEST_F(WindowScan, NoOpenDuringAScanAStartStopsAnOpenAndSavingNeedsAFinishedScan) {
+TEST_F(WindowScan, NoOpenOrSaveDuringAScanAndSavingNeedsAFinishedScan) {
     test::MakeSampleTree(dir_);
     const std::string file = dir_ + "/s.json";
     form_->ScanFiles->SaveTo(file);  // nothing scanned yet
@@ -304,13 +276,6 @@ TEST_F(WindowScan, NoOpenDuringAScanAStartStopsAnOpenAndSavingNeedsAFinishedScan
     Settle();
     EXPECT_FALSE(std::filesystem::exists(dir_ + "/during.json"));
     EXPECT_EQ(form_->ShownTree(), scanning);
-    // The last asked for is shown: a start stops the open still running.
-    form_->ScanFiles->Open(file);
-    ASSERT_TRUE(form_->ScanFiles->Opening());
-    form_->btnStartClick();
-    EXPECT_FALSE(form_->ScanFiles->Opening());
-    EXPECT_TRUE(form_->Scanning());
-    Settle();
     EXPECT_EQ(Status(), kDone);
     EXPECT_TRUE(boxes_.empty());
 }
@@ -354,11 +319,6 @@ TEST_F(WindowScan, ExportWithoutADisplayEqualsTheWindowsSave) {
     };
     EXPECT_EQ(undated(ReadBytes(dir_ + "/command.json")),
               undated(ReadBytes(dir_ + "/window.json")));
-    EXPECT_EQ(Shell(ZELK_PROGRAM " --export " + dir_ + "/no/such/dir.json " + root_ + " 2>" + dir_ +
-                    "/err"),
-              1);
-    const std::string message = ReadBytes(dir_ + "/err");
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
 }
 
 }  // namespace

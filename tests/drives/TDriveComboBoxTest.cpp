@@ -1,6 +1,10 @@
 // Guards the drive chooser: entry texts and pictures in letter order, the letter case, the chosen
 // drive and its notifications, when the list is refreshed, and how an entry is drawn (key colour
-// gone, text from 22 pixels, highlight, ampersand, clipping), the item height and the open rows.
+// gone, text from 22 pixels, highlight, ampersand, clipping), the item height and the open rows;
+// and its folder entries: a folder listed first as "a: [folder]" and chosen, the other entries as
+// they were, the chooser entry last, which asks for a folder and leaves the choice alone; and the
+// list read again at each opening, with a drive mounted since shown, one unmounted gone, the
+// chosen drive followed by its mount point when letters move, and the folder kept.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +17,7 @@
 
 #include "drives/TDriveComboBox.h"
 #include "platform/TextVolumeSource.h"
+#include "platform/VolumeTable.h"
 #include "platform/VolumeTableReader.h"
 
 namespace zelk {
@@ -194,6 +199,54 @@ TEST(DriveItemHeight, IsTheFontHeightButNeverBelowElevenAndTheOpenListShowsOneTo
         EXPECT_EQ(list.view()->viewport()->height(), rows * list.ItemHeight()) << drives;
         list.hidePopup();
     }
+}
+
+TEST(FolderEntry, ListedFirstAndChosenWithTheOtherEntriesAsTheyWereAndTheChooserLast) {
+    Chooser combo;
+    combo.SelectDrive('e');
+    const std::string before = combo.Listing();
+    ASSERT_EQ(combo.count(), combo.FolderChooserEntry() + 1);
+    EXPECT_EQ(combo.itemText(combo.FolderChooserEntry()), "フォルダを選択…");
+    int asked = 0;
+    combo.OnChooseFolder = [&asked] { ++asked; };
+
+    combo.SetFolder("/mnt/NAS/a b");
+    // The label, whatever drive holds it; after it the picture of each entry, then its text.
+    EXPECT_EQ(combo.Listing().substr(2), "a: [/mnt/NAS/a b] | " + before);
+    EXPECT_EQ(combo.Choice(), "a 0");
+    EXPECT_EQ(InstalledVolumeTable()->ByLetter('a')->MountPoint, "/mnt/NAS/a b");
+
+    emit combo.activated(combo.FolderChooserEntry());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(combo.Choice(), "a 0");
+    EXPECT_EQ(combo.currentIndex(), 0);
+    InstallVolumeTable(nullptr);
+}
+
+TEST(FolderEntry, OpeningRereadsTheDrivesFollowsTheChosenMountPointAndKeepsTheFolder) {
+    auto source = Source();
+    Chooser combo(source);
+    combo.SelectDrive('h');  // /tmp
+    const auto reopened = [&](const std::string& mounts) {
+        source->SetFile(kMountInfoPath, mounts);
+        combo.showPopup();
+        combo.hidePopup();
+        EXPECT_EQ(combo.itemText(combo.count() - 1), "フォルダを選択…");
+        return combo.Listing();
+    };
+    // /home and the stick unmounted, a RAM disk mounted: /tmp is now f.
+    EXPECT_EQ(reopened(kRoot + "25 1 0:40 / /mnt/NAS rw - nfs4 NAS.local:/Export rw\n" +
+                       "26 1 11:0 / /media/al/DVD ro - iso9660 /dev/sr0 ro\n" +
+                       "27 1 0:41 / /tmp rw - tmpfs tmpfs rw\n" +
+                       "28 1 0:42 / /mnt/late rw - tmpfs tmpfs rw\n"),
+              "H c: [/] | N d: NAS.local:/Export | C e: [/media/al/DVD] | R f: [/tmp] | "
+              "R g: [/mnt/late]");
+    EXPECT_EQ(combo.SelectedDrive(), 'f');
+
+    combo.SetFolder("/srv");
+    EXPECT_EQ(reopened(kRoot).substr(2), "a: [/srv] | H c: [/]");
+    EXPECT_EQ(combo.SelectedDrive(), 'a');
+    InstallVolumeTable(nullptr);
 }
 
 }  // namespace

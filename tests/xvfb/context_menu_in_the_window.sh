@@ -5,19 +5,11 @@
 # $1: the zelk program. SHOT_DIR, when set, receives context-menu.png, the menu open.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/window_helpers.bash"
-zelk=$(realpath "$1")
-tool="$(dirname "$zelk")/../tests/window_tool"
 make_work
 drive="$work/drive"
 mkdir "$drive" "$work/bin"
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  cd /
-  if mountpoint -q "$drive"; then umount -l "$drive"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
 mount -t tmpfs -o size=16m zelk-menu-test "$drive" 2>/dev/null || { echo "cannot mount a tmpfs: skipped"; exit 77; }
+tmpfs=$drive
 # A space, a backslash, a newline and a byte that is not UTF-8.
 folder="$drive/"$'odd \\\n\xff'
 mkdir -p "$folder/sub"
@@ -31,8 +23,7 @@ chmod +x "$work/bin/xdg-open"
 cd "$drive"
 DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" PATH="$work/bin:$PATH" "$zelk" >"$work/out" 2>"$work/err" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --pid "$pid" --name '^ZELK$' | head -1)
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
+await_window || exit 1
 sleep 1
 xdotool mousemove --window "$window" 455 22 click 1
 for _ in $(seq 150); do
@@ -61,6 +52,4 @@ expected="file://$drive/odd%20%5C%0A%FF"
   echo "the handler got '$(cat "$work/opened" 2>/dev/null)', not '$expected'"; cat "$work/err"; exit 1; }
 [ "$(menus)" = 0 ] || { echo "the menu stayed open"; exit 1; }
 
-close_window "$window" "$pid" || { echo "the window did not close"; exit 1; }
-pid=""
-[ "$exit_status" = 0 ] || { echo "exit code $exit_status"; exit 1; }
+closed_with 0

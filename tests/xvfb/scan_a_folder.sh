@@ -23,8 +23,7 @@ done
 
 "$zelk" "$work/folder" >"$work/out" 2>"$work/err" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --pid "$pid" --name '^ZELK$' | head -1) || true
-[ -n "$window" ] || { echo "no ZELK window"; exit 1; }
+await_window || exit 1
 for _ in $(seq 150); do
   "$tool" shows "$window" "探索完了" >/dev/null 2>&1 && break
   sleep 0.2
