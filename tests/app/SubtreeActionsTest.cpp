@@ -69,7 +69,7 @@ class SubtreeActions : public test::WindowFixture {
     }
     void TearDown() override {
         tester_.reset();
-        unsetenv("XDG_DATA_HOME");
+        setenv("XDG_DATA_HOME", data_.c_str(), 1);
         setenv("HOME", home_.c_str(), 1);
         WindowFixture::TearDown();
     }
@@ -117,6 +117,8 @@ class SubtreeActions : public test::WindowFixture {
     test::TmpfsMount volume_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
     const std::string home_ = getenv("HOME") != nullptr ? getenv("HOME") : "/root";
+    // The run's own data folder: the scans later tests keep must not reach the user's.
+    const std::string data_ = getenv("XDG_DATA_HOME") != nullptr ? getenv("XDG_DATA_HOME") : "";
     std::vector<std::string> asked_;
     std::vector<std::string> told_;
     bool cancelByDefault_ = false;
