@@ -148,8 +148,7 @@ int main(int argc, char** argv) {
     const std::string base = argc > 2 ? argv[2] : "";
     bool keep = false;
     const auto [dir, counts] = TreeToScan(base, keep);
-    const int on =
-        zelk::ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+    const int on = zelk::ReadAheadWindow::ThreadsFromEnvironment();
 
     zelk::bench::InstallOneVolume('c', dir);
     UiLoop loop;
