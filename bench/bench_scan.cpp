@@ -6,7 +6,8 @@
 //  cold     as root, every run from empty caches, also against gdu -n -p;
 //  network  the tests' delaying file system over a tree of 1,001 directories and 4,856 files,
 //           every request answered after each of the delays, against du -sxb and gdu -n -p.
-// Each scan row names the number of read-ahead threads the walk settled on.
+// Each scan row names the count of read-ahead threads the walk settled on in its last run, and
+// the most it used when that was more.
 //
 // Usage: bench_scan [--rows warm,busy,cold,network] [--network-runs N] [--delays US,US...]
 //                   [--network-ahead SETTING,...] [runs] [base directory for the trees]
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,15 +95,67 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// The counts of read-ahead threads an adapting walk traces (ZELK_READ_AHEAD_TRACE) while it
+// runs: its standard error goes to a file meanwhile.
+class CountTrace {
+  public:
+    CountTrace() : file_(std::tmpfile()) {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        if (file_ != nullptr) {
+            dup2(fileno(file_), 2);
+        }
+    }
+    ~CountTrace() {
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+        close(saved_);
+    }
+    CountTrace(const CountTrace&) = delete;
+    CountTrace& operator=(const CountTrace&) = delete;
+
+    // "last" or "last (most M)"; an adapting walk starts with one thread.
+    std::string Finish() {
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        int last = 1;
+        int most = 1;
+        char line[256];
+        if (file_ != nullptr) {
+            std::rewind(file_);
+        }
+        while (file_ != nullptr && std::fgets(line, sizeof line, file_) != nullptr) {
+            int from = 0;
+            if (std::sscanf(line, "read-ahead %d -> %d threads", &from, &last) != 2) {
+                std::fputs(line, stderr);  // not the trace: shown after all
+            }
+            most = std::max(most, last);
+        }
+        return std::to_string(last) + (most > last ? " (most " + std::to_string(most) + ")" : "");
+    }
+
+  private:
+    std::FILE* file_;
+    int saved_;
+};
+
 struct ScanRun {
     double seconds = 0;
     std::unique_ptr<TFileAttr> root;
+    std::string threads;  // the count read ahead with: fixed, or where the walk settled
 };
 
+// Scans drive c with the read-ahead the environment sets.
 ScanRun RunScan(UiLoop& loop, zelk::StatusLine* status) {
     ScanRun run;
     run.root = std::make_unique<TFileAttr>();
     std::atomic<bool> finished{false};
+    const char* fixed = std::getenv("ZELK_READ_AHEAD");
+    std::optional<CountTrace> trace;
+    if (fixed == nullptr) {
+        trace.emplace();
+    }
     const auto start = Clock::now();
     {
         TSearchThread thread(true, run.root.get());
@@ -113,8 +167,19 @@ ScanRun RunScan(UiLoop& loop, zelk::StatusLine* status) {
         thread.AwaitEnd();
     }
     run.seconds = Seconds(Clock::now() - start);
+    run.threads = trace ? trace->Finish() : fixed;
     return run;
 }
+
+// Scan times of one setting, and the thread count of the last.
+struct Series {
+    std::vector<double> times;
+    std::string threads;
+    void Add(const ScanRun& run) {
+        times.push_back(run.seconds);
+        threads = run.threads;
+    }
+};
 
 // A read-ahead setting: a thread count, or "auto" for the walk's own choice.
 void SetReadAhead(const std::string& setting) {
@@ -123,12 +188,6 @@ void SetReadAhead(const std::string& setting) {
     } else {
         setenv("ZELK_READ_AHEAD", setting.c_str(), 1);
     }
-}
-
-// The threads the walk read ahead with: a fixed count is kept; what the automatic count
-// settled on is not told by the walk yet.
-std::string Settled(const std::string& setting) {
-    return setting == "auto" ? "?" : setting;
 }
 
 // Empties the page, dentry and inode caches; false when this process may not.
@@ -169,6 +228,10 @@ void Row(const std::string& what, const std::vector<double>& times, double du, d
     }
     std::printf(" (target %s)%s\n", target,
                 threads.empty() ? "" : (", threads " + threads).c_str());
+}
+
+void Row(const std::string& what, const Series& scans, double du, double gdu, const char* target) {
+    Row(what, scans.times, du, gdu, target, scans.threads);
 }
 
 std::vector<std::string> Split(const std::string& list) {
@@ -248,15 +311,15 @@ bool WarmRows(const Options& options, UiLoop& loop, const std::string& dir,
     const std::string settings[2] = {"0", on};
     if (options.Wants("warm")) {
         std::vector<double> du;
-        std::vector<double> quiet[2];
-        std::vector<double> shown[2];
+        Series quiet[2];
+        Series shown[2];
         LatestText status;
         for (int i = 0; i < options.runs; ++i) {
             du.push_back(RunDu(dir));
             for (int ahead = 0; ahead < 2; ++ahead) {
                 SetReadAhead(settings[ahead]);
-                quiet[ahead].push_back(RunScan(loop, nullptr).seconds);
-                shown[ahead].push_back(RunScan(loop, &status).seconds);
+                quiet[ahead].Add(RunScan(loop, nullptr));
+                shown[ahead].Add(RunScan(loop, &status));
             }
         }
         const double duMedian = Median(du);
@@ -264,9 +327,9 @@ bool WarmRows(const Options& options, UiLoop& loop, const std::string& dir,
                     on.c_str());
         std::printf("%-36s %7.3f s\n", "du -sxb", duMedian);
         Row("(a) no status line, read-ahead off", quiet[0], duMedian, 0, "<= 0.9");
-        Row("(a) no status line, read-ahead on", quiet[1], duMedian, 0, "<= 0.6", Settled(on));
+        Row("(a) no status line, read-ahead on", quiet[1], duMedian, 0, "<= 0.6");
         Row("(b) status per dir, read-ahead off", shown[0], duMedian, 0, "-");
-        Row("(b) status per dir, read-ahead on", shown[1], duMedian, 0, "<= 0.65", Settled(on));
+        Row("(b) status per dir, read-ahead on", shown[1], duMedian, 0, "<= 0.65");
         std::printf("%zu status steps a run\n", status.steps / (2 * options.runs));
         std::printf("record: sizeof %zu bytes, heap %.0f bytes, resident %.0f bytes per record\n",
                     sizeof(TFileAttr), heapPerRecord, rssPerRecord);
@@ -275,14 +338,14 @@ bool WarmRows(const Options& options, UiLoop& loop, const std::string& dir,
     if (options.Wants("busy")) {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         std::vector<double> du;
-        std::vector<double> quiet[2];
+        Series quiet[2];
         {
             const zelk::bench::BusyCores busy(cores);
             for (int i = 0; i < options.runs; ++i) {
                 du.push_back(RunDu(dir));
                 for (int ahead = 0; ahead < 2; ++ahead) {
                     SetReadAhead(settings[ahead]);
-                    quiet[ahead].push_back(RunScan(loop, nullptr).seconds);
+                    quiet[ahead].Add(RunScan(loop, nullptr));
                 }
             }
         }
@@ -290,7 +353,7 @@ bool WarmRows(const Options& options, UiLoop& loop, const std::string& dir,
         std::printf("warm cache, %u spinning processes, %d alternated runs\n", cores, options.runs);
         std::printf("%-36s %7.3f s\n", "du -sxb", duMedian);
         Row("(a) busy cores, read-ahead off", quiet[0], duMedian, 0, "-");
-        Row("(a) busy cores, read-ahead on", quiet[1], duMedian, 0, "<= off", Settled(on));
+        Row("(a) busy cores, read-ahead on", quiet[1], duMedian, 0, "<= off");
     }
     return true;
 }
@@ -303,7 +366,8 @@ void ColdRows(UiLoop& loop, const std::string& dir, const std::string& on) {
     }
     const bool haveGdu = OnPath("gdu");
     const int coldRuns = 3;
-    std::vector<double> coldDu, gdu, cold[2];
+    std::vector<double> coldDu, gdu;
+    Series cold[2];
     for (int i = 0; i < coldRuns; ++i) {
         DropCaches();
         coldDu.push_back(RunDu(dir));
@@ -314,7 +378,7 @@ void ColdRows(UiLoop& loop, const std::string& dir, const std::string& on) {
         for (int ahead = 0; ahead < 2; ++ahead) {
             SetReadAhead(ahead == 0 ? "0" : on);
             DropCaches();
-            cold[ahead].push_back(RunScan(loop, nullptr).seconds);
+            cold[ahead].Add(RunScan(loop, nullptr));
         }
     }
     const double coldMedian = Median(coldDu);
@@ -325,7 +389,7 @@ void ColdRows(UiLoop& loop, const std::string& dir, const std::string& on) {
         Row("gdu -n -p", gdu, coldMedian, 0, "-");
     }
     Row("(a) read-ahead off", cold[0], coldMedian, gduMedian, "-");
-    Row("(a) read-ahead on", cold[1], coldMedian, gduMedian, "<= gdu, <= 0.6", Settled(on));
+    Row("(a) read-ahead on", cold[1], coldMedian, gduMedian, "<= gdu, <= 0.6");
 }
 
 // A network drive stood in for: the tests' delaying file system over a small tree, mounted
@@ -359,7 +423,7 @@ void NetworkRows(const Options& options, UiLoop& loop) {
             continue;
         }
         std::vector<double> du, gdu;
-        std::vector<std::vector<double>> scans(options.networkAhead.size());
+        std::vector<Series> scans(options.networkAhead.size());
         for (int i = 0; i < options.networkRuns; ++i) {
             du.push_back(RunDu(mounted));
             if (haveGdu) {
@@ -371,7 +435,7 @@ void NetworkRows(const Options& options, UiLoop& loop) {
                 if (!run.root->Searched) {
                     std::fprintf(stderr, "the scan of the network drive did not finish\n");
                 }
-                scans[k].push_back(run.seconds);
+                scans[k].Add(run);
             }
         }
         const double duMedian = Median(du);
@@ -385,7 +449,7 @@ void NetworkRows(const Options& options, UiLoop& loop) {
         for (std::size_t k = 0; k < scans.size(); ++k) {
             const std::string& setting = options.networkAhead[k];
             Row("(a) read-ahead " + setting, scans[k], duMedian, gduMedian,
-                setting == "0" ? "-" : "<= 0.1 x du, <= 0.3 x gdu", Settled(setting));
+                setting == "0" ? "-" : "<= 0.1 x du, <= 0.3 x gdu");
         }
     }
     zelk::bench::RemoveTree(base);
@@ -395,6 +459,7 @@ void NetworkRows(const Options& options, UiLoop& loop) {
 
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
+    setenv("ZELK_READ_AHEAD_TRACE", "1", 1);
     const char* asSet = std::getenv("ZELK_READ_AHEAD");
     const std::string on = asSet != nullptr && *asSet != '\0' ? asSet : "auto";
     UiLoop loop;
