@@ -460,6 +460,7 @@ void NetworkRows(const Options& options, UiLoop& loop) {
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
     setenv("ZELK_READ_AHEAD_TRACE", "1", 1);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // rows show as they come: a full run is long
     const char* asSet = std::getenv("ZELK_READ_AHEAD");
     const std::string on = asSet != nullptr && *asSet != '\0' ? asSet : "auto";
     UiLoop loop;
