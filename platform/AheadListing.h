@@ -6,10 +6,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/DirectoryReader.h"
+#include "platform/EntryBatch.h"
 #include "platform/EntryLookup.h"
 #include "platform/FileId.h"
 #include "platform/FindData.h"
@@ -35,11 +37,13 @@ struct AheadResult {
     bool failed = false;
 };
 
-// Lists the opened target of a directory looked up as parent into result, and adds the bytes
-// its entries hold to bytes. False, leaving the directory to the walk, when what was opened is
-// no longer the target, it has more than limit entries, or abandoned turns true meanwhile.
+// Lists the opened target of a directory looked up as parent into result, its names looked up
+// by lookUp, and adds the bytes its entries hold to bytes. False, leaving the directory to the
+// walk, when what was opened is no longer the target, it has more than limit names, or
+// abandoned turns true meanwhile.
 bool ListAhead(const OpenedDirectory& opened, const struct stat& parent, const AheadTarget& target,
                const MountFence& fence, std::size_t limit, const std::atomic<bool>& abandoned,
-               DirectoryReader& reader, AheadResult& result, std::size_t& bytes);
+               DirectoryReader& reader, const std::function<void(EntryBatch&)>& lookUp,
+               AheadResult& result, std::size_t& bytes);
 
 }  // namespace zelk

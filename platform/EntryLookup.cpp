@@ -71,6 +71,12 @@ void FillFromStat(const struct stat& st, FindData& entry) {
 bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry,
                  OpenedDirectory* opened) {
     entry.Name.assign(name);
+    return LookUpListed(dir, type, entry, opened);
+}
+
+bool LookUpListed(const ListedDirectory& dir, unsigned char type, FindData& entry,
+                  OpenedDirectory* opened) {
+    const char* name = entry.Name.c_str();
     entry.LookedUp = true;
     entry.OtherVolumeOrLoop = false;
     entry.Links = 1;

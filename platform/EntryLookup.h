@@ -45,5 +45,8 @@ bool OpenListed(int dirFd, const char* name, OpenedDirectory& opened);
 // enters it next.
 bool LookUpEntry(const ListedDirectory& dir, const char* name, unsigned char type, FindData& entry,
                  OpenedDirectory* opened = nullptr);
+// The same for an entry that already holds its listed name.
+bool LookUpListed(const ListedDirectory& dir, unsigned char type, FindData& entry,
+                  OpenedDirectory* opened = nullptr);
 
 }  // namespace zelk

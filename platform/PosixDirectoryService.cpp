@@ -2,8 +2,6 @@
 
 #include <sys/resource.h>
 
-#include <thread>
-
 #include "platform/PosixListing.h"
 #include "platform/ReadAheadWindow.h"
 #include "platform/SystemVolumeSource.h"
@@ -50,9 +48,7 @@ std::unique_ptr<DirectoryListing> PosixDirectoryService::OpenPath(const std::str
         mountPoints.push_back(other.MountPoint);
     }
     // Read once a scan, so that a scan in progress keeps the count it started with.
-    const int threads =
-        readAhead ? ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency())
-                  : 0;
+    const int threads = readAhead ? ReadAheadWindow::ThreadsFromEnvironment() : 0;
     return PosixListing::OpenRoot(path, mountPoints, threads);
 }
 

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "platform/EntryBatch.h"
 #include "platform/ReadAheadWindow.h"
 
 namespace zelk {
@@ -75,7 +76,7 @@ std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
     std::unique_ptr<PosixListing> listing;
     try {
         auto walk = std::make_shared<Walk>(MountFence(path, mountPoints), self.st_dev);
-        if (readAheadThreads > 0) {
+        if (readAheadThreads != 0) {
             walk->readAhead =
                 std::make_unique<ReadAhead>(readAheadThreads, walk->fence, std::move(pause));
             walk->chain.SetReadAhead(walk->readAhead.get());
@@ -209,6 +210,7 @@ bool PosixListing::Next(FindData& entry) {
     if (nextRest_ < rest_.size()) {
         entry = std::move(rest_[nextRest_++]);
         walk_->judge.MarkOutside(entry);
+        Ticked();
         return true;
     }
     if (inMemory_ || fd_ < 0) {
@@ -217,6 +219,7 @@ bool PosixListing::Next(FindData& entry) {
     while (const dirent64* d = reader_.Next(fd_)) {
         if (LookUpEntry(LookupContext(), d->d_name, d->d_type, entry, &opened_)) {
             walk_->judge.MarkOutside(entry);
+            Ticked();
             return true;
         }
     }
@@ -224,21 +227,36 @@ bool PosixListing::Next(FindData& entry) {
     return false;
 }
 
+void PosixListing::Ticked() {
+    if (walk_->readAhead != nullptr) {
+        walk_->readAhead->Tick();
+    }
+}
+
 void PosixListing::ReadIntoMemory(std::size_t limit) {
     if (inMemory_ || fd_ < 0) {
         return;
     }
-    FindData entry;
-    while (rest_.size() - nextRest_ < limit) {
-        const dirent64* d = reader_.Next(fd_);
-        if (d == nullptr) {
-            failed_ = failed_ || reader_.Failed();
-            inMemory_ = true;
-            return;
+    // Names are looked up a batch at a time, so that the batch's names bound what is held twice.
+    EntryBatch batch(LookupContext());
+    while (!inMemory_ && rest_.size() - nextRest_ < limit) {
+        while (batch.Size() < ReadAheadWindow::kMostEntries &&
+               rest_.size() - nextRest_ + batch.Size() < limit) {
+            const dirent64* d = reader_.Next(fd_);
+            if (d == nullptr) {
+                failed_ = failed_ || reader_.Failed();
+                inMemory_ = true;
+                break;
+            }
+            batch.Add(d->d_name, d->d_type);
         }
-        if (LookUpEntry(LookupContext(), d->d_name, d->d_type, entry)) {
-            rest_.push_back(std::move(entry));
+        if (walk_->readAhead != nullptr) {
+            walk_->readAhead->LookUp(batch);
+        } else {
+            while (batch.LookUpNext()) {
+            }
         }
+        batch.MoveFoundTo(rest_);
     }
 }
 

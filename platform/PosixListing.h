@@ -34,7 +34,7 @@ class PosixListing final : public DirectoryListing {
 
     // nullptr when the directory cannot be opened. mountPoints: every mount point the machine
     // has (absolute, decoded); those below path are never looked up. readAheadThreads: 0 for
-    // none.
+    // none, negative for a count that adapts.
     static std::unique_ptr<PosixListing> OpenRoot(const std::string& path,
                                                   const std::vector<std::string>& mountPoints,
                                                   int readAheadThreads = 0,
@@ -74,6 +74,8 @@ class PosixListing final : public DirectoryListing {
     // Counts among the directories the walk is in, and with read-ahead holds its entries.
     void JoinWalk();
     ListedDirectory LookupContext() const;
+    // Counts an entry handed to the walk, for the read-ahead's pace.
+    void Ticked();
     // Reads what remains of the listing into memory, up to limit entries.
     void ReadIntoMemory(std::size_t limit);
     void RegisterReadAhead();

@@ -9,13 +9,6 @@
 #include "platform/ReadAheadWindow.h"
 
 namespace zelk {
-namespace {
-
-// Turns a thread looks for work before it sleeps: tens of microseconds.
-constexpr int kIdleYields = 50;
-
-}  // namespace
-
 struct ReadAhead::Job {
     enum class State { Pending, Listing, Done, Left };
     Target target;
@@ -41,31 +34,71 @@ ReadAhead::ReadAhead(int threads, const MountFence& fence, PauseHook pause)
     : fence_(fence),
       pause_(std::move(pause)),
       walkThread_(std::this_thread::get_id()),
-      mostKept_(ReadAheadWindow::MostKept(threads)) {
-    for (int i = 0; i < threads; ++i) {
-        threads_.emplace_back([this] { Work(); });
-    }
+      mostKept_(ReadAheadWindow::MostKept(threads)),
+      pace_(threads),
+      crew_(mutex_, [this](std::unique_lock<std::mutex>& lock, DirectoryReader& reader) {
+          return RunOne(lock, reader);
+      }) {
+    crew_.Resize(pace_.Count());
 }
 
 ReadAhead::~ReadAhead() {
     {
         const std::lock_guard lock(mutex_);
         assert(sources_.empty());
-        stopping_ = true;
     }
-    work_.notify_all();
-    for (std::thread& thread : threads_) {
-        thread.join();
-    }
+    crew_.Stop();
 }
 
 void ReadAhead::AssertWalkThread() const {
     assert(std::this_thread::get_id() == walkThread_);
 }
 
+void ReadAhead::LookUp(EntryBatch& batch) {
+    bool shared = false;
+    if (batch.Size() > 1) {
+        const std::lock_guard lock(mutex_);
+        shared = crew_.Active() > 1;
+        if (shared) {
+            shared_.push_back(&batch);
+            crew_.Changed();
+        }
+    }
+    if (shared) {
+        crew_.Wake();
+        done_.notify_all();  // the walk, waiting in Take
+    }
+    while (batch.LookUpNext()) {
+    }
+    if (shared) {
+        std::unique_lock lock(mutex_);
+        std::erase(shared_, &batch);
+        done_.wait(lock, [&batch] { return batch.helpers == 0; });
+    }
+}
+
+EntryBatch* ReadAhead::Shared() const {
+    for (EntryBatch* batch : shared_) {
+        if (batch->Open()) {
+            return batch;
+        }
+    }
+    return nullptr;
+}
+
+void ReadAhead::Help(std::unique_lock<std::mutex>& lock, EntryBatch& batch) {
+    ++batch.helpers;
+    lock.unlock();
+    while (batch.LookUpNext()) {
+    }
+    lock.lock();
+    --batch.helpers;
+    done_.notify_all();
+}
+
 void ReadAhead::Wake() {
     paused_ = false;
-    generation_.fetch_add(1, std::memory_order_relaxed);
+    crew_.Changed();
 }
 
 ReadAhead::Source* ReadAhead::Register(int fd, const struct stat& self,
@@ -85,7 +118,7 @@ ReadAhead::Source* ReadAhead::Register(int fd, const struct stat& self,
         sources_.push_back(std::move(source));
         Wake();
     }
-    work_.notify_all();
+    crew_.Wake();
     return registered;
 }
 
@@ -104,7 +137,7 @@ void ReadAhead::ReopenSource(Source* source, int fd) {
         source->fd = fd;
         Wake();
     }
-    work_.notify_all();
+    crew_.Wake();
 }
 
 bool ReadAhead::GiveBack() {
@@ -137,10 +170,10 @@ void ReadAhead::Unregister(Source* source) {
         CloseKept(job);
     }
     sources_.pop_back();
-    generation_.fetch_add(1, std::memory_order_relaxed);
+    crew_.Changed();
     lock.unlock();
     // Its waiting results no longer count against the budget.
-    work_.notify_all();
+    crew_.Wake();
 }
 
 bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
@@ -165,7 +198,9 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     // Rather than sleep while a thread lists it, the walk lists what comes after.
     while (job.state == Job::State::Listing) {
         Source* other = nullptr;
-        if (Job* next = Pick(other)) {
+        if (EntryBatch* batch = Shared()) {
+            Help(lock, *batch);
+        } else if (Job* next = Pick(other)) {
             Run(lock, *other, *next, walkReader_);
         } else {
             done_.wait(lock);
@@ -184,9 +219,9 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     if (result.fd >= 0) {
         --kept_;
     }
-    generation_.fetch_add(1, std::memory_order_relaxed);
+    crew_.Changed();
     lock.unlock();
-    work_.notify_all();
+    crew_.Wake();
     return true;
 }
 
@@ -222,27 +257,17 @@ void ReadAhead::CloseKept(Job& job) {
     }
 }
 
-void ReadAhead::Work() {
-    DirectoryReader reader;
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        Source* source = nullptr;
-        if (Job* job = Pick(source)) {
-            Run(lock, *source, *job, reader);
-            continue;
-        }
-        // The walk adds jobs a directory at a time: a thread asleep would often wake too late.
-        const unsigned seen = generation_.load(std::memory_order_relaxed);
-        lock.unlock();
-        for (int i = 0; i < kIdleYields && generation_.load(std::memory_order_relaxed) == seen;
-             ++i) {
-            std::this_thread::yield();
-        }
-        lock.lock();
-        if (generation_.load(std::memory_order_relaxed) == seen && !stopping_) {
-            work_.wait(lock);
-        }
+bool ReadAhead::RunOne(std::unique_lock<std::mutex>& lock, DirectoryReader& reader) {
+    if (EntryBatch* batch = Shared()) {
+        Help(lock, *batch);
+        return true;
     }
+    Source* source = nullptr;
+    Job* job = Pick(source);
+    if (job != nullptr) {
+        Run(lock, *source, *job, reader);
+    }
+    return job != nullptr;
 }
 
 void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job,
@@ -267,9 +292,10 @@ void ReadAhead::Run(std::unique_lock<std::mutex>& lock, Source& source, Job& job
     }
     auto result = std::make_unique<Result>();
     std::size_t bytes = 0;
-    const bool listed =
-        open && ListAhead(opened, source.self, job.target, fence_, ReadAheadWindow::kMostEntries,
-                          source.unregistered, reader, *result, bytes);
+    const bool listed = open && ListAhead(
+                                    opened, source.self, job.target, fence_,
+                                    ReadAheadWindow::kMostEntries, source.unregistered, reader,
+                                    [this](EntryBatch& batch) { LookUp(batch); }, *result, bytes);
     lock.lock();
     if (listed) {
         job.result = std::move(result);

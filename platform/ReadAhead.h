@@ -1,8 +1,9 @@
 #pragma once
 // Threads that list and look up directories ahead of one depth-first walk, so that the walk
-// finds the entries of the sub-directories it enters waiting. How far ahead and how many
-// threads is ReadAheadWindow's; what is kept in memory is bounded by its byte budget, and each
-// thread holds one descriptor of its own at a time.
+// finds the entries of the sub-directories it enters waiting. How far ahead is ReadAheadWindow's,
+// how many threads ReadAheadPace's; what is kept in memory is bounded by the window's byte
+// budget, and each thread holds one descriptor of its own at a time. Threads beyond the count
+// are parked; with more than one, the entries of a listed directory are looked up in parallel.
 //
 // The calls, every one of them from the thread that walks (asserted in debug builds):
 //  - Register a listing the walk holds in memory with its sub-directories to enter, in order.
@@ -14,10 +15,13 @@
 //  - Unregister the newest source before its listing goes; it waits for the threads listing
 //    for it, and closes what was kept for it.
 //  - GiveBack when the process has no descriptor left.
+//  - Tick for each entry the walk hands out: the count of threads adapts on it.
 //  - Destroy it only once every source is unregistered.
 // The reading threads (and the walk itself, while it waits in Take) open a target through its
 // source's descriptor, list it into the target's job and may keep its descriptor for the walk.
-// They never close a source's descriptor.
+// They never close a source's descriptor. LookUp, from any thread, shares a batch's names with
+// them: they look up names through the batch's directory descriptor, which its owner keeps open
+// until they are done.
 
 #include <sys/stat.h>
 
@@ -33,7 +37,10 @@
 
 #include "platform/AheadListing.h"
 #include "platform/DirectoryReader.h"
+#include "platform/EntryBatch.h"
 #include "platform/MountFence.h"
+#include "platform/ReadAheadCrew.h"
+#include "platform/ReadAheadPace.h"
 
 namespace zelk {
 
@@ -49,7 +56,7 @@ class ReadAhead {
     // Called unlocked on the thread that runs a job, at each Step: tests hold a thread there.
     using PauseHook = std::function<void(Step, const Target&)>;
 
-    // fence outlives this object.
+    // threads: a fixed count, or negative for one that adapts. fence outlives this object.
     ReadAhead(int threads, const MountFence& fence, PauseHook pause = {});
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -68,10 +75,18 @@ class ReadAhead {
     // until no thread holds one; the threads start nothing more until the walk registers or
     // reopens a source. False when none was held.
     bool GiveBack();
+    void Tick() {
+        if (pace_.Tick()) {
+            crew_.Resize(pace_.Count());
+        }
+    }
+    // Looks up every name of the batch, with the help of the threads while more than one runs.
+    void LookUp(EntryBatch& batch);
 
   private:
     struct Job;
-    void Work();
+    // What a thread of the crew does next: helps look up a shared batch, else runs a job.
+    bool RunOne(std::unique_lock<std::mutex>& lock, DirectoryReader& reader);
     // The nearest job to start within the window, or nullptr; called locked.
     Job* Pick(Source*& from);
     // Opens and lists the job's directory, unlocked meanwhile; called locked.
@@ -80,23 +95,27 @@ class ReadAhead {
     void CloseKept(Job& job);
     // Tells the threads there may be more to pick; called locked.
     void Wake();
+    // A shared batch with names left, or nullptr; called locked.
+    EntryBatch* Shared() const;
+    // Looks up names of a shared batch, unlocked meanwhile; called locked.
+    void Help(std::unique_lock<std::mutex>& lock, EntryBatch& batch);
     void AssertWalkThread() const;
 
     const MountFence& fence_;
     const PauseHook pause_;
     const std::thread::id walkThread_;
     std::mutex mutex_;
-    std::condition_variable work_;  // the threads wait for jobs
-    std::condition_variable done_;  // the walk waits for a job or a closing descriptor
+    // The walk waits for a job or a closing descriptor, a batch's owner for its helpers.
+    std::condition_variable done_;
     std::vector<std::unique_ptr<Source>> sources_;
+    std::vector<EntryBatch*> shared_;
     std::size_t mostKept_;
     std::size_t kept_ = 0;  // descriptors kept for the walk
     int running_ = 0;       // jobs being opened and listed
     bool paused_ = false;   // see GiveBack
-    bool stopping_ = false;
-    std::atomic<unsigned> generation_{0};  // changes whenever there may be more to pick
     DirectoryReader walkReader_;
-    std::vector<std::thread> threads_;
+    ReadAheadPace pace_;
+    ReadAheadCrew crew_;  // last, so that its threads end first
 };
 
 }  // namespace zelk

@@ -1,6 +1,5 @@
 #pragma once
-// How much is read ahead of a walk, and by how many threads: the one piece that a change of
-// either (a count that adapts, more look-ups in flight) replaces. Pure arithmetic on what the
+// How much is read ahead of a walk, and by how many threads at most. Pure arithmetic on what the
 // read-ahead tells it; its lock is the caller's.
 
 #include <cstddef>
@@ -17,11 +16,13 @@ class ReadAheadWindow {
     // them again): most of those waiting, few against the process's limit, one per thread at
     // least.
     static constexpr std::size_t kMostKept = 64;
-    static std::size_t MostKept(int threads);
+    static std::size_t MostKept(int threads);  // threads: as the read-ahead is made with
 
-    // The count of threads the environment asks for: ZELK_READ_AHEAD, or the automatic count
-    // for cores when it is unset or empty.
-    static int ThreadsFromEnvironment(unsigned cores);
+    // A count of threads that adapts while the walk runs (ReadAheadTuner).
+    static constexpr int kAdapting = -1;
+    // The count of threads the environment asks for: ZELK_READ_AHEAD fixes it (0: none), else
+    // kAdapting.
+    static int ThreadsFromEnvironment();
 
     // Whether a directory is started while bytesNearer of results wait nearer to the walk.
     static bool Admits(std::size_t bytesNearer) { return bytesNearer < kBudget; }

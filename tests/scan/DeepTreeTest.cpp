@@ -15,6 +15,7 @@
 #include "ScanTestSupport.h"
 #include "platform/PosixDirectoryService.h"
 #include "platform/PosixListing.h"
+#include "platform/ReadAheadTuner.h"
 #include "platform/ReadAheadWindow.h"
 
 namespace zelk::test {
@@ -62,8 +63,7 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         getrlimit(RLIMIT_NOFILE, &saved);
         const rlimit lowered{128, saved.rlim_max};
         setrlimit(RLIMIT_NOFILE, &lowered);
-        const int readAhead =
-            ReadAheadWindow::ThreadsFromEnvironment(std::thread::hardware_concurrency());
+        const int readAhead = ReadAheadWindow::ThreadsFromEnvironment();
         const auto kept = static_cast<long>(ReadAheadWindow::MostKept(readAhead));
         auto root = Scan(ScanOptions{'c', &status, &files});
         setrlimit(RLIMIT_NOFILE, &saved);
@@ -73,8 +73,9 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         EXPECT_EQ(status.Texts.size(), directories);
         // Reading ahead, each thread and the walk list through one descriptor of their own,
         // and a few are kept for the walk to take over.
+        const long threads = readAhead < 0 ? ReadAheadTuner::kMostThreads : readAhead;
         EXPECT_LE(most - before,
-                  DescriptorBudget::kOpenLevels + 2 + (readAhead > 0 ? readAhead + 1 + kept : 0));
+                  DescriptorBudget::kOpenLevels + 2 + (threads > 0 ? threads + 1 + kept : 0));
         EXPECT_EQ(std::ranges::max(status.Texts, {}, &std::string::size).size(),
                   2 + 2 * static_cast<std::size_t>(row.depth));
         EXPECT_EQ(TFileAttr::LiveCount() - records, static_cast<long>(directories) + 1);

@@ -7,10 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <iomanip>
 #include <optional>
 #include <random>
-#include <sstream>
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
@@ -18,18 +16,6 @@
 
 namespace zelk::test {
 namespace {
-
-// Every field of every record, children in walk order, one line a record.
-std::string Outline(const TFileAttr& record) {
-    std::ostringstream out;
-    out << std::setprecision(17) << record.Path() << ' ' << record.Size << ' '
-        << record.CompressedSize << ' ' << record.LastWrite << ' ' << record.Level << ' '
-        << record.MaxLevel << record.Searched << record.Unreadable << '\n';
-    for (const auto& child : record.Children) {
-        out << Outline(*child);
-    }
-    return out.str();
-}
 
 class ReadAheadWalk : public ::testing::Test {
   protected:
@@ -79,24 +65,8 @@ class ReadAheadWalk : public ::testing::Test {
         }
     }
 
-    // The outline and then the status texts of the walk with threads read-ahead threads,
-    // stopped when the walk is handed the entry named stopAt.
     std::string ScanWith(int threads, const std::string& stopAt = "") {
-        RecordingStatusLine status;
-        ScanOptions options{'c', &status, &files};
-        options.ReadAheadThreads = threads;
-        options.BeforeStart = [this, stopAt](TSearchThread& thread) {
-            files.AfterEntry = [&thread, stopAt](const std::string&, const std::string& name) {
-                if (name == stopAt) {
-                    thread.RequestStop();
-                }
-            };
-        };
-        std::string out = Outline(*Scan(options));
-        for (const std::string& text : status.Texts) {
-            out += text + '\n';
-        }
-        return out;
+        return OutlineAndSteps(files, threads, stopAt);
     }
 
     TempTree tree;
@@ -116,7 +86,8 @@ TEST_F(ReadAheadWalk, RootTotalsEqualFindsSumsWithHardLinksOnce) {
 
 TEST_F(ReadAheadWalk, GivesTheRecordsAndStepsOfTheWalkWithoutIt) {
     const std::string without = ScanWith(0);
-    for (const int threads : {1, 4}) {
+    // With more than one thread, the entries of a directory are looked up in parallel too.
+    for (const int threads : {1, 4, 16}) {
         EXPECT_EQ(ScanWith(threads), without) << threads;
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
@@ -98,8 +99,10 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
     }
     const char* saved = getenv("ZELK_READ_AHEAD");
     const std::string setting = saved != nullptr ? saved : "";
-    if (options.ReadAheadThreads >= 0) {
-        setenv("ZELK_READ_AHEAD", std::to_string(options.ReadAheadThreads).c_str(), 1);
+    if (options.ReadAheadThreads != ScanOptions::kReadAheadAsSet) {
+        const int threads = options.ReadAheadThreads;
+        setenv("ZELK_READ_AHEAD",
+               threads == ScanOptions::kAutomatic ? "" : std::to_string(threads).c_str(), 1);
     }
     thread.Start();
     thread.AwaitEnd();
@@ -153,6 +156,37 @@ std::string Brief(const TFileAttr& record) {
         out += (i == 0 ? " {" : ", ") + Brief(*children[i]);
     }
     return out + (children.empty() ? "" : "}");
+}
+
+std::string Outline(const TFileAttr& record) {
+    std::ostringstream out;
+    out << std::setprecision(17) << record.Path() << ' ' << record.Size << ' '
+        << record.CompressedSize << ' ' << record.LastWrite << ' ' << record.Level << ' '
+        << record.MaxLevel << record.Searched << record.Unreadable << record.OtherVolume << '\n';
+    for (const auto& child : record.Children) {
+        out << Outline(*child);
+    }
+    return out.str();
+}
+
+std::string OutlineAndSteps(ScriptedService& files, int readAheadThreads,
+                            const std::string& stopAt) {
+    RecordingStatusLine status;
+    ScanOptions options{'c', &status, &files};
+    options.ReadAheadThreads = readAheadThreads;
+    options.BeforeStart = [&files, stopAt](TSearchThread& thread) {
+        files.AfterEntry = [&thread, stopAt](const std::string&, const std::string& name) {
+            if (name == stopAt) {
+                thread.RequestStop();
+            }
+        };
+    };
+    std::string out = Outline(*Scan(options));
+    files.AfterEntry = nullptr;
+    for (const std::string& text : status.Texts) {
+        out += text + '\n';
+    }
+    return out;
 }
 
 const TFileAttr* Find(const TFileAttr& root, const std::string& names) {

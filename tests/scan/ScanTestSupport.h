@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ScriptedService.h"
 #include "platform/DirectoryService.h"
 #include "scan/StatusLine.h"
 #include "scan/TFileAttr.h"
@@ -61,7 +62,10 @@ struct ScanOptions {
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
     std::function<void(TSearchThread&)> BeforeStart = nullptr;
-    int ReadAheadThreads = -1;  // the environment's setting when negative
+    // The environment's setting when kReadAheadAsSet, the automatic count when kAutomatic.
+    static constexpr int kReadAheadAsSet = -1;
+    static constexpr int kAutomatic = -2;
+    int ReadAheadThreads = kReadAheadAsSet;
 };
 
 // Scans into a fresh root on a worker thread and returns the root. The calling thread becomes
@@ -86,6 +90,14 @@ long OpenDescriptors();
 // A record and its subtree as "name size/compressed [L<deepest>] [u] [?] [undated] {children}",
 // children in name order: u marks an unreadable record, ? one not searched.
 std::string Brief(const TFileAttr& record);
+
+// Every field of every record, children in walk order, one line a record.
+std::string Outline(const TFileAttr& record);
+
+// The outline and then the status texts of a scan through files with readAheadThreads (as in
+// ScanOptions), stopped when the walk is handed the entry named stopAt ("": never).
+std::string OutlineAndSteps(ScriptedService& files, int readAheadThreads,
+                            const std::string& stopAt);
 
 // The record at a path of names below root ("a/b"), or nullptr.
 const TFileAttr* Find(const TFileAttr& root, const std::string& names);

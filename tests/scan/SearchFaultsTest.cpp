@@ -6,8 +6,6 @@
 // an empty directory without ever being asked.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +16,7 @@
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
+#include "support/FuseMount.h"
 #include "support/TmpfsMount.h"
 
 namespace zelk::test {
@@ -98,29 +97,6 @@ TEST_F(SearchFaults, ClosedDirectoriesAreMarkedForAnUnprivilegedUserAndReadByRoo
     EXPECT_EQ(brief, "\\ 1/1 L2 {listable 0/0 L2 {sub 0/0 u undated}, locked 0/0 u}");
 }
 
-// The hung file system on a directory, for as long as the object lives. Only the mount table
-// is read while it comes up: anything that looks at the mount point would hang.
-class HungMount {
-  public:
-    HungMount(const std::string& program, std::string path) : path_(std::move(path)) {
-        const auto pid = NumbersOf(
-            program + " '" + path_ + "' >/dev/null 2>&1 & for i in $(seq 500); do grep -qF ' " +
-            path_ + " ' /proc/self/mountinfo && echo $! && exit; " + "sleep 0.01; done; kill $!");
-        pid_ = pid.empty() ? -1 : static_cast<pid_t>(pid[0]);
-    }
-    ~HungMount() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            umount2(path_.c_str(), MNT_DETACH);
-        }
-    }
-    bool Up() const { return pid_ > 0; }
-
-  private:
-    std::string path_;
-    pid_t pid_ = -1;
-};
-
 class MountedVolume : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -149,12 +125,12 @@ TEST_F(MountedVolume, RootIsDatedFromInsideAndAHungMountInsideIsNeverAsked) {
 #else
     const std::string program;
 #endif
-    if (program.empty() || access("/dev/fuse", R_OK | W_OK) != 0) {
+    if (!FuseMount::Usable(program)) {
         GTEST_SKIP() << "no /dev/fuse or hung_fs: the hung file system cannot be mounted, skipped";
     }
     tree.MakeDir("hung");
-    const HungMount hung(program, tree.PathOf("hung"));
-    if (!hung.Up()) {
+    const FuseMount hung(program, {tree.PathOf("hung")}, tree.PathOf("hung"));
+    if (!hung.Mounted()) {
         GTEST_SKIP() << "the hung file system did not come up: skipped";
     }
     tree.SetTime("", "2023-01-01");
