@@ -1,7 +1,6 @@
 #include "platform/ReadAheadTuner.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace zelk {
 namespace {
@@ -9,6 +8,10 @@ namespace {
 // Below this gain a doubling is not worth its threads: the tree's shape alone moves the rate
 // from one interval to the next by about as much.
 constexpr double kWorthGrowing = 1.15;
+// Intervals a count runs before it is judged, the first being partly the ramp of the new
+// threads; unless it plainly gains at once, as on a drive far from its most requests in flight.
+constexpr int kJudged = 2;
+constexpr double kPlainGain = 1.5;
 // After a doubling that did not pay, the intervals before the next try.
 constexpr int kHold = 8;
 constexpr double kBlocked = 0.5;  // of the interval waiting on the file system
@@ -23,29 +26,40 @@ int ReadAheadTuner::Next(const Sample& sample) {
     if (!adapts_ || sample.wall <= 0) {
         return count_;
     }
-    const double rate = sample.entries / sample.wall;
+    rates_ += sample.entries / sample.wall;
+    ++intervals_;
     const double blocked = sample.wall - sample.onCpu - sample.runnable;
-    const bool grew = std::exchange(grew_, false);
-    if (blocked >= kBlocked * sample.wall) {
-        if (grew && rate < rateBefore_ * kWorthGrowing) {
-            count_ = before_;
-            hold_ = kHold;
-        } else if (hold_ > 0) {
-            --hold_;
-        } else if (count_ < kMostThreads) {
-            before_ = count_;
-            rateBefore_ = rate;
-            count_ = std::min(kMostThreads, std::max(1, count_ * 2));
-            grew_ = true;
-        }
-    } else if (sample.runnable >= kCrowded * sample.wall) {
-        count_ /= 2;
+    if (blocked < kBlocked * sample.wall) {
+        // Waiting for a core, the walk shares it with its helpers or other programs.
+        SetCount(sample.runnable >= kCrowded * sample.wall ? count_ / 2 : std::max(1, count_ / 2));
         hold_ = 0;
-    } else {
-        count_ = std::max(1, count_ / 2);
-        hold_ = 0;
+        return count_;
+    }
+    const double rate = rates_ / intervals_;
+    if (grew_ && intervals_ < kJudged && rate < rateBefore_ * kPlainGain) {
+        return count_;
+    }
+    if (grew_ && rate < rateBefore_ * kWorthGrowing) {
+        SetCount(before_);
+        hold_ = kHold;
+    } else if (hold_ > 0) {
+        --hold_;
+    } else if (count_ < kMostThreads) {
+        before_ = count_;
+        rateBefore_ = rate;
+        SetCount(std::min(kMostThreads, std::max(1, count_ * 2)));
+        grew_ = true;
     }
     return count_;
+}
+
+void ReadAheadTuner::SetCount(int count) {
+    if (count != count_) {
+        count_ = count;
+        rates_ = 0;
+        intervals_ = 0;
+    }
+    grew_ = false;
 }
 
 }  // namespace zelk

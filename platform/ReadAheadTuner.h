@@ -29,11 +29,16 @@ class ReadAheadTuner {
     int Next(const Sample& sample);
 
   private:
+    // Starts measuring the count afresh when it changes; no growth is judged from then on.
+    void SetCount(int count);
+
     bool adapts_;
     int count_;
-    bool grew_ = false;      // in the last interval
+    double rates_ = 0;  // entries per nanosecond, summed over the intervals at the count
+    int intervals_ = 0;
+    bool grew_ = false;      // the count is a growth still to be judged
     int before_ = 0;         // the count before that growth
-    double rateBefore_ = 0;  // entries per nanosecond at it
+    double rateBefore_ = 0;  // the mean rate at it
     int hold_ = 0;           // intervals left before growing is tried again
 };
 

@@ -35,7 +35,7 @@ struct Row {
 
 TEST(ReadAheadTuner, SettlesWhereTheWalkIsFastest) {
     const Row rows[] = {
-        {"network drive", -1, [](int count, int) { return Network(count); }, 12, 64},
+        {"network drive", -1, [](int count, int) { return Network(count); }, 14, 64},
         {"drive that gains nothing from threads", -1,
          [](int, int) { return Interval(0.1, 0, 500); }, 10, 1},
         {"network walk that turns to computing", -1,
