@@ -158,7 +158,8 @@ bool PosixListing::AdoptDescriptor(int fd, const struct stat* self, ReadAhead::R
 void PosixListing::JoinWalk() {
     entered_ = true;
     walk_->judge.Entered(IdOf(self_));
-    if (walk_->readAhead == nullptr) {
+    // With no thread to read ahead, holding the listing would only cost the walk.
+    if (walk_->readAhead == nullptr || walk_->readAhead->Idle()) {
         return;
     }
     if (!inMemory_) {

@@ -80,6 +80,8 @@ class ReadAhead {
             crew_.Resize(pace_.Count());
         }
     }
+    // No thread runs (for now).
+    bool Idle() const { return crew_.Active() == 0; }
     // Looks up every name of the batch, with the help of the threads while more than one runs.
     void LookUp(EntryBatch& batch);
 

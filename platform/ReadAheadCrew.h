@@ -27,7 +27,7 @@ class ReadAheadCrew {
 
     // Unlocked; from the one thread that owns the crew.
     void Resize(int count);
-    // Threads not parked; locked.
+    // Threads not parked; locked, or on the thread that resizes.
     int Active() const { return active_; }
     // There may be more to do: Changed locked, then Wake unlocked.
     void Changed() { generation_.fetch_add(1, std::memory_order_relaxed); }

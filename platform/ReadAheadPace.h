@@ -21,7 +21,7 @@ class ReadAheadPace {
 
     int Count() const { return tuner_.Count(); }
     // Counts an entry the walk handed out; true when the count has changed.
-    bool Tick() { return tuner_.Adapts() && (++entries_ & 15) == 0 && Measure(); }
+    bool Tick() { return tuner_.Adapts() && (++entries_ & 3) == 0 && Measure(); }
 
   private:
     struct Times {
