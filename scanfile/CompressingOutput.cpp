@@ -38,15 +38,7 @@ CompressingOutput::CompressingOutput(int fd, Format format)
         codec_->gzipOpen = true;
     } else if (format_ == Format::Zstd) {
         codec_->zstd = ZSTD_createCStream();
-        // A window of 128 KiB: a scan file's names repeat near each other, and the default
-        // window and tables (3.7 MB) cost more than the records of a scan of 40,000 directories.
-        const bool made =
-            codec_->zstd != nullptr &&
-            !ZSTD_isError(ZSTD_CCtx_setParameter(codec_->zstd, ZSTD_c_compressionLevel, 3)) &&
-            !ZSTD_isError(ZSTD_CCtx_setParameter(codec_->zstd, ZSTD_c_windowLog, 17)) &&
-            !ZSTD_isError(ZSTD_CCtx_setParameter(codec_->zstd, ZSTD_c_hashLog, 15)) &&
-            !ZSTD_isError(ZSTD_CCtx_setParameter(codec_->zstd, ZSTD_c_chainLog, 15));
-        if (!made) {
+        if (codec_->zstd == nullptr || ZSTD_isError(ZSTD_initCStream(codec_->zstd, 3)) != 0) {
             throw EScanFileError("zstd で圧縮できません");
         }
     }
