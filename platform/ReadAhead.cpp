@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -36,6 +35,7 @@ ReadAhead::ReadAhead(int threads, const MountFence& fence, PauseHook pause)
       walkThread_(std::this_thread::get_id()),
       mostKept_(ReadAheadWindow::MostKept(threads)),
       pace_(threads),
+      lookUps_(mutex_, done_, crew_),
       crew_(mutex_, [this](std::unique_lock<std::mutex>& lock, DirectoryReader& reader) {
           return RunOne(lock, reader);
       }) {
@@ -52,48 +52,6 @@ ReadAhead::~ReadAhead() {
 
 void ReadAhead::AssertWalkThread() const {
     assert(std::this_thread::get_id() == walkThread_);
-}
-
-void ReadAhead::LookUp(EntryBatch& batch) {
-    bool shared = false;
-    if (batch.Size() > 1) {
-        const std::lock_guard lock(mutex_);
-        shared = crew_.Active() > 1;
-        if (shared) {
-            shared_.push_back(&batch);
-            crew_.Changed();
-        }
-    }
-    if (shared) {
-        crew_.Wake();
-        done_.notify_all();  // the walk, waiting in Take
-    }
-    while (batch.LookUpNext()) {
-    }
-    if (shared) {
-        std::unique_lock lock(mutex_);
-        std::erase(shared_, &batch);
-        done_.wait(lock, [&batch] { return batch.helpers == 0; });
-    }
-}
-
-EntryBatch* ReadAhead::Shared() const {
-    for (EntryBatch* batch : shared_) {
-        if (batch->Open()) {
-            return batch;
-        }
-    }
-    return nullptr;
-}
-
-void ReadAhead::Help(std::unique_lock<std::mutex>& lock, EntryBatch& batch) {
-    ++batch.helpers;
-    lock.unlock();
-    while (batch.LookUpNext()) {
-    }
-    lock.lock();
-    --batch.helpers;
-    done_.notify_all();
 }
 
 void ReadAhead::Wake() {
@@ -197,12 +155,7 @@ bool ReadAhead::Take(Source* source, std::size_t index, Result& result) {
     Job& job = jobs[source->taken++];
     // Rather than sleep while a thread lists it, the walk lists what comes after.
     while (job.state == Job::State::Listing) {
-        Source* other = nullptr;
-        if (EntryBatch* batch = Shared()) {
-            Help(lock, *batch);
-        } else if (Job* next = Pick(other)) {
-            Run(lock, *other, *next, walkReader_);
-        } else {
+        if (!RunOne(lock, walkReader_)) {
             done_.wait(lock);
         }
     }
@@ -258,8 +211,7 @@ void ReadAhead::CloseKept(Job& job) {
 }
 
 bool ReadAhead::RunOne(std::unique_lock<std::mutex>& lock, DirectoryReader& reader) {
-    if (EntryBatch* batch = Shared()) {
-        Help(lock, *batch);
+    if (lookUps_.Help(lock)) {
         return true;
     }
     Source* source = nullptr;

@@ -20,8 +20,7 @@
 // The reading threads (and the walk itself, while it waits in Take) open a target through its
 // source's descriptor, list it into the target's job and may keep its descriptor for the walk.
 // They never close a source's descriptor. LookUp, from any thread, shares a batch's names with
-// them: they look up names through the batch's directory descriptor, which its owner keeps open
-// until they are done.
+// them; its rules are ReadAheadLookUps'.
 
 #include <sys/stat.h>
 
@@ -40,6 +39,7 @@
 #include "platform/EntryBatch.h"
 #include "platform/MountFence.h"
 #include "platform/ReadAheadCrew.h"
+#include "platform/ReadAheadLookUps.h"
 #include "platform/ReadAheadPace.h"
 
 namespace zelk {
@@ -83,11 +83,12 @@ class ReadAhead {
     // No thread runs (for now).
     bool Idle() const { return crew_.Active() == 0; }
     // Looks up every name of the batch, with the help of the threads while more than one runs.
-    void LookUp(EntryBatch& batch);
+    void LookUp(EntryBatch& batch) { lookUps_.LookUp(batch); }
 
   private:
     struct Job;
-    // What a thread of the crew does next: helps look up a shared batch, else runs a job.
+    // What a thread of the crew (or the walk, waiting in Take) does next: helps look up a shared
+    // batch, else runs a job.
     bool RunOne(std::unique_lock<std::mutex>& lock, DirectoryReader& reader);
     // The nearest job to start within the window, or nullptr; called locked.
     Job* Pick(Source*& from);
@@ -97,10 +98,6 @@ class ReadAhead {
     void CloseKept(Job& job);
     // Tells the threads there may be more to pick; called locked.
     void Wake();
-    // A shared batch with names left, or nullptr; called locked.
-    EntryBatch* Shared() const;
-    // Looks up names of a shared batch, unlocked meanwhile; called locked.
-    void Help(std::unique_lock<std::mutex>& lock, EntryBatch& batch);
     void AssertWalkThread() const;
 
     const MountFence& fence_;
@@ -110,13 +107,13 @@ class ReadAhead {
     // The walk waits for a job or a closing descriptor, a batch's owner for its helpers.
     std::condition_variable done_;
     std::vector<std::unique_ptr<Source>> sources_;
-    std::vector<EntryBatch*> shared_;
     std::size_t mostKept_;
     std::size_t kept_ = 0;  // descriptors kept for the walk
     int running_ = 0;       // jobs being opened and listed
     bool paused_ = false;   // see GiveBack
     DirectoryReader walkReader_;
     ReadAheadPace pace_;
+    ReadAheadLookUps lookUps_;
     ReadAheadCrew crew_;  // last, so that its threads end first
 };
 
