@@ -5,7 +5,6 @@
 
 #include <utility>
 
-#include "platform/EntryBatch.h"
 #include "platform/ReadAheadWindow.h"
 
 namespace zelk {
@@ -55,10 +54,7 @@ void PosixListing::End(bool returning) {
     }
     walk_->chain.Leave(*this);
     walk_->chain.AssertOpenRowIsDeepest();
-    // Ended from above, it has nothing more to give.
-    rest_.clear();
-    nextRest_ = 0;
-    inMemory_ = true;
+    held_.End();
 }
 
 std::unique_ptr<PosixListing> PosixListing::OpenRoot(const std::string& path,
@@ -102,8 +98,8 @@ std::unique_ptr<PosixListing> PosixListing::OpenChild(PosixListing& parent, cons
     // One listing a level: a child still open below the parent is done with.
     parent.EndBelow();
     ReadAhead::Result ahead;
-    const bool readAhead = parent.source_ != nullptr && parent.nextRest_ > 0 &&
-                           walk.readAhead->Take(parent.source_, parent.nextRest_ - 1, ahead);
+    const bool readAhead = parent.source_ != nullptr && parent.held_.Served() > 0 &&
+                           walk.readAhead->Take(parent.source_, parent.held_.Served() - 1, ahead);
     // A descriptor kept by the read-ahead, or opened as the entry was listed, spares opening
     // the child again.
     int fd = readAhead ? ahead.fd : -1;
@@ -148,9 +144,8 @@ bool PosixListing::AdoptDescriptor(int fd, const struct stat* self, ReadAhead::R
         return false;
     }
     if (ahead != nullptr && IdOf(ahead->self) == IdOf(self_)) {
-        rest_ = std::move(ahead->entries);
+        held_.HoldWhole(std::move(ahead->entries));
         failed_ = ahead->failed;
-        inMemory_ = true;
     }
     return true;
 }
@@ -162,10 +157,10 @@ void PosixListing::JoinWalk() {
     if (walk_->readAhead == nullptr || walk_->readAhead->Idle()) {
         return;
     }
-    if (!inMemory_) {
+    if (!held_.Whole()) {
         ReadIntoMemory(ReadAheadWindow::kMostEntries);
     }
-    if (inMemory_) {
+    if (held_.Whole()) {
         RegisterReadAhead();
     }
 }
@@ -176,8 +171,8 @@ ListedDirectory PosixListing::LookupContext() const {
 
 void PosixListing::RegisterReadAhead() {
     std::vector<ReadAhead::Target> targets;
-    for (std::size_t i = nextRest_; i < rest_.size() && targets.size() < kMostTargets; ++i) {
-        const FindData& entry = rest_[i];
+    for (std::size_t i = held_.Served(); i < held_.Size() && targets.size() < kMostTargets; ++i) {
+        const FindData& entry = held_.At(i);
         if (walk_->judge.Enters(entry)) {
             targets.push_back(ReadAhead::Target{i, entry.Name, entry.Id(),
                                                 walk_->fence.PathToKeep(path_, entry.Name)});
@@ -208,13 +203,12 @@ void PosixListing::CloseDescriptor() {
 
 bool PosixListing::Next(FindData& entry) {
     opened_.Close();  // unless the walk has taken it
-    if (nextRest_ < rest_.size()) {
-        entry = std::move(rest_[nextRest_++]);
+    if (held_.Next(entry)) {
         walk_->judge.MarkOutside(entry);
         Ticked();
         return true;
     }
-    if (inMemory_ || fd_ < 0) {
+    if (held_.Whole() || fd_ < 0) {
         return false;
     }
     while (const dirent64* d = reader_.Next(fd_)) {
@@ -235,29 +229,8 @@ void PosixListing::Ticked() {
 }
 
 void PosixListing::ReadIntoMemory(std::size_t limit) {
-    if (inMemory_ || fd_ < 0) {
-        return;
-    }
-    // Names are looked up a batch at a time, so that the batch's names bound what is held twice.
-    EntryBatch batch(LookupContext());
-    while (!inMemory_ && rest_.size() - nextRest_ < limit) {
-        while (batch.Size() < ReadAheadWindow::kMostEntries &&
-               rest_.size() - nextRest_ + batch.Size() < limit) {
-            const dirent64* d = reader_.Next(fd_);
-            if (d == nullptr) {
-                failed_ = failed_ || reader_.Failed();
-                inMemory_ = true;
-                break;
-            }
-            batch.Add(d->d_name, d->d_type);
-        }
-        if (walk_->readAhead != nullptr) {
-            walk_->readAhead->LookUp(batch);
-        } else {
-            while (batch.LookUpNext()) {
-            }
-        }
-        batch.MoveFoundTo(rest_);
+    if (!held_.ReadFrom(LookupContext(), reader_, walk_->readAhead.get(), limit)) {
+        failed_ = true;
     }
 }
 
@@ -290,7 +263,7 @@ void PosixListing::ResumeReadAhead() {
     }
     if (source_ != nullptr) {
         walk_->readAhead->ReopenSource(source_, fd_);
-    } else if (inMemory_) {
+    } else if (held_.Whole()) {
         // Too long to hold when it was entered, it has been read into memory since.
         RegisterReadAhead();
     }

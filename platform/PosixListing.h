@@ -2,8 +2,8 @@
 // A directory listing over an open directory descriptor, opened relative to its parent's.
 // The listings of one walk form a single chain from the root (ListingChain), of which only the
 // deepest few levels hold a descriptor (DescriptorBudget): a level beyond that reads the rest
-// of its shallowest open ancestor's entries into memory and closes it. Going back up, a closed
-// parent that still has sub-directories to give is opened again through its child's "..",
+// of its shallowest open ancestor's entries into memory (HeldEntries) and closes it. Going back up,
+// a closed parent that still has sub-directories to give is opened again through its child's "..",
 // checked to be the same directory, so the walk's descriptors stay bounded at any depth. With
 // read-ahead, a listing is held in memory whole and its sub-directories are listed ahead by the
 // walk's ReadAhead. The walk's state lives as long as any of its listings, and a listing that
@@ -22,6 +22,7 @@
 #include "platform/DirectoryService.h"
 #include "platform/EntryJudge.h"
 #include "platform/EntryLookup.h"
+#include "platform/HeldEntries.h"
 #include "platform/ListingChain.h"
 #include "platform/ReadAhead.h"
 
@@ -101,12 +102,10 @@ class PosixListing final : public DirectoryListing {
     DirectoryReader reader_;  // of fd_, until read into memory
     struct stat self_ {};
     struct stat parentStat_ {};
-    bool entered_ = false;   // counted among the directories the walk is in
-    bool inMemory_ = false;  // every remaining entry is in rest_
+    bool entered_ = false;  // counted among the directories the walk is in
     bool failed_ = false;
     bool ended_ = false;
-    std::vector<FindData> rest_;  // served before the descriptor is read further
-    std::size_t nextRest_ = 0;
+    HeldEntries held_;
     ReadAhead::Source* source_ = nullptr;
     OpenedDirectory opened_;  // of the entry handed out last
 };
