@@ -53,6 +53,7 @@ class TTreeNode {
     bool Unreadable = false;
 
   private:
+    bool listed_ = false;  // the text is made from figures_; fills the padding after Unreadable
     friend class TreeNodeModel;
     friend class TreeNodePool;
     TTreeNode(const TreeNodeModel* owner, TTreeNode* parent, int row)
@@ -65,7 +66,6 @@ class TTreeNode {
     Figures figures_;
     int row_;
     mutable std::uint32_t generation_ = 0;  // of the texts its cached text was made in
-    bool listed_ = false;                   // the text is made from figures_
 };
 
 }  // namespace zelk

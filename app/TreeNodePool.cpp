@@ -9,6 +9,8 @@ namespace zelk {
 namespace {
 
 constexpr std::size_t kNodesPerBlock = 4096;
+// A million directories list a million nodes: no padding between their fields.
+static_assert(sizeof(void*) != 8 || sizeof(TTreeNode) <= 104);
 
 // Calls end(node) for every node of a subtree, each after its children are known, so end may
 // destroy it. Iterative: directory trees can be deeper than the stack allows recursion.
