@@ -200,7 +200,9 @@ bool KeptScans::Keep(const TFileAttr& root, const std::string& place, std::int64
     while (Exists(file)) {
         file = FileFor(place, ++stamp);
     }
-    if (!ScanFileWriter::Save(file, root, place, stamp / kNano, control, 0600)) {
+    ScanFileWriter::SaveControl lean = control;
+    lean.Lean = true;
+    if (!ScanFileWriter::Save(file, root, place, stamp / kNano, lean, 0600)) {
         return false;
     }
     Prune(place);

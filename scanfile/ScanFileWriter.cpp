@@ -167,6 +167,11 @@ bool WriteTree(CompressingOutput& out, const TFileAttr& root, const std::string&
 }  // namespace
 
 bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
+                          const std::string& rootName, std::int64_t timestamp) {
+    return Save(path, root, rootName, timestamp, SaveControl{});
+}
+
+bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
                           const std::string& rootName, std::int64_t timestamp,
                           const SaveControl& control, unsigned newFileMode) {
     try {
@@ -174,7 +179,8 @@ bool ScanFileWriter::Save(const std::string& path, const TFileAttr& root,
         if (!target.Open(path, control.Stopped, newFileMode)) {
             return false;
         }
-        CompressingOutput out(target.Descriptor(), CompressingOutput::FormatForName(path));
+        CompressingOutput out(target.Descriptor(), CompressingOutput::FormatForName(path),
+                              control.Lean);
         if (!WriteTree(out, root, rootName, timestamp, control)) {
             return false;
         }

@@ -21,6 +21,8 @@ class ScanFileWriter {
         std::function<bool()> Stopped;
         // Directories written so far, reported every few thousand.
         std::function<void(std::uint64_t written)> Progress;
+        // A save made behind a shown tree, whose memory adds to the window's: a lean codec.
+        bool Lean = false;
     };
 
     // Compressed by the name's ending (.zst, .gz, else plain); "-" is standard output. rootName
@@ -30,8 +32,10 @@ class ScanFileWriter {
     // left (a stream target simply stops). newFileMode is that of a file made where there was
     // none, before the umask; a replaced file keeps its own.
     static bool Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
-                     std::int64_t timestamp, const SaveControl& control = {},
+                     std::int64_t timestamp, const SaveControl& control,
                      unsigned newFileMode = 0666);
+    static bool Save(const std::string& path, const TFileAttr& root, const std::string& rootName,
+                     std::int64_t timestamp);
 };
 
 }  // namespace zelk
