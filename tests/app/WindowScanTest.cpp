@@ -4,8 +4,10 @@
 // opened again shows the same node texts and bars on both size bases and after sorting, a bad
 // file dropped onto the window ends in its error box and leaves what was shown, no file opens
 // or saves during a scan, an open stuck in a read holds up no other, and the command line's
-// export without a display equals the window's save. The worker is held at its first status
-// step simply by not serving the loop.
+// export without a display equals the window's save; a folder dropped onto the window is listed
+// first as "a: [folder]" by its real path and scanned with its own totals, another takes its
+// place, and a file or a missing path is left to the scan files. The worker is held at its
+// first status step simply by not serving the loop.
 
 #include <gtest/gtest.h>
 
@@ -16,22 +18,21 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/BackgroundReleaser.h"
+#include "app/FolderScan.h"
 #include "app/ScanFileControl.h"
-#include "app/TApplication.h"
 #include "app/TRadioButton.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
 #include "app/WindowFixture.h"
 #include "drives/TDriveComboBox.h"
-#include "platform/VolumeTable.h"
 #include "runtime/TThread.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
@@ -124,11 +125,9 @@ std::string Totals(const TFileAttr& root) {
 TEST_F(WindowScan, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     MakeTree(root_, 3, 3);
     form_->Controls().btnStart->click();
-    const TSearchThread* thread = form_->ScanWorker();
-    const TFileAttr* started = form_->ShownTree();
+    const auto started = std::pair(form_->ScanWorker(), form_->ShownTree());
     form_->btnStartClick();  // the worker still waits for its first status step
-    EXPECT_EQ(form_->ScanWorker(), thread);
-    EXPECT_EQ(form_->ShownTree(), started);
+    EXPECT_EQ(std::pair(form_->ScanWorker(), form_->ShownTree()), started);
     EXPECT_EQ(TThread::WorkerCount(), 1);
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
     EXPECT_EQ(Status(), kDone);
@@ -158,11 +157,7 @@ TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOn
     // the finished scan's texts.
     BackgroundReleaser::Instance().AwaitIdle();
     EXPECT_EQ(TFileAttr::LiveCount(), before - finishedNodes + 1);
-    ASSERT_EQ(form_->Controls().TreeView1->Count(), finishedNodes);
-    for (int i = 0; i < finishedNodes; ++i) {
-        EXPECT_EQ(form_->Controls().TreeView1->Item(i)->Text(),
-                  listed[static_cast<std::size_t>(i)]);
-    }
+    EXPECT_EQ(Texts(), listed);
 
     const TSearchThread* stopped = form_->ScanWorker();
     form_->btnStopClick();
@@ -319,6 +314,35 @@ TEST_F(WindowScan, ExportWithoutADisplayEqualsTheWindowsSave) {
     };
     EXPECT_EQ(undated(ReadBytes(dir_ + "/command.json")),
               undated(ReadBytes(dir_ + "/window.json")));
+}
+
+TEST_F(WindowScan, ADroppedFolderIsListedFirstChosenAndScannedAsTheDriveA) {
+    const std::string folder = dir_ + "/picked dir";
+    MakeTree(folder, 2, 2);
+    std::filesystem::create_directory_symlink(folder, dir_ + "/link");
+    Drop(dir_ + "/link");
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kDone);
+    const TDriveComboBox& drives = *form_->Controls().DriveComboBox1;
+    const std::string real = std::filesystem::canonical(folder).string();
+    EXPECT_EQ(drives.Entries().front().Text, "a: [" + real + "]");
+    EXPECT_EQ(drives.SelectedDrive(), 'a');
+    EXPECT_TRUE(boxes_.empty());
+    const TFileAttr& root = *form_->ShownTree();
+    EXPECT_EQ(std::tuple(root.Size, root.Children.size(), root.MaxLevel),
+              std::tuple(704.0, std::size_t{2}, 2));
+    EXPECT_EQ(form_->ScanFiles->ShownRootName, real);
+
+    const std::string other = dir_ + "/other";
+    MakeTree(other, 1, 0);
+    ASSERT_TRUE(form_->Folders().Scan(other));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(drives.Entries().front().Text, "a: [" + other + "]");
+    EXPECT_NE(drives.Entries()[1].Text.substr(0, 2), "a:");
+    for (const std::string& no : {other + "/f", dir_ + "/missing"}) {
+        EXPECT_FALSE(form_->Folders().Scan(no)) << no;
+    }
+    EXPECT_EQ(drives.SelectedDrive(), 'a');
 }
 
 }  // namespace
