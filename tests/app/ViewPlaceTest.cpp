@@ -67,8 +67,13 @@ class ViewPlaceTest : public ::testing::Test {
         }
         return path;
     }
-    void Expand(const TFileAttr& record) {
-        Tree().expand(Tree().Model().IndexOf(NodeOf(Tree(), *form_.ShownTree(), record)));
+    QModelIndex IndexOf(const TFileAttr& record) const {
+        return Tree().Model().IndexOf(NodeOf(Tree(), *form_.ShownTree(), record));
+    }
+    void Expand(std::initializer_list<const TFileAttr*> records) {
+        for (const TFileAttr* record : records) {
+            Tree().expand(IndexOf(*record));
+        }
     }
     TfrmMain form_{0};
 };
@@ -86,11 +91,7 @@ std::unique_ptr<TFileAttr> Sample() {
 }
 
 TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRow) {
-    struct Case {
-        const char* what;
-        void (*act)(TfrmMain&);
-    };
-    const Case cases[] = {
+    const std::pair<const char*, void (*)(TfrmMain&)> cases[] = {
         {"date", [](TfrmMain& f) { f.btnSortByDateClick(); }},
         {"size", [](TfrmMain& f) { f.btnSortBySizeClick(); }},
         {"basis", [](TfrmMain& f) { f.Controls().rbCompressedSize->click(); }},
@@ -100,14 +101,10 @@ TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRo
     form_.btnSortBySizeClick();  // a key chosen, so that a basis change re-sorts
     Settled();
     TFileAttr& root = *form_.ShownTree();
-    Expand(root);
-    for (int i : {5, 20, 40}) {
-        Expand(*root.Children[i]);
-    }
+    Expand({&root, root.Children[5].get(), root.Children[20].get(), root.Children[40].get()});
     const TFileAttr* current = root.Children[20]->Children[1].get();
-    Tree().setCurrentIndex(Tree().Model().IndexOf(NodeOf(Tree(), root, *current)));
-    Tree().scrollTo(Tree().Model().IndexOf(NodeOf(Tree(), root, *root.Children[30])),
-                    QAbstractItemView::PositionAtTop);
+    Tree().setCurrentIndex(IndexOf(*current));
+    Tree().scrollTo(IndexOf(*root.Children[30]), QAbstractItemView::PositionAtTop);
     QCoreApplication::processEvents();
     const std::set<std::string> expanded = Expanded();
     const TFileAttr* top = RecordAt(Tree().indexAt(QPoint(0, 0)));
@@ -115,17 +112,14 @@ TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRo
     ASSERT_NE(top, nullptr);
     ASSERT_NE(top, &root);
 
-    for (const Case& c : cases) {
-        const std::vector<const TFileAttr*> before = {root.Children[0].get(),
-                                                      root.Children[59].get()};
-        c.act(form_);
+    for (const auto& [what, act] : cases) {
+        const TFileAttr* first = root.Children[0].get();
+        act(form_);
         Settled();
-        EXPECT_NE(before,
-                  (std::vector<const TFileAttr*>{root.Children[0].get(), root.Children[59].get()}))
-            << c.what << ": the order did not change, so nothing was kept";
-        EXPECT_EQ(Expanded(), expanded) << c.what;
-        EXPECT_EQ(RecordAt(Tree().currentIndex()), current) << c.what;
-        EXPECT_EQ(RecordAt(Tree().indexAt(QPoint(0, 0))), top) << c.what;
+        EXPECT_NE(root.Children[0].get(), first) << what << ": the same order keeps all anyway";
+        EXPECT_EQ(Expanded(), expanded) << what;
+        EXPECT_EQ(RecordAt(Tree().currentIndex()), current) << what;
+        EXPECT_EQ(RecordAt(Tree().indexAt(QPoint(0, 0))), top) << what;
     }
 }
 
@@ -134,10 +128,8 @@ TEST_F(ViewPlaceTest, ARecordFreedBeforeTheRebuildIsMissedAndItsParentBecomesCur
     List();
     TFileAttr& root = *form_.ShownTree();
     TFileAttr& parent = *root.Children[3];
-    Expand(root);
-    Expand(parent);
-    Expand(*root.Children[4]);
-    Tree().setCurrentIndex(Tree().Model().IndexOf(NodeOf(Tree(), root, *parent.Children[1])));
+    Expand({&root, &parent, root.Children[4].get()});
+    Tree().setCurrentIndex(IndexOf(*parent.Children[1]));
     form_.Place().Capture(root);
     form_.Graph().TreeDropping();                    // the graph holds the current record too
     parent.Children.pop_back();                      // freed: only compared, never read (ASan)
@@ -153,11 +145,8 @@ TEST_F(ViewPlaceTest, RecordsMadeAgainBelowADirectoryAreFoundByTheirNames) {
     TFileAttr& root = *form_.ShownTree();
     AddRecord(*root.Children[4]->Children[1], "g", 1, 1);
     List();
-    Expand(root);
-    Expand(*root.Children[4]);
-    Expand(*root.Children[4]->Children[1]);
-    Tree().setCurrentIndex(
-        Tree().Model().IndexOf(NodeOf(Tree(), root, *root.Children[4]->Children[1]->Children[0])));
+    Expand({&root, root.Children[4].get(), root.Children[4]->Children[1].get()});
+    Tree().setCurrentIndex(IndexOf(*root.Children[4]->Children[1]->Children[0]));
     const std::set<std::string> expanded = Expanded();
     form_.Place().Capture(root);
     form_.Graph().TreeDropping();
@@ -184,12 +173,8 @@ TEST_F(ViewPlaceTest, AChainDeeperThanTheViewExpandsKeepsItsPlace) {
     List();
     Tree().Expander().ExpandAll(Tree().Item(0));
     Tree().Expander().Finish();
-    TTreeNode* node = Tree().Item(0);
-    for (int i = 0; i < kLevels; ++i) {
-        node = node->Item(0);
-    }
     Tree().setAutoScroll(false);  // deeper than the view expands: made current as it stands
-    Tree().setCurrentIndex(Tree().Model().IndexOf(node));
+    Tree().setCurrentIndex(IndexOf(*deepest));
     Tree().setAutoScroll(true);
     const std::set<std::string> expanded = Expanded();
     ASSERT_GE(expanded.size(), static_cast<std::size_t>(SubtreeExpander::kMaxExpandedDepth));
