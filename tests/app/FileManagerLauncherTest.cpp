@@ -69,11 +69,6 @@ class FileManagerLauncherTest : public testing::Test {
             ::kill(daemonPid_, SIGTERM);
         }
     }
-    bool Register(bool on) {
-        QDBusConnection service(kService);
-        return on ? service.registerService("org.freedesktop.FileManager1")
-                  : service.unregisterService("org.freedesktop.FileManager1");
-    }
 
     TApplication application_{"/usr/bin/zelk"};
     std::vector<std::string> boxes_;
@@ -87,7 +82,7 @@ class FileManagerLauncherTest : public testing::Test {
 };
 
 TEST_F(FileManagerLauncherTest, TheFileManagerOnTheBusGetsTheEncodedUrlAndItsRefusalIsShown) {
-    ASSERT_TRUE(Register(true));
+    ASSERT_TRUE(QDBusConnection(kService).registerService("org.freedesktop.FileManager1"));
     launcher_.Show(path_);
     ASSERT_TRUE(PumpUntil([&] { return !fileManager_.shown.isEmpty(); }));
     EXPECT_EQ(fileManager_.shown, QStringList{QString::fromStdString(url_)});

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/GraphPage.h"
@@ -189,23 +190,20 @@ TEST_F(NodeMenuTest, TheKeysAskForChangesOnlyWhereTheyApply) {
     QSignalSpy rescans(&Menu(), &NodeMenu::RescanRequested);
     QSignalSpy trashes(&Menu(), &NodeMenu::TrashRequested);
     QSignalSpy deletes(&Menu(), &NodeMenu::DeleteRequested);
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifier modifier;
-        QSignalSpy& spy;
-    } keys[] = {{Qt::Key_F5, Qt::NoModifier, rescans},
-                {Qt::Key_Delete, Qt::NoModifier, trashes},
-                {Qt::Key_Delete, Qt::ShiftModifier, deletes}};
+    const std::tuple<Qt::Key, Qt::KeyboardModifier, QSignalSpy&> keys[] = {
+        {Qt::Key_F5, Qt::NoModifier, rescans},
+        {Qt::Key_Delete, Qt::NoModifier, trashes},
+        {Qt::Key_Delete, Qt::ShiftModifier, deletes}};
     for (const std::string& path : {std::string(), std::string("mnt"), std::string("a")}) {
         for (const bool graph : {false, true}) {
-            for (const auto& key : keys) {
+            for (const auto& [key, modifier, spy] : keys) {
                 graph ? ShowGraph(path) : MakeCurrent(path);
                 QWidget& widget =
                     graph ? static_cast<QWidget&>(*form_->Controls().PaintBox1) : Tree();
-                QTest::keyClick(&widget, key.key, key.modifier);
-                EXPECT_EQ(key.spy.size(), path == "a" ? 1 : 0) << path << " " << key.key;
-                if (!key.spy.isEmpty()) {
-                    EXPECT_EQ(key.spy.takeFirst().front().value<TFileAttr*>(), &Record("a"));
+                QTest::keyClick(&widget, key, modifier);
+                EXPECT_EQ(spy.size(), path == "a" ? 1 : 0) << path << " " << key;
+                if (!spy.isEmpty()) {
+                    EXPECT_EQ(spy.takeFirst().front().value<TFileAttr*>(), &Record("a"));
                 }
             }
         }

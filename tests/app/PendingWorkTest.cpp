@@ -77,25 +77,10 @@ class PendingWork : public test::WindowFixture {
         ScanFileWriter::Save(second_, *Lists(7), "/second", 0);
     }
 
-    // A finished tree of three lists, listed whole, on the file-size basis.
-    void ShowFinishedTree() {
-        form_->Controls().rbFileSize->setChecked(true);
-        form_->ReplaceShownTree(Lists(3), true);
-        form_->RefreshTree();
-        form_->Controls().TreeView1->Model().FlushChanges();
-    }
-
     // A file saved under name is whole: it reads back as the tree it was saved from.
     static void ExpectWholeOrAbsent(const std::string& file) {
         if (std::filesystem::exists(file)) {
             EXPECT_EQ(Records(*ScanFileReader::Read(file).Root), Records(*Lists(3))) << file;
-        }
-    }
-
-    void ExpectNoTemporaryFile() const {
-        for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
-            EXPECT_EQ(entry.path().filename().string().rfind(".zelk-", 0), std::string::npos)
-                << entry.path();
         }
     }
 
@@ -121,12 +106,7 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
         {"save", [&] { form_->ScanFiles->SaveTo(savedByAction_); }, Tree::Kept},
         {"stop", [&] { form_->btnStopClick(); }, Tree::Kept},
         {"sort", [&] { form_->btnSortBySizeClick(); }, Tree::Kept},
-        {"basis",
-         [&] {
-             form_->Controls().rbCompressedSize->setChecked(true);
-             form_->rbCompressedSizeClick();
-         },
-         Tree::Kept},
+        {"basis", [&] { form_->Controls().rbCompressedSize->click(); }, Tree::Kept},
         {"close",
          [&] {
              bool canClose = false;
@@ -140,7 +120,11 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
             const bool saving = work == "save";
             std::filesystem::remove(saved_);
             std::filesystem::remove(savedByAction_);
-            ShowFinishedTree();
+            // A finished tree of three lists, listed whole, on the file-size basis.
+            form_->Controls().rbFileSize->setChecked(true);
+            form_->ReplaceShownTree(Lists(3), true);
+            form_->RefreshTree();
+            listing.Model().FlushChanges();
             begin();
             ASSERT_TRUE(halfDone());
             take();
@@ -166,7 +150,9 @@ TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingF
             if (saving && action != "close") {
                 EXPECT_TRUE(std::filesystem::exists(saved_)) << "only a close abandons a save";
             }
-            ExpectNoTemporaryFile();
+            for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+                EXPECT_NE(entry.path().filename().string().rfind(".zelk-", 0), 0u) << entry.path();
+            }
             EXPECT_TRUE(boxes_.empty()) << boxes_.front();
             BackgroundReleaser::Instance().AwaitIdle();
         }
