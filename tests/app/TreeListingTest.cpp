@@ -225,13 +225,11 @@ TEST(TreeScrolling, ControlCharactersInANameStayOnOneLineAndInTheText) {
 
 TEST_F(TreeListingTest, SortsBySizeOnTheBasisResortingOnASwitchOnceAKeyIsChosenAndByDate) {
     SortSample();
-    form_.Controls().rbCompressedSize->setChecked(true);
-    form_.rbCompressedSizeClick();
+    form_.Controls().rbCompressedSize->click();
     EXPECT_EQ(Listed(), "") << "no key yet: nothing sorted or listed";
     form_.btnSortBySizeClick();
     EXPECT_EQ(Listed(), "ayxcb");
-    form_.Controls().rbFileSize->setChecked(true);
-    form_.rbFileSizeClick();
+    form_.Controls().rbFileSize->click();
     EXPECT_EQ(Listed(), "cbayx");
     form_.btnSortByDateClick();
     EXPECT_EQ(Listed(), "bcayx") << "the newest file below first";
