@@ -92,17 +92,10 @@ class SubtreeActions : public test::WindowFixture {
     std::map<std::string, std::string> Shown() const {
         std::map<std::string, std::string> texts;
         TTreeView& tree = *form_->Controls().TreeView1;
-        std::vector<std::pair<TTreeNode*, std::string>> pending{{tree.Item(0), ""}};
-        while (!pending.empty()) {
-            const auto [node, path] = pending.back();
-            pending.pop_back();
-            const TFileAttr* record = RecordOf(*form_->FinishedTree(), *node);
-            texts[path] = node->Text() + " " + std::to_string(record->LastWrite) + " " +
-                          std::to_string(record->MaxLevel);
-            for (int i = 0; i < node->Count(); ++i) {
-                pending.emplace_back(node->Item(i),
-                                     path + "/" + node->Item(i)->ListedFigures().Name.Str());
-            }
+        for (int i = 0; i < tree.Count(); ++i) {
+            const TFileAttr* record = RecordOf(*form_->FinishedTree(), *tree.Item(i));
+            texts[record->Path()] = tree.Item(i)->Text() + " " + std::to_string(record->LastWrite) +
+                                    " " + std::to_string(record->MaxLevel);
         }
         return texts;
     }

@@ -64,14 +64,6 @@ void MakeTree(const std::string& dir, int width, int depth) {
     }
 }
 
-// The listing's texts of record's subtree, depth first.
-void ListedTexts(const TFileAttr& record, const TFileAttr& root, std::vector<std::string>& out) {
-    out.push_back(NodeText(record, root));
-    for (const auto& child : record.Children) {
-        ListedTexts(*child, root, out);
-    }
-}
-
 // The main window over drive q:.
 class WindowScan : public test::WindowFixture {
   protected:
@@ -98,17 +90,13 @@ class WindowScan : public test::WindowFixture {
     // What the window shows: every node text, then every bar height on both size bases.
     std::vector<std::string> Shown() {
         std::vector<std::string> shown = Texts();
+        TTreeView& tree = *form_->Controls().TreeView1;
         for (TRadioButton* basis :
              {form_->Controls().rbCompressedSize, form_->Controls().rbFileSize}) {
             basis->setChecked(true);
-            std::vector<const TFileAttr*> pending{form_->ShownTree()};
-            while (!pending.empty()) {
-                const TFileAttr* record = pending.back();
-                pending.pop_back();
-                shown.push_back(std::to_string(form_->BarHeight(*record)));
-                for (const auto& child : record->Children) {
-                    pending.push_back(child.get());
-                }
+            for (int i = 0; i < tree.Count(); ++i) {
+                const TFileAttr& record = *RecordOf(*form_->ShownTree(), *tree.Item(i));
+                shown.push_back(std::to_string(form_->BarHeight(record)));
             }
         }
         return shown;
@@ -146,8 +134,11 @@ TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOn
     form_->btnStartClick();
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded() && !form_->ScanFiles->Kept().Keeping(); }));
     const int finishedNodes = form_->Controls().TreeView1->Count();  // 15
-    std::vector<std::string> listed;
-    ListedTexts(*form_->ShownTree(), *form_->ShownTree(), listed);
+    std::vector<std::string> listed;  // from the records: no node's text is asked for yet
+    for (int i = 0; i < finishedNodes; ++i) {
+        const TFileAttr& root = *form_->ShownTree();
+        listed.push_back(NodeText(*RecordOf(root, *form_->Controls().TreeView1->Item(i)), root));
+    }
 
     BackgroundReleaser::Instance().AwaitIdle();  // what earlier tests left to free
     const long before = TFileAttr::LiveCount();
