@@ -187,7 +187,7 @@ QList<QAccessibleInterface*> Reachable(QAccessibleInterface* root, int depth = 0
     return found;
 }
 
-TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
+TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTreeItemsTheNodeTexts) {
     TfrmMain form;
     form.FormCreate();
     form.show();
@@ -228,12 +228,8 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
     EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
     c.StatusBar1->SetSimpleText("");
     EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), idle);
-}
 
-TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMark) {
-    TfrmMain form;
-    form.FormCreate();
-    form.show();
+    // The tree's items carry the node texts, and an unreadable directory says so with its mark.
     form.ReplaceShownTree(MakeRoot(100, 80), true);
     TFileAttr& usr = AddRecord(*form.ShownTree(), "usr", 60, 50);
     AddRecord(usr, "line\nbreak", 10, 10);

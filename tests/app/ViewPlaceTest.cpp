@@ -62,22 +62,16 @@ class ViewPlaceTest : public ::testing::Test {
         const TTreeNode* node = Tree().Model().NodeOf(index);
         return node != nullptr ? RecordOf(*form_.ShownTree(), *node) : nullptr;
     }
-    // Names of the expanded records, their parents' first.
+    // The paths of the expanded records.
     std::set<std::string> Expanded() const {
-        std::set<std::string> names;
-        std::vector<TTreeNode*> open{Tree().Item(0)};
-        while (!open.empty()) {
-            TTreeNode* node = open.back();
-            open.pop_back();
-            if (Tree().isExpanded(Tree().Model().IndexOf(node))) {
-                const TFileAttr* record = RecordOf(*form_.ShownTree(), *node);
-                names.insert(record != nullptr ? record->Path() : "none");
-                for (int i = 0; i < node->Count(); ++i) {
-                    open.push_back(node->Item(i));
-                }
+        std::set<std::string> paths;
+        for (int i = 0; i < Tree().Count(); ++i) {
+            if (Tree().isExpanded(Tree().Model().IndexOf(Tree().Item(i)))) {
+                const TFileAttr* record = RecordOf(*form_.ShownTree(), *Tree().Item(i));
+                paths.insert(record != nullptr ? record->Path() : "none");
             }
         }
-        return names;
+        return paths;
     }
     QModelIndex IndexOf(const TFileAttr& record) const {
         return Tree().Model().IndexOf(NodeOf(Tree(), *form_.ShownTree(), record));
