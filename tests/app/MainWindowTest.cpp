@@ -6,7 +6,12 @@
 // graph surface's description); and how errors escaping handlers reach the user (the error box's
 // caption made from the program file's name and its "." rule, multi-byte characters counted
 // whole, EAbort never shown, foreign objects reported without ending the program, an error in a
-// paint shown after the paint while the next paint tries again) and the graph surface's paints.
+// paint shown after the paint while the next paint tries again) and the graph surface's paints;
+// and the window's manners: a second start opens at the size, page and basis the first one
+// ended with (the first at the design size), read from the configuration folder the
+// environment names; at its minimum size every control of the top band is drawn whole, pixel
+// for pixel as at the design size; and start, stop, the sort buttons and the basis can act only
+// when they have something to act on.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +23,10 @@
 #include <QSet>
 #include <QTabBar>
 #include <QTest>
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <tuple>
 
 #include "app/AppTexts.h"
@@ -35,6 +43,8 @@
 #include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
+#include "app/WindowFixture.h"
+#include "app/WindowSettings.h"
 #include "drives/TDriveComboBox.h"
 #include "runtime/Errors.h"
 
@@ -166,58 +176,48 @@ QAccessibleInterface* Of(QObject* object) {
     return QAccessible::queryAccessibleInterface(object);
 }
 
-// Every interface below root, depth first, items of item views included.
-void Walk(QAccessibleInterface* root, QList<QAccessibleInterface*>& found, int depth = 0) {
-    if (root == nullptr || depth > 32) {
-        return;
+// Root and every interface below it, depth first, items of item views included.
+QList<QAccessibleInterface*> Reachable(QAccessibleInterface* root, int depth = 0) {
+    QList<QAccessibleInterface*> found{root};
+    for (int i = 0; depth < 32 && i < root->childCount(); ++i) {
+        if (QAccessibleInterface* child = root->child(i)) {
+            found += Reachable(child, depth + 1);
+        }
     }
-    found.append(root);
-    for (int i = 0; i < root->childCount(); ++i) {
-        Walk(root->child(i), found, depth + 1);
-    }
+    return found;
 }
 
-TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
+TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTreeItemsTheNodeTexts) {
     TfrmMain form;
     form.FormCreate();
     form.show();
     const auto& c = form.Controls();
-    const struct {
-        QWidget* control;
-        QAccessible::Role role;  // NoRole: any role
-        const char* name;        // nullptr: any name
-    } rows[] = {
-        {c.btnStart, QAccessible::Button, "検索開始"},
-        {c.btnStop, QAccessible::Button, "検索中断"},
+    // Per control its role (NoRole: any) and its name (nullptr: any, but it has one).
+    // clang-format off
+    const std::tuple<QWidget*, QAccessible::Role, const char*> rows[] = {
+        {c.btnStart, QAccessible::Button, "検索開始"}, {c.btnStop, QAccessible::Button, "検索中断"},
         {c.btnSortBySize, QAccessible::Button, "サイズでソート"},
         {c.btnSortByDate, QAccessible::Button, "日付でソート"},
         {c.rbFileSize, QAccessible::RadioButton, "圧縮前サイズを使用"},
         {c.rbCompressedSize, QAccessible::RadioButton, "圧縮サイズを使用"},
-        {c.TabSheet1, QAccessible::NoRole, "ツリー表示"},
-        {c.TabSheet2, QAccessible::NoRole, "グラフ表示"},
+        {c.TabSheet1, QAccessible::NoRole, "ツリー表示"}, {c.TabSheet2, QAccessible::NoRole, "グラフ表示"},
         {c.DriveComboBox1, QAccessible::ComboBox, nullptr},
-        {c.StatusBar1, QAccessible::StatusBar, nullptr},
-        {c.PaintBox1, QAccessible::Graphic, nullptr},
-        {c.Panel1, QAccessible::NoRole, nullptr},
-        {c.PageControl1, QAccessible::NoRole, nullptr},
-        {c.PageControl1->tabBar(), QAccessible::NoRole, nullptr},
-        {c.TreeView1, QAccessible::NoRole, nullptr},
-    };
-    QList<QAccessibleInterface*> reachable;
-    Walk(Of(&form), reachable);
+        {c.StatusBar1, QAccessible::StatusBar, nullptr}, {c.PaintBox1, QAccessible::Graphic, nullptr},
+        {c.Panel1, QAccessible::NoRole, nullptr}, {c.PageControl1, QAccessible::NoRole, nullptr},
+        {c.PageControl1->tabBar(), QAccessible::NoRole, nullptr}, {c.TreeView1, QAccessible::NoRole, nullptr}};
+    // clang-format on
     QSet<QObject*> named;
-    for (QAccessibleInterface* item : reachable) {
+    for (QAccessibleInterface* item : Reachable(Of(&form))) {
         named.insert(item->text(QAccessible::Name).isEmpty() ? nullptr : item->object());
     }
-    for (const auto& row : rows) {
-        const char* kind = row.control->metaObject()->className();
-        EXPECT_TRUE(named.contains(row.control)) << kind;
-        if (row.name != nullptr) {
-            EXPECT_EQ(Of(row.control)->text(QAccessible::Name), QString::fromUtf8(row.name))
-                << kind;
+    for (const auto& [control, role, name] : rows) {
+        const char* kind = control->metaObject()->className();
+        EXPECT_TRUE(named.contains(control)) << kind;
+        if (name != nullptr) {
+            EXPECT_EQ(Of(control)->text(QAccessible::Name), QString::fromUtf8(name)) << kind;
         }
-        if (row.role != QAccessible::NoRole) {
-            EXPECT_EQ(Of(row.control)->role(), row.role) << kind;
+        if (role != QAccessible::NoRole) {
+            EXPECT_EQ(Of(control)->role(), role) << kind;
         }
     }
     EXPECT_FALSE(Of(c.PaintBox1)->text(QAccessible::Description).isEmpty());
@@ -228,12 +228,8 @@ TEST(Accessibility, EveryControlReportsANameAndItsRoleAndTheButtonsTheirTexts) {
     EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), QString::fromUtf8("/home/ﾃｽﾄ を検索中"));
     c.StatusBar1->SetSimpleText("");
     EXPECT_EQ(Of(c.StatusBar1)->text(QAccessible::Name), idle);
-}
 
-TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMark) {
-    TfrmMain form;
-    form.FormCreate();
-    form.show();
+    // The tree's items carry the node texts, and an unreadable directory says so with its mark.
     form.ReplaceShownTree(MakeRoot(100, 80), true);
     TFileAttr& usr = AddRecord(*form.ShownTree(), "usr", 60, 50);
     AddRecord(usr, "line\nbreak", 10, 10);
@@ -243,9 +239,7 @@ TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMar
     tree.Model().FlushChanges();
     tree.expandAll();
     QMap<QString, QString> described;  // item name to description
-    QList<QAccessibleInterface*> found;
-    Walk(Of(&tree), found);
-    for (QAccessibleInterface* item : found) {
+    for (QAccessibleInterface* item : Reachable(Of(&tree))) {
         described.insert(item->text(QAccessible::Name), item->text(QAccessible::Description));
     }
     std::string seen;  // per node: its pictures, closed and open, and its item's description
@@ -264,26 +258,24 @@ TEST(Accessibility, TreeItemsCarryTheNodeTextsAndAnUnreadableOneSaysSoWithItsMar
     EXPECT_NE(marked.copy(10, 9, 6, 6), closed.copy(10, 9, 6, 6));
 }
 
-TEST(AppTexts, TitleKeepsTheFirstCharacterAndLowersTheRestOfTheNameBeforeItsFirstDot) {
+TEST(AppTexts, TitleKeepsTheFirstCharacterLowersTheRestBeforeTheFirstDotAndBoxesEndInADot) {
     // clang-format off
-    const std::pair<const char*, const char*> rows[] = {
+    const std::pair<const char*, const char*> titles[] = {
         {"/usr/local/bin/ZELK", "Zelk"}, {"/mnt/c/TOOLS/DISKVIEW.EXE", "Diskview"},
         {"a.b.exe", "a"}, {"/opt/zELK", "zelk"}, {"/opt/ＺEＬK.bin", "ＺeＬk"}};
     // clang-format on
-    for (const auto& [file, title] : rows) {
+    for (const auto& [file, title] : titles) {
         EXPECT_EQ(AppTitleOf(file), title) << file;
     }
-}
-
-TEST(AppTexts, ErrorBoxAppendsADotAfterAJapaneseLetterOrDigitButNotAfterAClosingMark) {
+    // An error box's text ends in a dot after a Japanese letter or digit, not after a closing mark.
     // clang-format off
-    const std::pair<const char*, const char*> rows[] = {
+    const std::pair<const char*, const char*> texts[] = {
         {"ﾒﾓﾘが足りません", "ﾒﾓﾘが足りません."},
         {"ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)", "ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています (5)"},
         {"disk full", "disk full."}, {"3", "3."}, {"done.", "done."}, {"trailing ", "trailing "},
         {"a-", "a-"}, {"", ""}};
     // clang-format on
-    for (const auto& [message, shown] : rows) {
+    for (const auto& [message, shown] : texts) {
         EXPECT_EQ(ErrorBoxText(message), shown) << message;
     }
 }
@@ -355,6 +347,85 @@ TEST_F(ErrorHandlingTest, GraphPaintsOnceShownAndOncePerBurstAndAPaintErrorShows
     QTest::qWait(50);
     EXPECT_EQ(paints, 2) << "the next paint tries again";
     EXPECT_EQ(boxes_.size(), 1u);
+}
+
+TEST(WindowSettings, ASecondStartOpensAtTheSizePageAndBasisTheFirstEndedWith) {
+    const test::TempDir config;
+    ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    const QString file = WindowSettings::DefaultFile();
+    EXPECT_EQ(file.toStdString(), config.Path() + "/zelk/zelk.conf");
+    QSize design;
+    {
+        TfrmMain first;
+        new WindowSettings(first, file);
+        design = first.size();
+        EXPECT_EQ(design, TfrmMain().size()) << "the first start is at the design size";
+        first.show();
+        first.resize(design + QSize(150, 90));
+        first.Controls().PageControl1->SetActivePage(first.Controls().TabSheet2);
+        first.Controls().rbCompressedSize->setChecked(true);
+        first.close();
+    }
+    TfrmMain second;
+    new WindowSettings(second, file);
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(second.size(), design + QSize(150, 90));
+    EXPECT_EQ(second.Controls().PageControl1->ActivePage(), second.Controls().TabSheet2);
+    EXPECT_TRUE(second.Controls().rbCompressedSize->isChecked());
+}
+
+TEST(WindowSettings, AtTheMinimumSizeEveryBandControlIsDrawnWholeAsAtTheDesignSize) {
+    TfrmMain form;
+    form.show();
+    const QImage atDesign = form.grab().toImage();
+    form.resize(1, 1);
+    const QSize minimum = form.size();
+    EXPECT_LT(minimum.width(), atDesign.width() + 1);
+    EXPECT_GT(minimum.width(), 400) << "the buttons were cut off at 400 pixels";
+    const QImage atMinimum = form.grab().toImage();
+    const MainFormControls& controls = form.Controls();
+    for (QWidget* control : controls.Panel1->findChildren<QWidget*>()) {
+        if (control->parentWidget() != controls.Panel1) {
+            continue;
+        }
+        const QRect place(control->mapTo(&form, QPoint(0, 0)), control->size());
+        ASSERT_TRUE(QRect(QPoint(0, 0), minimum).contains(place))
+            << control->metaObject()->className();
+        EXPECT_EQ(atMinimum.copy(place), atDesign.copy(place))
+            << control->metaObject()->className();
+    }
+    EXPECT_GE(controls.TreeView1->viewport()->height(), 3 * form.fontMetrics().height());
+}
+
+class ControlStatesTest : public test::WindowFixture {
+  protected:
+    ControlStatesTest() : WindowFixture('q') {}
+    // Start, stop, the sort buttons and the basis buttons: 1 where enabled.
+    std::string States() const {
+        const MainFormControls& c = form_->Controls();
+        std::string states;
+        for (const QWidget* control : std::initializer_list<const QWidget*>{
+                 c.btnStart, c.btnStop, c.btnSortBySize, c.btnSortByDate, c.rbFileSize,
+                 c.rbCompressedSize}) {
+            states += control->isEnabled() ? '1' : '0';
+        }
+        return states;
+    }
+};
+
+TEST_F(ControlStatesTest, StartStopSortAndBasisCanActOnlyWhenThereIsSomethingToActOn) {
+    std::filesystem::create_directories(root_ + "/a/b");
+    EXPECT_EQ(States(), "100000") << "at start";
+    form_->btnStartClick();
+    EXPECT_EQ(States(), "010000") << "during a scan";
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(States(), "101111") << "after a scan";
+    form_->btnStartClick();
+    form_->btnStopClick();
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(States(), form_->FinishedTree() != nullptr ? "101111" : "100000") << "after a stop";
+    form_->ReplaceShownTree(nullptr, false);
+    EXPECT_EQ(States(), "100000") << "nothing shown";
 }
 
 }  // namespace

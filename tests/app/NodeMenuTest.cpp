@@ -2,7 +2,11 @@
 // entries and keys, and which of them apply on the root, on another volume's mount point, on an
 // ordinary directory, during a scan and on an opened scan file; Ctrl+C puts the real path's
 // bytes on the clipboard; the keys ask for the record's changes without the menu, never where
-// the menu greys them out.
+// the menu greys them out; and its first entry's opening of a folder in the file manager:
+// through a session bus of the test's own, a file manager of the test's own that implements
+// org.freedesktop.FileManager1 gets the folder's URL with every byte of the real path
+// percent-encoded, and its refusal ends in the error box with its reason. (The desktop's
+// handler, taken without that service, needs a real display: the real-window tests check it.)
 
 #include <gtest/gtest.h>
 
@@ -11,24 +15,34 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusError>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QObject>
 #include <QSignalSpy>
 #include <QTest>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "app/FileManagerLauncher.h"
 #include "app/GraphPage.h"
 #include "app/NodeMenu.h"
 #include "app/RecordTrees.h"
 #include "app/ScanFileControl.h"
+#include "app/TApplication.h"
 #include "app/TPageControl.h"
 #include "app/TPaintBox.h"
 #include "app/TTreeView.h"
 #include "app/TreeListing.h"
 #include "app/WindowFixture.h"
+#include "scanfile/ScanFileTestSupport.h"
 #include "support/TmpfsMount.h"
 
 namespace zelk {
@@ -189,23 +203,20 @@ TEST_F(NodeMenuTest, TheKeysAskForChangesOnlyWhereTheyApply) {
     QSignalSpy rescans(&Menu(), &NodeMenu::RescanRequested);
     QSignalSpy trashes(&Menu(), &NodeMenu::TrashRequested);
     QSignalSpy deletes(&Menu(), &NodeMenu::DeleteRequested);
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifier modifier;
-        QSignalSpy& spy;
-    } keys[] = {{Qt::Key_F5, Qt::NoModifier, rescans},
-                {Qt::Key_Delete, Qt::NoModifier, trashes},
-                {Qt::Key_Delete, Qt::ShiftModifier, deletes}};
+    const std::tuple<Qt::Key, Qt::KeyboardModifier, QSignalSpy&> keys[] = {
+        {Qt::Key_F5, Qt::NoModifier, rescans},
+        {Qt::Key_Delete, Qt::NoModifier, trashes},
+        {Qt::Key_Delete, Qt::ShiftModifier, deletes}};
     for (const std::string& path : {std::string(), std::string("mnt"), std::string("a")}) {
         for (const bool graph : {false, true}) {
-            for (const auto& key : keys) {
+            for (const auto& [key, modifier, spy] : keys) {
                 graph ? ShowGraph(path) : MakeCurrent(path);
                 QWidget& widget =
                     graph ? static_cast<QWidget&>(*form_->Controls().PaintBox1) : Tree();
-                QTest::keyClick(&widget, key.key, key.modifier);
-                EXPECT_EQ(key.spy.size(), path == "a" ? 1 : 0) << path << " " << key.key;
-                if (!key.spy.isEmpty()) {
-                    EXPECT_EQ(key.spy.takeFirst().front().value<TFileAttr*>(), &Record("a"));
+                QTest::keyClick(&widget, key, modifier);
+                EXPECT_EQ(spy.size(), path == "a" ? 1 : 0) << path << " " << key;
+                if (!spy.isEmpty()) {
+                    EXPECT_EQ(spy.takeFirst().front().value<TFileAttr*>(), &Record("a"));
                 }
             }
         }
@@ -217,5 +228,79 @@ TEST_F(NodeMenuTest, TheKeysAskForChangesOnlyWhereTheyApply) {
     EXPECT_EQ(rescans.takeFirst().front().value<TFileAttr*>(), &Record("a/back\\slash"));
 }
 
+using test::PumpUntil;
+const QString kClient = QStringLiteral("zelk-test-client");
+const QString kService = QStringLiteral("zelk-test-service");
+
+class RecordingFileManager : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+  public:
+    QStringList shown;
+    bool refuse = false;
+
+  public slots:
+    void ShowFolders(const QStringList& uris, const QString& /*startupId*/) {
+        shown += uris;
+        if (refuse) {
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("no folders today"));
+        }
+    }
+};
+
+class FileManagerLauncherTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        application_.SetBoxPresenter([this](QWidget*, const QString&, const QString& text) {
+            boxes_.push_back(text.toStdString());
+        });
+        FILE* daemon = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
+        char address[512] = {};
+        if (daemon == nullptr || std::fscanf(daemon, "%511s %d", address, &daemonPid_) != 2) {
+            GTEST_SKIP() << "no dbus-daemon here";
+        }
+        ::pclose(daemon);
+        const QString bus = QString::fromLatin1(address);
+        ASSERT_TRUE(QDBusConnection::connectToBus(bus, kClient).isConnected());
+        ASSERT_TRUE(QDBusConnection::connectToBus(bus, kService)
+                        .registerObject("/org/freedesktop/FileManager1", &fileManager_,
+                                        QDBusConnection::ExportAllSlots));
+        launcher_.UseBus(kClient);
+    }
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus(kClient);
+        QDBusConnection::disconnectFromBus(kService);
+        if (daemonPid_ > 0) {
+            ::kill(daemonPid_, SIGTERM);
+        }
+    }
+
+    TApplication application_{"/usr/bin/zelk"};
+    std::vector<std::string> boxes_;
+    const test::TempDir temp_;
+    int daemonPid_ = -1;
+    RecordingFileManager fileManager_;
+    FileManagerLauncher launcher_;
+    // A backslash, a newline, bytes that are not UTF-8 and a space.
+    const std::string path_ = temp_.Path() + "/a\\b\nc\xff\xfe d";
+    const std::string url_ = "file://" + temp_.Path() + "/a%5Cb%0Ac%FF%FE%20d";
+};
+
+TEST_F(FileManagerLauncherTest, TheFileManagerOnTheBusGetsTheEncodedUrlAndItsRefusalIsShown) {
+    ASSERT_TRUE(QDBusConnection(kService).registerService("org.freedesktop.FileManager1"));
+    launcher_.Show(path_);
+    ASSERT_TRUE(PumpUntil([&] { return !fileManager_.shown.isEmpty(); }));
+    EXPECT_EQ(fileManager_.shown, QStringList{QString::fromStdString(url_)});
+    EXPECT_TRUE(boxes_.empty());
+
+    fileManager_.refuse = true;
+    launcher_.Show(temp_.Path());
+    ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }));
+    EXPECT_NE(boxes_.front().find(temp_.Path()), std::string::npos) << boxes_.front();
+    EXPECT_NE(boxes_.front().find("no folders today"), std::string::npos) << boxes_.front();
+}
+
 }  // namespace
 }  // namespace zelk
+
+#include "NodeMenuTest.moc"

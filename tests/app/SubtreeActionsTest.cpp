@@ -59,9 +59,6 @@ class SubtreeActions : public test::WindowFixture {
         form_->Actions().Inform = [this](const QString& text) {
             told_.push_back(text.toStdString());
         };
-        for (const char* dir : {"a/b/c", "a/b/d", "a/e", "f"}) {
-            fs::create_directories(root_ + "/" + dir);
-        }
         Write("a/b/c/old", 3000);
         Write("a/b/d/x", 500);
         Write("a/e/y", 700);
@@ -74,7 +71,9 @@ class SubtreeActions : public test::WindowFixture {
         WindowFixture::TearDown();
     }
 
+    // With the directories above it.
     void Write(const std::string& name, std::size_t size) const {
+        fs::create_directories(fs::path(root_ + "/" + name).parent_path());
         std::ofstream(root_ + "/" + name) << std::string(size, 'x');
     }
     void Scan() {
@@ -93,17 +92,10 @@ class SubtreeActions : public test::WindowFixture {
     std::map<std::string, std::string> Shown() const {
         std::map<std::string, std::string> texts;
         TTreeView& tree = *form_->Controls().TreeView1;
-        std::vector<std::pair<TTreeNode*, std::string>> pending{{tree.Item(0), ""}};
-        while (!pending.empty()) {
-            const auto [node, path] = pending.back();
-            pending.pop_back();
-            const TFileAttr* record = RecordOf(*form_->FinishedTree(), *node);
-            texts[path] = node->Text() + " " + std::to_string(record->LastWrite) + " " +
-                          std::to_string(record->MaxLevel);
-            for (int i = 0; i < node->Count(); ++i) {
-                pending.emplace_back(node->Item(i),
-                                     path + "/" + node->Item(i)->ListedFigures().Name.Str());
-            }
+        for (int i = 0; i < tree.Count(); ++i) {
+            const TFileAttr* record = RecordOf(*form_->FinishedTree(), *tree.Item(i));
+            texts[record->Path()] = tree.Item(i)->Text() + " " + std::to_string(record->LastWrite) +
+                                    " " + std::to_string(record->MaxLevel);
         }
         return texts;
     }
@@ -124,7 +116,8 @@ class SubtreeActions : public test::WindowFixture {
     bool cancelByDefault_ = false;
 };
 
-TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
+// A stopped rescan leaves the tree as it was; the next one equals a fresh scan.
+TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScanAndAStoppedOneChangesNothing) {
     // The newest file goes: every ancestor's date must fall back, not only grow.
     const utimbuf future{4102444800, 4102444800};
     ASSERT_EQ(utime((root_ + "/a/b/c/old").c_str(), &future), 0);
@@ -135,31 +128,23 @@ TEST_F(SubtreeActions, RescanAfterChangesBelowEqualsFreshScan) {
     tree.setExpanded(tree.Model().IndexOf(b), true);
     tree.setCurrentIndex(tree.Model().IndexOf(b));
     fs::remove(root_ + "/a/b/c/old");
-    fs::create_directories(root_ + "/a/b/new/deeper/still");
     Write("a/b/new/deeper/still/w", 9000);
-
-    form_->RescanNode(Record("a/b"));
-    EXPECT_FALSE(form_->Actions().CanAct(Record("a")));  // one action at a time
-    Await();
-    EXPECT_EQ(Status(), "探索完了");
-    EXPECT_EQ(form_->FinishedTree()->MaxLevel, 5);
-    ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
-    EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
-    EXPECT_TRUE(tree.isExpanded(tree.currentIndex()));
-    ExpectFreshScan();
-}
-
-TEST_F(SubtreeActions, StoppedRescanLeavesTheTreeAsItWas) {
-    Scan();
     const auto before = Shown();
-    fs::create_directories(root_ + "/a/b/new");
     // The worker waits at its first status step until the loop serves it: Stop comes first.
     form_->RescanNode(Record("a/b"));
     form_->btnStopClick();
     Await();
     EXPECT_EQ(Status(), "探索中断");
     EXPECT_EQ(Shown(), before);
-    EXPECT_TRUE(form_->Actions().CanAct(Record("a/b")));
+
+    form_->RescanNode(Record("a/b"));
+    EXPECT_FALSE(form_->Actions().CanAct(Record("a")));  // one action at a time
+    Await();
+    EXPECT_EQ(Status(), "探索完了");
+    ASSERT_NE(tree.Model().NodeOf(tree.currentIndex()), nullptr);
+    EXPECT_EQ(tree.Model().NodeOf(tree.currentIndex())->ListedFigures().Name, "b");
+    EXPECT_TRUE(tree.isExpanded(tree.currentIndex()));
+    ExpectFreshScan();
 }
 
 TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
@@ -189,20 +174,9 @@ TEST_F(SubtreeActions, TrashOnTheScannedVolumeMovesTheRecordsIntoIt) {
     ExpectFreshScan();
 }
 
-TEST_F(SubtreeActions, TrashFromAnotherVolumeUsesTheVolumesOwnTrash) {
+// Refused while the volume takes no writes, then into the volume's own trash.
+TEST_F(SubtreeActions, TrashFromAnotherVolumeChangesNothingWhenRefusedAndUsesTheVolumesOwn) {
     fs::create_directories(dir_ + "/home");
-    setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
-    Scan();
-    form_->TrashNode(Record("a/e"));
-    Await();
-    EXPECT_TRUE(told_.empty());
-    const std::string trash = root_ + "/.Trash-" + std::to_string(getuid());
-    EXPECT_TRUE(fs::exists(trash + "/files/e/y"));
-    EXPECT_TRUE(fs::exists(trash + "/info/e.trashinfo"));
-    ExpectFreshScan();
-}
-
-TEST_F(SubtreeActions, RefusedTrashChangesNothing) {
     setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
     Scan();
     const auto before = Shown();
@@ -213,6 +187,15 @@ TEST_F(SubtreeActions, RefusedTrashChangesNothing) {
     EXPECT_EQ(told_.size(), 1u);
     EXPECT_TRUE(fs::exists(root_ + "/a/e/y"));
     EXPECT_EQ(Shown(), before);
+
+    told_.clear();
+    form_->TrashNode(Record("a/e"));
+    Await();
+    EXPECT_TRUE(told_.empty());
+    const std::string trash = root_ + "/.Trash-" + std::to_string(getuid());
+    EXPECT_TRUE(fs::exists(trash + "/files/e/y"));
+    EXPECT_TRUE(fs::exists(trash + "/info/e.trashinfo"));
+    ExpectFreshScan();
 }
 
 TEST_F(SubtreeActions, DeleteLeavesLinkTargetsAndShowsWhatWasLeft) {

@@ -3,17 +3,32 @@
 // row is at the top, whatever order the rows took; a record freed before the rebuild is only
 // missed (the current node is then its parent), records made again below a directory (a walk
 // of it again) are found by name, and a chain deeper than the view expands keeps its place.
+// And what the window does while work on the shown tree is half done: for a sort or a listing
+// still in steps, an open or a save still on its worker, each user action (start, open, save,
+// stop, sort, a change of basis, close) leaves nothing reading freed records (the sanitizer run
+// says so), shows the tree the last action asked for, lists it whole, sorts it when a sort was
+// asked, and leaves no partial or temporary file. The work is held half done by not serving the
+// event loop between starting it and taking the action.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
+#include "app/BackgroundReleaser.h"
 #include "app/GraphPage.h"
 #include "app/RecordTrees.h"
+#include "app/ScanFileControl.h"
 #include "app/SubtreeExpander.h"
 #include "app/TRadioButton.h"
 #include "app/TTreeView.h"
@@ -21,6 +36,9 @@
 #include "app/TreeListing.h"
 #include "app/ViewPlace.h"
 #include "app/WindowFixture.h"
+#include "runtime/TThread.h"
+#include "scanfile/ScanFileReader.h"
+#include "scanfile/ScanFileWriter.h"
 
 namespace zelk {
 namespace {
@@ -44,31 +62,24 @@ class ViewPlaceTest : public ::testing::Test {
         const TTreeNode* node = Tree().Model().NodeOf(index);
         return node != nullptr ? RecordOf(*form_.ShownTree(), *node) : nullptr;
     }
-    // Names of the expanded records, their parents' first.
+    // The paths of the expanded records.
     std::set<std::string> Expanded() const {
-        std::set<std::string> names;
-        std::vector<TTreeNode*> open{Tree().Item(0)};
-        while (!open.empty()) {
-            TTreeNode* node = open.back();
-            open.pop_back();
-            if (Tree().isExpanded(Tree().Model().IndexOf(node))) {
-                names.insert(PathText(RecordOf(*form_.ShownTree(), *node)));
-                for (int i = 0; i < node->Count(); ++i) {
-                    open.push_back(node->Item(i));
-                }
+        std::set<std::string> paths;
+        for (int i = 0; i < Tree().Count(); ++i) {
+            if (Tree().isExpanded(Tree().Model().IndexOf(Tree().Item(i)))) {
+                const TFileAttr* record = RecordOf(*form_.ShownTree(), *Tree().Item(i));
+                paths.insert(record != nullptr ? record->Path() : "none");
             }
         }
-        return names;
+        return paths;
     }
-    static std::string PathText(const TFileAttr* record) {
-        std::string path;
-        for (; record != nullptr; record = record->Parent) {
-            path = record->Name.Str() + "/" + path;
+    QModelIndex IndexOf(const TFileAttr& record) const {
+        return Tree().Model().IndexOf(NodeOf(Tree(), *form_.ShownTree(), record));
+    }
+    void Expand(std::initializer_list<const TFileAttr*> records) {
+        for (const TFileAttr* record : records) {
+            Tree().expand(IndexOf(*record));
         }
-        return path;
-    }
-    void Expand(const TFileAttr& record) {
-        Tree().expand(Tree().Model().IndexOf(NodeOf(Tree(), *form_.ShownTree(), record)));
     }
     TfrmMain form_{0};
 };
@@ -86,11 +97,7 @@ std::unique_ptr<TFileAttr> Sample() {
 }
 
 TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRow) {
-    struct Case {
-        const char* what;
-        void (*act)(TfrmMain&);
-    };
-    const Case cases[] = {
+    const std::pair<const char*, void (*)(TfrmMain&)> cases[] = {
         {"date", [](TfrmMain& f) { f.btnSortByDateClick(); }},
         {"size", [](TfrmMain& f) { f.btnSortBySizeClick(); }},
         {"basis", [](TfrmMain& f) { f.Controls().rbCompressedSize->click(); }},
@@ -100,14 +107,10 @@ TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRo
     form_.btnSortBySizeClick();  // a key chosen, so that a basis change re-sorts
     Settled();
     TFileAttr& root = *form_.ShownTree();
-    Expand(root);
-    for (int i : {5, 20, 40}) {
-        Expand(*root.Children[i]);
-    }
+    Expand({&root, root.Children[5].get(), root.Children[20].get(), root.Children[40].get()});
     const TFileAttr* current = root.Children[20]->Children[1].get();
-    Tree().setCurrentIndex(Tree().Model().IndexOf(NodeOf(Tree(), root, *current)));
-    Tree().scrollTo(Tree().Model().IndexOf(NodeOf(Tree(), root, *root.Children[30])),
-                    QAbstractItemView::PositionAtTop);
+    Tree().setCurrentIndex(IndexOf(*current));
+    Tree().scrollTo(IndexOf(*root.Children[30]), QAbstractItemView::PositionAtTop);
     QCoreApplication::processEvents();
     const std::set<std::string> expanded = Expanded();
     const TFileAttr* top = RecordAt(Tree().indexAt(QPoint(0, 0)));
@@ -115,17 +118,14 @@ TEST_F(ViewPlaceTest, ResortsAndBasisChangesKeepTheExpandedTheCurrentAndTheTopRo
     ASSERT_NE(top, nullptr);
     ASSERT_NE(top, &root);
 
-    for (const Case& c : cases) {
-        const std::vector<const TFileAttr*> before = {root.Children[0].get(),
-                                                      root.Children[59].get()};
-        c.act(form_);
+    for (const auto& [what, act] : cases) {
+        const TFileAttr* first = root.Children[0].get();
+        act(form_);
         Settled();
-        EXPECT_NE(before,
-                  (std::vector<const TFileAttr*>{root.Children[0].get(), root.Children[59].get()}))
-            << c.what << ": the order did not change, so nothing was kept";
-        EXPECT_EQ(Expanded(), expanded) << c.what;
-        EXPECT_EQ(RecordAt(Tree().currentIndex()), current) << c.what;
-        EXPECT_EQ(RecordAt(Tree().indexAt(QPoint(0, 0))), top) << c.what;
+        EXPECT_NE(root.Children[0].get(), first) << what << ": the same order keeps all anyway";
+        EXPECT_EQ(Expanded(), expanded) << what;
+        EXPECT_EQ(RecordAt(Tree().currentIndex()), current) << what;
+        EXPECT_EQ(RecordAt(Tree().indexAt(QPoint(0, 0))), top) << what;
     }
 }
 
@@ -134,10 +134,8 @@ TEST_F(ViewPlaceTest, ARecordFreedBeforeTheRebuildIsMissedAndItsParentBecomesCur
     List();
     TFileAttr& root = *form_.ShownTree();
     TFileAttr& parent = *root.Children[3];
-    Expand(root);
-    Expand(parent);
-    Expand(*root.Children[4]);
-    Tree().setCurrentIndex(Tree().Model().IndexOf(NodeOf(Tree(), root, *parent.Children[1])));
+    Expand({&root, &parent, root.Children[4].get()});
+    Tree().setCurrentIndex(IndexOf(*parent.Children[1]));
     form_.Place().Capture(root);
     form_.Graph().TreeDropping();                    // the graph holds the current record too
     parent.Children.pop_back();                      // freed: only compared, never read (ASan)
@@ -145,7 +143,7 @@ TEST_F(ViewPlaceTest, ARecordFreedBeforeTheRebuildIsMissedAndItsParentBecomesCur
     form_.RefreshTree();
     Settled();
     EXPECT_EQ(RecordAt(Tree().currentIndex()), &parent);
-    EXPECT_EQ(Expanded(), (std::set<std::string>{"\\/", "\\/d3/"}));
+    EXPECT_EQ(Expanded(), (std::set<std::string>{"c:", "c:\\d3"}));
 }
 
 TEST_F(ViewPlaceTest, RecordsMadeAgainBelowADirectoryAreFoundByTheirNames) {
@@ -153,11 +151,8 @@ TEST_F(ViewPlaceTest, RecordsMadeAgainBelowADirectoryAreFoundByTheirNames) {
     TFileAttr& root = *form_.ShownTree();
     AddRecord(*root.Children[4]->Children[1], "g", 1, 1);
     List();
-    Expand(root);
-    Expand(*root.Children[4]);
-    Expand(*root.Children[4]->Children[1]);
-    Tree().setCurrentIndex(
-        Tree().Model().IndexOf(NodeOf(Tree(), root, *root.Children[4]->Children[1]->Children[0])));
+    Expand({&root, root.Children[4].get(), root.Children[4]->Children[1].get()});
+    Tree().setCurrentIndex(IndexOf(*root.Children[4]->Children[1]->Children[0]));
     const std::set<std::string> expanded = Expanded();
     form_.Place().Capture(root);
     form_.Graph().TreeDropping();
@@ -184,12 +179,8 @@ TEST_F(ViewPlaceTest, AChainDeeperThanTheViewExpandsKeepsItsPlace) {
     List();
     Tree().Expander().ExpandAll(Tree().Item(0));
     Tree().Expander().Finish();
-    TTreeNode* node = Tree().Item(0);
-    for (int i = 0; i < kLevels; ++i) {
-        node = node->Item(0);
-    }
     Tree().setAutoScroll(false);  // deeper than the view expands: made current as it stands
-    Tree().setCurrentIndex(Tree().Model().IndexOf(node));
+    Tree().setCurrentIndex(IndexOf(*deepest));
     Tree().setAutoScroll(true);
     const std::set<std::string> expanded = Expanded();
     ASSERT_GE(expanded.size(), static_cast<std::size_t>(SubtreeExpander::kMaxExpandedDepth));
@@ -199,6 +190,134 @@ TEST_F(ViewPlaceTest, AChainDeeperThanTheViewExpandsKeepsItsPlace) {
     EXPECT_EQ(RecordAt(Tree().currentIndex()), deepest);
     EXPECT_EQ(Expanded(), expanded);
     EXPECT_EQ(form_.ShownTree()->Children.back()->Name.Str(), "other");
+}
+
+constexpr char kLetter = 'p';
+// Enough for a sort and a listing of several steps each.
+constexpr int kListSize = 20000;
+
+// Told apart by the number of the root's children; Kept is the tree the work leaves.
+enum class Tree { Shown = 3, OpenedFirst = 5, OpenedSecond = 7, Scanned = 2, None = 0, Kept };
+
+// A root with lists of kListSize children, sizes in a scrambled order.
+std::unique_ptr<TFileAttr> Lists(int lists) {
+    auto root = MakeRoot(0, 0);
+    for (int list = 0; list < lists; ++list) {
+        TFileAttr& wide = AddRecord(*root, std::to_string(list), 0, 0);
+        for (int i = 0; i < kListSize; ++i) {
+            const double size = (i * 7919) % 1009;
+            AddCounted(wide, std::to_string(i), size, size / (1 + i % 3));
+        }
+    }
+    return root;
+}
+
+long Records(const TFileAttr& record) {
+    long count = 1;
+    for (const auto& child : record.Children) {
+        count += Records(*child);
+    }
+    return count;
+}
+
+bool SortedBySize(const TFileAttr& record) {
+    const auto size = [](const auto& child) { return child->GetSize(); };
+    return std::ranges::is_sorted(record.Children, std::greater<>(), size) &&
+           std::ranges::all_of(record.Children, [](const auto& c) { return SortedBySize(*c); });
+}
+
+class PendingWork : public test::WindowFixture {
+  protected:
+    PendingWork() : WindowFixture(kLetter) {}
+
+    void SetUp() override {
+        WindowFixture::SetUp();
+        std::filesystem::create_directories(root_ + "/a");
+        std::filesystem::create_directories(root_ + "/b");
+        ScanFileWriter::Save(first_, *Lists(5), "/first", 0);
+        ScanFileWriter::Save(second_, *Lists(7), "/second", 0);
+    }
+
+    // A file saved under name is whole: it reads back as the tree it was saved from.
+    static void ExpectWholeOrAbsent(const std::string& file) {
+        if (std::filesystem::exists(file)) {
+            EXPECT_EQ(Records(*ScanFileReader::Read(file).Root), Records(*Lists(3))) << file;
+        }
+    }
+
+    const std::string first_ = dir_ + "/first.json";
+    const std::string second_ = dir_ + "/second.json.zst";
+    const std::string saved_ = dir_ + "/saved.json";
+    const std::string savedByAction_ = dir_ + "/again.json.gz";
+};
+
+TEST_F(PendingWork, EachActionOnHalfDoneWorkShowsTheTreeLastAskedForWithNothingFreedUnderIt) {
+    TTreeView& listing = *form_->Controls().TreeView1;
+    // Each work, begun, and whether it is still half done.
+    const std::tuple<std::string_view, std::function<void()>, std::function<bool()>> works[] = {
+        {"sort", [&] { form_->btnSortBySizeClick(); }, [&] { return form_->SortPending(); }},
+        {"listing", [&] { form_->RefreshTree(); }, [&] { return listing.Model().Deferring(); }},
+        {"open", [&] { form_->ScanFiles->Open(first_); },
+         [&] { return form_->ScanFiles->Opening(); }},
+        {"save", [&] { form_->ScanFiles->SaveTo(saved_); },
+         [&] { return form_->ScanFiles->Saving(); }}};
+    const std::tuple<std::string_view, std::function<void()>, Tree> actions[] = {
+        {"start", [&] { form_->btnStartClick(); }, Tree::Scanned},
+        {"open", [&] { form_->ScanFiles->Open(second_); }, Tree::OpenedSecond},
+        {"save", [&] { form_->ScanFiles->SaveTo(savedByAction_); }, Tree::Kept},
+        {"stop", [&] { form_->btnStopClick(); }, Tree::Kept},
+        {"sort", [&] { form_->btnSortBySizeClick(); }, Tree::Kept},
+        {"basis", [&] { form_->Controls().rbCompressedSize->click(); }, Tree::Kept},
+        {"close",
+         [&] {
+             bool canClose = false;
+             form_->FormCloseQuery(canClose);
+             EXPECT_TRUE(canClose);
+         },
+         Tree::None}};
+    for (const auto& [work, begin, halfDone] : works) {
+        for (const auto& [action, take, asked] : actions) {
+            SCOPED_TRACE("work " + std::string(work) + ", action " + std::string(action));
+            const bool saving = work == "save";
+            std::filesystem::remove(saved_);
+            std::filesystem::remove(savedByAction_);
+            // A finished tree of three lists, listed whole, on the file-size basis.
+            form_->Controls().rbFileSize->setChecked(true);
+            form_->ReplaceShownTree(Lists(3), true);
+            form_->RefreshTree();
+            listing.Model().FlushChanges();
+            begin();
+            ASSERT_TRUE(halfDone());
+            take();
+            ASSERT_TRUE(Settle(std::chrono::seconds(120)));
+            const Tree kept = work == "open" ? Tree::OpenedFirst : Tree::Shown;
+            const Tree expected = asked == Tree::Kept ? kept : asked;
+            const TFileAttr* shown = form_->ShownTree();
+            if (expected == Tree::None) {
+                EXPECT_EQ(shown, nullptr);
+                EXPECT_EQ(TThread::WorkerCount(), 0);
+            } else {
+                ASSERT_NE(shown, nullptr);
+                EXPECT_EQ(static_cast<int>(shown->Children.size()), static_cast<int>(expected));
+                EXPECT_EQ(listing.Count(), Records(*shown));
+            }
+            if (expected == Tree::Shown && (work == "sort" || action == "sort")) {
+                EXPECT_TRUE(SortedBySize(*shown));
+            }
+            // A second save waits for none: it is refused while the first runs.
+            EXPECT_EQ(std::filesystem::exists(savedByAction_), action == "save" && !saving);
+            ExpectWholeOrAbsent(saved_);
+            ExpectWholeOrAbsent(savedByAction_);
+            if (saving && action != "close") {
+                EXPECT_TRUE(std::filesystem::exists(saved_)) << "only a close abandons a save";
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+                EXPECT_NE(entry.path().filename().string().rfind(".zelk-", 0), 0u) << entry.path();
+            }
+            EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+            BackgroundReleaser::Instance().AwaitIdle();
+        }
+    }
 }
 
 }  // namespace

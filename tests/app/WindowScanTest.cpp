@@ -4,8 +4,15 @@
 // opened again shows the same node texts and bars on both size bases and after sorting, a bad
 // file dropped onto the window ends in its error box and leaves what was shown, no file opens
 // or saves during a scan, an open stuck in a read holds up no other, and the command line's
-// export without a display equals the window's save. The worker is held at its first status
-// step simply by not serving the loop.
+// export without a display equals the window's save; a folder dropped onto the window is listed
+// first as "a: [folder]" by its real path and scanned with its own totals, another takes its
+// place, and a file or a missing path is left to the scan files. The worker is held at its
+// first status step simply by not serving the loop. And the command line of the real program:
+// usage and version on standard output with exit code 0, unknown options and a second file
+// refused with the usage and exit code 2, the window's forms where no display can be reached
+// and an export that cannot be written ending with one line and exit code 1, all without the
+// toolkit's abort; and the arguments read before the toolkit starts, its own options let
+// through, the display and platform options kept.
 
 #include <gtest/gtest.h>
 
@@ -13,25 +20,26 @@
 
 #include <QCoreApplication>
 #include <QPushButton>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/BackgroundReleaser.h"
+#include "app/CommandLine.h"
+#include "app/FolderScan.h"
 #include "app/ScanFileControl.h"
-#include "app/TApplication.h"
 #include "app/TRadioButton.h"
-#include "app/TStatusBar.h"
 #include "app/TTreeView.h"
 #include "app/TfrmMain.h"
 #include "app/TreeListing.h"
 #include "app/WindowFixture.h"
 #include "drives/TDriveComboBox.h"
-#include "platform/VolumeTable.h"
 #include "runtime/TThread.h"
 #include "scan/TFileAttr.h"
 #include "scan/TSearchThread.h"
@@ -56,14 +64,6 @@ void MakeTree(const std::string& dir, int width, int depth) {
     }
 }
 
-// The listing's texts of record's subtree, depth first.
-void ListedTexts(const TFileAttr& record, const TFileAttr& root, std::vector<std::string>& out) {
-    out.push_back(NodeText(record, root));
-    for (const auto& child : record.Children) {
-        ListedTexts(*child, root, out);
-    }
-}
-
 // The main window over drive q:.
 class WindowScan : public test::WindowFixture {
   protected:
@@ -77,37 +77,26 @@ class WindowScan : public test::WindowFixture {
         Settle();
         ASSERT_EQ(Status(), kDone);
     }
-    void Save(const std::string& file) {
-        form_->ScanFiles->SaveTo(file);
-        Settle();
-    }
-    void Open(const std::string& file) {
-        form_->ScanFiles->Open(file);
-        Settle();
-    }
     // The sample tree scanned, and saved to dir_/name unless that is empty.
     void ScanSample(const std::string& name = "") {
         test::MakeSampleTree(dir_);
         ScanToTheEnd();
         if (!name.empty()) {
-            Save(dir_ + "/" + name);
+            form_->ScanFiles->SaveTo(dir_ + "/" + name);
+            Settle();
         }
     }
 
     // What the window shows: every node text, then every bar height on both size bases.
     std::vector<std::string> Shown() {
         std::vector<std::string> shown = Texts();
+        TTreeView& tree = *form_->Controls().TreeView1;
         for (TRadioButton* basis :
              {form_->Controls().rbCompressedSize, form_->Controls().rbFileSize}) {
             basis->setChecked(true);
-            std::vector<const TFileAttr*> pending{form_->ShownTree()};
-            while (!pending.empty()) {
-                const TFileAttr* record = pending.back();
-                pending.pop_back();
-                shown.push_back(std::to_string(form_->BarHeight(*record)));
-                for (const auto& child : record->Children) {
-                    pending.push_back(child.get());
-                }
+            for (int i = 0; i < tree.Count(); ++i) {
+                const TFileAttr& record = *RecordOf(*form_->ShownTree(), *tree.Item(i));
+                shown.push_back(std::to_string(form_->BarHeight(record)));
             }
         }
         return shown;
@@ -124,11 +113,9 @@ std::string Totals(const TFileAttr& root) {
 TEST_F(WindowScan, OneScanOnlyEndsFinishedWithTheEngineTotalsAndListsTheTree) {
     MakeTree(root_, 3, 3);
     form_->Controls().btnStart->click();
-    const TSearchThread* thread = form_->ScanWorker();
-    const TFileAttr* started = form_->ShownTree();
+    const auto started = std::pair(form_->ScanWorker(), form_->ShownTree());
     form_->btnStartClick();  // the worker still waits for its first status step
-    EXPECT_EQ(form_->ScanWorker(), thread);
-    EXPECT_EQ(form_->ShownTree(), started);
+    EXPECT_EQ(std::pair(form_->ScanWorker(), form_->ShownTree()), started);
     EXPECT_EQ(TThread::WorkerCount(), 1);
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
     EXPECT_EQ(Status(), kDone);
@@ -147,8 +134,11 @@ TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOn
     form_->btnStartClick();
     ASSERT_TRUE(PumpUntil([&] { return ScanEnded() && !form_->ScanFiles->Kept().Keeping(); }));
     const int finishedNodes = form_->Controls().TreeView1->Count();  // 15
-    std::vector<std::string> listed;
-    ListedTexts(*form_->ShownTree(), *form_->ShownTree(), listed);
+    std::vector<std::string> listed;  // from the records: no node's text is asked for yet
+    for (int i = 0; i < finishedNodes; ++i) {
+        const TFileAttr& root = *form_->ShownTree();
+        listed.push_back(NodeText(*RecordOf(root, *form_->Controls().TreeView1->Item(i)), root));
+    }
 
     BackgroundReleaser::Instance().AwaitIdle();  // what earlier tests left to free
     const long before = TFileAttr::LiveCount();
@@ -158,11 +148,7 @@ TEST_F(WindowScan, StopKeepsThePreviousListingAndTheNextStartFreesTheOldTreeAtOn
     // the finished scan's texts.
     BackgroundReleaser::Instance().AwaitIdle();
     EXPECT_EQ(TFileAttr::LiveCount(), before - finishedNodes + 1);
-    ASSERT_EQ(form_->Controls().TreeView1->Count(), finishedNodes);
-    for (int i = 0; i < finishedNodes; ++i) {
-        EXPECT_EQ(form_->Controls().TreeView1->Item(i)->Text(),
-                  listed[static_cast<std::size_t>(i)]);
-    }
+    EXPECT_EQ(Texts(), listed);
 
     const TSearchThread* stopped = form_->ScanWorker();
     form_->btnStopClick();
@@ -235,7 +221,8 @@ TEST_F(WindowScan, SavedScanOpensShowingTheSameTextsAndBarsBeforeAndAfterSorting
     EXPECT_EQ(Status(), "保存中: 0 ディレクトリ");
     Settle();
     EXPECT_EQ(Status(), "保存完了: " + file);
-    Open(file);
+    form_->ScanFiles->Open(file);
+    Settle();
     EXPECT_EQ(Status(), "読込完了: " + file);
     EXPECT_EQ(Shown(), scanned);
     form_->btnSortBySizeClick();
@@ -266,7 +253,8 @@ TEST_F(WindowScan, NoOpenOrSaveDuringAScanAndSavingNeedsAFinishedScan) {
     form_->ScanFiles->SaveTo(file);  // nothing scanned yet
     EXPECT_FALSE(form_->ScanFiles->Saving());
     ScanToTheEnd();
-    Save(file);
+    form_->ScanFiles->SaveTo(file);
+    Settle();
     form_->btnStartClick();
     const TFileAttr* scanning = form_->ShownTree();
     form_->ScanFiles->Open(file);
@@ -292,7 +280,8 @@ TEST_F(WindowScan, ANewOpenNeverWaitsForAnOpenStuckInARead) {
     form_->ScanFiles->Open("-");
     ASSERT_TRUE(form_->ScanFiles->Opening());
     const auto start = std::chrono::steady_clock::now();
-    Open(file);
+    form_->ScanFiles->Open(file);
+    Settle();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(Status(), "読込完了: " + file);
     ::close(pipeEnds[1]);  // the stuck read ends; its error is nobody's to show
@@ -319,6 +308,107 @@ TEST_F(WindowScan, ExportWithoutADisplayEqualsTheWindowsSave) {
     };
     EXPECT_EQ(undated(ReadBytes(dir_ + "/command.json")),
               undated(ReadBytes(dir_ + "/window.json")));
+}
+
+TEST_F(WindowScan, ADroppedFolderIsListedFirstChosenAndScannedAsTheDriveA) {
+    const std::string folder = dir_ + "/picked dir";
+    MakeTree(folder, 2, 2);
+    std::filesystem::create_directory_symlink(folder, dir_ + "/link");
+    Drop(dir_ + "/link");
+    ASSERT_TRUE(PumpUntil([&] { return ScanEnded(); }));
+    EXPECT_EQ(Status(), kDone);
+    const TDriveComboBox& drives = *form_->Controls().DriveComboBox1;
+    const std::string real = std::filesystem::canonical(folder).string();
+    EXPECT_EQ(drives.Entries().front().Text, "a: [" + real + "]");
+    EXPECT_EQ(drives.SelectedDrive(), 'a');
+    EXPECT_TRUE(boxes_.empty());
+    const TFileAttr& root = *form_->ShownTree();
+    EXPECT_EQ(std::tuple(root.Size, root.Children.size(), root.MaxLevel),
+              std::tuple(704.0, std::size_t{2}, 2));
+    EXPECT_EQ(form_->ScanFiles->ShownRootName, real);
+
+    const std::string other = dir_ + "/other";
+    MakeTree(other, 1, 0);
+    ASSERT_TRUE(form_->Folders().Scan(other));
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(drives.Entries().front().Text, "a: [" + other + "]");
+    EXPECT_NE(drives.Entries()[1].Text.substr(0, 2), "a:");
+    for (const std::string& no : {other + "/f", dir_ + "/missing"}) {
+        EXPECT_FALSE(form_->Folders().Scan(no)) << no;
+    }
+    EXPECT_EQ(drives.SelectedDrive(), 'a');
+}
+
+TEST(CommandLineTest, TheProgramAnswersEachFormWithItsExitCodeAndNeverAborts) {
+    const test::TempDir temp;
+    const std::string& dir = temp.Path();
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
+    struct Row {
+        std::string command;
+        int code;
+        std::string out;  // a part of standard output
+        std::string err;  // a part of standard error
+    };
+    const std::vector<Row> rows = {
+        {"--help", 0, "zelk --export FILE|- [DIRECTORY]", ""},
+        {"-style Fusion --help", 0, "--version", ""},
+        {"--version", 0, "zelk 1.", ""},
+        {"--bogus", 2, "", "zelk: 不明なオプションです: --bogus\nzelk: 使い方:"},
+        {"-x", 2, "", "不明なオプションです: -x"},
+        {"a.json b.json", 2, "", "zelk: 開けるファイルは一つだけです: b.json"},
+        {"--compare old.json", 2, "", "zelk: 比べる FILE か DIRECTORY がありません: --compare"},
+        {"--compare a.json b.json c.json", 2, "", "開けるファイルは一つだけです: c.json"},
+        {noDisplay + ZELK_PROGRAM " --compare old.json new.json", 1, "", "ディスプレイ"},
+        {noDisplay + ZELK_PROGRAM " --bogus", 2, "", "不明なオプションです"},
+        {"--export " + dir + "/no/such/dir.json " + dir, 1, "", "zelk: "},
+        {noDisplay + ZELK_PROGRAM, 1, "", "zelk: ディスプレイに接続できません"},
+        {noDisplay + ZELK_PROGRAM " -platform xcb some.json", 1, "", "ディスプレイ"},
+        {noDisplay + "WAYLAND_DISPLAY=zelk-none QT_QPA_PLATFORM=wayland " ZELK_PROGRAM " -", 1, "",
+         "ディスプレイ"},
+    };
+    for (const Row& row : rows) {
+        const std::string command = row.command.find(ZELK_PROGRAM) != std::string::npos
+                                        ? row.command
+                                        : std::string(ZELK_PROGRAM) + " " + row.command;
+        const int code = Shell(command + " >" + dir + "/out 2>" + dir + "/err");
+        const std::string out = ReadBytes(dir + "/out");
+        const std::string err = ReadBytes(dir + "/err");
+        EXPECT_EQ(code, row.code) << row.command << "\n" << err;
+        EXPECT_NE(out.find(row.out), std::string::npos) << row.command << "\n" << out;
+        EXPECT_NE(err.find(row.err), std::string::npos) << row.command << "\n" << err;
+        if (row.code == 1) {
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << row.command << "\n" << err;
+        }
+    }
+}
+
+TEST(CommandLineTest, TheToolkitsOptionsPassAndTheDisplayOnesAreKept) {
+    struct Row {
+        std::vector<const char*> args;
+        CommandLine::Action what;
+        std::string file, platform, display;
+    };
+    using enum CommandLine::Action;
+    // clang-format off
+    const std::vector<Row> rows = {
+        {{}, Window, "", "", ""}, {{"-"}, Window, "-", "", ""},
+        {{"-style", "Fusion", "-reverse", "scan.json"}, Window, "scan.json", "", ""},
+        {{"--platform=offscreen", "-display", ":5", "s"}, Window, "s", "offscreen", ":5"},
+        {{"--export", "-", "/srv"}, Export, "", "", ""}, {{"s", "--version"}, Version, "s", "", ""},
+        {{"-platform"}, Refuse, "", "", ""}, {{"-reverse=1"}, Refuse, "", "", ""}};
+    // clang-format on
+    for (const Row& row : rows) {
+        std::vector<char*> argv{const_cast<char*>("zelk")};
+        for (const char* arg : row.args) {
+            argv.push_back(const_cast<char*>(arg));
+        }
+        const CommandLine line = CommandLine::Parse(static_cast<int>(argv.size()), argv.data());
+        const std::string shown = row.args.empty() ? "(none)" : row.args.front();
+        EXPECT_EQ(line.What, row.what) << shown;
+        EXPECT_EQ(line.File, row.file) << shown;
+        EXPECT_EQ(line.Platform, row.platform) << shown;
+        EXPECT_EQ(line.Display, row.display) << shown;
+    }
 }
 
 }  // namespace
