@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,31 +18,22 @@ namespace {
 using test::ReadBytes;
 using test::Shell;
 
-void Write(const std::string& file, std::size_t bytes) {
-    std::ofstream(file, std::ios::trunc) << std::string(bytes, 'x');
-}
-
 class CompareTop : public testing::Test {
   protected:
     void SetUp() override {
         if (!volume_.Mounted()) {  // a tmpfs, whose allocation is known
             GTEST_SKIP() << test::TmpfsMount::kRefused;
         }
-        for (const char* dir : {"/a/b", "/c", "/gone"}) {
-            std::filesystem::create_directories(drive_ + dir);
-        }
-        Write(drive_ + "/a/f", 5000);
-        Write(drive_ + "/c/f", 100);
-        Write(drive_ + "/gone/f", 700);
+        const std::string in = "set -e; cd " + drive_ + "; ";
+        ASSERT_EQ(Shell(in + "mkdir -p a/b c gone; head -c 5000 /dev/zero >a/f\n"
+                             "head -c 100 /dev/zero >c/f; head -c 700 /dev/zero >gone/f"),
+                  0);
         ASSERT_EQ(Run("--export " + old_ + " " + drive_), 0) << ReadBytes(err_);
-        std::filesystem::remove_all(drive_ + "/gone");
-        Write(drive_ + "/a/b/g", 3000);
-        std::filesystem::resize_file(drive_ + "/c/f", 50);
-        // A million bytes that take no room.
-        std::ofstream(drive_ + "/a/b/sparse").close();
-        std::filesystem::resize_file(drive_ + "/a/b/sparse", 1'000'000);
-        std::filesystem::create_directories(drive_ + "/new");
-        Write(drive_ + "/new/x", 10);
+        // A million bytes in a/b/sparse that take no room.
+        ASSERT_EQ(
+            Shell(in + "rm -r gone; head -c 3000 /dev/zero >a/b/g; truncate -s 50 c/f\n"
+                       "truncate -s 1000000 a/b/sparse; mkdir new; head -c 10 /dev/zero >new/x"),
+            0);
         ASSERT_EQ(Run("--export " + new_ + " " + drive_), 0) << ReadBytes(err_);
     }
     int Run(const std::string& arguments, const std::string& environment = kNoDisplay) {
@@ -70,19 +59,20 @@ TEST_F(CompareTop, TheLinesAreTheDirectoriesThatGrewMostOnEitherBasis) {
                                  "10\t10\t0\t" + d + "/new\n";
     const std::string compressed = "3000\t8000\t5000\t" + d + "/a\n" + "3000\t3000\t0\t" + d +
                                    "/a/b\n" + "2260\t8060\t5800\t" + d + "\n";
+    const std::string files = "--compare " + old_ + " " + new_;
+    const std::string fromDrive = "--compare " + old_ + " " + d;
     const struct Row {
         std::string arguments;
         std::string environment;
         std::string lines;
     } rows[] = {
-        {"--compare " + old_ + " " + d + " --top 4", kNoDisplay, apparent},
-        {"--compare " + old_ + " " + new_ + " --top 4", kNoDisplay, apparent},
-        {"--top 4 --compare " + old_ + " " + new_, "env QT_QPA_PLATFORM=offscreen", apparent},
-        {"--compare " + old_ + " " + new_ + " --basis compressed --top 3", kNoDisplay, compressed},
-        {"--compare " + old_ + " " + d + " --top 3 --basis compressed", "env", compressed},
+        {fromDrive + " --top 4", kNoDisplay, apparent},
+        {files + " --top 4", kNoDisplay, apparent},
+        {"--top 4 " + files, "env QT_QPA_PLATFORM=offscreen", apparent},
+        {files + " --basis compressed --top 3", kNoDisplay, compressed},
+        {fromDrive + " --top 3 --basis compressed", "env", compressed},
         // More than there are: all of them, the shrunk last.
-        {"--compare " + old_ + " " + new_ + " --top 99", kNoDisplay,
-         apparent + "-50\t50\t100\t" + d + "/c\n"},
+        {files + " --top 99", kNoDisplay, apparent + "-50\t50\t100\t" + d + "/c\n"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Run(row.arguments, row.environment), 0) << row.arguments << ReadBytes(err_);
@@ -92,20 +82,19 @@ TEST_F(CompareTop, TheLinesAreTheDirectoriesThatGrewMostOnEitherBasis) {
 }
 
 TEST_F(CompareTop, AFileThatCannotBeReadOrABadNumberEndsWithOneLine) {
+    const std::string files = "--compare " + old_ + " " + new_;
+    const std::string none = temp_.Path() + "/none.json";
+    const std::string top = "zelk: --top の値は 1 以上の整数です: ";
     const struct Row {
         std::string arguments;
         std::string message;
     } rows[] = {
-        {"--compare " + temp_.Path() + "/none.json " + new_ + " --top 3",
-         "zelk: ファイル「" + temp_.Path() +
-             "/none.json」を読めません: No such file or directory\n"},
-        {"--compare " + old_ + " " + new_ + " --top 0", "zelk: --top の値は 1 以上の整数です: 0\n"},
-        {"--compare " + old_ + " " + new_ + " --top -3",
-         "zelk: --top の値は 1 以上の整数です: -3\n"},
-        {"--compare " + old_ + " " + new_ + " --top 3x",
-         "zelk: --top の値は 1 以上の整数です: 3x\n"},
-        {"--compare " + old_ + " " + new_ + " --top 2 --basis du",
-         "zelk: --basis は apparent か compressed です: du\n"},
+        {"--compare " + none + " " + new_ + " --top 3",
+         "zelk: ファイル「" + none + "」を読めません: No such file or directory\n"},
+        {files + " --top 0", top + "0\n"},
+        {files + " --top -3", top + "-3\n"},
+        {files + " --top 3x", top + "3x\n"},
+        {files + " --top 2 --basis du", "zelk: --basis は apparent か compressed です: du\n"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Run(row.arguments), 1) << row.arguments;

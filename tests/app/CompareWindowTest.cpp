@@ -1,17 +1,12 @@
 // Guards the window's comparison with an earlier scan, on two real tmpfs volumes (as root;
 // skipped otherwise): a tree scanned, changed and scanned again shows, after every node text,
-// the growth that sums of lstat give on either basis, whichever scanner wrote the baseline and
-// from whichever drive; directories gone are rows after their living siblings; the growth sort
-// orders every level; and a baseline that cannot be read leaves the window as it was.
+// its growth on either basis, whichever scanner wrote the baseline and from whichever drive;
+// directories gone are rows after their living siblings; the growth sort orders the children;
+// and a baseline that cannot be read leaves the window as it was.
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <QPushButton>
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -34,61 +29,12 @@ namespace {
 using test::PumpUntil;
 using test::Shell;
 
-struct Sums {
-    double size = 0;
-    double compressed = 0;
-};
-// By path below the root ("" the root, names joined by '/').
-using TreeSums = std::map<std::string, Sums>;
-
-// What each directory holds, from lstat alone: a file's size, its allocation where that is
-// smaller, each hard-linked file once.
-TreeSums SumsOf(const std::string& root) {
-    namespace fs = std::filesystem;
-    TreeSums sums{{"", {}}};
-    std::set<std::pair<dev_t, ino_t>> seen;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string path = fs::relative(entry.path(), root).string();
-        struct stat info {};
-        ::lstat(entry.path().c_str(), &info);
-        if (S_ISDIR(info.st_mode)) {
-            sums[path];
-            continue;
-        }
-        if (!S_ISREG(info.st_mode) || !seen.insert({info.st_dev, info.st_ino}).second) {
-            continue;
-        }
-        const double size = static_cast<double>(info.st_size);
-        const double allocated = static_cast<double>(info.st_blocks) * 512;
-        for (std::string up = path; !up.empty();) {
-            const std::size_t slash = up.rfind('/');
-            up = slash == std::string::npos ? "" : up.substr(0, slash);
-            sums[up].size += size;
-            sums[up].compressed += std::min(size, allocated);
-        }
-    }
-    return sums;
-}
-
 std::string PathOf(const TFileAttr& record) {
     std::string path;
     for (const TFileAttr* at = &record; at->Parent != nullptr; at = at->Parent) {
         path = at->Name.Str() + (path.empty() ? "" : "/" + path);
     }
     return path;
-}
-
-// Whole bytes with a comma every three digits.
-std::string Grouped(double value) {
-    std::string digits = std::to_string(static_cast<long long>(value));
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
-    }
-    return digits;
-}
-
-double On(const Sums& sums, bool compressed) {
-    return compressed ? sums.compressed : sums.size;
 }
 
 // The first state: a sparse file (so the bases differ), a directory to remove, one to rename.
@@ -103,6 +49,20 @@ const char* const kChanges = R"sh(set -e; head -c 9000 /dev/zero >a/f1; truncate
 mkdir -p new/n1; head -c 4096 /dev/zero >new/n1/f; rm -r gone; mv old renamed
 ln a/a1/f2 a/a1/f2.link; head -c 70000 /dev/zero >'odd \ name/f'
 head -c 16384 /dev/zero | dd of=c/sparse conv=notrunc status=none)sh";
+// The brackets the changes give, by path below the root ("" the root), on the file-size and the
+// compressed basis (tmpfs allocates whole 4 KiB pages, a sparse file only those written, and a
+// hard-linked file counts once). Removed directories show their whole sum.
+// clang-format off
+const std::map<std::string, std::pair<std::string, std::string>> kBrackets = {
+    {"", {"+51,194", "+59,386"}}, {"a", {"+4,000", "+4,000"}}, {"b", {"-19,900", "-19,900"}},
+    {"c", {"±0", "+8,192"}}, {"odd \\ name", {"+69,998", "+69,998"}},
+    {"new", {"新規", "新規"}}, {"new/n1", {"新規", "新規"}}, {"renamed", {"新規", "新規"}},
+    {"renamed/o1", {"新規", "新規"}}, {"gone", {"削除 -7,000", "削除 -7,000"}},
+    {"old", {"削除 -3,000", "削除 -3,000"}}, {"a/a1", {"±0", "±0"}}, {"c/c1", {"±0", "±0"}},
+    {"c/c1/c2", {"±0", "±0"}}};
+// clang-format on
+const std::vector<std::string> kBySize = {"odd \\ name", "new", "a", "renamed", "c", "b"};
+const std::vector<std::string> kByCompressed = {"odd \\ name", "c", "new", "a", "renamed", "b"};
 
 class CompareWindow : public test::WindowFixture {
   protected:
@@ -116,11 +76,9 @@ class CompareWindow : public test::WindowFixture {
         for (const std::string& volume : {then_.Path(), now_.Path()}) {
             ASSERT_EQ(Shell("cd '" + volume + "' && " + kFirstState), 0);
         }
-        thenSums_ = SumsOf(then_.Path());
         ExportScan(baseline_, then_.Path(), nullptr);  // installs a volume table of its own
         WindowFixture::SetUp();
         ASSERT_EQ(Shell("cd '" + root_ + "' && " + kChanges), 0);
-        nowSums_ = SumsOf(root_);
         form_->btnStartClick();
         Settle();
     }
@@ -133,37 +91,26 @@ class CompareWindow : public test::WindowFixture {
     }
 
     void UseBasis(bool compressed) {
-        TRadioButton* button =
-            compressed ? form_->Controls().rbCompressedSize : form_->Controls().rbFileSize;
-        button->setChecked(true);
+        (compressed ? form_->Controls().rbCompressedSize : form_->Controls().rbFileSize)
+            ->setChecked(true);
         compressed ? form_->rbCompressedSizeClick() : form_->rbFileSizeClick();
         Settle();
     }
 
-    // The sums now less those of the baseline; a new directory's whole sum.
-    double Growth(const std::string& path, bool compressed) const {
-        const auto then = thenSums_.find(path);
-        return On(nowSums_.at(path), compressed) -
-               (then == thenSums_.end() ? 0 : On(then->second, compressed));
-    }
-
-    // Every node against the sums: a living directory's text and its bracket, and a row for
-    // each directory gone, after its parent's living children.
+    // Every node's bracket: a living directory's after its text, and a row for each
+    // directory gone, after its parent's living children.
     void ExpectGrowthOfEveryNode(bool compressed) {
         TTreeView& tree = *form_->Controls().TreeView1;
         const TFileAttr& root = *form_->ShownTree();
+        const auto bracket = [compressed](const std::string& path) {
+            const auto& [size, allocated] = kBrackets.at(path);
+            return " [" + (compressed ? allocated : size) + "]";
+        };
         std::set<std::string> removedRows;
         for (int i = 0; i < tree.Count(); ++i) {
             const TTreeNode& node = *tree.Item(i);
             if (const TFileAttr* record = RecordOf(root, node)) {
-                const std::string path = PathOf(*record);
-                const double growth = Growth(path, compressed);
-                const std::string bracket =
-                    growth == 0 ? " [±0]"
-                                : (growth > 0 ? " [+" : " [-") + Grouped(std::abs(growth)) + "]";
-                EXPECT_EQ(node.Text(), NodeText(*record, root) +
-                                           (thenSums_.contains(path) ? bracket : " [新規]"))
-                    << path;
+                EXPECT_EQ(node.Text(), NodeText(*record, root) + bracket(PathOf(*record)));
                 continue;
             }
             const TFileAttr* parent = RecordOf(root, *node.Parent());
@@ -171,9 +118,7 @@ class CompareWindow : public test::WindowFixture {
             EXPECT_GE(static_cast<std::size_t>(node.Index()), parent->Children.size());
             const std::string name = node.Text().substr(0, node.Text().find(' '));
             const std::string path = PathOf(*parent) + (parent->Parent ? "/" : "") + name;
-            EXPECT_TRUE(node.Text().ends_with(" [削除 -" +
-                                              Grouped(On(thenSums_.at(path), compressed)) + "]"))
-                << node.Text();
+            EXPECT_TRUE(node.Text().ends_with(bracket(path))) << node.Text();
             removedRows.insert(path);
         }
         EXPECT_EQ(removedRows, (std::set<std::string>{"gone", "old"}));
@@ -181,12 +126,10 @@ class CompareWindow : public test::WindowFixture {
 
     test::TmpfsMount then_;
     test::TmpfsMount now_;
-    TreeSums thenSums_;
-    TreeSums nowSums_;
     const std::string baseline_ = dir_ + "/then.json";
 };
 
-TEST_F(CompareWindow, EveryNodeShowsTheGrowthThatLstatGivesOnEitherBasisAndSortsByIt) {
+TEST_F(CompareWindow, EveryNodeShowsItsGrowthOnEitherBasisAndSortsByIt) {
     ASSERT_EQ(Shell("command -v ncdu >/dev/null"), 0) << "ncdu is not installed";
     const std::string byNcdu = dir_ + "/then.ncdu.json";
     ASSERT_EQ(Shell("ncdu -o '" + byNcdu + "' -x '" + then_.Path() + "' 2>/dev/null"), 0);
@@ -206,17 +149,12 @@ TEST_F(CompareWindow, EveryNodeShowsTheGrowthThatLstatGivesOnEitherBasisAndSorts
         sort.click();
         Settle();
         ExpectGrowthOfEveryNode(compressed);
-        std::vector<const TFileAttr*> stack{form_->ShownTree()};
-        while (!stack.empty()) {
-            const TFileAttr* record = stack.back();
-            stack.pop_back();
-            std::vector<double> keys;
-            for (const auto& child : record->Children) {
-                keys.push_back(Growth(PathOf(*child), compressed));
-                stack.push_back(child.get());
-            }
-            EXPECT_TRUE(std::is_sorted(keys.rbegin(), keys.rend())) << PathOf(*record);
+        std::vector<std::string> order;
+        for (const auto& child : form_->ShownTree()->Children) {
+            order.push_back(child->Name.Str());
         }
+        // Only the root has more than one child; a new directory's key is its whole sum.
+        EXPECT_EQ(order, compressed ? kByCompressed : kBySize);
     }
     form_->Comparing().ToggleClick();  // ends it: no brackets, no button
     Settle();

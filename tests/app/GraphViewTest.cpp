@@ -35,10 +35,6 @@ constexpr int kHeight = 259;
 const QColor kBackground(200, 200, 200);
 const QColor kMagenta(255, 0, 255);
 
-int TextLine() {
-    return QFontMetrics(MainFormFont(96)).height();
-}
-
 QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
              WideListIndex* index = nullptr) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -54,24 +50,16 @@ QImage Paint(const TFileAttr* root, int width = kWidth, int height = kHeight,
 std::string Column(const QImage& image, int x, QColor background = kBackground) {
     const QRgb bars[] = {0xffffff, 0xff00ff, 0x00ff00, 0x808000,
                          0x0000ff, 0x008000, 0x800000, 0x000080};
+    std::string names;
+    for (int y = 0; y < image.height(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        const auto* bar = std::find(std::begin(bars), std::end(bars), c.rgb() & 0xffffff);
+        names += c == background ? '.' : bar != std::end(bars) ? "wmlobgrn"[bar - bars] : '?';
+    }
     std::string runs;
-    char last = 0;
-    int length = 0;
-    for (int y = 0; y <= image.height(); ++y) {
-        char name = y == image.height() ? 0 : '?';
-        if (y < image.height()) {
-            const QColor c = image.pixelColor(x, y);
-            for (int i = 0; i < 8; ++i) {
-                name = (c.rgb() & 0xffffff) == bars[i] ? "wmlobgrn"[i] : name;
-            }
-            name = c == background ? '.' : name;
-        }
-        if (name != last && length > 0) {
-            runs += (runs.empty() ? "" : " ") + std::to_string(length) + last;
-            length = 0;
-        }
-        last = name;
-        ++length;
+    for (std::size_t from = 0, to = 0; from < names.size(); from = to) {
+        to = std::min(names.find_first_not_of(names[from], from), names.size());
+        runs += (runs.empty() ? "" : " ") + std::to_string(to - from) + names[from];
     }
     return runs;
 }
@@ -156,7 +144,7 @@ TEST(GraphView, BarsStackInColumnsPerLevelWithGapsTruncatedHeightsAndThePathsCol
 }
 
 TEST(GraphView, LabelsOnlyBarsTallerThanATextLineInOutlinedWhite) {
-    const int line = TextLine();
+    const int line = QFontMetrics(MainFormFont(96)).height();
     // One byte per pixel row: magenta exactly one line high (no label), lime one pixel more.
     auto root = Tree("259 [100 " + std::to_string(line) + " " + std::to_string(line + 1) + " 0]");
     for (int i = 1; i < 4; ++i) {
@@ -172,11 +160,10 @@ TEST(GraphView, LabelsOnlyBarsTallerThanATextLineInOutlinedWhite) {
     EXPECT_GT(PixelsWhere(image, lime, Dark), 20);
     EXPECT_GT(PixelsWhere(image, lime, Bright), 5);
     // The white copy sits one pixel right of and below the black ones, which frame it.
-    int whiteLeft = -1;
-    for (int x = 301; x < 601 && whiteLeft < 0; ++x) {
-        for (int y = limeTop; y < kHeight && whiteLeft < 0; ++y) {
-            whiteLeft = Bright(image.pixelColor(x, y)) ? x : -1;
-        }
+    int whiteLeft = 301;
+    while (whiteLeft < 601 &&
+           PixelsWhere(image, QRect(whiteLeft, limeTop, 1, line + 1), Bright) == 0) {
+        ++whiteLeft;
     }
     ASSERT_GE(whiteLeft, 303);
     const QRect leftOfWhite(301, limeTop, whiteLeft - 301, line + 1);
@@ -190,7 +177,7 @@ TEST(GraphView, ALabelWiderThanItsColumnOverlaysTheNextAndARootOfSizeZeroKeepsIt
     auto root = Tree("1000 [1000 [1000 [1000 [1000 [1000]]]]]");  // columns of 100 pixels
     root->Name = "とても長い名前のディレクトリ";                  // about 160 pixels
     QImage image = Paint(root.get());
-    const int line = TextLine();
+    const int line = QFontMetrics(MainFormFont(96)).height();
     EXPECT_GT(PixelsWhere(image, QRect(100, 0, 99, line + 3), Dark), 0);
     EXPECT_EQ(PixelsWhere(image, QRect(100, line + 3, 99, kHeight - line - 3), Dark), 0);
     root = Tree("0 [0 [0]]");
@@ -247,11 +234,9 @@ TEST(GraphView, TheWindowsSurfaceIsBlankUntilAScanFinishesAndFollowsItsSizeAndTh
     // An empty first child, a second (magenta) one of half the size and a fifth of the
     // compressed size.
     const auto sample = [] {
-        auto root = MakeRoot(1000, 100);
-        root->Name = "";
-        root->MaxLevel = 1;
-        AddRecord(*root, "", 0, 0);
-        AddRecord(*root, "", 500, 20);
+        auto root = Tree("1000 [0 500]");
+        root->CompressedSize = 100;
+        root->Children[1]->CompressedSize = 20;
         return root;
     };
     form.ReplaceShownTree(sample(), false);  // a scan still going or interrupted
