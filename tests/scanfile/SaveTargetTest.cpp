@@ -12,7 +12,6 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +30,7 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/SaveTarget.h"
 #include "scanfile/ScanFileWriter.h"
+#include "scanfile/ScanRecords.h"
 
 namespace zelk::test {
 namespace {
@@ -41,8 +41,7 @@ using Control = ScanFileWriter::SaveControl;
 std::unique_ptr<TFileAttr> Tree(int directories) {
     auto root = std::make_unique<TFileAttr>();
     for (int i = 1; i < directories; ++i) {
-        root->Children.push_back(std::make_unique<TFileAttr>());
-        root->Children.back()->Name = "d" + std::to_string(i);
+        AddChildRecord(*root, "d" + std::to_string(i));
     }
     return root;
 }
@@ -107,10 +106,6 @@ ino_t Inode(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-std::function<bool()> StopAtSecondAsk() {
-    return [asked = 0]() mutable { return ++asked == 2; };
-}
-
 int Listen(const std::string& path) {
     sockaddr_un address{AF_UNIX, {}};
     std::strcpy(address.sun_path, path.c_str());
@@ -170,24 +165,20 @@ TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
     EXPECT_TRUE(NoTemp(dir.Path()));
 }
 
-// What save writes to standard output, which it must leave open.
-std::string ToStandardOutput(const std::function<void()>& save) {
+// Standard output is left open.
+TEST(SaveTarget, StandardOutputIsStreamedEvenWhenLeftNonBlocking) {
+    const auto big = Tree(20'000);
     int pipe[2];
-    EXPECT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
+    ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
     const int saved = ::dup(STDOUT_FILENO);
     ::dup2(pipe[1], STDOUT_FILENO);
     ::close(pipe[1]);
     auto read = std::async(std::launch::async, [&] { return ReadToEnd(pipe[0]); });
-    save();
+    EXPECT_EQ(Saved("-", *big), "ok");
     EXPECT_GE(::fcntl(STDOUT_FILENO, F_GETFD), 0);
     ::dup2(saved, STDOUT_FILENO);
     ::close(saved);
-    return read.get();
-}
-
-TEST(SaveTarget, StandardOutputIsStreamedEvenWhenLeftNonBlocking) {
-    const auto big = Tree(20'000);
-    EXPECT_EQ(ToStandardOutput([&] { EXPECT_EQ(Saved("-", *big), "ok"); }), Bytes(*big));
+    EXPECT_EQ(read.get(), Bytes(*big));
 }
 
 std::vector<std::string> synced;
@@ -285,8 +276,9 @@ TEST(SaveTarget, OldFilesOutliveFullDisksAndStopsAndLockedFoldersAreWrittenInPla
         }
         const ino_t inode = Inode(file);
         std::vector<std::uint64_t> progress;
-        const Control control{row.stop ? StopAtSecondAsk() : nullptr,
-                              [&](std::uint64_t written) { progress.push_back(written); }};
+        const Control control{
+            row.stop ? std::function([asked = 0]() mutable { return ++asked == 2; }) : nullptr,
+            [&](std::uint64_t written) { progress.push_back(written); }};
         const auto save = [&] { return Saved(file, *tree, control); };
         EXPECT_EQ(row.nobody ? AsNobody(save) : save(), row.reason ? Refused(file, row.reason)
                                                         : row.stop ? "stopped"
