@@ -18,6 +18,7 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
+#include "scanfile/ScanRecords.h"
 
 namespace zelk::test {
 namespace {
@@ -33,25 +34,12 @@ std::unique_ptr<TFileAttr> Tree(int children) {
     auto root = std::make_unique<TFileAttr>();
     root->Searched = true;
     for (int i = 0; i < children; ++i) {
-        auto child = std::make_unique<TFileAttr>();
-        child->Parent = root.get();
-        child->Level = 1;
-        child->Name = std::to_string(random()) + std::to_string(random());
-        child->Size = child->CompressedSize = 1000.0 * (i + 1);
-        child->Searched = true;
-        root->Size += child->Size;
-        root->CompressedSize += child->CompressedSize;
-        root->Children.push_back(std::move(child));
+        TFileAttr& child =
+            AddChildRecord(*root, std::to_string(random()) + std::to_string(random()));
+        child.Size = child.CompressedSize = 1000.0 * (i + 1);
+        root->Size = root->CompressedSize += child.Size;
     }
     return root;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
 }
 
 TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
@@ -69,7 +57,8 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + kDay));
     }
-    for (const std::string& name : Names(kept.Folder())) {
+    for (const auto& entry : std::filesystem::directory_iterator(kept.Folder())) {
+        const std::string name = entry.path().filename();
         EXPECT_LE(name.size(), 255u);
         EXPECT_NE(name.front(), '.') << name;
     }
@@ -113,20 +102,17 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
     std::filesystem::create_directories(full);
     ASSERT_EQ(::mount("zelk-test", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m"), 0);
     ASSERT_EQ(::mount("zelk-test", full.c_str(), "tmpfs", 0, "size=16k"), 0);
-    const struct Case {
-        std::string folder;
-        std::string reason;
-    } cases[] = {{readOnly + "/zelk", "Read-only file system"}, {full, "No space left on device"}};
     const auto root = Tree(2000);
-    for (const Case& c : cases) {
+    for (const auto& [folder, reason] : {std::pair{readOnly + "/zelk", "Read-only file system"},
+                                         std::pair{full, "No space left on device"}}) {
         try {
-            KeptScans(c.folder).Keep(*root, "/srv", kStamp);
-            ADD_FAILURE() << c.folder;
+            KeptScans(folder).Keep(*root, "/srv", kStamp);
+            ADD_FAILURE() << folder;
         } catch (const EScanFileError& error) {
-            EXPECT_EQ(error.Reason(), c.reason);
+            EXPECT_EQ(error.Reason(), reason);
         }
     }
-    EXPECT_TRUE(Names(full).empty());
+    EXPECT_TRUE(std::filesystem::is_empty(full));
     ::umount(readOnly.c_str());
     ::umount(full.c_str());
 }
