@@ -75,17 +75,12 @@ TEST(ScanFileBounds, DashReadsStandardInputThroughAPipe) {
     std::FILE* pipe = ::popen(("cat " + dir.Write("s.json", text + "]]]")).c_str(), "r");
     const int saved = ::dup(STDIN_FILENO);
     ASSERT_EQ(::dup2(::fileno(pipe), STDIN_FILENO), STDIN_FILENO);
-    std::string reason = "read";
     ScanFile read;
-    try {
-        read = ScanFileReader::Read("-");
-    } catch (const EScanFileError& error) {
-        reason = error.Reason();
-    }
+    EXPECT_NO_THROW(read = ScanFileReader::Read("-"));
     ::dup2(saved, STDIN_FILENO);
     ::close(saved);
     ::pclose(pipe);
-    ASSERT_EQ(reason, "read");
+    ASSERT_NE(read.Root, nullptr);
     EXPECT_EQ(read.RootName, "/srv");
     EXPECT_EQ(read.Root->Size, 40'000);
     EXPECT_EQ(read.Root->Children[0]->Name, "d");
