@@ -34,7 +34,7 @@ class TestUiLoop {
         TThread::SetWakeUpHook([this] {
             const std::lock_guard<std::mutex> guard(mutex_);
             due_ = true;
-            ++wakes_;
+            ++wakes;
             woken_.notify_one();
         });
     }
@@ -60,16 +60,12 @@ class TestUiLoop {
             TThread::ServePendingSteps();
         }
     }
-    int Wakes() {
-        const std::lock_guard<std::mutex> guard(mutex_);
-        return wakes_;
-    }
+    std::atomic<int> wakes{0};
 
   private:
     std::mutex mutex_;
     std::condition_variable woken_;
     bool due_ = false;
-    int wakes_ = 0;
 };
 
 // Every worker of a test is gone by its end; the last serving carries out the relay's close.
@@ -78,6 +74,13 @@ class FrameTest : public ::testing::Test {
     void TearDown() override {
         EXPECT_EQ(TThread::WorkerCount(), 0);
         loop.RunPending();
+    }
+    // Starts the worker and serves its steps until its completion handler has run.
+    void RunToFinish(TThread& worker) {
+        bool finished = false;
+        worker.SetOnFinished([&](TThread&) { finished = true; });
+        worker.Start();
+        loop.RunUntil([&] { return finished; });
     }
     TestUiLoop loop;
 };
@@ -169,14 +172,11 @@ TEST_F(TThreadLifecycle, TwoWorkersInSequenceGetAFreshRelayWhileTheFirstCloseIsP
     EXPECT_EQ(TStepServer::OpenRelayCount(), 1);  // its close not carried out yet
 
     bool stepRan = false;
-    bool finished = false;
     ScriptedWorker second(
         [&](ScriptedWorker& self) { self.CallOnUiThread([&] { stepRan = true; }); });
     EXPECT_EQ(TStepServer::OpenRelayCount(), 2);
-    second.SetOnFinished([&](TThread&) { finished = true; });
-    second.Start();
     // The pending close is carried out by this serving and must spare the new relay.
-    loop.RunUntil([&] { return finished; });
+    RunToFinish(second);
     EXPECT_TRUE(stepRan);
     EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
 }
@@ -235,10 +235,7 @@ TEST_F(TThreadSteps, StepsRunOnTheUserInterfaceThreadInOrderWhileTheWorkerWaits)
             workerSawEveryStepDone = workerSawEveryStepDone && seen.size() == std::size_t(i) + 1;
         }
     });
-    bool finished = false;
-    worker.SetOnFinished([&](TThread&) { finished = true; });
-    worker.Start();
-    loop.RunUntil([&] { return finished; });
+    RunToFinish(worker);
     // Each step found the ones before it done, so seen holds 0 to 1999 in order.
     EXPECT_TRUE(workerSawEveryStepDone);
     EXPECT_EQ(seen.size(), 2000u);
@@ -250,13 +247,12 @@ TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
     ScriptedWorker worker([&](ScriptedWorker& self) {
         try {
             self.CallOnUiThread([&] {
-                const std::exception_ptr error = std::make_exception_ptr(EConvertError("壊れた値"));
                 try {
-                    std::rethrow_exception(error);
+                    throw EConvertError("壊れた値");
                 } catch (const EConvertError& original) {
                     thrown = &original;
+                    throw;
                 }
-                std::rethrow_exception(error);
             });
         } catch (const Exception& error) {
             caught = &error;
@@ -299,7 +295,7 @@ TEST_F(TThreadSteps, AwaitEndServesAWorkerBlockedOnAStepAndNothingElse) {
     EXPECT_EQ(worker.AwaitEnd(), 0);
     EXPECT_EQ(steps, 500);
     // The wait served every step itself: the event loop was not asked to.
-    EXPECT_EQ(loop.Wakes(), 1);
+    EXPECT_EQ(loop.wakes, 1);
 }
 
 }  // namespace
