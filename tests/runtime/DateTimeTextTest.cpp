@@ -140,7 +140,9 @@ TEST_F(DateTimeTextTest, DesktopWritesTheShortDateAndTheLongTime) {
     }
 }
 
-// A run of c is one c; yY is two runs of one.
+// A run of c is one c; yY is two runs of one. Minutes follow an hour letter until another
+// letter or character intervenes; quoted letters do not count as another letter. Before year
+// one the dates are zeros with no month name.
 TEST_F(DateTimeTextTest, LetterRunsWriteNumbersNamesAndNamedPatterns) {
     UseEnglishNames();
     // clang-format off
@@ -150,17 +152,12 @@ TEST_F(DateTimeTextTest, LetterRunsWriteNumbersNamesAndNamedPatterns) {
                     {"dddddd|ddddddd", "2026年3月5日|2026年3月5日"},
                     {"aaa aaaa AAAA", "Thu Thursday Thursday"},
                     {"h|hh|hhh|n|nn|nnn|s|ss|sss", "7|07|07|8|08|08|9|09|09"},
-                    {"t|tt", "7:08|7:08:09"}, {"cc", "2026/03/05 7:08:09"}});
+                    {"t|tt", "7:08|7:08:09"}, {"cc", "2026/03/05 7:08:09"}, {"h:m", "7:8"},
+                    {"hh:mmm", "07:08"}, {"h 'x' mm", "7 x 08"}, {"h x mm", "7 x 03"},
+                    {"h年mm", "7年03"}});
     // clang-format on
     Expect(At(5, 1, 2), {{"yy yyyy", "05 0005"}});
-}
-
-// Quoted letters do not count as another letter.
-TEST_F(DateTimeTextTest, MinutesFollowAnHourLetterUntilAnotherLetterOrCharacterIntervenes) {
-    // clang-format off
-    Expect(march5, {{"h:m", "7:8"}, {"hh:mmm", "07:08"}, {"h 'x' mm", "7 x 08"},
-                    {"h x mm", "7 x 03"}, {"h年mm", "7年03"}});
-    // clang-format on
+    Expect(-693594.5, {{"yyyy/mm/dd|mmm|mmmm", "0000/00/00||"}});
 }
 
 // The scan for a marker stops at the next hour letter.
@@ -235,11 +232,6 @@ TEST_F(DateTimeTextTest, OutputStopsAtTwoHundredFiftySixBytesWithoutSplittingACh
     }
     WithFormats([&](LocaleFormats& f) { f.MonthNames[2] = months; });
     EXPECT_EQ(ExpandDateTimePattern("mmmm", march5), months.substr(0, 255));  // 85 characters
-}
-
-// The week goes on before year one.
-TEST_F(DateTimeTextTest, DatesBeforeYearOneWriteZerosAndNoMonthName) {
-    Expect(-693594.5, {{"yyyy/mm/dd|mmm|mmmm", "0000/00/00||"}});
 }
 
 }  // namespace
