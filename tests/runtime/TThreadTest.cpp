@@ -181,18 +181,16 @@ TEST_F(TThreadLifecycle, TwoWorkersInSequenceGetAFreshRelayWhileTheFirstCloseIsP
     EXPECT_EQ(TStepServer::OpenRelayCount(), 1);
 }
 
-class TThreadLastChance : public ::testing::Test {
-  protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-};
-
 void RunToEnd(TThread& worker) {
     TestUiLoop loop;
     worker.Start();
     loop.RunUntil([] { return false; });
 }
 
-TEST_F(TThreadLastChance, ErrorEscapingTheBodyEndsTheProcessWithTheReport) {
+// An error escaping the body, and one escaping the completion handler, which reaches the
+// installed hook first.
+TEST(TThreadLastChance, ErrorsEscapingTheWorkerEndTheProcessWithTheReport) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             ScriptedWorker worker([](ScriptedWorker&) { throw EConvertError("値が壊れています"); });
@@ -201,9 +199,6 @@ TEST_F(TThreadLastChance, ErrorEscapingTheBodyEndsTheProcessWithTheReport) {
         ::testing::ExitedWithCode(1),
         "EConvertErrorがﾓｼﾞｭｰﾙ runtime_tests の [0-9A-F]{8} で発生しました。\n"
         "値が壊れています\\.");
-}
-
-TEST_F(TThreadLastChance, CompletionHandlerErrorReachesTheInstalledHookAndStillEndsTheProcess) {
     EXPECT_EXIT(
         {
             TThread::SetLastChanceHook([](std::exception_ptr error) {
