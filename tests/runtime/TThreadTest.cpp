@@ -10,10 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <latch>
-#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -32,19 +30,18 @@ class TestUiLoop {
     TestUiLoop() {
         TThread::RecordUiThread();
         TThread::SetWakeUpHook([this] {
-            const std::lock_guard<std::mutex> guard(mutex_);
-            due_ = true;
             ++wakes;
-            woken_.notify_one();
+            due_ = true;
+            due_.notify_one();
         });
     }
     ~TestUiLoop() { TThread::SetWakeUpHook({}); }
 
     // Blocks until the frame has woken the loop, without serving anything.
     void WaitForWake() {
-        std::unique_lock<std::mutex> guard(mutex_);
-        woken_.wait(guard, [this] { return due_; });
-        due_ = false;
+        while (!due_.exchange(false)) {
+            due_.wait(false);
+        }
     }
     void RunUntil(const std::function<bool()>& done) {
         while (!done()) {
@@ -54,18 +51,14 @@ class TestUiLoop {
     }
     // Serves once if a wake-up is due; never blocks.
     void RunPending() {
-        std::unique_lock<std::mutex> guard(mutex_);
-        if (std::exchange(due_, false)) {
-            guard.unlock();
+        if (due_.exchange(false)) {
             TThread::ServePendingSteps();
         }
     }
     std::atomic<int> wakes{0};
 
   private:
-    std::mutex mutex_;
-    std::condition_variable woken_;
-    bool due_ = false;
+    std::atomic<bool> due_{false};
 };
 
 // Every worker of a test is gone by its end; the last serving carries out the relay's close.
