@@ -1,10 +1,14 @@
 // Guards scan files: a save reads back as the same records in every format, unusual but valid
 // exports read as a scan would have counted them, any depth reads and writes without
-// recursion, the reader's bounds, the exports of ncdu and gdu against our own scan, and any
-// mutated input either read or refused.
+// recursion, the reader's bounds (a tightly packed file of millions of directories opens, a long
+// read of files alone stops when asked, standard input is read through a real pipe), the
+// exports of ncdu and gdu against our own scan, and any mutated input either read or refused.
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <random>
 #include <string>
 #include <tuple>
@@ -16,9 +20,12 @@
 #include "scanfile/ScanExport.h"
 #include "scanfile/ScanFileReader.h"
 #include "scanfile/ScanFileWriter.h"
+#include "scanfile/ScanRecords.h"
 
 namespace zelk::test {
 namespace {
+
+using Format = CompressingOutput::Format;
 
 // Odd name bytes, dates, an unreadable and an empty directory, files folded into their totals,
 // and sub-directories with the names that a directory's files entry would take first.
@@ -117,6 +124,75 @@ TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     EXPECT_EQ(again.Root->Size, 1);
 }
 
+// The message of a refused read, or "read".
+std::string Refusal(const std::string& file, const ScanFileLimits& limits = {}) {
+    try {
+        ScanFileReader::Read(file, limits);
+    } catch (const EScanFileError& error) {
+        return error.Message();
+    }
+    return "read";
+}
+
+TEST(ScanFileBounds, TwoMillionDirectoriesPackedThousandsToOneOpenAgain) {
+    const TempDir dir;
+    const std::string file = dir.Path() + "/big.json.zst";
+    {
+        TFileAttr root;
+        root.Name = "\\";
+        for (int i = 0; i < 2000; ++i) {
+            TFileAttr& top = AddChildRecord(root, "d" + std::to_string(i));
+            for (int j = 0; j < 1000; ++j) {
+                AddChildRecord(top, "e" + std::to_string(j));
+            }
+        }
+        ScanFileWriter::Save(file, root, "/srv", 0);
+    }
+    // At least 16 bytes of text per directory: far more than a thousand times the file.
+    EXPECT_LT(ReadBytes(file).size(), 2'000'000u * 16 / 1000);
+    const ScanFile read = ScanFileReader::Read(file);
+    ASSERT_EQ(read.Root->Children.size(), 2000u);
+    EXPECT_EQ(read.Root->Children[1999]->Children.size(), 1000u);
+    EXPECT_EQ(read.Root->Children[1999]->Children[999]->Name, "e999");
+}
+
+TEST(ScanFileBounds, ALongReadOfFilesAloneStopsWhenAsked) {
+    const TempDir dir;
+    // Files only: no directory to stop at, as in a large gzip of one listing.
+    const std::string file = Packed(
+        dir.Path() + "/files.json.gz", Format::Gzip, R"([1,2,{},[{"name":"/"})", 300'000,
+        [](std::size_t i) { return R"(,{"name":"f)" + std::to_string(i) + R"(","asize":1})"; },
+        "]]");
+    int asked = 0;
+    ScanFileLimits limits;
+    limits.Stopped = [&asked] { return ++asked > 3; };
+    EXPECT_EQ(Refusal(file, limits),
+              "ファイル「" + file + "」を読めません: 読み込みを中断しました");
+    EXPECT_EQ(asked, 4);
+    EXPECT_EQ(Refusal(file), "read");
+}
+
+TEST(ScanFileBounds, DashReadsStandardInputThroughAPipe) {
+    const TempDir dir;
+    std::string text = R"([1,2,{},[{"name":"/srv"},[{"name":"d"})";
+    for (int i = 0; i < 20'000; ++i) {
+        text += R"(,{"name":"f)" + std::to_string(i) + R"(","asize":2})";
+    }
+    // Far more than a pipe holds: read in many pieces.
+    std::FILE* pipe = ::popen(("cat " + dir.Write("s.json", text + "]]]")).c_str(), "r");
+    const int saved = ::dup(STDIN_FILENO);
+    ASSERT_EQ(::dup2(::fileno(pipe), STDIN_FILENO), STDIN_FILENO);
+    ScanFile read;
+    EXPECT_NO_THROW(read = ScanFileReader::Read("-"));
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    ::pclose(pipe);
+    ASSERT_NE(read.Root, nullptr);
+    EXPECT_EQ(read.RootName, "/srv");
+    EXPECT_EQ(read.Root->Size, 40'000);
+    EXPECT_EQ(read.Root->Children[0]->Name, "d");
+}
+
 TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     const TempDir dir;
     const std::string head = R"([1,2,{},[{"name":"/"},)";
@@ -132,7 +208,6 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     for (int i = 0; i < 20; ++i) {
         files += R"({"name":"f)" + std::to_string(i) + R"("},)";
     }
-    using Format = CompressingOutput::Format;
     const std::string root = R"([1,2,{},[{"name":"/"})";
     const ScanFileLimits small{.MaxBytes = 16u << 20, .Stopped = {}};
     // clang-format off
@@ -188,15 +263,9 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     };
     // clang-format on
     for (const auto& row : rows) {
-        try {
-            ScanFileReader::Read(row.file, row.limits);
-            ADD_FAILURE() << row.file;
-        } catch (const EScanFileError& error) {
-            EXPECT_EQ(
-                error.Message().rfind("ファイル「" + row.file + "」を読めません: " + row.reason, 0),
-                0u)
-                << error.Message();
-        }
+        const std::string message = Refusal(row.file, row.limits);
+        EXPECT_EQ(message.rfind("ファイル「" + row.file + "」を読めません: " + row.reason, 0), 0u)
+            << message;
     }
 }
 
