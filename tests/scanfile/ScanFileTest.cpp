@@ -56,8 +56,6 @@ TEST(ScanFiles, SaveReadsBackAsTheSameRecordsPlainGzipAndZstd) {
     }
     EXPECT_NE(ReadBytes(dir.Path() + "/s.json").find(R"x({"name":"(ファイル 3)","asize":123,)x"),
               std::string::npos);
-    // Nothing is left beside the saved files.
-    EXPECT_EQ(Shell("test $(ls -A " + dir.Path() + " | wc -l) -eq 4"), 0);
 }
 
 TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
@@ -112,12 +110,10 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
 TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     const TempDir dir;
     constexpr int kDepth = 100'000;
-    std::string text = R"([1,2,{},[{"name":"/"})";
-    for (int i = 0; i < kDepth; ++i) {
-        text += R"(,[{"name":"d"})";
-    }
-    text += R"(,{"name":"f","asize":1,"dsize":1})" + std::string(kDepth + 2, ']');
-    const ScanFile read = ScanFileReader::Read(dir.Write("deep.json", text));
+    const ScanFile read = ScanFileReader::Read(Packed(
+        dir.Path() + "/deep.json", Format::Plain, R"([1,2,{},[{"name":"/"})", kDepth,
+        [](std::size_t) { return std::string(R"(,[{"name":"d"})"); },
+        R"(,{"name":"f","asize":1,"dsize":1})" + std::string(kDepth + 2, ']')));
     ScanFileWriter::Save(dir.Path() + "/again.json.zst", *read.Root, "/", 0);
     const ScanFile again = ScanFileReader::Read(dir.Path() + "/again.json.zst");
     EXPECT_EQ(again.Root->MaxLevel, kDepth);
@@ -164,8 +160,7 @@ TEST(ScanFileBounds, ALongReadOfFilesAloneStopsWhenAsked) {
         [](std::size_t i) { return R"(,{"name":"f)" + std::to_string(i) + R"(","asize":1})"; },
         "]]");
     int asked = 0;
-    ScanFileLimits limits;
-    limits.Stopped = [&asked] { return ++asked > 3; };
+    const ScanFileLimits limits{.Stopped = [&asked] { return ++asked > 3; }};
     EXPECT_EQ(Refusal(file, limits),
               "ファイル「" + file + "」を読めません: 読み込みを中断しました");
     EXPECT_EQ(asked, 4);
@@ -174,12 +169,12 @@ TEST(ScanFileBounds, ALongReadOfFilesAloneStopsWhenAsked) {
 
 TEST(ScanFileBounds, DashReadsStandardInputThroughAPipe) {
     const TempDir dir;
-    std::string text = R"([1,2,{},[{"name":"/srv"},[{"name":"d"})";
-    for (int i = 0; i < 20'000; ++i) {
-        text += R"(,{"name":"f)" + std::to_string(i) + R"(","asize":2})";
-    }
     // Far more than a pipe holds: read in many pieces.
-    std::FILE* pipe = ::popen(("cat " + dir.Write("s.json", text + "]]]")).c_str(), "r");
+    const std::string file = Packed(
+        dir.Path() + "/s.json", Format::Plain, R"([1,2,{},[{"name":"/srv"},[{"name":"d"})", 20'000,
+        [](std::size_t i) { return R"(,{"name":"f)" + std::to_string(i) + R"(","asize":2})"; },
+        "]]]");
+    std::FILE* pipe = ::popen(("cat " + file).c_str(), "r");
     const int saved = ::dup(STDIN_FILENO);
     ASSERT_EQ(::dup2(::fileno(pipe), STDIN_FILENO), STDIN_FILENO);
     ScanFile read;
@@ -276,38 +271,36 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
     }
     const TempDir dir;
     const std::string tree = MakeSampleTree(dir.Path());
-    const std::string exported = dir.Path() + "/ours.json";
-    ExportScan(exported, tree, nullptr);
-    const ScanFile ours = ScanFileReader::Read(exported);
-    const std::string again = dir.Path() + "/again.json";
-    ASSERT_EQ(Shell("ncdu -f " + exported + " -o " + again + " 2>/dev/null"), 0);
-    EXPECT_EQ(Brief(*ScanFileReader::Read(again).Root, false), Brief(*ours.Root, false));
+    const std::string at = dir.Path() + "/";
+    ExportScan(at + "ours.json", tree, nullptr);
+    const ScanFile ours = ScanFileReader::Read(at + "ours.json");
+    // Ours read and written again, their own scans, and one that leaves out by pattern the file
+    // h and the directory a/b/c (written as plain entries).
+    ASSERT_EQ(
+        Shell("cd " + at + " && ncdu -f ours.json -o again.json 2>/dev/null && " +
+              "ncdu -x -e -0 -o ncdu.json " + tree + " && gdu -n -p -o gdu.json " + tree +
+              " >/dev/null && ncdu -x -e -0 --exclude h --exclude c -o excluded.json " + tree),
+        0);
+    EXPECT_EQ(Brief(*ScanFileReader::Read(at + "again.json").Root, false),
+              Brief(*ours.Root, false));
     // gdu adds 4,096 bytes of its own for each directory it reads.
     const double dirs = 7 * 4096;
     for (const auto& [option, total] : {std::pair{"-a", ours.Root->Size + dirs},
                                         std::pair{"", ours.Root->CompressedSize + dirs}}) {
         const std::string text = std::to_string(static_cast<long long>(total));
-        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + exported +
-                        " | grep -q '^ *" + text + " '"),
+        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + at +
+                        "ours.json | grep -q '^ *" + text + " '"),
                   0)
             << option << " " << text;
     }
-
-    const std::string ncdu = dir.Path() + "/ncdu.json";
-    const std::string gdu = dir.Path() + "/gdu.json";
-    ASSERT_EQ(Shell("ncdu -x -e -0 -o " + ncdu + " " + tree), 0);
-    ASSERT_EQ(Shell("gdu -n -p -o " + gdu + " " + tree + " >/dev/null"), 0);
-    for (const std::string& theirs : {ncdu, gdu}) {
+    for (const std::string& theirs : {at + "ncdu.json", at + "gdu.json"}) {
         const ScanFile read = ScanFileReader::Read(theirs);
         const TFileAttr& r = *read.Root;
         EXPECT_EQ(std::tuple(r.Size, r.CompressedSize, r.MaxLevel, read.RootName),
                   std::tuple(ours.Root->Size, ours.Root->CompressedSize, 3, tree))
             << theirs;
     }
-    // Left out by pattern, the file h and the directory a/b/c are written as plain entries.
-    const std::string excluded = dir.Path() + "/excluded.json";
-    ASSERT_EQ(Shell("ncdu -x -e -0 --exclude h --exclude c -o " + excluded + " " + tree), 0);
-    const ScanFile read = ScanFileReader::Read(excluded);
+    const ScanFile read = ScanFileReader::Read(at + "excluded.json");
     EXPECT_EQ(read.Root->Size, ours.Root->Size - 70000 - 123);
     EXPECT_EQ(read.Root->MaxLevel, 2);
 }
