@@ -56,6 +56,7 @@ class OnTmpfs : public ::testing::Test {
 };
 
 using SameTreeFromEverySource = OnTmpfs;
+using ExportOnTmpfs = OnTmpfs;
 using ScanFileVolumes = OnTmpfs;
 
 // A tmpfs keeps dates before 1901.
@@ -85,45 +86,30 @@ std::string Drawn(std::FILE* file) {
     return text;
 }
 
-class ExportOnTmpfs : public OnTmpfs {
-  protected:
-    void SetUp() override {
-        OnTmpfs::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        // The repro of a parent written after its child.
-        ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child
+// The repro of a parent written after its child; the export's progress drawn as it goes.
+TEST_F(ExportOnTmpfs, AChildKeepsItsOwnDateUnderANewerParentAndProgressNamesRealPaths) {
+    ASSERT_EQ(Shell("set -e; cd " + root + R"sh(; mkdir -p parent/child
 echo a >parent/child/old.txt; touch -d 2020-01-01 parent/child/old.txt parent/child
 touch -d '2025-11-11 11:11:11' parent)sh"),
-                  0);
-    }
-};
-
-TEST_F(ExportOnTmpfs, AChildKeepsItsOwnDateUnderANewerParent) {
+              0);
     struct stat child {};
     ASSERT_EQ(::stat((root + "/parent/child").c_str(), &child), 0);
     const std::string exported = dir.Path() + "/t.json";
-    ExportScan(exported, root, nullptr);
-
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        TerminalProgress progress(file);
+        ExportScan(exported, root, &progress);
+        // The first path is drawn at once, the next ones at most ten times a second.
+        EXPECT_EQ(Drawn(file), "\r\033[K" + root + "/parent");
+    }
+    std::fclose(file);
     const std::string mtime = "\"mtime\":" + std::to_string(child.st_mtime) + "}";
     EXPECT_NE(ReadBytes(exported).find("[{\"name\":\"child\"," + mtime +
                                        ",{\"name\":\"(ファイル)\",\"asize\":2,\"dsize\":2," +
                                        mtime + "]"),
               std::string::npos)
         << ReadBytes(exported);
-}
-
-TEST_F(ExportOnTmpfs, ProgressNamesTheRealPathOfEachDirectory) {
-    std::FILE* file = std::tmpfile();
-    ASSERT_NE(file, nullptr);
-    {
-        TerminalProgress progress(file);
-        ExportScan(dir.Path() + "/t.json", root, &progress);
-        // The first path is drawn at once, the next ones at most ten times a second.
-        EXPECT_EQ(Drawn(file), "\r\033[K" + root + "/parent");
-    }
-    std::fclose(file);
 }
 
 TEST(TerminalProgress, ControlCharactersOfANameShowAsQuestionMarks) {
