@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -19,6 +18,7 @@
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
 #include "scanfile/ScanRecords.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk::test {
 namespace {
@@ -92,19 +92,17 @@ TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
 }
 
 TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "mounting needs root";
-    }
     const TempDir dir;
-    const std::string readOnly = dir.Path() + "/ro";
-    const std::string full = dir.Path() + "/full";
-    std::filesystem::create_directories(readOnly);
-    std::filesystem::create_directories(full);
-    ASSERT_EQ(::mount("zelk-test", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m"), 0);
-    ASSERT_EQ(::mount("zelk-test", full.c_str(), "tmpfs", 0, "size=16k"), 0);
+    const TmpfsMount readOnly(dir.Path() + "/ro"), full(dir.Path() + "/full", "16k");
+    if (!readOnly.Mounted() || !full.Mounted()) {
+        GTEST_SKIP() << TmpfsMount::kRefused;
+    }
+    ASSERT_EQ(::mount(nullptr, readOnly.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
     const auto root = Tree(2000);
-    for (const auto& [folder, reason] : {std::pair{readOnly + "/zelk", "Read-only file system"},
-                                         std::pair{full, "No space left on device"}}) {
+    for (const auto& [folder, reason] :
+         {std::pair{readOnly.Path() + "/zelk", "Read-only file system"},
+          std::pair{full.Path(), "No space left on device"}}) {
         try {
             KeptScans(folder).Keep(*root, "/srv", kStamp);
             ADD_FAILURE() << folder;
@@ -112,9 +110,7 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
             EXPECT_EQ(error.Reason(), reason);
         }
     }
-    EXPECT_TRUE(std::filesystem::is_empty(full));
-    ::umount(readOnly.c_str());
-    ::umount(full.c_str());
+    EXPECT_TRUE(std::filesystem::is_empty(full.Path()));
 }
 
 }  // namespace
