@@ -8,8 +8,6 @@
 #include <sys/mount.h>
 
 #include <filesystem>
-#include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -17,7 +15,6 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
-#include "scanfile/ScanRecords.h"
 #include "support/TmpfsMount.h"
 
 namespace zelk::test {
@@ -27,20 +24,6 @@ constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kDay = 86'400 * kSecond;
 // 2026-12-08 06:45:12.5 UTC.
 constexpr std::int64_t kStamp = 1'796'712'312 * kSecond + kSecond / 2;
-
-// Names that do not pack, so that a large tree fills a small disk.
-std::unique_ptr<TFileAttr> Tree(int children) {
-    std::mt19937_64 random(children);
-    auto root = std::make_unique<TFileAttr>();
-    root->Searched = true;
-    for (int i = 0; i < children; ++i) {
-        TFileAttr& child =
-            AddChildRecord(*root, std::to_string(random()) + std::to_string(random()));
-        child.Size = child.CompressedSize = 1000.0 * (i + 1);
-        root->Size = root->CompressedSize += child.Size;
-    }
-    return root;
-}
 
 TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
     const TempDir dir;
@@ -52,7 +35,7 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
         "/bad\xff\xfe", "/日本語/フォルダ", "/.hidden", longPath + "1", longPath + "2",
         longPath + "%1", std::string(1, '/') + std::string(200, '%')};
     // clang-format on
-    const auto root = Tree(1);
+    const auto root = WideTree(1);
     for (std::size_t i = 0; i < places.size(); ++i) {
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + kDay));
@@ -75,7 +58,7 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
 TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
     const TempDir dir;
     const KeptScans kept(dir.Path());
-    const auto root = Tree(1);
+    const auto root = WideTree(1);
     EXPECT_FALSE(kept.Previous("/srv", kStamp));
     for (const std::int64_t day : {0, 1, 2}) {
         ASSERT_TRUE(kept.Keep(*root, "/srv", kStamp + day * kDay));
@@ -99,7 +82,7 @@ TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
     }
     ASSERT_EQ(::mount(nullptr, readOnly.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
               0);
-    const auto root = Tree(2000);
+    const auto root = WideTree(2000);
     for (const auto& [folder, reason] :
          {std::pair{readOnly.Path() + "/zelk", "Read-only file system"},
           std::pair{full.Path(), "No space left on device"}}) {

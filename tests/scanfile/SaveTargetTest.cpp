@@ -22,7 +22,6 @@
 #include <cstring>
 #include <functional>
 #include <future>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,21 +29,12 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/SaveTarget.h"
 #include "scanfile/ScanFileWriter.h"
-#include "scanfile/ScanRecords.h"
 
 namespace zelk::test {
 namespace {
 
 constexpr uid_t kNobody = 65534;
 using Control = ScanFileWriter::SaveControl;
-
-std::unique_ptr<TFileAttr> Tree(int directories) {
-    auto root = std::make_unique<TFileAttr>();
-    for (int i = 1; i < directories; ++i) {
-        AddChildRecord(*root, "d" + std::to_string(i));
-    }
-    return root;
-}
 
 // "ok", "stopped" or the error's message.
 std::string Saved(const std::string& path, const TFileAttr& tree, const Control& control = {}) {
@@ -118,7 +108,7 @@ int Listen(const std::string& path) {
 TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
     const TempDir dir;
     // More than a pipe holds, so that a reader leaving early is noticed.
-    const auto tree = Tree(20'000);
+    const auto tree = WideTree(20'000);
     const std::string bytes = Bytes(*tree);
     const struct {
         const char* name;
@@ -164,7 +154,7 @@ TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
 
 // Standard output is left open.
 TEST(SaveTarget, StandardOutputIsStreamedEvenWhenLeftNonBlocking) {
-    const auto big = Tree(20'000);
+    const auto big = WideTree(20'000);
     int pipe[2];
     ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
     const int saved = ::dup(STDOUT_FILENO);
@@ -182,7 +172,7 @@ std::vector<std::string> synced;
 
 TEST(SaveTarget, ReplacedFilesKeepTheirLinksModeAndOwnerAndTheFolderIsSynced) {
     const TempDir dir;
-    const auto tree = Tree(5000);
+    const auto tree = WideTree(5000);
     const std::string bytes = Bytes(*tree);
     const mode_t umask = ::umask(022);
     SaveTarget::FolderSynced = [](const std::string& folder) { synced.push_back(folder); };
@@ -243,7 +233,7 @@ TEST(SaveTarget, OldFilesOutliveFullDisksAndStopsAndLockedFoldersAreWrittenInPla
     const bool mounted =
         root && Shell("cd " + dir.Path() + " && chmod 755 . && " + "mkdir -m 755 locked small && " +
                       "mount -t tmpfs -o size=64k,mode=755 tmpfs small") == 0;
-    const auto tree = Tree(20'000);
+    const auto tree = WideTree(20'000);
     const std::string bytes = Bytes(*tree);
     const std::string old(20'000, 'o');
     const struct {

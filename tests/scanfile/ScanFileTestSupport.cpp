@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "scanfile/ScanRecords.h"
@@ -66,6 +67,16 @@ head -c 70000 /dev/zero > vol/d/h; truncate -s 3000000 vol/d/sparse; touch -d '2
         throw std::runtime_error("sample tree");
     }
     return dir + "/vol";
+}
+
+std::unique_ptr<TFileAttr> WideTree(int children) {
+    std::mt19937_64 random(static_cast<std::uint64_t>(children));
+    auto root = std::make_unique<TFileAttr>();
+    root->Searched = true;
+    for (int i = 0; i < children; ++i) {
+        AddChildRecord(*root, std::to_string(random()) + std::to_string(random()));
+    }
+    return root;
 }
 
 std::string Brief(const TFileAttr& r, bool withDates) {
