@@ -195,9 +195,8 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     const auto below = [&dir](const std::string& file, const std::string& entries) {
         return dir.Write(file, R"([1,2,{},[{"name":"/srv"},[{"name":"d"},)" + entries + "]]]");
     };
-    const std::string good = dir.Path() + "/good.json.gz";
-    ScanFileWriter::Save(good, *ScanFileReader::Read(dir.Write("s.json", kSample)).Root, "/", 0);
-    const std::string packed = ReadBytes(good);
+    const std::string packed =
+        ReadBytes(Packed(dir.Path() + "/good.json.gz", Format::Gzip, kSample, 0, nullptr, ""));
     ASSERT_EQ(Shell("cd " + dir.Path() + " && mkfifo fifo && mknod null c 1 3 && mkdir folder"), 0);
     std::string files;
     for (int i = 0; i < 20; ++i) {
@@ -324,10 +323,10 @@ TEST(ScanFiles, MutatedExportsAreReadOrRefused) {
         return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
     // Pieces that reach the reader's own checks, not only the parser's.
-    const std::vector<std::string> tokens = {
-        "[",         "]",          "{",       "}",     ",",
-        "\"",        "\\u0000",    "-1",      "1e999", "9223372036854775809",
-        "\"name\":", "\"asize\":", "\x1f\x8b"};
+    // clang-format off
+    const std::vector<std::string> tokens = {"[", "]", "{", "}", ",", "\"", "\\u0000", "-1", "1e999",
+                                             "9223372036854775809", "\"name\":", "\"asize\":", "\x1f\x8b"};
+    // clang-format on
     for (int round = 0; round < 4000; ++round) {
         std::string bytes = seeds[below(seeds.size())];
         for (std::size_t edits = 1 + below(4); edits > 0; --edits) {
