@@ -43,16 +43,12 @@ std::string Packed(const std::string& file, CompressingOutput::Format format,
                    const std::function<std::string(std::size_t)>& piece, const std::string& tail) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     CompressingOutput out(fd, format);
-    const auto put = [&out](const std::string& text) {
-        for (const char c : text) {
+    // The head, the pieces, then the tail.
+    for (std::size_t i = 0; i < count + 2; ++i) {
+        for (const char c : i == 0 ? head : i > count ? tail : piece(i - 1)) {
             out.Put(c);
         }
-    };
-    put(head);
-    for (std::size_t i = 0; i < count; ++i) {
-        put(piece(i));
     }
-    put(tail);
     out.Finish();
     ::close(fd);
     return file;
