@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -126,12 +127,9 @@ TEST(TerminalProgress, ControlCharactersOfANameShowAsQuestionMarks) {
 }
 
 const TFileAttr* ChildNamed(const TFileAttr& dir, const std::string& name) {
-    for (const auto& child : dir.Children) {
-        if (child->Name == name) {
-            return child.get();
-        }
-    }
-    return nullptr;
+    const auto& all = dir.Children;
+    const auto at = std::find_if(all.begin(), all.end(), [&](auto& c) { return c->Name == name; });
+    return at == all.end() ? nullptr : at->get();
 }
 
 TEST_F(ScanFileVolumes, EightExbibyteFilesSaveAndOpenToTheSameTotalsInBothBases) {
@@ -171,8 +169,7 @@ TEST_F(ScanFileVolumes, AMountPointInsideIsSavedAsExcludedOtherfsAndNcduKeepsIt)
     // An empty directory to any reader, marked as ncdu marks one it did not cross.
     EXPECT_EQ(Shell(R"(grep -qE '\[\{"name":"inner",[^}]*"excluded":"otherfs"\}\]' )" + ours), 0)
         << ReadBytes(ours);
-    const std::string again = dir.Path() + "/again.json";
-    const std::string theirs = dir.Path() + "/theirs.json";
+    const std::string again = dir.Path() + "/again.json", theirs = dir.Path() + "/theirs.json";
     ASSERT_EQ(Shell("ncdu -f " + ours + " -o " + again + " 2>/dev/null && ncdu -x -o " + theirs +
                     " " + root + " 2>/dev/null"),
               0);
