@@ -299,8 +299,7 @@ TEST_F(TThreadSteps, StepsRunOnTheUserInterfaceThreadInOrderWhileTheWorkerWaits)
 }
 
 TEST_F(TThreadSteps, StepErrorIsRaisedAgainOnTheWorkerAsTheSameObject) {
-    const void* thrown = nullptr;
-    const void* caught = nullptr;
+    const void *thrown = nullptr, *caught = nullptr;
     ScriptedWorker worker([&](ScriptedWorker& self) {
         try {
             self.CallOnUiThread([&] {
