@@ -41,15 +41,14 @@ const std::string kSample =
 TEST(ScanFiles, SaveReadsBackAsTheSameRecordsPlainGzipAndZstd) {
     const TempDir dir;
     const ScanFile sample = ScanFileReader::Read(dir.Write("sample.json", kSample));
-    const TFileAttr* tree = sample.Root.get();
     const std::pair<const char*, std::string> rows[] = {
         {"s.json", "[1,2,"}, {"s.json.gz", "\x1f\x8b"}, {"s.json.zst", "\x28\xb5\x2f\xfd"}};
     for (const auto& [name, magic] : rows) {
         const std::string file = dir.Path() + "/" + name;
-        ScanFileWriter::Save(file, *tree, "/srv/data", 1'700'000'000);
+        ScanFileWriter::Save(file, *sample.Root, "/srv/data", 1'700'000'000);
         EXPECT_EQ(ReadBytes(file).substr(0, magic.size()), magic) << name;
         const ScanFile read = ScanFileReader::Read(file);
-        EXPECT_EQ(Brief(*read.Root), Brief(*tree)) << name;
+        EXPECT_EQ(Brief(*read.Root), Brief(*sample.Root)) << name;
         EXPECT_EQ(read.RootName, "/srv/data");
     }
     EXPECT_NE(ReadBytes(dir.Path() + "/s.json").find(R"x({"name":"(ファイル 3)","asize":123,)x"),
