@@ -1,7 +1,6 @@
 #pragma once
 // The Japanese desktop with the clock's year fixed at 2026, and values built from their fields.
 
-#include "platform/LocalClock.h"
 #include "runtime/DateCalendar.h"
 #include "runtime/LocaleTestSupport.h"
 
@@ -17,16 +16,6 @@ inline TDateTime At(int year, int month, int day, int hour = 0, int minute = 0, 
     return date >= 0 ? date + time : date - time;
 }
 
-class DateTimeTest : public JapaneseDesktopTest {
-  protected:
-    void SetUp() override {
-        JapaneseDesktopTest::SetUp();
-        FixLocalYear(2026);
-    }
-    void TearDown() override {
-        FixLocalYear(0);
-        JapaneseDesktopTest::TearDown();
-    }
-};
+using DateTimeTest = JapaneseDesktopTest;
 
 }  // namespace zelk

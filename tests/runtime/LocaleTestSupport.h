@@ -1,16 +1,20 @@
 #pragma once
 // Puts the locale back to the built-in Japanese desktop before and after each test that changes
-// locale items or settings, so tests do not see each other's conventions.
+// locale items or settings, so tests do not see each other's conventions; the clock's year is
+// fixed at 2026 meanwhile.
 
 #include <gtest/gtest.h>
 
+#include "platform/LocalClock.h"
 #include "platform/LocaleService.h"
 #include "runtime/LocaleFormats.h"
 #include "runtime/SystemLocale.h"
 
 namespace zelk {
 
-inline void LoadJapaneseDesktop() {
+// The year 0 lets the clock run again.
+inline void LoadJapaneseDesktop(std::uint16_t year) {
+    FixLocalYear(year);
     LocaleService::Instance().RemoveInstalled();
     LocaleService::Instance().SetThreadLocale(kLocaleJapanese);
     LoadSystemLocale();
@@ -20,8 +24,8 @@ inline void LoadJapaneseDesktop() {
 
 class JapaneseDesktopTest : public ::testing::Test {
   protected:
-    void SetUp() override { LoadJapaneseDesktop(); }
-    void TearDown() override { LoadJapaneseDesktop(); }
+    void SetUp() override { LoadJapaneseDesktop(2026); }
+    void TearDown() override { LoadJapaneseDesktop(0); }
 
     static void Install(LCTYPE item, std::string value) {
         LocaleService::Instance().InstallItem(kLocaleJapanese, item, std::move(value));

@@ -6,11 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,6 +15,7 @@
 #include "scanfile/EScanFileError.h"
 #include "scanfile/KeptScans.h"
 #include "scanfile/ScanFileReader.h"
+#include "support/TmpfsMount.h"
 
 namespace zelk::test {
 namespace {
@@ -26,33 +24,6 @@ constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kDay = 86'400 * kSecond;
 // 2026-12-08 06:45:12.5 UTC.
 constexpr std::int64_t kStamp = 1'796'712'312 * kSecond + kSecond / 2;
-
-// Names that do not pack, so that a large tree fills a small disk.
-std::unique_ptr<TFileAttr> Tree(int children) {
-    std::mt19937_64 random(children);
-    auto root = std::make_unique<TFileAttr>();
-    root->Searched = true;
-    for (int i = 0; i < children; ++i) {
-        auto child = std::make_unique<TFileAttr>();
-        child->Parent = root.get();
-        child->Level = 1;
-        child->Name = std::to_string(random()) + std::to_string(random());
-        child->Size = child->CompressedSize = 1000.0 * (i + 1);
-        child->Searched = true;
-        root->Size += child->Size;
-        root->CompressedSize += child->CompressedSize;
-        root->Children.push_back(std::move(child));
-    }
-    return root;
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
-}
 
 TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
     const TempDir dir;
@@ -64,12 +35,13 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
         "/bad\xff\xfe", "/日本語/フォルダ", "/.hidden", longPath + "1", longPath + "2",
         longPath + "%1", std::string(1, '/') + std::string(200, '%')};
     // clang-format on
-    const auto root = Tree(1);
+    const auto root = WideTree(1);
     for (std::size_t i = 0; i < places.size(); ++i) {
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + static_cast<std::int64_t>(i)));
         ASSERT_TRUE(kept.Keep(*root, places[i], kStamp + kDay));
     }
-    for (const std::string& name : Names(kept.Folder())) {
+    for (const auto& entry : std::filesystem::directory_iterator(kept.Folder())) {
+        const std::string name = entry.path().filename();
         EXPECT_LE(name.size(), 255u);
         EXPECT_NE(name.front(), '.') << name;
     }
@@ -86,7 +58,7 @@ TEST(KeptScans, EveryPlaceFindsItsOwnFilesOnlyNewestFirst) {
 TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
     const TempDir dir;
     const KeptScans kept(dir.Path());
-    const auto root = Tree(1);
+    const auto root = WideTree(1);
     EXPECT_FALSE(kept.Previous("/srv", kStamp));
     for (const std::int64_t day : {0, 1, 2}) {
         ASSERT_TRUE(kept.Keep(*root, "/srv", kStamp + day * kDay));
@@ -103,32 +75,25 @@ TEST(KeptScans, PreviousIsTheNewestBeforeTheScanShown) {
 }
 
 TEST(KeptScans, AFolderThatTakesNoFileRefusesWithItsReason) {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "mounting needs root";
-    }
     const TempDir dir;
-    const std::string readOnly = dir.Path() + "/ro";
-    const std::string full = dir.Path() + "/full";
-    std::filesystem::create_directories(readOnly);
-    std::filesystem::create_directories(full);
-    ASSERT_EQ(::mount("zelk-test", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m"), 0);
-    ASSERT_EQ(::mount("zelk-test", full.c_str(), "tmpfs", 0, "size=16k"), 0);
-    const struct Case {
-        std::string folder;
-        std::string reason;
-    } cases[] = {{readOnly + "/zelk", "Read-only file system"}, {full, "No space left on device"}};
-    const auto root = Tree(2000);
-    for (const Case& c : cases) {
+    const TmpfsMount readOnly(dir.Path() + "/ro"), full(dir.Path() + "/full", "16k");
+    if (!readOnly.Mounted() || !full.Mounted()) {
+        GTEST_SKIP() << TmpfsMount::kRefused;
+    }
+    ASSERT_EQ(::mount(nullptr, readOnly.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+              0);
+    const auto root = WideTree(2000);
+    for (const auto& [folder, reason] :
+         {std::pair{readOnly.Path() + "/zelk", "Read-only file system"},
+          std::pair{full.Path(), "No space left on device"}}) {
         try {
-            KeptScans(c.folder).Keep(*root, "/srv", kStamp);
-            ADD_FAILURE() << c.folder;
+            KeptScans(folder).Keep(*root, "/srv", kStamp);
+            ADD_FAILURE() << folder;
         } catch (const EScanFileError& error) {
-            EXPECT_EQ(error.Reason(), c.reason);
+            EXPECT_EQ(error.Reason(), reason);
         }
     }
-    EXPECT_TRUE(Names(full).empty());
-    ::umount(readOnly.c_str());
-    ::umount(full.c_str());
+    EXPECT_TRUE(std::filesystem::is_empty(full.Path()));
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +22,6 @@
 #include <cstring>
 #include <functional>
 #include <future>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,15 +35,6 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 using Control = ScanFileWriter::SaveControl;
-
-std::unique_ptr<TFileAttr> Tree(int directories) {
-    auto root = std::make_unique<TFileAttr>();
-    for (int i = 1; i < directories; ++i) {
-        root->Children.push_back(std::make_unique<TFileAttr>());
-        root->Children.back()->Name = "d" + std::to_string(i);
-    }
-    return root;
-}
 
 // "ok", "stopped" or the error's message.
 std::string Saved(const std::string& path, const TFileAttr& tree, const Control& control = {}) {
@@ -107,10 +96,6 @@ ino_t Inode(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-std::function<bool()> StopAtSecondAsk() {
-    return [asked = 0]() mutable { return ++asked == 2; };
-}
-
 int Listen(const std::string& path) {
     sockaddr_un address{AF_UNIX, {}};
     std::strcpy(address.sun_path, path.c_str());
@@ -123,9 +108,8 @@ int Listen(const std::string& path) {
 TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
     const TempDir dir;
     // More than a pipe holds, so that a reader leaving early is noticed.
-    const auto tree = Tree(20'000);
+    const auto tree = WideTree(20'000);
     const std::string bytes = Bytes(*tree);
-    constexpr std::size_t kAll = SIZE_MAX;
     const struct {
         const char* name;
         const char* make;
@@ -134,9 +118,9 @@ TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
     } rows[] = {
         {"null", "mknod null c 1 3", 0, nullptr},
         {"full", "mknod full c 1 7", 0, "No space left on device"},
-        {"fifo", "mkfifo fifo", kAll, nullptr},
+        {"fifo", "mkfifo fifo", SIZE_MAX, nullptr},
         {"left", "mkfifo left", 1, "Broken pipe"},
-        {"socket", "", kAll, nullptr},
+        {"socket", "", SIZE_MAX, nullptr},
         {"folder", "mkdir folder", 0, "Is a directory"},
         {"loop", "ln -s loop loop", 0, "Too many levels of symbolic links"},
     };
@@ -151,10 +135,8 @@ TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
         ::lstat(path.c_str(), &before);
         auto read = std::async(std::launch::async, [&] {
             pollfd wait{listener, POLLIN, 0};
-            if (row.reads == 0) {
-                return std::string();
-            }
-            return ReadToEnd(listener < 0 ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK)
+            return ReadToEnd(row.reads == 0 ? -1
+                             : listener < 0 ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK)
                              : ::poll(&wait, 1, 10'000) == 1 ? ::accept(listener, nullptr, nullptr)
                                                              : -1,
                              row.reads);
@@ -170,31 +152,27 @@ TEST(SaveTarget, WhatIsNoFileIsStreamedOrRefusedAndStaysWhatItWas) {
     EXPECT_TRUE(NoTemp(dir.Path()));
 }
 
-// What save writes to standard output, which it must leave open.
-std::string ToStandardOutput(const std::function<void()>& save) {
+// Standard output is left open.
+TEST(SaveTarget, StandardOutputIsStreamedEvenWhenLeftNonBlocking) {
+    const auto big = WideTree(20'000);
     int pipe[2];
-    EXPECT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
+    ASSERT_EQ(::pipe2(pipe, O_NONBLOCK), 0);
     const int saved = ::dup(STDOUT_FILENO);
     ::dup2(pipe[1], STDOUT_FILENO);
     ::close(pipe[1]);
     auto read = std::async(std::launch::async, [&] { return ReadToEnd(pipe[0]); });
-    save();
+    EXPECT_EQ(Saved("-", *big), "ok");
     EXPECT_GE(::fcntl(STDOUT_FILENO, F_GETFD), 0);
     ::dup2(saved, STDOUT_FILENO);
     ::close(saved);
-    return read.get();
-}
-
-TEST(SaveTarget, StandardOutputIsStreamedEvenWhenLeftNonBlocking) {
-    const auto big = Tree(20'000);
-    EXPECT_EQ(ToStandardOutput([&] { EXPECT_EQ(Saved("-", *big), "ok"); }), Bytes(*big));
+    EXPECT_EQ(read.get(), Bytes(*big));
 }
 
 std::vector<std::string> synced;
 
 TEST(SaveTarget, ReplacedFilesKeepTheirLinksModeAndOwnerAndTheFolderIsSynced) {
     const TempDir dir;
-    const auto tree = Tree(5000);
+    const auto tree = WideTree(5000);
     const std::string bytes = Bytes(*tree);
     const mode_t umask = ::umask(022);
     SaveTarget::FolderSynced = [](const std::string& folder) { synced.push_back(folder); };
@@ -255,7 +233,7 @@ TEST(SaveTarget, OldFilesOutliveFullDisksAndStopsAndLockedFoldersAreWrittenInPla
     const bool mounted =
         root && Shell("cd " + dir.Path() + " && chmod 755 . && " + "mkdir -m 755 locked small && " +
                       "mount -t tmpfs -o size=64k,mode=755 tmpfs small") == 0;
-    const auto tree = Tree(20'000);
+    const auto tree = WideTree(20'000);
     const std::string bytes = Bytes(*tree);
     const std::string old(20'000, 'o');
     const struct {
@@ -285,8 +263,9 @@ TEST(SaveTarget, OldFilesOutliveFullDisksAndStopsAndLockedFoldersAreWrittenInPla
         }
         const ino_t inode = Inode(file);
         std::vector<std::uint64_t> progress;
-        const Control control{row.stop ? StopAtSecondAsk() : nullptr,
-                              [&](std::uint64_t written) { progress.push_back(written); }};
+        const Control control{
+            row.stop ? std::function([asked = 0]() mutable { return ++asked == 2; }) : nullptr,
+            [&](std::uint64_t written) { progress.push_back(written); }};
         const auto save = [&] { return Saved(file, *tree, control); };
         EXPECT_EQ(row.nobody ? AsNobody(save) : save(), row.reason ? Refused(file, row.reason)
                                                         : row.stop ? "stopped"

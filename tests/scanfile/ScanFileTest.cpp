@@ -1,15 +1,17 @@
 // Guards scan files: a save reads back as the same records in every format, unusual but valid
 // exports read as a scan would have counted them, any depth reads and writes without
-// recursion, the reader's bounds, the exports of ncdu and gdu against our own scan, and any
-// mutated input either read or refused.
+// recursion, the reader's bounds (a tightly packed file of millions of directories opens, a long
+// read of files alone stops when asked, standard input is read through a real pipe), the
+// exports of ncdu and gdu against our own scan, and any mutated input either read or refused.
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ScanFileTestSupport.h"
@@ -23,9 +25,13 @@
 namespace zelk::test {
 namespace {
 
-// Odd name bytes, dates, an unreadable and an empty directory, files folded into their totals.
+using Format = CompressingOutput::Format;
+
+// Odd name bytes, dates, an unreadable and an empty directory, files folded into their totals,
+// and sub-directories with the names that a directory's files entry would take first.
 const std::string kSample =
     R"([1,2,{},[{"name":"/srv/data","mtime":5},{"name":"f","asize":123,"dsize":104},)"
+    R"x([{"name":"(ファイル)"},{"name":"g","asize":5,"dsize":5}],[{"name":"(ファイル 2)"}],)x"
     R"([{"name":"a)"
     "\xff"
     R"(\"\\\n\u0001 \u3042","mtime":1600000000},{"name":"g","asize":5000,)"
@@ -35,33 +41,18 @@ const std::string kSample =
 TEST(ScanFiles, SaveReadsBackAsTheSameRecordsPlainGzipAndZstd) {
     const TempDir dir;
     const ScanFile sample = ScanFileReader::Read(dir.Write("sample.json", kSample));
-    const TFileAttr* tree = sample.Root.get();
-    const struct {
-        const char* name;
-        std::string magic;
-    } rows[] = {{"s.json", "[1,2,"}, {"s.json.gz", "\x1f\x8b"}, {"s.json.zst", "\x28\xb5\x2f\xfd"}};
-    for (const auto& row : rows) {
-        const std::string file = dir.Path() + "/" + row.name;
-        ScanFileWriter::Save(file, *tree, "/srv/data", 1'700'000'000);
-        EXPECT_EQ(ReadBytes(file).substr(0, row.magic.size()), row.magic) << row.name;
+    const std::pair<const char*, std::string> rows[] = {
+        {"s.json", "[1,2,"}, {"s.json.gz", "\x1f\x8b"}, {"s.json.zst", "\x28\xb5\x2f\xfd"}};
+    for (const auto& [name, magic] : rows) {
+        const std::string file = dir.Path() + "/" + name;
+        ScanFileWriter::Save(file, *sample.Root, "/srv/data", 1'700'000'000);
+        EXPECT_EQ(ReadBytes(file).substr(0, magic.size()), magic) << name;
         const ScanFile read = ScanFileReader::Read(file);
-        EXPECT_EQ(Brief(*read.Root), Brief(*tree)) << row.name;
+        EXPECT_EQ(Brief(*read.Root), Brief(*sample.Root)) << name;
         EXPECT_EQ(read.RootName, "/srv/data");
     }
-    // Nothing is left beside the saved files.
-    EXPECT_EQ(Shell("test $(ls -A " + dir.Path() + " | wc -l) -eq 4"), 0);
-}
-
-TEST(ScanFiles, FilesEntriesTakeNamesNoSubDirectoryUses) {
-    const TempDir dir;
-    const ScanFile read = ScanFileReader::Read(
-        dir.Write("taken.json", R"x([1,2,{},[{"name":"/"},{"name":"f","asize":7,"dsize":7},)x"
-                                R"x([{"name":"(ファイル)"},{"name":"g","asize":5,"dsize":5}],)x"
-                                R"x([{"name":"(ファイル 2)"}]]])x"));
-    const std::string file = dir.Path() + "/again.json";
-    ScanFileWriter::Save(file, *read.Root, "/", 0);
-    EXPECT_EQ(Brief(*ScanFileReader::Read(file).Root), Brief(*read.Root));
-    EXPECT_NE(ReadBytes(file).find(R"x({"name":"(ファイル 3)","asize":7,)x"), std::string::npos);
+    EXPECT_NE(ReadBytes(dir.Path() + "/s.json").find(R"x({"name":"(ファイル 3)","asize":123,)x"),
+              std::string::npos);
 }
 
 TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
@@ -116,16 +107,80 @@ TEST(ScanFiles, UnusualButValidExportsReadAsAScanWouldCount) {
 TEST(ScanFiles, HundredThousandLevelsReadAndWriteWithoutRecursion) {
     const TempDir dir;
     constexpr int kDepth = 100'000;
-    std::string text = R"([1,2,{},[{"name":"/"})";
-    for (int i = 0; i < kDepth; ++i) {
-        text += R"(,[{"name":"d"})";
-    }
-    text += R"(,{"name":"f","asize":1,"dsize":1})" + std::string(kDepth + 2, ']');
-    const ScanFile read = ScanFileReader::Read(dir.Write("deep.json", text));
+    const ScanFile read = ScanFileReader::Read(Packed(
+        dir.Path() + "/deep.json", Format::Plain, R"([1,2,{},[{"name":"/"})", kDepth,
+        [](std::size_t) { return std::string(R"(,[{"name":"d"})"); },
+        R"(,{"name":"f","asize":1,"dsize":1})" + std::string(kDepth + 2, ']')));
     ScanFileWriter::Save(dir.Path() + "/again.json.zst", *read.Root, "/", 0);
     const ScanFile again = ScanFileReader::Read(dir.Path() + "/again.json.zst");
-    EXPECT_EQ(again.Root->MaxLevel, kDepth);
-    EXPECT_EQ(again.Root->Size, 1);
+    EXPECT_EQ(std::pair(again.Root->MaxLevel, again.Root->Size), std::pair(kDepth, 1.0));
+}
+
+// The message of a refused read, or "read".
+std::string Refusal(const std::string& file, const ScanFileLimits& limits = {}) {
+    try {
+        ScanFileReader::Read(file, limits);
+    } catch (const EScanFileError& error) {
+        return error.Message();
+    }
+    return "read";
+}
+
+TEST(ScanFileBounds, TwoMillionDirectoriesPackedThousandsToOneOpenAgain) {
+    const TempDir dir;
+    const std::string file = dir.Path() + "/big.json.zst";
+    {
+        TFileAttr root;
+        root.Name = "\\";
+        for (int i = 0; i < 2000; ++i) {
+            TFileAttr& top = AddChildRecord(root, "d" + std::to_string(i));
+            for (int j = 0; j < 1000; ++j) {
+                AddChildRecord(top, "e" + std::to_string(j));
+            }
+        }
+        ScanFileWriter::Save(file, root, "/srv", 0);
+    }
+    // At least 16 bytes of text per directory: far more than a thousand times the file.
+    EXPECT_LT(ReadBytes(file).size(), 2'000'000u * 16 / 1000);
+    const ScanFile read = ScanFileReader::Read(file);
+    ASSERT_EQ(read.Root->Children.size(), 2000u);
+    EXPECT_EQ(read.Root->Children[1999]->Children.size(), 1000u);
+    EXPECT_EQ(read.Root->Children[1999]->Children[999]->Name, "e999");
+}
+
+TEST(ScanFileBounds, ALongReadOfFilesAloneStopsWhenAsked) {
+    const TempDir dir;
+    // Files only: no directory to stop at, as in a large gzip of one listing.
+    const std::string file = Packed(
+        dir.Path() + "/files.json.gz", Format::Gzip, R"([1,2,{},[{"name":"/"})", 300'000,
+        [](std::size_t i) { return R"(,{"name":"f)" + std::to_string(i) + R"(","asize":1})"; },
+        "]]");
+    int asked = 0;
+    const ScanFileLimits limits{.Stopped = [&asked] { return ++asked > 3; }};
+    EXPECT_EQ(Refusal(file, limits),
+              "ファイル「" + file + "」を読めません: 読み込みを中断しました");
+    EXPECT_EQ(asked, 4);
+    EXPECT_EQ(Refusal(file), "read");
+}
+
+TEST(ScanFileBounds, DashReadsStandardInputThroughAPipe) {
+    const TempDir dir;
+    // Far more than a pipe holds: read in many pieces.
+    const std::string file = Packed(
+        dir.Path() + "/s.json", Format::Plain, R"([1,2,{},[{"name":"/srv"},[{"name":"d"})", 20'000,
+        [](std::size_t i) { return R"(,{"name":"f)" + std::to_string(i) + R"(","asize":2})"; },
+        "]]]");
+    std::FILE* pipe = ::popen(("cat " + file).c_str(), "r");
+    const int saved = ::dup(STDIN_FILENO);
+    ASSERT_EQ(::dup2(::fileno(pipe), STDIN_FILENO), STDIN_FILENO);
+    ScanFile read;
+    EXPECT_NO_THROW(read = ScanFileReader::Read("-"));
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    ::pclose(pipe);
+    ASSERT_NE(read.Root, nullptr);
+    EXPECT_EQ(read.RootName, "/srv");
+    EXPECT_EQ(Brief(*read.Root), "\\ 40000/0 L1 {d 40000/0}");
 }
 
 TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
@@ -135,39 +190,27 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
     const auto below = [&dir](const std::string& file, const std::string& entries) {
         return dir.Write(file, R"([1,2,{},[{"name":"/srv"},[{"name":"d"},)" + entries + "]]]");
     };
-    const std::string good = dir.Path() + "/good.json.gz";
-    ScanFileWriter::Save(good, *ScanFileReader::Read(dir.Write("s.json", kSample)).Root, "/", 0);
-    const std::string packed = ReadBytes(good);
-    ScanFileLimits small;
-    small.MaxBytes = 16u << 20;
-    ScanFileLimits shallow;
-    shallow.MaxDepth = 1;
-    const std::string nested = R"([{"name":"a"},[{"name":"b"}]],[{"name":"c"}]]])";
-    const std::string fifo = dir.Path() + "/fifo";
-    const std::string device = dir.Path() + "/null";
-    ASSERT_EQ(Shell("mkfifo " + fifo + " && mknod " + device + " c 1 3 && mkdir " + dir.Path() +
-                    "/folder"),
-              0);
+    const std::string packed =
+        ReadBytes(Packed(dir.Path() + "/good.json.gz", Format::Gzip, kSample, 0, nullptr, ""));
+    ASSERT_EQ(Shell("cd " + dir.Path() + " && mkfifo fifo && mknod null c 1 3 && mkdir folder"), 0);
     std::string files;
     for (int i = 0; i < 20; ++i) {
         files += R"({"name":"f)" + std::to_string(i) + R"("},)";
     }
-    using Format = CompressingOutput::Format;
-    const auto directory = [](std::size_t i) {
-        return R"(,[{"name":"d)" + std::to_string(i) + R"("}])";
-    };
+    const std::string root = R"([1,2,{},[{"name":"/"})";
+    const ScanFileLimits small{.MaxBytes = 16u << 20, .Stopped = {}};
+    // clang-format off
+    const auto directory = [](std::size_t i) { return R"(,[{"name":"d)" + std::to_string(i) + R"("}])"; };
     const auto level = [](std::size_t) { return std::string(R"(,[{"name":"a"})"); };
     const auto blank = [](std::size_t) { return std::string(1024, ' '); };
-    const std::string root = R"([1,2,{},[{"name":"/"})";
-    // clang-format off
     const struct {
         std::string file;
         std::string reason;
         ScanFileLimits limits = {};
     } rows[] = {
         {dir.Path() + "/missing.json", "No such file or directory"},
-        {fifo, "通常のファイルではありません"},
-        {device, "通常のファイルではありません"},
+        {dir.Path() + "/fifo", "通常のファイルではありません"},
+        {dir.Path() + "/null", "通常のファイルではありません"},
         {dir.Path() + "/folder", "ディレクトリです"},
         {dir.Write("empty.json", ""), "ファイルが途中で終わっています"},
         {dir.Write("malformed.json", head + "}]]"), "JSON の構文が正しくありません"},
@@ -205,19 +248,13 @@ TEST(ScanFiles, BadFilesAreRefusedWithTheirReason) {
         {Packed(dir.Path() + "/blanks.gz", Format::Gzip, root, 80 << 10, blank, ""), "ファイルが途中で終わっています"},
         {Packed(dir.Path() + "/directories.gz", Format::Gzip, root, 2'000'000, directory, "]]"), "読み込みに要るメモリが多すぎます (16777216 バイトまで)", small},
         {Packed(dir.Path() + "/levels.zst", Format::Zstd, root, 500'000, level, ""), "読み込みに要るメモリが多すぎます (16777216 バイトまで)", small},
-        {dir.Write("deep.json", head + nested), "階層が深すぎます (1 階層まで)", shallow},
+        {dir.Write("deep.json", head + R"([{"name":"a"},[{"name":"b"}]],[{"name":"c"}]]])"), "階層が深すぎます (1 階層まで)", {.MaxDepth = 1, .Stopped = {}}},
     };
     // clang-format on
     for (const auto& row : rows) {
-        try {
-            ScanFileReader::Read(row.file, row.limits);
-            ADD_FAILURE() << row.file;
-        } catch (const EScanFileError& error) {
-            EXPECT_EQ(
-                error.Message().rfind("ファイル「" + row.file + "」を読めません: " + row.reason, 0),
-                0u)
-                << error.Message();
-        }
+        const std::string message = Refusal(row.file, row.limits);
+        EXPECT_EQ(message.rfind("ファイル「" + row.file + "」を読めません: " + row.reason, 0), 0u)
+            << message;
     }
 }
 
@@ -228,38 +265,36 @@ TEST(ScanFiles, NcduAndGduReadOurExportAndTheirExportsGiveOurTotals) {
     }
     const TempDir dir;
     const std::string tree = MakeSampleTree(dir.Path());
-    const std::string exported = dir.Path() + "/ours.json";
-    ExportScan(exported, tree, nullptr);
-    const ScanFile ours = ScanFileReader::Read(exported);
-    const std::string again = dir.Path() + "/again.json";
-    ASSERT_EQ(Shell("ncdu -f " + exported + " -o " + again + " 2>/dev/null"), 0);
-    EXPECT_EQ(Brief(*ScanFileReader::Read(again).Root, false), Brief(*ours.Root, false));
+    const std::string at = dir.Path() + "/";
+    ExportScan(at + "ours.json", tree, nullptr);
+    const ScanFile ours = ScanFileReader::Read(at + "ours.json");
+    // Ours read and written again, their own scans, and one that leaves out by pattern the file
+    // h and the directory a/b/c (written as plain entries).
+    ASSERT_EQ(
+        Shell("cd " + at + " && ncdu -f ours.json -o again.json 2>/dev/null && " +
+              "ncdu -x -e -0 -o ncdu.json " + tree + " && gdu -n -p -o gdu.json " + tree +
+              " >/dev/null && ncdu -x -e -0 --exclude h --exclude c -o excluded.json " + tree),
+        0);
+    EXPECT_EQ(Brief(*ScanFileReader::Read(at + "again.json").Root, false),
+              Brief(*ours.Root, false));
     // gdu adds 4,096 bytes of its own for each directory it reads.
     const double dirs = 7 * 4096;
     for (const auto& [option, total] : {std::pair{"-a", ours.Root->Size + dirs},
                                         std::pair{"", ours.Root->CompressedSize + dirs}}) {
         const std::string text = std::to_string(static_cast<long long>(total));
-        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + exported +
-                        " | grep -q '^ *" + text + " '"),
+        EXPECT_EQ(Shell(std::string("gdu -n -p -s --no-prefix ") + option + " -f " + at +
+                        "ours.json | grep -q '^ *" + text + " '"),
                   0)
             << option << " " << text;
     }
-
-    const std::string ncdu = dir.Path() + "/ncdu.json";
-    const std::string gdu = dir.Path() + "/gdu.json";
-    ASSERT_EQ(Shell("ncdu -x -e -0 -o " + ncdu + " " + tree), 0);
-    ASSERT_EQ(Shell("gdu -n -p -o " + gdu + " " + tree + " >/dev/null"), 0);
-    for (const std::string& theirs : {ncdu, gdu}) {
+    for (const std::string& theirs : {at + "ncdu.json", at + "gdu.json"}) {
         const ScanFile read = ScanFileReader::Read(theirs);
-        EXPECT_EQ(read.Root->Size, ours.Root->Size) << theirs;
-        EXPECT_EQ(read.Root->CompressedSize, ours.Root->CompressedSize) << theirs;
-        EXPECT_EQ(read.Root->MaxLevel, 3) << theirs;
-        EXPECT_EQ(read.RootName, tree);
+        const TFileAttr& r = *read.Root;
+        EXPECT_EQ(std::tuple(r.Size, r.CompressedSize, r.MaxLevel, read.RootName),
+                  std::tuple(ours.Root->Size, ours.Root->CompressedSize, 3, tree))
+            << theirs;
     }
-    // Left out by pattern, the file h and the directory a/b/c are written as plain entries.
-    const std::string excluded = dir.Path() + "/excluded.json";
-    ASSERT_EQ(Shell("ncdu -x -e -0 --exclude h --exclude c -o " + excluded + " " + tree), 0);
-    const ScanFile read = ScanFileReader::Read(excluded);
+    const ScanFile read = ScanFileReader::Read(at + "excluded.json");
     EXPECT_EQ(read.Root->Size, ours.Root->Size - 70000 - 123);
     EXPECT_EQ(read.Root->MaxLevel, 2);
 }
@@ -283,10 +318,10 @@ TEST(ScanFiles, MutatedExportsAreReadOrRefused) {
         return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
     // Pieces that reach the reader's own checks, not only the parser's.
-    const std::vector<std::string> tokens = {
-        "[",         "]",          "{",       "}",     ",",
-        "\"",        "\\u0000",    "-1",      "1e999", "9223372036854775809",
-        "\"name\":", "\"asize\":", "\x1f\x8b"};
+    // clang-format off
+    const std::vector<std::string> tokens = {"[", "]", "{", "}", ",", "\"", "\\u0000", "-1", "1e999",
+                                             "9223372036854775809", "\"name\":", "\"asize\":", "\x1f\x8b"};
+    // clang-format on
     for (int round = 0; round < 4000; ++round) {
         std::string bytes = seeds[below(seeds.size())];
         for (std::size_t edits = 1 + below(4); edits > 0; --edits) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "scanfile/ScanRecords.h"
@@ -42,16 +43,12 @@ std::string Packed(const std::string& file, CompressingOutput::Format format,
                    const std::function<std::string(std::size_t)>& piece, const std::string& tail) {
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     CompressingOutput out(fd, format);
-    const auto put = [&out](const std::string& text) {
-        for (const char c : text) {
+    // The head, the pieces, then the tail.
+    for (std::size_t i = 0; i < count + 2; ++i) {
+        for (const char c : i == 0 ? head : i > count ? tail : piece(i - 1)) {
             out.Put(c);
         }
-    };
-    put(head);
-    for (std::size_t i = 0; i < count; ++i) {
-        put(piece(i));
     }
-    put(tail);
     out.Finish();
     ::close(fd);
     return file;
@@ -66,6 +63,16 @@ head -c 70000 /dev/zero > vol/d/h; truncate -s 3000000 vol/d/sparse; touch -d '2
         throw std::runtime_error("sample tree");
     }
     return dir + "/vol";
+}
+
+std::unique_ptr<TFileAttr> WideTree(int children) {
+    std::mt19937_64 random(static_cast<std::uint64_t>(children));
+    auto root = std::make_unique<TFileAttr>();
+    root->Searched = true;
+    for (int i = 0; i < children; ++i) {
+        AddChildRecord(*root, std::to_string(random()) + std::to_string(random()));
+    }
+    return root;
 }
 
 std::string Brief(const TFileAttr& r, bool withDates) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "scan/TFileAttr.h"
@@ -36,6 +37,10 @@ std::string Packed(const std::string& file, CompressingOutput::Format format,
 // Seven directories under dir/vol, whose path it returns: odd name bytes, a sparse file, an old
 // date.
 std::string MakeSampleTree(const std::string& dir);
+
+// A root of children empty directories whose names do not pack, so that a large tree fills a
+// small disk or a pipe.
+std::unique_ptr<TFileAttr> WideTree(int children);
 
 // A record and its subtree as "name size/compressed [L<deepest>] [t<seconds>] [u] [o] {children}",
 // children in the order of the tree.
