@@ -66,6 +66,15 @@ void TempTree::WriteFile(const std::string& relative, std::size_t size) const {
     Check(!out.fail(), "write " + relative);
 }
 
+void TempTree::Make(const std::vector<std::string>& paths) const {
+    for (const std::string& path : paths) {
+        const std::size_t at = std::min(path.rfind('='), path.size());
+        path.ends_with('/')
+            ? MakeDir(path.substr(0, path.size() - 1))
+            : WriteFile(path.substr(0, at), at < path.size() ? std::stoul(path.substr(at + 1)) : 0);
+    }
+}
+
 void TempTree::WriteSparse(const std::string& relative, std::uint64_t size,
                            std::size_t written) const {
     WriteFile(relative, written);
@@ -169,11 +178,9 @@ std::string Outline(const TFileAttr& record) {
     return out.str();
 }
 
-std::string OutlineAndSteps(ScriptedService& files, int readAheadThreads,
-                            const std::string& stopAt) {
+std::string OutlineAndSteps(ScriptedService& files, int threads, const std::string& stopAt) {
     RecordingStatusLine status;
-    ScanOptions options{'c', &status, &files};
-    options.ReadAheadThreads = readAheadThreads;
+    ScanOptions options{.StatusBar = &status, .Files = &files, .ReadAheadThreads = threads};
     options.BeforeStart = [&files, stopAt](TSearchThread& thread) {
         files.AfterEntry = [&thread, stopAt](const std::string&, const std::string& name) {
             if (name == stopAt) {
@@ -193,10 +200,9 @@ const TFileAttr* Find(const TFileAttr& root, const std::string& names) {
     const TFileAttr* record = &root;
     std::istringstream parts(names);
     for (std::string name; record != nullptr && std::getline(parts, name, '/');) {
-        const auto& children = record->Children;
-        const auto at = std::find_if(children.begin(), children.end(),
-                                     [&name](const auto& child) { return child->Name == name; });
-        record = at == children.end() ? nullptr : at->get();
+        const auto at = std::ranges::find_if(
+            record->Children, [&name](const auto& child) { return child->Name == name; });
+        record = at == record->Children.end() ? nullptr : at->get();
     }
     return record;
 }
