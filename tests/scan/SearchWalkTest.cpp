@@ -31,19 +31,9 @@ class SearchControl : public ::testing::Test {
     TempTree tree;
 };
 
-class SearchTotals : public ::testing::Test {
-  protected:
-    TempTree tree;
-};
-
 TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
-    for (const char* dir : {"back\\slash", "new\nline", "bad\xff\xfeutf8"}) {
-        tree.MakeDir(dir);
-        tree.WriteFile(std::string(dir) + "/f", std::string(dir).size());
-    }
-    tree.WriteFile("empty", 0);
-    tree.WriteFile("one", 1);
-    tree.WriteFile("a/odd", 3 * 4096 + 7);
+    tree.Make({"back\\slash/", "back\\slash/f=10", "new\nline/", "new\nline/f=8",
+               "bad\xff\xfeutf8/", "bad\xff\xfeutf8/f=9", "empty", "one=1", "a/odd=12295"});
     const auto root = Scan();
 
     EXPECT_EQ(Brief(*root),
@@ -53,12 +43,9 @@ TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
     EXPECT_EQ(Find(*root, "m/n/o")->Path(), "c:\\m\\n\\o");
 }
 
-TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
-    for (const char* dir : {"a", "a/deep", "b", "b/sub", "e"}) {
-        tree.MakeDir(dir);
-    }
-    tree.WriteFile("b/sub/new", 1);
-    tree.WriteFile("e/f", 1);
+TEST(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
+    TempTree tree;
+    tree.Make({"a/", "a/deep/", "b/", "b/sub/", "b/sub/new=1", "e/", "e/f=1"});
     for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
         tree.SetTime(path, "1990-01-01");
     }
@@ -78,7 +65,8 @@ TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
     EXPECT_EQ(root->LastWrite, y2020);
 }
 
-TEST_F(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+TEST(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+    const TempTree tree;
     EXPECT_EQ(Brief(*Scan()), "\\ 0/0");
     // No drive chosen is no listing failed.
     for (const auto& [drive, brief] :
@@ -154,9 +142,8 @@ TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
 }
 
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
-    ScanOptions options;
-    options.BeforeStart = [](TSearchThread& thread) { thread.RequestStop(); };
-    EXPECT_EQ(Brief(*Scan(options)), "\\ 0/0 ? undated");
+    const auto stop = [](TSearchThread& thread) { thread.RequestStop(); };
+    EXPECT_EQ(Brief(*Scan({.BeforeStart = stop})), "\\ 0/0 ? undated");
 }
 
 TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
