@@ -19,9 +19,7 @@ constexpr const char* kFenced = "\\ 1/1 L1 {m 0/0}";
 class MountedAfterTheTable : public ::testing::Test {
   protected:
     void SetUp() override {
-        tree.MakeDir("m");
-        tree.WriteFile("m/under", 100);
-        tree.WriteFile("g", 1);
+        tree.Make({"m/", "m/under=100", "g=1"});
         tree.SetTime("", "2023-01-01");
     }
     void ExpectFenced(const TFileAttr& root) const {
@@ -35,7 +33,7 @@ class MountedAfterTheTable : public ::testing::Test {
 TEST_F(MountedAfterTheTable, MountTableIsReadAsEachScanStarts) {
     TextVolumeSource mounts("");
     PosixDirectoryService files(false, &mounts);
-    const ScanOptions options{'c', nullptr, &files};
+    const ScanOptions options{.Files = &files};
     EXPECT_EQ(Brief(*Scan(options)), "\\ 101/101 L1 {m 100/100}");
 
     mounts.SetFile(kMountInfoPath, "40 25 0:50 / " + tree.PathOf("m") +

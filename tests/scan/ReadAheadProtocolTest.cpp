@@ -34,12 +34,7 @@ struct Latch {
 class ReadAheadProtocol : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* path : {"p", "p/t0", "p/t1"}) {
-            tree.MakeDir(path);
-        }
-        for (const char* path : {"p/t0/a", "p/t0/b", "p/t1/c"}) {
-            tree.WriteFile(path, 1);
-        }
+        tree.Make({"p/", "p/t0/", "p/t1/", "p/t0/a", "p/t0/b", "p/t1/c"});
         fd_ = open(tree.PathOf("p").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_EQ(fstat(fd_, &self_), 0);
     }

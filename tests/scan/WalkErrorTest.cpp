@@ -56,11 +56,8 @@ const RaisePoint kRaisePoints[] = {
 class WalkError : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        for (const char* dir : {"a", "a/b", "a/b/c", "a/b/c/d", "a/b2", "a/b2/x", "z"}) {
-            tree.MakeDir(dir);
-        }
-        tree.WriteFile("a/b/c/f", 10);
-        tree.WriteFile("a/b/c/d/g", 10);
+        tree.Make({"a/", "a/b/", "a/b/c/", "a/b/c/d/", "a/b2/", "a/b2/x/", "z/", "a/b/c/f=10",
+                   "a/b/c/d/g=10"});
     }
 
     TempTree tree;
@@ -80,10 +77,8 @@ void ScanRaising(const RaisePoint& point, int threads) {
                          OpenDescriptors() - before);
         }
     });
-    ScanOptions options{'c', nullptr, &files};
-    options.ReadAheadThreads = threads;
-    options.BeforeStart = [&](TSearchThread& thread) { point.install(files, thread, line); };
-    Scan(options);
+    const auto install = [&](TSearchThread& thread) { point.install(files, thread, line); };
+    Scan({.Files = &files, .BeforeStart = install, .ReadAheadThreads = threads});
     std::fprintf(stderr, "the walk ended without the error\n");
     std::_Exit(0);
 }
