@@ -65,39 +65,30 @@ class ReadAheadWalk : public ::testing::Test {
         }
     }
 
-    std::string ScanWith(int threads, const std::string& stopAt = "") {
-        return OutlineAndSteps(files, threads, stopAt);
-    }
-
     TempTree tree;
     ScriptedService files;
     std::optional<TmpfsMount> mounted_;
     std::string closed_;
 };
 
-TEST_F(ReadAheadWalk, RootTotalsEqualFindsSumsWithHardLinksOnce) {
+TEST_F(ReadAheadWalk, GivesTheRecordsAndStepsOfTheWalkWithoutItAndFindsTotals) {
+    const std::string without = OutlineAndSteps(files, 0, "");
+    // With more than one thread, the entries of a directory are looked up in parallel too.
+    for (const int threads : {1, 4, 16}) {
+        EXPECT_EQ(OutlineAndSteps(files, threads, ""), without) << threads;
+    }
+    // Stopping is checked elsewhere; here a stop must cut both walks at the same place, and
+    // nothing opened ahead of it, by the threads or as it was listed, stays open.
+    const long before = OpenDescriptors();
+    EXPECT_EQ(OutlineAndSteps(files, 2, "d1200"), OutlineAndSteps(files, 0, "d1200"));
+    EXPECT_EQ(OpenDescriptors(), before);
+
     ASSERT_EQ(chmod(closed_.c_str(), 0755), 0);  // else find could not count below it
     const auto root = Scan();
     const FindSums find = SumWithFind(tree.Root());
     ASSERT_GT(find.sparse, 1) << "the file system made no file sparse";
-    EXPECT_EQ(root->Size, find.size);
+    EXPECT_EQ(root->Size, find.size);  // hard links once
     EXPECT_EQ(root->CompressedSize, find.compressed);
-}
-
-TEST_F(ReadAheadWalk, GivesTheRecordsAndStepsOfTheWalkWithoutIt) {
-    const std::string without = ScanWith(0);
-    // With more than one thread, the entries of a directory are looked up in parallel too.
-    for (const int threads : {1, 4, 16}) {
-        EXPECT_EQ(ScanWith(threads), without) << threads;
-    }
-}
-
-// Stopping is checked elsewhere; here a stop must cut both walks at the same place.
-TEST_F(ReadAheadWalk, StopsAtTheSameDirectoryWithTheSamePartialTree) {
-    const long before = OpenDescriptors();
-    EXPECT_EQ(ScanWith(2, "d1200"), ScanWith(0, "d1200"));
-    // Nothing opened ahead of the stop, by the threads or as it was listed, stays open.
-    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 }  // namespace
