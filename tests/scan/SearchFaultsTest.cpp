@@ -12,7 +12,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <optional>
 
 #include "ScanTestSupport.h"
 #include "ScriptedService.h"
@@ -92,24 +91,18 @@ TEST_F(SearchFaults, ClosedDirectoriesAreMarkedForAnUnprivilegedUserAndReadByRoo
     EXPECT_EQ(brief, "\\ 1/1 L2 {listable 0/0 L2 {sub 0/0 u undated}, locked 0/0 u}");
 }
 
-class MountedVolume : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        tree.SetTime("", "2230-01-01");
-        tree.SetTime("..", "2230-01-01");
-        if (!volume.emplace(tree.Root()).Mounted()) {
-            GTEST_SKIP() << TmpfsMount::kRefused;
-        }
-        tree.Make({"a/", "a/f=300", "g=20"});
-        tree.SetTime("a/f", "2022-03-04 05:06:07");
-        tree.SetTime("g", "2019-01-01");
-        tree.SetTime("a", "2021-01-01");
+TEST(MountedVolume, RootIsDatedFromInsideAndAHungMountInsideIsNeverAsked) {
+    const TempTree tree;
+    tree.SetTime("", "2230-01-01");
+    tree.SetTime("..", "2230-01-01");
+    const TmpfsMount volume(tree.Root());
+    if (!volume.Mounted()) {
+        GTEST_SKIP() << TmpfsMount::kRefused;
     }
-    TempTree tree;
-    std::optional<TmpfsMount> volume;
-};
-
-TEST_F(MountedVolume, RootIsDatedFromInsideAndAHungMountInsideIsNeverAsked) {
+    tree.Make({"a/", "a/f=300", "g=20"});
+    tree.SetTime("a/f", "2022-03-04 05:06:07");
+    tree.SetTime("g", "2019-01-01");
+    tree.SetTime("a", "2021-01-01");
     tree.SetTime("", "2020-01-01");
     EXPECT_EQ(Scan()->LastWrite, LocalDate("2022-03-04 05:06:07"));
 

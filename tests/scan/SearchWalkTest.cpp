@@ -120,9 +120,8 @@ TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnse
 
     EXPECT_EQ(Brief(*root),
               "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
-    const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
-                                             "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
-    EXPECT_EQ(status.Texts, walked);
+    EXPECT_EQ(status.Texts, (std::vector<std::string>{"c:\\a", "c:\\a\\a1", "c:\\a\\a2", "c:\\m",
+                                                      "c:\\m\\n", "c:\\m\\n\\o"}));
 }
 
 TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
@@ -130,14 +129,13 @@ TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
     for (const std::string root : {"/", "/srv/data"}) {
         ScriptedService files;
         RecordingStatusLine status;
-        ScanOptions options{'c', &status, &files};
-        options.BeforeStart = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
-        Scan(options);
-        const std::string base = root == "/" ? "" : root;
-        const std::vector<std::string> walked = {
-            base + "/a", base + "/a/a1", base + "/a/a2",  base + "/a/back\\slash",
-            base + "/m", base + "/m/n",  base + "/m/n/o", base + "/z"};
-        EXPECT_EQ(status.Texts, walked) << root;
+        const auto at = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
+        Scan({.StatusBar = &status, .Files = &files, .BeforeStart = at});
+        const std::string b = root == "/" ? "" : root;
+        EXPECT_EQ(status.Texts, (std::vector<std::string>{b + "/a", b + "/a/a1", b + "/a/a2",
+                                                          b + "/a/back\\slash", b + "/m",
+                                                          b + "/m/n", b + "/m/n/o", b + "/z"}))
+            << root;
     }
 }
 
