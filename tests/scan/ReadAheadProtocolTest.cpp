@@ -63,15 +63,12 @@ class ReadAheadProtocol : public ::testing::Test {
     static Names Take(ReadAhead& ahead, ReadAhead::Source* source, std::size_t index) {
         ReadAhead::Result result;
         Names names;
-        if (ahead.Take(source, index, result)) {
-            for (const FindData& entry : result.entries) {
-                names.push_back(entry.Name);
-            }
+        EXPECT_TRUE(ahead.Take(source, index, result));
+        for (const FindData& entry : result.entries) {
+            names.push_back(entry.Name);
         }
-        if (result.fd >= 0) {
-            close(result.fd);
-        }
-        std::sort(names.begin(), names.end());
+        close(result.fd);  // -1 when none was kept
+        std::ranges::sort(names);
         return names;
     }
 
