@@ -17,7 +17,6 @@
 #include <thread>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "platform/DescriptorBudget.h"
 #include "platform/ReadAheadWindow.h"
 
@@ -80,11 +79,8 @@ class ReopenedParent : public ::testing::Test {
 
 TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
     // Too long to hold whole when it is entered: only its reopen can have it read ahead.
-    tree.MakeDir("p");
-    for (int i = 0; i < 6; ++i) {
-        tree.MakeDir("p/e" + std::to_string(i));
-        tree.WriteFile("p/e" + std::to_string(i) + "/f", i + 1);
-    }
+    tree.Make({"p/", "p/e0/", "p/e0/f=1", "p/e1/", "p/e1/f=2", "p/e2/", "p/e2/f=3", "p/e3/",
+               "p/e3/f=4", "p/e4/", "p/e4/f=5", "p/e5/", "p/e5/f=6"});
     for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile("p/f" + std::to_string(i), 0);
     }
