@@ -10,11 +10,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <thread>
 
 #include "ScanTestSupport.h"
+#include "platform/DescriptorBudget.h"
 #include "platform/PosixDirectoryService.h"
-#include "platform/PosixListing.h"
 #include "platform/ReadAheadTuner.h"
 #include "platform/ReadAheadWindow.h"
 

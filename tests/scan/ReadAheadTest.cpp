@@ -11,7 +11,6 @@
 #include <random>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "support/TmpfsMount.h"
 
 namespace zelk::test {

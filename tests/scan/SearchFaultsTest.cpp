@@ -14,7 +14,6 @@
 #include <iterator>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "support/FuseMount.h"
 #include "support/TmpfsMount.h"
 

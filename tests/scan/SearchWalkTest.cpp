@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "scan/StatusBatch.h"
 
 namespace zelk::test {

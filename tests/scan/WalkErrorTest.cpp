@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "runtime/TThread.h"
 
 namespace zelk::test {
