@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,9 +104,7 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
     if (options.Files != nullptr) {
         thread.SetDirectoryService(*options.Files);
     }
-    if (options.BeforeStart) {
-        options.BeforeStart(thread);
-    }
+    options.BeforeStart(thread);
     const char* saved = getenv("ZELK_READ_AHEAD");
     const std::string setting = saved != nullptr ? saved : "";
     if (options.ReadAheadThreads != ScanOptions::kReadAheadAsSet) {
@@ -113,8 +112,14 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
         setenv("ZELK_READ_AHEAD",
                threads == ScanOptions::kAutomatic ? "" : std::to_string(threads).c_str(), 1);
     }
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit lowered{options.FileLimit > 0 ? rlim_t(options.FileLimit) : limit.rlim_cur,
+                         limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &lowered);
     thread.Start();
     thread.AwaitEnd();
+    setrlimit(RLIMIT_NOFILE, &limit);
     setenv("ZELK_READ_AHEAD", setting.c_str(), 1);
     return root;
 }

@@ -51,23 +51,22 @@ class RecordingStatusLine : public StatusLine {
   public:
     void SetSimpleText(const std::string& text) override {
         Texts.push_back(text);
-        if (OnText) {
-            OnText();
-        }
+        OnText();
     }
     std::vector<std::string> Texts;
-    std::function<void()> OnText;  // runs after each text is recorded
+    std::function<void()> OnText = [] {};  // runs after each text is recorded
 };
 
 struct ScanOptions {
     char Drive = 'c';
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
-    std::function<void(TSearchThread&)> BeforeStart = nullptr;
+    std::function<void(TSearchThread&)> BeforeStart = [](TSearchThread&) {};
     // The environment's setting when kReadAheadAsSet, the automatic count when kAutomatic.
     static constexpr int kReadAheadAsSet = -1;
     static constexpr int kAutomatic = -2;
     int ReadAheadThreads = kReadAheadAsSet;
+    long FileLimit = 0;  // the open-file limit while it runs; 0 leaves it as it is
 };
 
 // Scans into a fresh root on a worker thread and returns the root. The calling thread becomes
