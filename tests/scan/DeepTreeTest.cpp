@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,14 +57,9 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         const long before = OpenDescriptors();
         long most = before;
         status.OnText = [&] { most = std::max(most, OpenDescriptors()); };
-        rlimit saved{};
-        getrlimit(RLIMIT_NOFILE, &saved);
-        const rlimit lowered{128, saved.rlim_max};
-        setrlimit(RLIMIT_NOFILE, &lowered);
         const int readAhead = ReadAheadWindow::ThreadsFromEnvironment();
         const auto kept = static_cast<long>(ReadAheadWindow::MostKept(readAhead));
-        auto root = Scan(ScanOptions{'c', &status, &files});
-        setrlimit(RLIMIT_NOFILE, &saved);
+        auto root = Scan({.StatusBar = &status, .Files = &files, .FileLimit = 128});
 
         EXPECT_EQ(root->MaxLevel, row.depth);
         EXPECT_EQ(root->Size, row.depth * (row.withSides ? 21 : 1));

@@ -7,7 +7,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -116,10 +115,6 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
     }
     MakeChain(tree, deep + "/a", kChain);
     tree.WriteFile(deep + "/z", 1);
-    rlimit saved{};
-    getrlimit(RLIMIT_NOFILE, &saved);
-    const rlimit lowered{static_cast<rlim_t>(OpenDescriptors() + 100), saved.rlim_max};
-    setrlimit(RLIMIT_NOFILE, &lowered);
     const std::string plain = Plain();
 
     files.SortByName = false;
@@ -141,9 +136,9 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
             }
         }
     };
-    const std::string walked = Brief(*Scan({.Files = &files, .ReadAheadThreads = 1}));
+    const std::string walked = Brief(
+        *Scan({.Files = &files, .ReadAheadThreads = 1, .FileLimit = OpenDescriptors() + 100}));
     std::ranges::for_each(taken, close);
-    setrlimit(RLIMIT_NOFILE, &saved);
 
     EXPECT_TRUE(kept);
     EXPECT_FALSE(taken.empty());
