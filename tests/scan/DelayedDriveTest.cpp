@@ -24,32 +24,13 @@ class DelayedDrive : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!FuseMount::Usable(ZELK_DELAY_FS)) {
-            GTEST_SKIP() << "no /dev/fuse or delay_fs: the delaying file system cannot be "
-                            "mounted, skipped";
+            GTEST_SKIP() << "no /dev/fuse or delay_fs: the delaying file system cannot be mounted";
         }
-        Populate();
-        tree.MakeDir("net");
-        drive_.emplace(ZELK_DELAY_FS,
-                       std::vector<std::string>{tree.PathOf("src"), tree.PathOf("net"), "200"},
-                       tree.PathOf("net"));
-        if (!drive_->Mounted()) {
-            GTEST_SKIP() << "the delaying file system did not come up: skipped";
-        }
-        Volume volume;
-        volume.Letter = 'c';
-        volume.Kind = DriveKind::Network;
-        volume.MountPoint = tree.PathOf("net");
-        InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
-        files.SortByName = false;
-    }
-
-    // Three hundred directories at varied depths with files of varied sizes, a file linked
-    // from many of them, links, an empty directory and a chain sixty deep.
-    void Populate() const {
+        // Three hundred directories at varied depths with files of varied sizes, a file linked
+        // from many of them, links, an empty directory and a chain sixty deep.
         std::mt19937 random(8122026);
         std::vector<std::string> dirs{"src"};
-        tree.MakeDir("src");
-        tree.WriteFile("src/shared", 7000);
+        tree.Make({"net/", "src/", "src/shared=7000", "src/empty/"});
         for (int i = 0; i < 300; ++i) {
             dirs.push_back(dirs[random() % dirs.size()] + "/n" + std::to_string(i));
             tree.MakeDir(dirs.back());
@@ -64,12 +45,23 @@ class DelayedDrive : public ::testing::Test {
         }
         ASSERT_EQ(symlink("..", tree.PathOf(dirs[40] + "/up").c_str()), 0);
         ASSERT_EQ(symlink("nowhere", tree.PathOf(dirs[80] + "/dangling").c_str()), 0);
-        tree.MakeDir("src/empty");
         std::string chain = "src";
         for (int level = 0; level < 60; ++level) {
             tree.MakeDir(chain += "/c");
         }
         tree.WriteFile(chain + "/bottom", 123);
+        drive_.emplace(ZELK_DELAY_FS,
+                       std::vector<std::string>{tree.PathOf("src"), tree.PathOf("net"), "200"},
+                       tree.PathOf("net"));
+        if (!drive_->Mounted()) {
+            GTEST_SKIP() << "the delaying file system did not come up: skipped";
+        }
+        Volume volume;
+        volume.Letter = 'c';
+        volume.Kind = DriveKind::Network;
+        volume.MountPoint = tree.PathOf("net");
+        InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
+        files.SortByName = false;
     }
 
     TempTree tree;
