@@ -147,14 +147,12 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
 
 // Made while the walk is at the bottom of p/e0, a chain deep enough that p was closed: moves
 // (from, to), then, if replace, another p whose e1 the walk must never count.
-struct Change {
+const struct {
     const char* name;
     std::vector<std::pair<const char*, const char*>> moves;
     bool replace;
     bool nextReached;  // p's e1 is walked (else it is unreadable)
-};
-
-const Change kChanges[] = {
+} kChanges[] = {
     {"parent renamed", {{"p", "p2"}}, false, true},
     {"parent moved", {{"p", "a/p"}}, false, true},
     {"parent replaced", {{"p", "a/old"}}, true, true},
@@ -163,7 +161,7 @@ const Change kChanges[] = {
 };
 
 TEST(ReopenedParentChanged, TheWalkReturnsToTheDirectoryItListedOrCountsTheRestUnreadable) {
-    for (const Change& change : kChanges) {
+    for (const auto& change : kChanges) {
         for (const int threads : {0, 1}) {
             SCOPED_TRACE(std::string(change.name) + ", threads " + std::to_string(threads));
             TempTree tree;
