@@ -38,10 +38,9 @@ std::unique_ptr<TFileAttr> Tree(const std::string& rootName, const std::vector<D
     root->Name = FileName(rootName);
     for (const Dir& dir : dirs) {
         TFileAttr* at = root.get();
-        for (std::size_t from = 0; from < dir.path.size();) {
-            const std::size_t to = std::min(dir.path.find('/', from), dir.path.size());
-            at = &ChildNamed(*at, std::string_view(dir.path).substr(from, to - from));
-            from = to + 1;
+        std::istringstream names(dir.path);
+        for (std::string name; std::getline(names, name, '/');) {
+            at = &ChildNamed(*at, name);
         }
         at->Size = dir.size;
         at->CompressedSize = dir.compressed;
