@@ -127,13 +127,10 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
 std::vector<double> NumbersOf(const std::string& command) {
     std::vector<double> numbers;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return numbers;
-    }
-    for (double number = 0; std::fscanf(pipe, "%lf", &number) == 1;) {
+    for (double number = 0; pipe != nullptr && std::fscanf(pipe, "%lf", &number) == 1;) {
         numbers.push_back(number);
     }
-    if (pclose(pipe) != 0) {
+    if (pipe == nullptr || pclose(pipe) != 0) {
         numbers.clear();
     }
     return numbers;
@@ -148,10 +145,7 @@ FindSums SumWithFind(const std::string& path) {
         seen[$4]++ {next}
         {h = $3 == "f" && $2 * 512 < $1; s += $1; c += h ? $2 * 512 : $1; k += h}
         END {printf "%.0f %.0f %d\n", s, c, k}')");
-    if (sums.size() != 3) {
-        return {};
-    }
-    return {sums[0], sums[1], static_cast<int>(sums[2])};
+    return sums.size() != 3 ? FindSums{} : FindSums{sums[0], sums[1], static_cast<int>(sums[2])};
 }
 
 std::string Brief(const TFileAttr& record) {
