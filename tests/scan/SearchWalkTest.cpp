@@ -21,10 +21,8 @@ namespace {
 class SearchControl : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
-            tree.MakeDir(dir);
-            tree.WriteFile(std::string(dir) + "/file1", 100);
-            tree.WriteFile(std::string(dir) + "/file2", 10);
+        for (const std::string dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
+            tree.Make({dir + "/", dir + "/file1=100", dir + "/file2=10"});
         }
     }
     TempTree tree;
