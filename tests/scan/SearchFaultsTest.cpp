@@ -85,9 +85,9 @@ TEST_F(SearchFaults, ClosedDirectoriesAreMarkedForAnUnprivilegedUserAndReadByRoo
     }
     ASSERT_EQ(waitpid(child, nullptr, 0), child);
     std::ifstream in(seenFile);
-    const std::string brief{std::istreambuf_iterator<char>(in), {}};
     // Below a directory that can be read but not searched nothing can be looked up.
-    EXPECT_EQ(brief, "\\ 1/1 L2 {listable 0/0 L2 {sub 0/0 u undated}, locked 0/0 u}");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "\\ 1/1 L2 {listable 0/0 L2 {sub 0/0 u undated}, locked 0/0 u}");
 }
 
 TEST(MountedVolume, RootIsDatedFromInsideAndAHungMountInsideIsNeverAsked) {

@@ -90,30 +90,28 @@ TEST_F(SearchControl, NoStepsWithoutAStatusLineNorOnceItIsCleared) {
     EXPECT_TRUE(root.Searched);
 
     RecordingStatusLine status;
-    ScanOptions options{'c', &status};
-    options.BeforeStart = [&status](TSearchThread& running) {
+    const auto clearAtTheSecond = [&status](TSearchThread& running) {
         status.OnText = [&status, &running] {
             if (status.Texts.size() == 2) {
                 running.StatusBar = nullptr;
             }
         };
     };
-    EXPECT_TRUE(Scan(options)->Searched);
+    EXPECT_TRUE(Scan({.StatusBar = &status, .BeforeStart = clearAtTheSecond})->Searched);
     EXPECT_EQ(status.Texts.size(), 2u);
 }
 
 TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnsearched) {
     ScriptedService files;  // name order: a, m, z
     RecordingStatusLine status;
-    ScanOptions options{'c', &status, &files};
-    options.BeforeStart = [&files](TSearchThread& thread) {
+    const auto stopInO = [&files](TSearchThread& thread) {
         files.AfterEntry = [&thread](const std::string& dir, const std::string& name) {
             if (dir == "o" && name == "file1") {
                 thread.RequestStop();
             }
         };
     };
-    const auto root = Scan(options);
+    const auto root = Scan({.StatusBar = &status, .Files = &files, .BeforeStart = stopInO});
 
     EXPECT_EQ(Brief(*root),
               "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
@@ -150,10 +148,7 @@ TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
     std::size_t shownWhileListing = 0;
     files.AfterEntry = [&](const std::string& dir, const std::string& name) {
         if (dir == "z" && name == "f1000") {
-            const auto until = StatusBatch::Clock::now() + StatusBatch::kInterval;
-            while (StatusBatch::Clock::now() < until) {
-                std::this_thread::yield();
-            }
+            std::this_thread::sleep_until(StatusBatch::Clock::now() + StatusBatch::kInterval);
         }
         // The worker waited for every text shown so far, so they can be read here.
         if (dir == "z" && name == "f1200") {
