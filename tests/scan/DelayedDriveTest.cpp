@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <optional>
 #include <random>
 
 #include "ScanTestSupport.h"
@@ -20,56 +19,49 @@ namespace {
 #define ZELK_DELAY_FS ""  // not built: the tests skip
 #endif
 
-class DelayedDrive : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!FuseMount::Usable(ZELK_DELAY_FS)) {
-            GTEST_SKIP() << "no /dev/fuse or delay_fs: the delaying file system cannot be mounted";
-        }
-        // Three hundred directories at varied depths with files of varied sizes, a file linked
-        // from many of them, links, an empty directory and a chain sixty deep.
-        std::mt19937 random(8122026);
-        std::vector<std::string> dirs{"src"};
-        tree.Make({"net/", "src/", "src/shared=7000", "src/empty/"});
-        for (int i = 0; i < 300; ++i) {
-            dirs.push_back(dirs[random() % dirs.size()] + "/n" + std::to_string(i));
-            tree.MakeDir(dirs.back());
-            for (unsigned f = random() % 5; f > 0; --f) {
-                tree.WriteFile(dirs.back() + "/f" + std::to_string(f), random() % 20000);
-            }
-            if (i % 25 == 0) {
-                ASSERT_EQ(link(tree.PathOf("src/shared").c_str(),
-                               tree.PathOf(dirs.back() + "/shared").c_str()),
-                          0);
-            }
-        }
-        ASSERT_EQ(symlink("..", tree.PathOf(dirs[40] + "/up").c_str()), 0);
-        ASSERT_EQ(symlink("nowhere", tree.PathOf(dirs[80] + "/dangling").c_str()), 0);
-        std::string chain = "src";
-        for (int level = 0; level < 60; ++level) {
-            tree.MakeDir(chain += "/c");
-        }
-        tree.WriteFile(chain + "/bottom", 123);
-        drive_.emplace(ZELK_DELAY_FS,
-                       std::vector<std::string>{tree.PathOf("src"), tree.PathOf("net"), "200"},
-                       tree.PathOf("net"));
-        if (!drive_->Mounted()) {
-            GTEST_SKIP() << "the delaying file system did not come up: skipped";
-        }
-        Volume volume;
-        volume.Letter = 'c';
-        volume.Kind = DriveKind::Network;
-        volume.MountPoint = tree.PathOf("net");
-        InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
-        files.SortByName = false;
-    }
-
+TEST(DelayedDrive, TotalsEqualFindsAndReadingAheadGivesTheRecordsAndStepsOfTheWalkAlone) {
     TempTree tree;
     ScriptedService files;  // in the order the server lists
-    std::optional<FuseMount> drive_;
-};
+    if (!FuseMount::Usable(ZELK_DELAY_FS)) {
+        GTEST_SKIP() << "no /dev/fuse or delay_fs: the delaying file system cannot be mounted";
+    }
+    // Three hundred directories at varied depths with files of varied sizes, a file linked
+    // from many of them, links, an empty directory and a chain sixty deep.
+    std::mt19937 random(8122026);
+    std::vector<std::string> dirs{"src"};
+    tree.Make({"net/", "src/", "src/shared=7000", "src/empty/"});
+    for (int i = 0; i < 300; ++i) {
+        dirs.push_back(dirs[random() % dirs.size()] + "/n" + std::to_string(i));
+        tree.MakeDir(dirs.back());
+        for (unsigned f = random() % 5; f > 0; --f) {
+            tree.WriteFile(dirs.back() + "/f" + std::to_string(f), random() % 20000);
+        }
+        if (i % 25 == 0) {
+            ASSERT_EQ(link(tree.PathOf("src/shared").c_str(),
+                           tree.PathOf(dirs.back() + "/shared").c_str()),
+                      0);
+        }
+    }
+    ASSERT_EQ(symlink("..", tree.PathOf(dirs[40] + "/up").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", tree.PathOf(dirs[80] + "/dangling").c_str()), 0);
+    std::string chain = "src";
+    for (int level = 0; level < 60; ++level) {
+        tree.MakeDir(chain += "/c");
+    }
+    tree.WriteFile(chain + "/bottom", 123);
+    const FuseMount drive(ZELK_DELAY_FS,
+                          std::vector<std::string>{tree.PathOf("src"), tree.PathOf("net"), "200"},
+                          tree.PathOf("net"));
+    if (!drive.Mounted()) {
+        GTEST_SKIP() << "the delaying file system did not come up: skipped";
+    }
+    Volume volume;
+    volume.Letter = 'c';
+    volume.Kind = DriveKind::Network;
+    volume.MountPoint = tree.PathOf("net");
+    InstallVolumeTable(std::make_shared<VolumeTable>(std::vector<Volume>{volume}));
+    files.SortByName = false;
 
-TEST_F(DelayedDrive, TotalsEqualFindsAndReadingAheadGivesTheRecordsAndStepsOfTheWalkAlone) {
     const auto root = Scan();
     const FindSums find = SumWithFind(tree.PathOf("src"));
     EXPECT_TRUE(root->Searched);
