@@ -33,9 +33,8 @@ std::int64_t LocalSeconds(const std::string& when) {
 }  // namespace
 
 TempTree::TempTree() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zelk-scan-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-    base_ = pattern;
+    base_ = (std::filesystem::temp_directory_path() / "zelk-scan-XXXXXX").string();
+    Check(mkdtemp(base_.data()) != nullptr, "mkdtemp");
     root_ = base_ + "/vol";
     MakeDir("");
     SetOtherMounts({});
@@ -107,8 +106,7 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
     options.BeforeStart(thread);
     const char* saved = getenv("ZELK_READ_AHEAD");
     const std::string setting = saved != nullptr ? saved : "";
-    if (options.ReadAheadThreads != ScanOptions::kReadAheadAsSet) {
-        const int threads = options.ReadAheadThreads;
+    if (const int threads = options.ReadAheadThreads; threads != ScanOptions::kReadAheadAsSet) {
         setenv("ZELK_READ_AHEAD",
                threads == ScanOptions::kAutomatic ? "" : std::to_string(threads).c_str(), 1);
     }
