@@ -57,8 +57,7 @@ TEST_F(SearchFaults, EntriesThatVanishWhileListedAreLeftOut) {
         listed += dir == "v" && name.rfind("gone", 0) == 0 ? 1 : 0;
     };
     // Read ahead, every entry would be looked up before it goes: this is the walk's own look-up.
-    options.ReadAheadThreads = 0;
-    const auto root = Scan(options);
+    const auto root = Scan({.Files = &files, .ReadAheadThreads = 0});
 
     EXPECT_GE(listed, 1);
     EXPECT_EQ(Find(*root, "v")->Size, 7 * listed);
