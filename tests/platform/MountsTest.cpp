@@ -213,16 +213,12 @@ TEST(PosixListing, MountPointOfAnotherVolumeIsNotOpened) {
     auto root = PosixListing::OpenRoot("/dev", {});
     ASSERT_NE(root, nullptr);
     FindData entry;
-    bool seen = false;
-    while (root->Next(entry)) {
-        if (entry.Name == "shm") {
-            seen = true;
-            EXPECT_EQ(entry.Type, EntryType::Directory);
-            EXPECT_TRUE(entry.OtherVolumeOrLoop);
-            EXPECT_EQ(PosixListing::OpenChild(*root, entry), nullptr);
-        }
+    while (root->Next(entry) && entry.Name != "shm") {
     }
-    EXPECT_TRUE(seen);
+    ASSERT_EQ(entry.Name, "shm");
+    EXPECT_EQ(entry.Type, EntryType::Directory);
+    EXPECT_TRUE(entry.OtherVolumeOrLoop);
+    EXPECT_EQ(PosixListing::OpenChild(*root, entry), nullptr);
 }
 
 }  // namespace

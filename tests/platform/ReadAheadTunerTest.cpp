@@ -26,16 +26,14 @@ Sample Network(int count) {
     return Interval(0.1, 0, 40.0 * (1 + std::min(count, 64)));
 }
 
-struct Row {
-    const char* what;
-    int fixed;
-    std::function<Sample(int count, int step)> walk;
-    int steps;
-    int expected;
-};
-
 TEST(ReadAheadTuner, SettlesWhereTheWalkIsFastest) {
-    const Row rows[] = {
+    const struct {
+        const char* what;
+        int fixed;
+        std::function<Sample(int count, int step)> walk;
+        int steps;
+        int expected;
+    } rows[] = {
         {"network drive", -1, [](int count, int) { return Network(count); }, 14, 64},
         {"drive that gains nothing from threads", -1,
          [](int, int) { return Interval(0.1, 0, 500); }, 10, 1},
@@ -51,7 +49,7 @@ TEST(ReadAheadTuner, SettlesWhereTheWalkIsFastest) {
         {"fixed count", 8, [](int, int) { return Interval(0.1, 0, 100); }, 12, 8},
         {"fixed to none", 0, [](int count, int) { return Network(count); }, 12, 0},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         ReadAheadTuner tuner(row.fixed);
         for (int step = 0; step < row.steps; ++step) {
             tuner.Next(row.walk(tuner.Count(), step));

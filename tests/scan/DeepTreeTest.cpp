@@ -4,17 +4,15 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
-#include <thread>
 
 #include "ScanTestSupport.h"
+#include "platform/DescriptorBudget.h"
 #include "platform/PosixDirectoryService.h"
-#include "platform/PosixListing.h"
 #include "platform/ReadAheadTuner.h"
 #include "platform/ReadAheadWindow.h"
 
@@ -44,32 +42,23 @@ bool MakeChain(const std::string& root, int depth, bool withSides) {
 }
 
 TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
-    const struct {
-        int depth;
-        bool withSides;
-    } rows[] = {{10000, false}, {3000, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.depth);
+    for (const auto& [depth, withSides] : {std::pair{10000, false}, {3000, true}}) {
+        SCOPED_TRACE(depth);
         TempTree tree;
-        ASSERT_TRUE(MakeChain(tree.Root(), row.depth, row.withSides));
-        const std::size_t directories = row.depth * (row.withSides ? 3u : 1u);
+        ASSERT_TRUE(MakeChain(tree.Root(), depth, withSides));
+        const std::size_t directories = depth * (withSides ? 3u : 1u);
         const long records = TFileAttr::LiveCount();
         PosixDirectoryService files(false);
         RecordingStatusLine status;
         const long before = OpenDescriptors();
         long most = before;
         status.OnText = [&] { most = std::max(most, OpenDescriptors()); };
-        rlimit saved{};
-        getrlimit(RLIMIT_NOFILE, &saved);
-        const rlimit lowered{128, saved.rlim_max};
-        setrlimit(RLIMIT_NOFILE, &lowered);
         const int readAhead = ReadAheadWindow::ThreadsFromEnvironment();
         const auto kept = static_cast<long>(ReadAheadWindow::MostKept(readAhead));
-        auto root = Scan(ScanOptions{'c', &status, &files});
-        setrlimit(RLIMIT_NOFILE, &saved);
+        auto root = Scan({.StatusBar = &status, .Files = &files, .FileLimit = 128});
 
-        EXPECT_EQ(root->MaxLevel, row.depth);
-        EXPECT_EQ(root->Size, row.depth * (row.withSides ? 21 : 1));
+        EXPECT_EQ(root->MaxLevel, depth);
+        EXPECT_EQ(root->Size, depth * (withSides ? 21 : 1));
         EXPECT_EQ(status.Texts.size(), directories);
         // Reading ahead, each thread and the walk list through one descriptor of their own,
         // and a few are kept for the walk to take over.
@@ -77,7 +66,7 @@ TEST(DeepTree, DeepChainsScanAndFreeHoldingFewDescriptorsUnderALowLimit) {
         EXPECT_LE(most - before,
                   DescriptorBudget::kOpenLevels + 2 + (threads > 0 ? threads + 1 + kept : 0));
         EXPECT_EQ(std::ranges::max(status.Texts, {}, &std::string::size).size(),
-                  2 + 2 * static_cast<std::size_t>(row.depth));
+                  2 + 2 * static_cast<std::size_t>(depth));
         EXPECT_EQ(TFileAttr::LiveCount() - records, static_cast<long>(directories) + 1);
         root.reset();
         EXPECT_EQ(TFileAttr::LiveCount(), records);

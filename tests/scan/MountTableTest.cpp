@@ -13,19 +13,15 @@
 namespace zelk::test {
 namespace {
 
-// The mount point is not looked up or entered: an empty directory, dated by its parent.
-constexpr const char* kFenced = "\\ 1/1 L1 {m 0/0}";
-
 class MountedAfterTheTable : public ::testing::Test {
   protected:
     void SetUp() override {
-        tree.MakeDir("m");
-        tree.WriteFile("m/under", 100);
-        tree.WriteFile("g", 1);
+        tree.Make({"m/", "m/under=100", "g=1"});
         tree.SetTime("", "2023-01-01");
     }
+    // The mount point is not looked up or entered: an empty directory, dated by its parent.
     void ExpectFenced(const TFileAttr& root) const {
-        EXPECT_EQ(Brief(root), kFenced);
+        EXPECT_EQ(Brief(root), "\\ 1/1 L1 {m 0/0}");
         EXPECT_EQ(Find(root, "m")->LastWrite, LocalDate("2023-01-01"));
     }
 
@@ -35,7 +31,7 @@ class MountedAfterTheTable : public ::testing::Test {
 TEST_F(MountedAfterTheTable, MountTableIsReadAsEachScanStarts) {
     TextVolumeSource mounts("");
     PosixDirectoryService files(false, &mounts);
-    const ScanOptions options{'c', nullptr, &files};
+    const ScanOptions options{.Files = &files};
     EXPECT_EQ(Brief(*Scan(options)), "\\ 101/101 L1 {m 100/100}");
 
     mounts.SetFile(kMountInfoPath, "40 25 0:50 / " + tree.PathOf("m") +

@@ -34,12 +34,7 @@ struct Latch {
 class ReadAheadProtocol : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* path : {"p", "p/t0", "p/t1"}) {
-            tree.MakeDir(path);
-        }
-        for (const char* path : {"p/t0/a", "p/t0/b", "p/t1/c"}) {
-            tree.WriteFile(path, 1);
-        }
+        tree.Make({"p/", "p/t0/", "p/t1/", "p/t0/a", "p/t0/b", "p/t1/c"});
         fd_ = open(tree.PathOf("p").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ASSERT_EQ(fstat(fd_, &self_), 0);
     }
@@ -68,15 +63,12 @@ class ReadAheadProtocol : public ::testing::Test {
     static Names Take(ReadAhead& ahead, ReadAhead::Source* source, std::size_t index) {
         ReadAhead::Result result;
         Names names;
-        if (ahead.Take(source, index, result)) {
-            for (const FindData& entry : result.entries) {
-                names.push_back(entry.Name);
-            }
+        EXPECT_TRUE(ahead.Take(source, index, result));
+        for (const FindData& entry : result.entries) {
+            names.push_back(entry.Name);
         }
-        if (result.fd >= 0) {
-            close(result.fd);
-        }
-        std::sort(names.begin(), names.end());
+        close(result.fd);  // -1 when none was kept
+        std::ranges::sort(names);
         return names;
     }
 

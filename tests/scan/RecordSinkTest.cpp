@@ -17,7 +17,6 @@ namespace zelk::test {
 namespace {
 
 using File = RecordSink::File;
-using Unread = RecordSink::Unread;
 
 constexpr std::int64_t k2020 = 1'600'000'000;
 constexpr std::int64_t k1890 = -2'500'000'000;
@@ -50,7 +49,7 @@ TEST(RecordSinkRules, EachReadingGivesItsRecords) {
          [](RecordSink& s) {
              Directory(s, "half", {}, [&] {
                  s.AddFile(Plain(5, 5));
-                 s.MarkUnread(Unread::Failed);
+                 s.MarkUnread(RecordSink::Unread::Failed);
              });
          },
          "\\ 5/5 L1 undated {half 5/5 u undated}"},

@@ -5,11 +5,8 @@
 // the parent the walk returns to is still the directory it listed, never another one found at
 // its path.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,7 +16,6 @@
 #include <thread>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "platform/DescriptorBudget.h"
 #include "platform/ReadAheadWindow.h"
 
@@ -32,17 +28,10 @@ constexpr int kChain = DescriptorBudget::kOpenLevels + 6;
 // The sub-directories of path in the order its listing gives them.
 std::vector<std::string> SubdirectoriesInOrder(const std::string& path) {
     std::vector<std::string> names;
-    DIR* dir = opendir(path.c_str());
-    while (const dirent* d = dir != nullptr ? readdir(dir) : nullptr) {
-        struct stat st {};
-        const std::string name = d->d_name;
-        if (name != "." && name != ".." && fstatat(dirfd(dir), d->d_name, &st, 0) == 0 &&
-            S_ISDIR(st.st_mode)) {
-            names.push_back(name);
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+        if (entry.is_directory()) {
+            names.push_back(entry.path().filename());
         }
-    }
-    if (dir != nullptr) {
-        closedir(dir);
     }
     return names;
 }
@@ -78,41 +67,10 @@ bool WaitFor(Condition done) {
     return done();
 }
 
-// Takes every descriptor the process has left, until Release.
-class DescriptorHog {
-  public:
-    explicit DescriptorHog(const std::string& directory)
-        : fd_(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-    ~DescriptorHog() {
-        Release();
-        close(fd_);
-    }
-    void Take() {
-        for (int fd; (fd = fcntl(fd_, F_DUPFD_CLOEXEC, 0)) >= 0;) {
-            taken_.push_back(fd);
-        }
-    }
-    void Release() {
-        for (const int fd : taken_) {
-            close(fd);
-        }
-        taken_.clear();
-    }
-    std::size_t Taken() const { return taken_.size(); }
-
-  private:
-    int fd_;
-    std::vector<int> taken_;
-};
-
 class ReopenedParent : public ::testing::Test {
   protected:
     // The brief of the walk without read-ahead, for the same tree.
-    std::string Plain() {
-        ScanOptions options{'c', nullptr, &files};
-        options.ReadAheadThreads = 0;
-        return Brief(*Scan(options));
-    }
+    std::string Plain() { return Brief(*Scan({.Files = &files, .ReadAheadThreads = 0})); }
 
     TempTree tree;
     ScriptedService files{false};
@@ -120,11 +78,8 @@ class ReopenedParent : public ::testing::Test {
 
 TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
     // Too long to hold whole when it is entered: only its reopen can have it read ahead.
-    tree.MakeDir("p");
-    for (int i = 0; i < 6; ++i) {
-        tree.MakeDir("p/e" + std::to_string(i));
-        tree.WriteFile("p/e" + std::to_string(i) + "/f", i + 1);
-    }
+    tree.Make({"p/", "p/e0/", "p/e0/f=1", "p/e1/", "p/e1/f=2", "p/e2/", "p/e2/f=3", "p/e3/",
+               "p/e3/f=4", "p/e4/", "p/e4/f=5", "p/e5/", "p/e5/f=6"});
     for (std::size_t i = 0; i <= ReadAheadWindow::kMostEntries; ++i) {
         tree.WriteFile("p/f" + std::to_string(i), 0);
     }
@@ -142,20 +97,15 @@ TEST_F(ReopenedParent, RemainingSubdirectoriesAreReadAheadAfterTheReopen) {
                 [&] { return std::ranges::includes(OpenBelow(tree.PathOf("p")), remaining); });
         }
     };
-    ScanOptions options{'c', nullptr, &files};
-    options.ReadAheadThreads = 1;
-    EXPECT_EQ(Brief(*Scan(options)), plain);
+    EXPECT_EQ(Brief(*Scan({.Files = &files, .ReadAheadThreads = 1})), plain);
     EXPECT_TRUE(readAhead) << "no descriptor kept for every remaining sub-directory";
 }
 
 TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable) {
-    for (int i = 0; i < 8; ++i) {
-        tree.MakeDir("d" + std::to_string(i));
-    }
+    tree.Make({"d0/", "d1/", "d2/", "d3/", "d4/", "d5/", "d6/", "d7/"});
     const std::vector<std::string> top = SubdirectoriesInOrder(tree.Root());
     const std::string parent = top[0];
-    tree.MakeDir(parent + "/e0");
-    tree.MakeDir(parent + "/e1");
+    tree.Make({parent + "/e0/", parent + "/e1/"});
     const std::vector<std::string> below = SubdirectoriesInOrder(tree.PathOf(parent));
     const std::string deep = parent + "/" + below[0];
     // Longer than the read-ahead lists: the walk itself must open it after the reopen.
@@ -165,17 +115,13 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
     }
     MakeChain(tree, deep + "/a", kChain);
     tree.WriteFile(deep + "/z", 1);
-    rlimit saved{};
-    getrlimit(RLIMIT_NOFILE, &saved);
-    const rlimit lowered{static_cast<rlim_t>(OpenDescriptors() + 100), saved.rlim_max};
-    setrlimit(RLIMIT_NOFILE, &lowered);
     const std::string plain = Plain();
 
     files.SortByName = false;
     files.SortedAnyway = {below[0]};  // "a" and its chain before "z"
     const std::set<std::string> others(top.begin() + 1, top.end());
     bool kept = false;
-    DescriptorHog hog(tree.Root());
+    std::vector<int> taken;  // every descriptor left
     files.AfterEntry = [&](const std::string& dir, const std::string& name) {
         if (dir == below[0] && name == "a") {
             // The read-ahead keeps some of the root's other sub-directories open for the walk.
@@ -184,31 +130,29 @@ TEST_F(ReopenedParent, NoDescriptorLeftAtTheReopenLeavesNoSubdirectoryUnreadable
                 return std::ranges::any_of(others, [&](const auto& n) { return open.count(n); });
             });
         } else if (dir == below[0] && name == "z") {
-            hog.Take();  // the parent is closed now, and is opened again next
+            // The parent is closed now, and is opened again next.
+            for (int fd; (fd = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0)) >= 0;) {
+                taken.push_back(fd);
+            }
         }
     };
-    ScanOptions options{'c', nullptr, &files};
-    options.ReadAheadThreads = 1;
-    const std::string walked = Brief(*Scan(options));
-    const std::size_t taken = hog.Taken();
-    hog.Release();
-    setrlimit(RLIMIT_NOFILE, &saved);
+    const std::string walked = Brief(
+        *Scan({.Files = &files, .ReadAheadThreads = 1, .FileLimit = OpenDescriptors() + 100}));
+    std::ranges::for_each(taken, close);
 
     EXPECT_TRUE(kept);
-    EXPECT_GT(taken, 0u);
+    EXPECT_FALSE(taken.empty());
     EXPECT_EQ(walked, plain);
 }
 
 // Made while the walk is at the bottom of p/e0, a chain deep enough that p was closed: moves
 // (from, to), then, if replace, another p whose e1 the walk must never count.
-struct Change {
+const struct {
     const char* name;
     std::vector<std::pair<const char*, const char*>> moves;
     bool replace;
     bool nextReached;  // p's e1 is walked (else it is unreadable)
-};
-
-const Change kChanges[] = {
+} kChanges[] = {
     {"parent renamed", {{"p", "p2"}}, false, true},
     {"parent moved", {{"p", "a/p"}}, false, true},
     {"parent replaced", {{"p", "a/old"}}, true, true},
@@ -217,19 +161,14 @@ const Change kChanges[] = {
 };
 
 TEST(ReopenedParentChanged, TheWalkReturnsToTheDirectoryItListedOrCountsTheRestUnreadable) {
-    for (const Change& change : kChanges) {
+    for (const auto& change : kChanges) {
         for (const int threads : {0, 1}) {
             SCOPED_TRACE(std::string(change.name) + ", threads " + std::to_string(threads));
             TempTree tree;
-            for (const char* dir : {"a", "p", "p/e0", "p/e1"}) {
-                tree.MakeDir(dir);
-            }
+            tree.Make({"a/", "p/", "p/e0/", "p/e1/", "p/g=3", "p/e1/f=5"});
             tree.WriteFile(MakeChain(tree, "p/e0/x", kChain) + "/deep", 7);
-            tree.WriteFile("p/g", 3);
-            tree.WriteFile("p/e1/f", 5);
             ScriptedService files{false};
-            ScanOptions options{'c', nullptr, &files};
-            options.ReadAheadThreads = threads;
+            const ScanOptions options{.Files = &files, .ReadAheadThreads = threads};
             const std::string plain = Brief(*Scan(options));
 
             files.AfterEntry = [&](const std::string& dir, const std::string& name) {
@@ -240,9 +179,7 @@ TEST(ReopenedParentChanged, TheWalkReturnsToTheDirectoryItListedOrCountsTheRestU
                     ASSERT_EQ(rename(tree.PathOf(from).c_str(), tree.PathOf(to).c_str()), 0);
                 }
                 if (change.replace) {
-                    tree.MakeDir("p");
-                    tree.MakeDir("p/e1");
-                    tree.WriteFile("p/e1/new", 1000);
+                    tree.Make({"p/", "p/e1/", "p/e1/new=1000"});
                 }
             };
             const auto root = Scan(options);

@@ -8,7 +8,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "scan/ScanComparison.h"
@@ -39,10 +38,9 @@ std::unique_ptr<TFileAttr> Tree(const std::string& rootName, const std::vector<D
     root->Name = FileName(rootName);
     for (const Dir& dir : dirs) {
         TFileAttr* at = root.get();
-        for (std::size_t from = 0; from < dir.path.size();) {
-            const std::size_t to = std::min(dir.path.find('/', from), dir.path.size());
-            at = &ChildNamed(*at, std::string_view(dir.path).substr(from, to - from));
-            from = to + 1;
+        std::istringstream names(dir.path);
+        for (std::string name; std::getline(names, name, '/');) {
+            at = &ChildNamed(*at, name);
         }
         at->Size = dir.size;
         at->CompressedSize = dir.compressed;
@@ -58,41 +56,33 @@ std::string Signed(double value) {
 
 // One line per shown directory, "path size/compressed growth" or "path new", then its removed
 // children as "path/name gone size/compressed".
-std::string Describe(const ScanComparison& comparison, const TFileAttr& root) {
-    std::string out;
-    std::vector<std::pair<const TFileAttr*, std::string>> stack{{&root, ""}};
-    while (!stack.empty()) {
-        auto [record, path] = stack.back();
-        stack.pop_back();
-        const auto size = comparison.Growth(*record, SizeBasis::Size);
-        const auto compressed = comparison.Growth(*record, SizeBasis::Compressed);
-        out += (path.empty() ? "." : path) + " ";
-        out += size ? Signed(*size) + "/" + Signed(*compressed) : "new";
-        out += "\n";
-        for (const TFileAttr* gone : comparison.Removed(*record)) {
-            out += (path.empty() ? "" : path + "/") + gone->Name.Str() + " gone " +
-                   Signed(gone->Size) + "/" + Signed(gone->CompressedSize) + "\n";
-        }
-        for (auto child = record->Children.rbegin(); child != record->Children.rend(); ++child) {
-            stack.emplace_back(child->get(),
-                               (path.empty() ? "" : path + "/") + (*child)->Name.Str());
-        }
+std::string Describe(const ScanComparison& comparison, const TFileAttr& record,
+                     const std::string& path = "") {
+    const auto size = comparison.Growth(record, SizeBasis::Size);
+    const auto compressed = comparison.Growth(record, SizeBasis::Compressed);
+    std::string out = (path.empty() ? "." : path) + " " +
+                      (size ? Signed(*size) + "/" + Signed(*compressed) : "new") + "\n";
+    const std::string below = path.empty() ? "" : path + "/";
+    for (const TFileAttr* gone : comparison.Removed(record)) {
+        out += below + gone->Name.Str() + " gone " + Signed(gone->Size) + "/" +
+               Signed(gone->CompressedSize) + "\n";
+    }
+    for (const auto& child : record.Children) {
+        out += Describe(comparison, *child, below + child->Name.Str());
     }
     return out;
 }
 
-struct Case {
-    const char* what;
-    std::vector<Dir> then;
-    std::vector<Dir> now;
-    std::string expected;
-};
-
 const std::string kNonUtf8 = "\xff\xfe";
 const std::string kWithNul = std::string("a\0b", 3);
 
-std::vector<Case> Cases() {
-    return {
+TEST(ScanComparisonTest, PairsDirectoriesByTheirPathBelowTheRoot) {
+    const struct {
+        const char* what;
+        std::vector<Dir> then;
+        std::vector<Dir> now;
+        std::string expected;
+    } rows[] = {
         {"names match byte for byte: no case folding, no prefixes, any byte",
          {{"A", 1, 1}, {"ab", 2, 2}, {kNonUtf8, 3, 3}, {kWithNul, 4, 4}, {"c\\d", 5, 5}},
          {{"a", 1, 1}, {"a", 1, 1}, {kNonUtf8, 13, 3}, {kWithNul, 14, 4}, {"c\\d", 15, 5}},
@@ -103,10 +93,7 @@ std::vector<Case> Cases() {
          {{"c", 30, 3}, {"a", 10, 1}, {"e", 50, 5}, {"d", 40, 4}, {"b", 20, 2}, {"n/x", 1, 1}},
          ". 0/0\nx gone +1/+1\nc +27/0\na +9/0\ne +45/0\nd +36/0\nb +18/0\nn new\nn/x new\n"},
     };
-}
-
-TEST(ScanComparisonTest, PairsDirectoriesByTheirPathBelowTheRoot) {
-    for (const Case& row : Cases()) {
+    for (const auto& row : rows) {
         // Roots of different names: a baseline of another drive matches by paths below it.
         for (std::size_t budget : {std::size_t{1}, std::size_t{3}, SIZE_MAX}) {
             auto now = Tree("/mnt/now", row.now);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,9 +33,8 @@ std::int64_t LocalSeconds(const std::string& when) {
 }  // namespace
 
 TempTree::TempTree() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zelk-scan-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-    base_ = pattern;
+    base_ = (std::filesystem::temp_directory_path() / "zelk-scan-XXXXXX").string();
+    Check(mkdtemp(base_.data()) != nullptr, "mkdtemp");
     root_ = base_ + "/vol";
     MakeDir("");
     SetOtherMounts({});
@@ -66,6 +66,15 @@ void TempTree::WriteFile(const std::string& relative, std::size_t size) const {
     Check(!out.fail(), "write " + relative);
 }
 
+void TempTree::Make(const std::vector<std::string>& paths) const {
+    for (const std::string& path : paths) {
+        const std::size_t at = std::min(path.rfind('='), path.size());
+        path.ends_with('/')
+            ? MakeDir(path.substr(0, path.size() - 1))
+            : WriteFile(path.substr(0, at), at < path.size() ? std::stoul(path.substr(at + 1)) : 0);
+    }
+}
+
 void TempTree::WriteSparse(const std::string& relative, std::uint64_t size,
                            std::size_t written) const {
     WriteFile(relative, written);
@@ -94,18 +103,21 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
     if (options.Files != nullptr) {
         thread.SetDirectoryService(*options.Files);
     }
-    if (options.BeforeStart) {
-        options.BeforeStart(thread);
-    }
+    options.BeforeStart(thread);
     const char* saved = getenv("ZELK_READ_AHEAD");
     const std::string setting = saved != nullptr ? saved : "";
-    if (options.ReadAheadThreads != ScanOptions::kReadAheadAsSet) {
-        const int threads = options.ReadAheadThreads;
+    if (const int threads = options.ReadAheadThreads; threads != ScanOptions::kReadAheadAsSet) {
         setenv("ZELK_READ_AHEAD",
                threads == ScanOptions::kAutomatic ? "" : std::to_string(threads).c_str(), 1);
     }
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit lowered{options.FileLimit > 0 ? rlim_t(options.FileLimit) : limit.rlim_cur,
+                         limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &lowered);
     thread.Start();
     thread.AwaitEnd();
+    setrlimit(RLIMIT_NOFILE, &limit);
     setenv("ZELK_READ_AHEAD", setting.c_str(), 1);
     return root;
 }
@@ -113,13 +125,10 @@ std::unique_ptr<TFileAttr> Scan(const ScanOptions& options) {
 std::vector<double> NumbersOf(const std::string& command) {
     std::vector<double> numbers;
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return numbers;
-    }
-    for (double number = 0; std::fscanf(pipe, "%lf", &number) == 1;) {
+    for (double number = 0; pipe != nullptr && std::fscanf(pipe, "%lf", &number) == 1;) {
         numbers.push_back(number);
     }
-    if (pclose(pipe) != 0) {
+    if (pipe == nullptr || pclose(pipe) != 0) {
         numbers.clear();
     }
     return numbers;
@@ -134,10 +143,7 @@ FindSums SumWithFind(const std::string& path) {
         seen[$4]++ {next}
         {h = $3 == "f" && $2 * 512 < $1; s += $1; c += h ? $2 * 512 : $1; k += h}
         END {printf "%.0f %.0f %d\n", s, c, k}')");
-    if (sums.size() != 3) {
-        return {};
-    }
-    return {sums[0], sums[1], static_cast<int>(sums[2])};
+    return sums.size() != 3 ? FindSums{} : FindSums{sums[0], sums[1], static_cast<int>(sums[2])};
 }
 
 std::string Brief(const TFileAttr& record) {
@@ -169,11 +175,9 @@ std::string Outline(const TFileAttr& record) {
     return out.str();
 }
 
-std::string OutlineAndSteps(ScriptedService& files, int readAheadThreads,
-                            const std::string& stopAt) {
+std::string OutlineAndSteps(ScriptedService& files, int threads, const std::string& stopAt) {
     RecordingStatusLine status;
-    ScanOptions options{'c', &status, &files};
-    options.ReadAheadThreads = readAheadThreads;
+    ScanOptions options{.StatusBar = &status, .Files = &files, .ReadAheadThreads = threads};
     options.BeforeStart = [&files, stopAt](TSearchThread& thread) {
         files.AfterEntry = [&thread, stopAt](const std::string&, const std::string& name) {
             if (name == stopAt) {
@@ -193,10 +197,9 @@ const TFileAttr* Find(const TFileAttr& root, const std::string& names) {
     const TFileAttr* record = &root;
     std::istringstream parts(names);
     for (std::string name; record != nullptr && std::getline(parts, name, '/');) {
-        const auto& children = record->Children;
-        const auto at = std::find_if(children.begin(), children.end(),
-                                     [&name](const auto& child) { return child->Name == name; });
-        record = at == children.end() ? nullptr : at->get();
+        const auto at = std::ranges::find_if(
+            record->Children, [&name](const auto& child) { return child->Name == name; });
+        record = at == record->Children.end() ? nullptr : at->get();
     }
     return record;
 }

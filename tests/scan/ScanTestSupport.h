@@ -30,6 +30,8 @@ class TempTree {
 
     void MakeDir(const std::string& relative) const;
     void WriteFile(const std::string& relative, std::size_t size) const;
+    // In order: "dir/" a directory, "file=size" a file of size bytes ("file" an empty one).
+    void Make(const std::vector<std::string>& paths) const;
     // A file of size bytes of which only the first written bytes are allocated.
     void WriteSparse(const std::string& relative, std::uint64_t size, std::size_t written) const;
     // The last-write time as a local time text ("2020-01-31 12:00:00"); "" is the root.
@@ -49,23 +51,22 @@ class RecordingStatusLine : public StatusLine {
   public:
     void SetSimpleText(const std::string& text) override {
         Texts.push_back(text);
-        if (OnText) {
-            OnText();
-        }
+        OnText();
     }
     std::vector<std::string> Texts;
-    std::function<void()> OnText;  // runs after each text is recorded
+    std::function<void()> OnText = [] {};  // runs after each text is recorded
 };
 
 struct ScanOptions {
     char Drive = 'c';
     StatusLine* StatusBar = nullptr;
     DirectoryService* Files = nullptr;  // the real file system when null
-    std::function<void(TSearchThread&)> BeforeStart = nullptr;
+    std::function<void(TSearchThread&)> BeforeStart = [](TSearchThread&) {};
     // The environment's setting when kReadAheadAsSet, the automatic count when kAutomatic.
     static constexpr int kReadAheadAsSet = -1;
     static constexpr int kAutomatic = -2;
     int ReadAheadThreads = kReadAheadAsSet;
+    long FileLimit = 0;  // the open-file limit while it runs; 0 leaves it as it is
 };
 
 // Scans into a fresh root on a worker thread and returns the root. The calling thread becomes
@@ -94,10 +95,9 @@ std::string Brief(const TFileAttr& record);
 // Every field of every record, children in walk order, one line a record.
 std::string Outline(const TFileAttr& record);
 
-// The outline and then the status texts of a scan through files with readAheadThreads (as in
-// ScanOptions), stopped when the walk is handed the entry named stopAt ("": never).
-std::string OutlineAndSteps(ScriptedService& files, int readAheadThreads,
-                            const std::string& stopAt);
+// The outline and then the status texts of a scan through files with threads reading ahead (as
+// in ScanOptions), stopped when the walk is handed the entry named stopAt ("": never).
+std::string OutlineAndSteps(ScriptedService& files, int threads, const std::string& stopAt);
 
 // The record at a path of names below root ("a/b"), or nullptr.
 const TFileAttr* Find(const TFileAttr& root, const std::string& names);

@@ -63,9 +63,7 @@ std::unique_ptr<DirectoryListing> ScriptedService::OpenRoot(char letter) {
 
 std::unique_ptr<DirectoryListing> ScriptedService::OpenChild(DirectoryListing& parent,
                                                              const FindData& entry) {
-    if (BeforeOpen) {
-        BeforeOpen(entry.Name);
-    }
+    BeforeOpen(entry.Name);
     if (FailListingOf.count(entry.Name) != 0) {
         return nullptr;
     }

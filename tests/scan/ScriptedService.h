@@ -19,7 +19,7 @@ class ScriptedService : public DirectoryService {
     std::set<std::string> UnknownAllocation;  // entry names
     // Runs on the worker after a directory returned an entry: (directory name, entry name).
     std::function<void(const std::string&, const std::string&)> AfterEntry;
-    std::function<void(const std::string&)> BeforeOpen;  // entry name
+    std::function<void(const std::string&)> BeforeOpen = [](const std::string&) {};  // entry name
     bool SortByName = true;
     std::set<std::string> SortedAnyway;  // directory names listed in name order all the same
 

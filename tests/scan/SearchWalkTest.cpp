@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "scan/StatusBatch.h"
 
 namespace zelk::test {
@@ -22,28 +21,16 @@ namespace {
 class SearchControl : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
-            tree.MakeDir(dir);
-            tree.WriteFile(std::string(dir) + "/file1", 100);
-            tree.WriteFile(std::string(dir) + "/file2", 10);
+        for (const std::string dir : {"a", "a/a1", "a/a2", "m", "m/n", "m/n/o", "z"}) {
+            tree.Make({dir + "/", dir + "/file1=100", dir + "/file2=10"});
         }
     }
     TempTree tree;
 };
 
-class SearchTotals : public ::testing::Test {
-  protected:
-    TempTree tree;
-};
-
 TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
-    for (const char* dir : {"back\\slash", "new\nline", "bad\xff\xfeutf8"}) {
-        tree.MakeDir(dir);
-        tree.WriteFile(std::string(dir) + "/f", std::string(dir).size());
-    }
-    tree.WriteFile("empty", 0);
-    tree.WriteFile("one", 1);
-    tree.WriteFile("a/odd", 3 * 4096 + 7);
+    tree.Make({"back\\slash/", "back\\slash/f=10", "new\nline/", "new\nline/f=8",
+               "bad\xff\xfeutf8/", "bad\xff\xfeutf8/f=9", "empty", "one=1", "a/odd=12295"});
     const auto root = Scan();
 
     EXPECT_EQ(Brief(*root),
@@ -53,12 +40,9 @@ TEST_F(SearchControl, RecordsCarryTheirPathDepthAndTheTotalsBelowThem) {
     EXPECT_EQ(Find(*root, "m/n/o")->Path(), "c:\\m\\n\\o");
 }
 
-TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
-    for (const char* dir : {"a", "a/deep", "b", "b/sub", "e"}) {
-        tree.MakeDir(dir);
-    }
-    tree.WriteFile("b/sub/new", 1);
-    tree.WriteFile("e/f", 1);
+TEST(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
+    TempTree tree;
+    tree.Make({"a/", "a/deep/", "b/", "b/sub/", "b/sub/new=1", "e/", "e/f=1"});
     for (const char* path : {"", "..", "a/deep", "b", "b/sub", "e/f"}) {
         tree.SetTime(path, "1990-01-01");
     }
@@ -78,7 +62,8 @@ TEST_F(SearchTotals, LastWriteIsTheNewestDateBelowItsOwnIncludedInItsRealYear) {
     EXPECT_EQ(root->LastWrite, y2020);
 }
 
-TEST_F(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+TEST(SearchTotals, EmptyOrMissingRootIsSearchedWithNothingInIt) {
+    const TempTree tree;
     EXPECT_EQ(Brief(*Scan()), "\\ 0/0");
     // No drive chosen is no listing failed.
     for (const auto& [drive, brief] :
@@ -105,36 +90,33 @@ TEST_F(SearchControl, NoStepsWithoutAStatusLineNorOnceItIsCleared) {
     EXPECT_TRUE(root.Searched);
 
     RecordingStatusLine status;
-    ScanOptions options{'c', &status};
-    options.BeforeStart = [&status](TSearchThread& running) {
+    const auto clearAtTheSecond = [&status](TSearchThread& running) {
         status.OnText = [&status, &running] {
             if (status.Texts.size() == 2) {
                 running.StatusBar = nullptr;
             }
         };
     };
-    EXPECT_TRUE(Scan(options)->Searched);
+    EXPECT_TRUE(Scan({.StatusBar = &status, .BeforeStart = clearAtTheSecond})->Searched);
     EXPECT_EQ(status.Texts.size(), 2u);
 }
 
 TEST_F(SearchControl, StepsComeInWalkOrderAndAStopLeavesTheLevelsBeingWalkedUnsearched) {
     ScriptedService files;  // name order: a, m, z
     RecordingStatusLine status;
-    ScanOptions options{'c', &status, &files};
-    options.BeforeStart = [&files](TSearchThread& thread) {
+    const auto stopInO = [&files](TSearchThread& thread) {
         files.AfterEntry = [&thread](const std::string& dir, const std::string& name) {
             if (dir == "o" && name == "file1") {
                 thread.RequestStop();
             }
         };
     };
-    const auto root = Scan(options);
+    const auto root = Scan({.StatusBar = &status, .Files = &files, .BeforeStart = stopInO});
 
     EXPECT_EQ(Brief(*root),
               "\\ 0/0 ? {a 330/330 L2 {a1 110/110, a2 110/110}, m 0/0 ? {n 0/0 ? {o 0/0 ?}}}");
-    const std::vector<std::string> walked = {"c:\\a", "c:\\a\\a1", "c:\\a\\a2",
-                                             "c:\\m", "c:\\m\\n",  "c:\\m\\n\\o"};
-    EXPECT_EQ(status.Texts, walked);
+    EXPECT_EQ(status.Texts, (std::vector<std::string>{"c:\\a", "c:\\a\\a1", "c:\\a\\a2", "c:\\m",
+                                                      "c:\\m\\n", "c:\\m\\n\\o"}));
 }
 
 TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
@@ -142,21 +124,19 @@ TEST_F(SearchControl, GivenItsRootsRealPathTheStepsCarryRealPaths) {
     for (const std::string root : {"/", "/srv/data"}) {
         ScriptedService files;
         RecordingStatusLine status;
-        ScanOptions options{'c', &status, &files};
-        options.BeforeStart = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
-        Scan(options);
-        const std::string base = root == "/" ? "" : root;
-        const std::vector<std::string> walked = {
-            base + "/a", base + "/a/a1", base + "/a/a2",  base + "/a/back\\slash",
-            base + "/m", base + "/m/n",  base + "/m/n/o", base + "/z"};
-        EXPECT_EQ(status.Texts, walked) << root;
+        const auto at = [&root](TSearchThread& thread) { thread.StatusRoot = root; };
+        Scan({.StatusBar = &status, .Files = &files, .BeforeStart = at});
+        const std::string b = root == "/" ? "" : root;
+        EXPECT_EQ(status.Texts, (std::vector<std::string>{b + "/a", b + "/a/a1", b + "/a/a2",
+                                                          b + "/a/back\\slash", b + "/m",
+                                                          b + "/m/n", b + "/m/n/o", b + "/z"}))
+            << root;
     }
 }
 
 TEST_F(SearchControl, StopBeforeTheWalkLeavesTheRootUntouched) {
-    ScanOptions options;
-    options.BeforeStart = [](TSearchThread& thread) { thread.RequestStop(); };
-    EXPECT_EQ(Brief(*Scan(options)), "\\ 0/0 ? undated");
+    const auto stop = [](TSearchThread& thread) { thread.RequestStop(); };
+    EXPECT_EQ(Brief(*Scan({.BeforeStart = stop})), "\\ 0/0 ? undated");
 }
 
 TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
@@ -168,10 +148,7 @@ TEST_F(SearchControl, PathEnteredBeforeALongListingIsShownWhileItIsListed) {
     std::size_t shownWhileListing = 0;
     files.AfterEntry = [&](const std::string& dir, const std::string& name) {
         if (dir == "z" && name == "f1000") {
-            const auto until = StatusBatch::Clock::now() + StatusBatch::kInterval;
-            while (StatusBatch::Clock::now() < until) {
-                std::this_thread::yield();
-            }
+            std::this_thread::sleep_until(StatusBatch::Clock::now() + StatusBatch::kInterval);
         }
         // The worker waited for every text shown so far, so they can be read here.
         if (dir == "z" && name == "f1200") {

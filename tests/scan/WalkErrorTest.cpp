@@ -7,67 +7,49 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <new>
 #include <stdexcept>
 
 #include "ScanTestSupport.h"
-#include "ScriptedService.h"
 #include "runtime/TThread.h"
 
 namespace zelk::test {
 namespace {
 
-struct RaisePoint {
-    const char* name;
-    const char* what;  // of the error raised
-    std::function<void(ScriptedService&, TSearchThread&, RecordingStatusLine&)> install;
-};
+// Where the walk is made to raise, three levels deep, and the error's what().
+const std::pair<std::string, std::string> kRaisePoints[] = {
+    {"status step", "step"}, {"entry", "std::bad_alloc"}, {"open", "open"}};
 
-const RaisePoint kRaisePoints[] = {
-    {"status step", "step",
-     [](ScriptedService& files, TSearchThread& thread, RecordingStatusLine& line) {
-         line.OnText = [] { throw std::runtime_error("step"); };
-         // Set only now, so that the first step, due at once, comes with three levels open.
-         files.AfterEntry = [&thread, &line](const std::string& dir, const std::string& name) {
-             if (dir == "b" && name == "c") {
-                 thread.StatusBar = &line;
-             }
-         };
-     }},
-    {"entry", "std::bad_alloc",
-     [](ScriptedService& files, TSearchThread&, RecordingStatusLine&) {
-         files.AfterEntry = [](const std::string& dir, const std::string& name) {
-             if (dir == "c" && name == "f") {
-                 throw std::bad_alloc();
-             }
-         };
-     }},
-    {"open", "open",
-     [](ScriptedService& files, TSearchThread&, RecordingStatusLine&) {
-         files.BeforeOpen = [](const std::string& name) {
-             if (name == "c") {
-                 throw std::runtime_error("open");
-             }
-         };
-     }},
-};
+void Raise(const std::string& point, ScriptedService& files, TSearchThread& thread,
+           RecordingStatusLine& line) {
+    line.OnText = [] { throw std::runtime_error("step"); };
+    files.AfterEntry = [&thread, &line, point](const std::string& dir, const std::string& name) {
+        if (point == "status step" && dir == "b" && name == "c") {
+            // Set only now, so that the first step, due at once, comes with three levels open.
+            thread.StatusBar = &line;
+        } else if (point == "entry" && dir == "c" && name == "f") {
+            throw std::bad_alloc();
+        }
+    };
+    files.BeforeOpen = [point](const std::string& name) {
+        if (point == "open" && name == "c") {
+            throw std::runtime_error("open");
+        }
+    };
+}
 
 class WalkError : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        for (const char* dir : {"a", "a/b", "a/b/c", "a/b/c/d", "a/b2", "a/b2/x", "z"}) {
-            tree.MakeDir(dir);
-        }
-        tree.WriteFile("a/b/c/f", 10);
-        tree.WriteFile("a/b/c/d/g", 10);
+        tree.Make({"a/", "a/b/", "a/b/c/", "a/b/c/d/", "a/b2/", "a/b2/x/", "z/", "a/b/c/f=10",
+                   "a/b/c/d/g=10"});
     }
 
     TempTree tree;
 };
 
 // In the death test's process: the scan, whose error is reported with the descriptors it left.
-void ScanRaising(const RaisePoint& point, int threads) {
+void ScanRaising(const std::string& point, int threads) {
     ScriptedService files;
     files.SortByName = false;
     RecordingStatusLine line;
@@ -80,19 +62,17 @@ void ScanRaising(const RaisePoint& point, int threads) {
                          OpenDescriptors() - before);
         }
     });
-    ScanOptions options{'c', nullptr, &files};
-    options.ReadAheadThreads = threads;
-    options.BeforeStart = [&](TSearchThread& thread) { point.install(files, thread, line); };
-    Scan(options);
+    const auto install = [&](TSearchThread& thread) { Raise(point, files, thread, line); };
+    Scan({.Files = &files, .BeforeStart = install, .ReadAheadThreads = threads});
     std::fprintf(stderr, "the walk ended without the error\n");
     std::_Exit(0);
 }
 
 TEST_P(WalkError, RaisedThreeLevelsDeepReachesTheLastChanceWithEverythingReleased) {
-    for (const RaisePoint& point : kRaisePoints) {
-        SCOPED_TRACE(point.name);
+    for (const auto& [point, what] : kRaisePoints) {
+        SCOPED_TRACE(point);
         EXPECT_EXIT(ScanRaising(point, GetParam()), ::testing::ExitedWithCode(1),
-                    std::string("last chance: ") + point.what + ", 0 descriptors more");
+                    "last chance: " + what + ", 0 descriptors more");
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -55,13 +56,8 @@ bool FuseMount::Usable(const std::string& program) {
 
 bool FuseMount::Listed() const {
     std::ifstream table("/proc/self/mountinfo");
-    const std::string field = " " + mountPoint_ + " ";
-    for (std::string line; std::getline(table, line);) {
-        if (line.find(field) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    const std::string lines{std::istreambuf_iterator<char>(table), {}};
+    return lines.find(" " + mountPoint_ + " ") != std::string::npos;
 }
 
 }  // namespace zelk::test
