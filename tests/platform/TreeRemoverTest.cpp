@@ -97,8 +97,9 @@ TEST_F(TreeRemoverTest, MountsBelowAreLeftAndTheRestGoes) {
     EXPECT_TRUE(fs::exists(dir_ + "/top/other/file"));
     EXPECT_TRUE(fs::exists(dir_ + "/elsewhere/precious"));
     // A mount point itself is not this volume's to delete.
-    EXPECT_EQ(TreeRemover::Remove(TreeRemover::OpenBeneath(dir_ + "/top", {}), "other").Error,
-              EXDEV);
+    const int top = TreeRemover::OpenBeneath(dir_ + "/top", {});
+    EXPECT_EQ(TreeRemover::Remove(top, "other").Error, EXDEV);
+    close(top);
 }
 
 }  // namespace
